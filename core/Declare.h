@@ -1,0 +1,105 @@
+// The shared state of the editor: the current file, the open-file table,
+// the page, the undo images and the search state. One EditorState is owned
+// by the application (or by a test) and passed by reference.
+#pragma once
+
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "core/BinaryFile.h"
+
+namespace qx {
+
+constexpr int kPageSize = 256;
+constexpr int kMarkCount = 26;
+constexpr int kMaxOpenFiles = 4;
+constexpr int kRecentFileCount = 4;
+constexpr std::int16_t kDefaultRecordLength = 256;
+constexpr std::int16_t kMaxRecordLength = 32767;
+constexpr int kScrollMax = 32767;
+
+using Page = std::array<std::uint8_t, kPageSize>;
+
+struct MarkEntry {
+  std::int64_t BufferTop = 0;
+  std::int64_t CursorOffset = 0;
+};
+
+// One open file. Every offset is relative to WorkingBase.
+struct FileState {
+  QString FileName;  // empty: the slot is free / no file
+  std::int64_t WorkingBase = 0;
+  std::int16_t RecordLength = kDefaultRecordLength;
+  std::int64_t RequestedRecord = 0;
+  std::int16_t RequestedOffset = 0;
+  std::int64_t CursorOffset = 0;
+  std::int64_t BufferTop = 0;
+  std::array<MarkEntry, kMarkCount> MarkTable{};
+};
+
+// Search types as the option buttons number them.
+enum SearchKind : int { kSearchAscii = 0, kSearchUnicode = 1, kSearchHex = 2 };
+
+struct EditorState {
+  FileState Current;
+  std::array<FileState, kMaxOpenFiles> OpenFiles{};
+  std::int16_t OpenFileCount = 0;
+
+  // Derived from Current and the file on disk.
+  std::int64_t FileLength = 0;
+  std::int64_t WorkingLength = 0;  // FileLength - WorkingBase
+  std::int64_t RecordCount = 0;
+  std::int64_t RecordNumber = 0;
+  std::int16_t FieldOffset = 0;
+  double ScrollScale = 0.0;  // bytes per scroll-bar step
+
+  // The page on screen: PageBuffer[i] is offset BufferTop + i.
+  Page PageBuffer{};
+  Page CleanPage{};  // as last read; the undo image of a page write
+  bool Dirty = false;
+  std::int16_t CX = 0;
+  std::int16_t CY = 0;
+
+  // Shown as READ ONLY; every write is refused while set.
+  bool ReadOnly = false;
+
+  // The current file, open while it is current.
+  BinaryFile File1;
+
+  std::array<QString, kRecentFileCount> RecentFiles;
+  QString ClipFile;
+
+  // Undo: one level, either a page write or a whole-file operation.
+  Page UndoPage{};
+  Page RedoPage{};
+  std::int64_t UndoBufferTop = 0;
+  bool WholeFileUndo = false;
+  bool UndoEnabled = false;  // the state of Edit > Undo
+  bool RedoEnabled = false;  // the state of Edit > Re-do
+
+  // Set while a long operation runs; Cancel clears it.
+  bool OperationRunning = false;
+
+  // Search state, shared by Find and Replace, kept across dialogs.
+  QString SearchText;
+  std::vector<std::uint8_t> Pattern;  // PatternUpper = size - 1
+  int SearchType = kSearchAscii;
+  std::int64_t RangeStart = 0;
+  std::int64_t RangeEnd = 0;
+  std::int64_t SearchPosition = 0;  // absolute file offset
+  bool Found = false;
+
+  int PatternUpper() const { return static_cast<int>(Pattern.size()) - 1; }
+  bool FileOpen() const { return WorkingLength >= 1; }
+};
+
+// Records in length bytes: the ceiling of the division; 0 when the record
+// length is not positive.
+std::int64_t RecordCountFor(std::int64_t length, std::int64_t recordLength);
+
+// Sets every mark of the current file to 0/0.
+void ClearMarks(EditorState& s);
+
+}  // namespace qx

@@ -1,0 +1,83 @@
+// The file routines of the editor: opening, switching and closing files,
+// reading and writing the page, the undo images, and the commit of
+// whole-file operations. They change the window only through FileView and
+// speak to the user only through Platform.
+#pragma once
+
+#include <QString>
+#include <cstdint>
+
+#include "core/Declare.h"
+#include "core/FileView.h"
+#include "core/TempFileWriter.h"
+#include "platform/Platform.h"
+
+namespace qx {
+
+class IO {
+ public:
+  IO(EditorState& s, Platform& p, FileView& v) : s_(s), p_(p), v_(v) {}
+
+  EditorState& State() { return s_; }
+  Platform& Plat() { return p_; }
+  FileView& View() { return v_; }
+
+  // ---- Opening, switching, closing ----
+  // Start-up: recent files from the settings store, clip file path.
+  void LoadSettings();
+  bool TooManyFiles();
+  static bool FileExists(const QString& path);
+  // Opens path, or makes it current again when it is open already.
+  void OpenFile(const QString& path);
+  // The recent-file command of item index.
+  void OpenRecentFile(int index);
+  // The Window menu command of item index.
+  void SwitchToWindow(int index);
+  // The Close File command.
+  void CloseFile();
+  void ResetFileState();
+  void AddRecentFile();
+
+  // ---- The page ----
+  void ReadPage();
+  void ReopenFile();
+  void GoToRequested();
+  // ReadPage, LoadDisplay and bring the scroll bar in line.
+  void ShowPage();
+  // Offers a changed page for saving ("Save Change?").
+  void CheckDirty();
+  // Brings the page back to the cursor (36 bytes before it when far).
+  void GoToCursor();
+  // "File is read-only" and true when the current file may not be written.
+  bool ReadOnlyRefused();
+
+  // ---- Saving, undo and redo ----
+  void SavePage();
+  // False when nothing was written (read-only, or a write error).
+  bool WritePage();
+  void UndoChange();
+  void RedoChange();
+  // The enabling rule of Undo and Redo lives here alone.
+  void SetUndoRedo(bool undo, bool redo);
+
+  // ---- Whole-file operations ----
+  // Appends bytes first..last (absolute offsets of the current file) to out.
+  [[nodiscard]] bool CopyRange(TempFileWriter& out, std::int64_t first, std::int64_t last);
+  // Commits out while OperationRunning is true, else discards it and shows
+  // the file from offset 0. A writer that failed is never committed.
+  void EndFileOperation(TempFileWriter& out);
+  // Replaces the current file by out, keeping the old one as its backup.
+  bool CommitFileOperation(TempFileWriter& out);
+  // The two renames of a commit; false (and the message) when they fail.
+  bool ReplaceWithBackup(const QString& tempPath);
+
+ private:
+  void RecomputeLengths();
+  void ApplyReadOnly(bool readOnly);
+
+  EditorState& s_;
+  Platform& p_;
+  FileView& v_;
+};
+
+}  // namespace qx

@@ -1,0 +1,59 @@
+// The temporary file of a whole-file operation: a new, uniquely named
+// "qxtmp" file beside the edited file, written sequentially through a large
+// buffer. It deletes itself unless it was committed (Release).
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <vector>
+
+#include "core/BinaryFile.h"
+
+namespace qx {
+
+class TempFileWriter {
+ public:
+  TempFileWriter() = default;
+  ~TempFileWriter() { Discard(); }
+  TempFileWriter(const TempFileWriter&) = delete;
+  TempFileWriter& operator=(const TempFileWriter&) = delete;
+
+  // Creates the file exclusively in the directory of forFile.
+  [[nodiscard]] bool Create(const QString& forFile);
+  // Appends n bytes. After any failure every later call fails too.
+  [[nodiscard]] bool Write(const void* data, std::int64_t n);
+  // Appends bytes first..last (both included, absolute offsets) of from;
+  // nothing when first > last. Fails on a read error or a short read.
+  [[nodiscard]] bool CopyRange(const BinaryFile& from, std::int64_t first, std::int64_t last);
+  // Flushes the buffer, syncs and closes; the file is then ready to commit.
+  [[nodiscard]] bool Finish();
+  // Closes and deletes the file (does nothing once released).
+  void Discard();
+  // The file now belongs to someone else (it was renamed into place).
+  void Release();
+
+  const QString& Path() const { return path_; }
+  bool Failed() const { return failed_; }
+  // What went wrong, for the user; empty when nothing did.
+  const QString& Error() const { return error_; }
+  std::int64_t BytesWritten() const { return written_; }
+
+ private:
+  bool Flush();
+  bool Fail(const QString& why);
+
+  QString path_;
+  int fd_ = -1;
+  std::vector<char> buffer_;
+  std::size_t used_ = 0;
+  std::int64_t written_ = 0;
+  bool failed_ = false;
+  QString error_;
+};
+
+// The backup name of path: the file name up to its first "." that is not
+// its first character, then ".BAK", in the same directory. A name that
+// would equal path itself gets ".BAK" appended instead.
+QString BackupName(const QString& path);
+
+}  // namespace qx

@@ -1,0 +1,36 @@
+// The real desktop behind Platform: Qt message boxes, file dialogs,
+// QSettings, the beep, the value prompt and the notice window.
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+#include "platform/Platform.h"
+
+namespace qx {
+
+class QtPlatform : public Platform {
+ public:
+  QtPlatform() = default;
+  // The window that message boxes and dialogs belong to.
+  void SetMainWindow(QWidget* w) { main_ = w; }
+
+  Answer MessageBox(const QString& text, Buttons buttons, Icon icon,
+                    const QString& title) override;
+  void Beep() override;
+  QString OpenFileName(const QString& caption) override;
+  QString SaveFileName(const QString& caption) override;
+  QString ReadSetting(const QString& section, const QString& key,
+                      const QString& defaultValue) override;
+  void WriteSetting(const QString& section, const QString& key, const QString& value) override;
+  std::int64_t AskValue(const QString& caption, std::int64_t value) override;
+  void ShowNotice(const QString& text) override;
+  void ProcessEvents() override;
+  void ShowHelp(int context) override;
+  void HelpSearch() override;
+
+ private:
+  QPointer<QWidget> main_;
+};
+
+}  // namespace qx

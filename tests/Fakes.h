@@ -1,0 +1,167 @@
+// Test doubles for the platform seam and the window interface, and a
+// temporary directory with helpers for real files.
+#pragma once
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QMap>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <deque>
+#include <functional>
+#include <gtest/gtest.h>
+
+#include "core/Declare.h"
+#include "core/FileView.h"
+#include "core/IO.h"
+#include "platform/Platform.h"
+
+namespace qx::test {
+
+// Answers questions from a script. A message box, prompt or file dialog
+// that the test did not queue an answer for fails the test.
+class FakePlatform : public Platform {
+ public:
+  struct Box {
+    QString text;
+    Buttons buttons;
+    Icon icon;
+    QString title;
+  };
+
+  // Queue the answer to the next message box; text (when given) must match.
+  void ExpectBox(const QString& text, Answer answer = Answer::Ok) {
+    boxAnswers.push_back({text, answer});
+  }
+  void ExpectValue(std::int64_t v) { values.push_back(v); }
+  void ExpectOpenFile(const QString& path) { openNames.push_back(path); }
+  void ExpectSaveFile(const QString& path) { saveNames.push_back(path); }
+
+  Answer MessageBox(const QString& text, Buttons buttons, Icon icon,
+                    const QString& title) override {
+    boxes.push_back({text, buttons, icon, title});
+    if (boxAnswers.empty()) {
+      ADD_FAILURE() << "unexpected message box: " << text.toStdString();
+      return buttons == Buttons::YesNo ? Answer::No : Answer::Ok;
+    }
+    auto [want, answer] = boxAnswers.front();
+    boxAnswers.pop_front();
+    if (!want.isEmpty()) EXPECT_EQ(want.toStdString(), text.toStdString());
+    return answer;
+  }
+  void Beep() override { ++beeps; }
+  QString OpenFileName(const QString&) override { return Pop(openNames, "open dialog"); }
+  QString SaveFileName(const QString&) override { return Pop(saveNames, "save dialog"); }
+  QString ReadSetting(const QString& section, const QString& key,
+                      const QString& defaultValue) override {
+    return settings.value(section + "/" + key, defaultValue);
+  }
+  void WriteSetting(const QString& section, const QString& key, const QString& value) override {
+    settings[section + "/" + key] = value;
+  }
+  std::int64_t AskValue(const QString& caption, std::int64_t value) override {
+    prompts.push_back(caption);
+    if (values.empty()) {
+      ADD_FAILURE() << "unexpected prompt: " << caption.toStdString();
+      return value;
+    }
+    auto v = values.front();
+    values.pop_front();
+    return v;
+  }
+  void ShowNotice(const QString& text) override { notices.push_back(text); }
+  void ProcessEvents() override {
+    ++eventsProcessed;
+    if (onEvents) onEvents();
+  }
+  void ShowHelp(int context) override { helpContexts.push_back(context); }
+  void HelpSearch() override { ++helpSearches; }
+
+  // Every queued answer was used.
+  void Verify() const {
+    EXPECT_TRUE(boxAnswers.empty()) << boxAnswers.size() << " message box(es) never shown";
+    EXPECT_TRUE(values.empty()) << values.size() << " prompt(s) never shown";
+  }
+
+  std::vector<Box> boxes;
+  QStringList notices;
+  QStringList prompts;
+  QMap<QString, QString> settings;
+  std::vector<int> helpContexts;
+  int helpSearches = 0;
+  int beeps = 0;
+  int eventsProcessed = 0;
+  std::function<void()> onEvents;  // runs inside ProcessEvents (a Cancel click, say)
+
+ private:
+  QString Pop(std::deque<QString>& q, const char* what) {
+    if (q.empty()) {
+      ADD_FAILURE() << "unexpected " << what;
+      return {};
+    }
+    QString v = q.front();
+    q.pop_front();
+    return v;
+  }
+  std::deque<std::pair<QString, Answer>> boxAnswers;
+  std::deque<std::int64_t> values;
+  std::deque<QString> openNames;
+  std::deque<QString> saveNames;
+};
+
+// Counts what the file routines asked of the window.
+class FakeView : public FileView {
+ public:
+  void LoadDisplay() override { ++loads; }
+  void DisplayState() override { ++states; }
+  void UpdateWindows() override { ++windowUpdates; }
+  void UpdateRecentFiles() override { ++recentUpdates; }
+  void SyncScrollBar() override { ++syncs; }
+  void ResetScrollBar() override { ++barResets; }
+  void UndoRedoChanged() override { ++undoChanges; }
+  void ReadOnlyChanged() override { ++readOnlyChanges; }
+  void FocusFileBar() override { ++focuses; }
+  int loads = 0, states = 0, windowUpdates = 0, recentUpdates = 0, syncs = 0, barResets = 0,
+      undoChanges = 0, readOnlyChanges = 0, focuses = 0;
+};
+
+// A temporary directory with real files.
+class TempFiles {
+ public:
+  TempFiles() { EXPECT_TRUE(dir_.isValid()); }
+  QString Path(const QString& name) const { return dir_.filePath(name); }
+  QString Dir() const { return dir_.path(); }
+  QString Write(const QString& name, const QByteArray& bytes) const {
+    QFile f(Path(name));
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    EXPECT_EQ(f.write(bytes), bytes.size());
+    return Path(name);
+  }
+  static QByteArray Read(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return {};
+    return f.readAll();
+  }
+  // Bytes 0, 1, 2, ... 255, 0, 1 ... of the given length.
+  static QByteArray Counting(int n) {
+    QByteArray b(n, '\0');
+    for (int i = 0; i < n; ++i) b[i] = static_cast<char>(i & 0xFF);
+    return b;
+  }
+  QStringList Entries() const { return QDir(Dir()).entryList(QDir::Files | QDir::Hidden); }
+
+ private:
+  QTemporaryDir dir_;
+};
+
+// State, fakes and IO wired together, for tests without a window.
+struct Rig {
+  EditorState s;
+  FakePlatform p;
+  FakeView v;
+  IO io{s, p, v};
+  TempFiles files;
+};
+
+}  // namespace qx::test

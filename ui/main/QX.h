@@ -1,0 +1,188 @@
+// The main window: one page of the current file as a hex grid and a
+// character column, the status boxes, the scroll bar, the menus and the
+// toolbar. Its slots are the commands of the program.
+#pragma once
+
+#include <QHash>
+#include <QMainWindow>
+#include <array>
+#include <cstdint>
+
+#include "core/Declare.h"
+#include "core/FileView.h"
+#include "core/IO.h"
+#include "platform/Platform.h"
+
+class QAction;
+class QLabel;
+class QScrollBar;
+class QToolBar;
+class QMenu;
+class QGroupBox;
+class QPlainTextEdit;
+
+namespace qx {
+
+class PagePane;
+class ClickableLabel;
+
+class QX : public QMainWindow, public FileView {
+  Q_OBJECT
+ public:
+  QX(EditorState& state, Platform& platform, QWidget* parent = nullptr);
+  ~QX() override;
+
+  IO& Io() { return io_; }
+  EditorState& State() { return s_; }
+
+  // ---- FileView ----
+  void LoadDisplay() override;
+  void DisplayState() override;
+  void UpdateWindows() override;
+  void UpdateRecentFiles() override;
+  void SyncScrollBar() override;
+  void ResetScrollBar() override;
+  void UndoRedoChanged() override;
+  void ReadOnlyChanged() override;
+  void FocusFileBar() override;
+
+  // ---- Page and cursor ----
+  void SetCXCY();
+  void SetCursor();
+  void ShowCursor();
+  void CursorForward(int n);
+  void CursorBack(int n);
+  void DrawHexCursor();
+  void DrawAsciiCursor();
+  void EraseCursorCell();
+  // Typing of one 8-bit character on the active side.
+  void TypeCharacter(std::uint8_t k);
+
+  // The menu item and toolbar button of a name ("mnuEditUndo", "Find").
+  QAction* MenuItem(const QString& name) const;
+  QAction* ToolButton(const QString& key) const;
+
+  // ---- Controls (names as the window shows them) ----
+  QToolBar* Toolbar1 = nullptr;
+  QLabel* Label5 = nullptr;
+  QLabel* ReadOnlyWarning = nullptr;
+  QLabel* FilenameBox = nullptr;
+  QLabel* Label13 = nullptr;
+  ClickableLabel* WorkingBaseBox = nullptr;
+  QLabel* Label6 = nullptr;
+  ClickableLabel* RecordLengthBox = nullptr;
+  QLabel* RecordCountBox = nullptr;
+  QLabel* Label8 = nullptr;
+  QGroupBox* Frame1 = nullptr;
+  QLabel* Label14 = nullptr;
+  QLabel* RecordNumberBoxActual = nullptr;
+  QLabel* Label15 = nullptr;
+  ClickableLabel* RecordNumberBoxRequest = nullptr;
+  QGroupBox* Frame2 = nullptr;
+  QLabel* Label17 = nullptr;
+  QLabel* FieldOffsetBoxActual = nullptr;
+  QLabel* Label18 = nullptr;
+  ClickableLabel* FieldOffsetBoxRequest = nullptr;
+  QLabel* Label9 = nullptr;
+  QLabel* FileLengthBox = nullptr;
+  QLabel* Label19 = nullptr;
+  ClickableLabel* FileOffsetBox = nullptr;
+  QLabel* Label1 = nullptr;
+  QLabel* BufferTopBox = nullptr;
+  std::array<QLabel*, 32> RBar{};
+  PagePane* HexBox = nullptr;
+  QPlainTextEdit* Text1 = nullptr;
+  PagePane* AsciiBox = nullptr;
+  QScrollBar* FileBar = nullptr;
+
+  // Window-level state.
+  bool AsciiSide = false;
+  bool SecondNibble = false;
+  std::int16_t OldCX = 0;
+  std::int16_t OldCY = 0;
+  int LastBarValue = 1;
+  int CharWidth = 0;  // twips
+  int RowHeight = 0;  // twips
+
+ public slots:
+  // File
+  void mnuFileOpen_Click();
+  void mnuFileClose_Click();
+  void mnuFileSaveSector_Click();
+  void mnuFileChoosePrinter_Click();
+  void mnuFilePrint_Click();
+  void mnuFileFiles_Click(int index);
+  void mnuFileExit_Click();
+  // Edit
+  void mnuEditUndo_Click();
+  void mnuEditRedo_Click();
+  void mnuEditCut_Click();
+  void mnuEditCopy_Click();
+  void mnuEditPaste_Click();
+  void mnuEditFill_Click();
+  void mnuEditFind_Click();
+  void mnuEditFindNext_Click();
+  void mnuEditReplace_Click();
+  void mnuEditValues_Click();
+  // Navigate
+  void mnuNavMark_Click();
+  void mnuNavGoToMark_Click();
+  void mnuNavGoToRecord_Click();
+  void mnuNavPreviousRecord_Click();
+  void mnuNavNextRecord_Click();
+  void mnuNavGoToCursor_Click();
+  void mnuNavGoToByte_Click();
+  void mnuNavToggle_Click();
+  // Configure
+  void mnuConfigSetWorkingBase_Click();
+  void mnuConfigSetRecordLength_Click();
+  void mnuConfigRecordNumber_Click();
+  void mnuConfigRecordOffset_Click();
+  // Window
+  void mnuWindowWindows_Click(int index);
+  // Record Operations
+  void mnuRecordChop_Click();
+  void mnuRecordPaste_Click();
+  void mnuRecordFill_Click();
+  // Help
+  void mnuHelpSearch_Click();
+  void mnuHelpAbout_Click();
+  // Status boxes
+  void WorkingBaseBox_Click();
+  void RecordLengthBox_Click();
+  void RecordNumberBoxRequest_Click();
+  void FieldOffsetBoxRequest_Click();
+  void FileOffsetBox_Click();
+  // Toolbar and scroll bar
+  void Toolbar1_ButtonClick(const QString& key);
+  void FileBar_Change();
+  // F4: Find Next when a file is open.
+  void FindNextKey();
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void closeEvent(QCloseEvent* e) override;
+  void resizeEvent(QResizeEvent* e) override;
+  void showEvent(QShowEvent* e) override;
+
+ private:
+  void BuildControls();
+  void BuildMenus();
+  void BuildToolbar();
+  void HexBox_MouseDown(double xTwips, double yTwips);
+  void AsciiBox_MouseDown(double xTwips, double yTwips);
+  bool Form_KeyDown(QKeyEvent* e);  // true when consumed
+
+  EditorState& s_;
+  Platform& p_;
+  IO io_;
+  bool syncScrollBar_ = false;
+  bool ignoreNextBarChange_ = false;
+  bool closing_ = false;
+  QHash<QString, QAction*> actions_;      // menu items by name
+  QHash<QString, QAction*> toolActions_;  // toolbar buttons by key
+  std::array<QAction*, 4> mnuFileFiles_{};
+  std::array<QAction*, 4> mnuWindowWindows_{};
+};
+
+}  // namespace qx
