@@ -1,0 +1,270 @@
+#include <gtest/gtest.h>
+
+#include "core/Navigation.h"
+#include "tests/Fakes.h"
+
+namespace qx::test {
+
+namespace {
+
+// A rig with one file of n counting bytes open.
+struct Opened : Rig {
+  explicit Opened(int n, const QString& name = "f.bin") {
+    path = files.Write(name, TempFiles::Counting(n));
+    io.OpenFile(path);
+  }
+  // Types value into the page at the cursor, as an edit would.
+  void Edit(std::uint8_t value) {
+    s.PageBuffer[static_cast<std::size_t>(s.Current.CursorOffset - s.Current.BufferTop)] = value;
+    s.Dirty = true;
+  }
+  QString path;
+};
+
+}  // namespace
+
+TEST(Navigation, GoToByte) {
+  Opened r(1000);
+  EXPECT_TRUE(GoToByte(r.io, 100));
+  EXPECT_EQ(r.s.Current.CursorOffset, 100);
+  EXPECT_EQ(r.s.Current.BufferTop, 100);
+  EXPECT_EQ(r.s.PageBuffer[0], 100);
+
+  EXPECT_TRUE(GoToByte(r.io, 999));
+  EXPECT_EQ(r.s.Current.BufferTop, 887);
+  EXPECT_EQ(r.s.Current.CursorOffset - r.s.Current.BufferTop, 7 * 16);
+
+  // The position just past the last byte is accepted.
+  EXPECT_TRUE(GoToByte(r.io, 1000));
+  EXPECT_EQ(r.s.Current.CursorOffset, 1000);
+  EXPECT_EQ(r.s.Current.BufferTop, 888);
+
+  EXPECT_FALSE(GoToByte(r.io, 1001));
+  EXPECT_FALSE(GoToByte(r.io, -1));
+  EXPECT_EQ(r.s.Current.CursorOffset, 1000);
+  EXPECT_EQ(r.s.Current.BufferTop, 888);
+  // Go To Byte leaves the requested record alone.
+  EXPECT_EQ(r.s.Current.RequestedRecord, 0);
+
+  // No file: nothing happens.
+  Rig empty;
+  EXPECT_FALSE(GoToByte(empty.io, 0));
+  r.p.Verify();
+}
+
+TEST(Navigation, NextAndPreviousRecordAtBothEnds) {
+  Opened r(1000);
+  ASSERT_TRUE(SetRecordLength(r.io, 300));  // records at 0, 300, 600, 900 (short)
+  ASSERT_TRUE(RequestFieldOffset(r.io, 5));
+
+  EXPECT_FALSE(PreviousRecord(r.io));
+  EXPECT_EQ(r.p.notices, QStringList{"First Record"});
+  EXPECT_EQ(r.s.Current.CursorOffset, 5);
+
+  for (int i = 1; i <= 3; ++i) {
+    EXPECT_TRUE(NextRecord(r.io));
+    EXPECT_EQ(r.s.Current.RequestedRecord, i);
+    EXPECT_EQ(r.s.Current.CursorOffset, 300 * i + 5);
+    EXPECT_EQ(r.s.Current.BufferTop, 300 * i);
+  }
+  EXPECT_EQ(r.p.notices.size(), 1);
+
+  // On the last record: the notice, and the cursor goes back to the
+  // requested offset of that record.
+  GoToByte(r.io, 950);
+  EXPECT_TRUE(NextRecord(r.io));
+  EXPECT_EQ(r.p.notices.last(), "Last Record");
+  EXPECT_EQ(r.s.Current.RequestedRecord, 3);
+  EXPECT_EQ(r.s.Current.CursorOffset, 905);
+
+  EXPECT_TRUE(PreviousRecord(r.io));
+  EXPECT_EQ(r.s.Current.RequestedRecord, 2);
+  EXPECT_EQ(r.s.Current.CursorOffset, 605);
+
+  GoToByte(r.io, 10);
+  EXPECT_TRUE(GoToThisRecord(r.io));
+  EXPECT_EQ(r.s.Current.CursorOffset, 605);
+  r.p.Verify();
+}
+
+TEST(Navigation, RecordNumberAndFieldOffsetAreClamped) {
+  Opened r(1000);
+  ASSERT_TRUE(SetRecordLength(r.io, 100));
+  EXPECT_TRUE(RequestRecordNumber(r.io, 99999));
+  EXPECT_EQ(r.s.Current.RequestedRecord, 9);
+  EXPECT_EQ(r.s.Current.CursorOffset, 900);
+
+  EXPECT_TRUE(RequestFieldOffset(r.io, 3));
+  EXPECT_EQ(r.s.Current.CursorOffset, 903);
+  EXPECT_TRUE(RequestFieldOffset(r.io, 70000));  // beyond 16 bits
+  EXPECT_EQ(r.s.Current.RequestedOffset, 99);
+  EXPECT_EQ(r.s.Current.CursorOffset, 999);
+  EXPECT_TRUE(RequestFieldOffset(r.io, 65536 + 7));  // would wrap to 7 in 16 bits
+  EXPECT_EQ(r.s.Current.RequestedOffset, 99);
+
+  EXPECT_TRUE(RequestRecordNumber(r.io, -4));
+  EXPECT_EQ(r.s.Current.RequestedRecord, 0);
+
+  // An offset beyond the first page puts the cursor on row 2, column 4.
+  ASSERT_TRUE(SetRecordLength(r.io, 500));
+  EXPECT_TRUE(RequestFieldOffset(r.io, 300));
+  EXPECT_TRUE(RequestRecordNumber(r.io, 1));
+  EXPECT_EQ(r.s.Current.CursorOffset, 800);
+  EXPECT_EQ(r.s.Current.BufferTop, 764);
+  r.p.Verify();
+}
+
+TEST(Navigation, SetWorkingBase) {
+  Opened r(1000);
+  r.s.RangeStart = 10;
+  r.s.RangeEnd = 20;
+  r.s.Current.CursorOffset = 700;
+  ASSERT_TRUE(SetMark(r.s, 0));
+  ASSERT_TRUE(RequestRecordNumber(r.io, 3));
+  const int resets = r.v.barResets;
+
+  EXPECT_TRUE(SetWorkingBase(r.io, 600));
+  EXPECT_EQ(r.s.Current.WorkingBase, 600);
+  EXPECT_EQ(r.s.WorkingLength, 400);
+  EXPECT_EQ(r.s.RecordCount, 2);
+  EXPECT_DOUBLE_EQ(r.s.ScrollScale, 400 / 32767.0);
+  EXPECT_EQ(r.s.Current.MarkTable[0].CursorOffset, 0);
+  EXPECT_EQ(r.s.RangeStart, 0);
+  EXPECT_EQ(r.s.RangeEnd, 0);
+  EXPECT_EQ(r.s.Current.RequestedRecord, 0);
+  EXPECT_EQ(r.s.Current.CursorOffset / r.s.Current.RecordLength, 0);
+  EXPECT_EQ(r.s.Current.BufferTop, 0);
+  EXPECT_EQ(r.s.PageBuffer[0], 600 & 0xFF);
+  EXPECT_EQ(r.v.barResets, resets + 1);
+
+  // Refused: the file length and beyond, negative; nothing changes.
+  EXPECT_FALSE(SetWorkingBase(r.io, 1000));
+  EXPECT_FALSE(SetWorkingBase(r.io, -1));
+  EXPECT_EQ(r.s.Current.WorkingBase, 600);
+  EXPECT_EQ(r.s.WorkingLength, 400);
+
+  EXPECT_TRUE(SetWorkingBase(r.io, 999));
+  EXPECT_EQ(r.s.WorkingLength, 1);
+  EXPECT_EQ(r.s.RecordCount, 1);
+  EXPECT_TRUE(SetWorkingBase(r.io, 0));
+  EXPECT_EQ(r.s.WorkingLength, 1000);
+
+  Rig none;
+  EXPECT_FALSE(SetWorkingBase(none.io, 0));
+  r.p.Verify();
+}
+
+TEST(Navigation, SetRecordLength) {
+  Opened r(1000);
+  EXPECT_TRUE(SetRecordLength(r.io, 100));
+  EXPECT_EQ(r.s.RecordCount, 10);
+  EXPECT_TRUE(SetRecordLength(r.io, 101));
+  EXPECT_EQ(r.s.RecordCount, 10);
+  EXPECT_EQ(r.s.Current.RecordLength, 101);
+
+  // Out of range: ignored.
+  EXPECT_FALSE(SetRecordLength(r.io, 0));
+  EXPECT_FALSE(SetRecordLength(r.io, 1001));
+  EXPECT_EQ(r.s.Current.RecordLength, 101);
+
+  // The cursor lands on the same record and offset under the new division.
+  ASSERT_TRUE(RequestRecordNumber(r.io, 4));
+  ASSERT_TRUE(RequestFieldOffset(r.io, 2));
+  EXPECT_TRUE(SetRecordLength(r.io, 50));
+  EXPECT_EQ(r.s.Current.CursorOffset, 202);
+  // Fewer records than the requested number: the last record is shown,
+  // never a place beyond the end of the file.
+  EXPECT_TRUE(SetRecordLength(r.io, 400));
+  EXPECT_EQ(r.s.Current.RequestedRecord, 2);
+  EXPECT_EQ(r.s.Current.CursorOffset, 802);
+
+  // A working area above 32767 bytes still caps the record length.
+  Opened big(40000, "big.bin");
+  EXPECT_FALSE(SetRecordLength(big.io, 32768));
+  EXPECT_TRUE(SetRecordLength(big.io, 32767));
+  EXPECT_EQ(big.s.RecordCount, 2);
+  r.p.Verify();
+}
+
+TEST(Navigation, Marks) {
+  Opened r(10000);
+  ASSERT_TRUE(GoToByte(r.io, 4660));
+  r.s.Current.BufferTop = 4608;
+  EXPECT_TRUE(SetMark(r.s, 'M' - 'A'));
+  ASSERT_TRUE(GoToByte(r.io, 20));
+  EXPECT_TRUE(GoToMark(r.io, 'M' - 'A'));
+  EXPECT_EQ(r.s.Current.BufferTop, 4608);
+  EXPECT_EQ(r.s.Current.CursorOffset, 4660);
+  EXPECT_EQ(r.s.PageBuffer[0], 4608 & 0xFF);
+
+  // A mark never set goes to the start.
+  EXPECT_TRUE(GoToMark(r.io, 1));
+  EXPECT_EQ(r.s.Current.BufferTop, 0);
+  EXPECT_EQ(r.s.Current.CursorOffset, 0);
+  EXPECT_FALSE(GoToMark(r.io, 26));
+  EXPECT_FALSE(SetMark(r.s, -1));
+
+  // The marks of a second file are its own, and come back with the first.
+  const QString other = r.files.Write("g.bin", TempFiles::Counting(500));
+  r.io.OpenFile(other);
+  EXPECT_EQ(r.s.Current.MarkTable[12].CursorOffset, 0);
+  r.s.Current.CursorOffset = 33;
+  EXPECT_TRUE(SetMark(r.s, 12));
+  r.io.OpenFile(r.path);
+  EXPECT_EQ(r.s.Current.MarkTable[12].CursorOffset, 4660);
+  r.io.OpenFile(other);
+  EXPECT_EQ(r.s.Current.MarkTable[12].CursorOffset, 33);
+  r.p.Verify();
+}
+
+TEST(Navigation, ChangedPageIsOfferedBeforeEveryMove) {
+  Opened r(1000);
+  const auto edited = [&](std::int64_t fileOffset) {
+    return static_cast<std::uint8_t>(TempFiles::Read(r.path)[static_cast<int>(fileOffset)]);
+  };
+  const auto editAndAnswer = [&](Answer a) {
+    r.Edit(0xEE);
+    r.p.ExpectBox("Save Change?", a);
+  };
+
+  // Yes writes the edit where it was made, before the page moves.
+  ASSERT_TRUE(GoToByte(r.io, 10));
+  editAndAnswer(Answer::Yes);
+  EXPECT_TRUE(GoToByte(r.io, 500));
+  EXPECT_EQ(edited(10), 0xEE);
+  EXPECT_FALSE(r.s.Dirty);
+
+  editAndAnswer(Answer::No);
+  EXPECT_TRUE(NextRecord(r.io));
+  EXPECT_EQ(edited(500), 500 & 0xFF);
+  editAndAnswer(Answer::No);
+  EXPECT_TRUE(PreviousRecord(r.io));
+  editAndAnswer(Answer::No);
+  EXPECT_TRUE(GoToThisRecord(r.io));
+  editAndAnswer(Answer::No);
+  EXPECT_TRUE(RequestRecordNumber(r.io, 2));
+  editAndAnswer(Answer::No);
+  EXPECT_TRUE(RequestFieldOffset(r.io, 1));
+  editAndAnswer(Answer::No);
+  EXPECT_TRUE(SetRecordLength(r.io, 100));
+  editAndAnswer(Answer::No);
+  EXPECT_TRUE(GoToMark(r.io, 0));
+
+  // Set Working Base saves the page at its old place, not under the new base.
+  ASSERT_TRUE(GoToByte(r.io, 40));
+  editAndAnswer(Answer::Yes);
+  EXPECT_TRUE(SetWorkingBase(r.io, 300));
+  EXPECT_EQ(edited(40), 0xEE);
+  EXPECT_EQ(edited(340), 340 & 0xFF);
+
+  // Refused values and Previous Record on record 0 move nothing and ask nothing.
+  r.Edit(0xAB);
+  EXPECT_FALSE(GoToByte(r.io, 5000));
+  EXPECT_FALSE(SetWorkingBase(r.io, 5000));
+  EXPECT_FALSE(SetRecordLength(r.io, 0));
+  EXPECT_FALSE(PreviousRecord(r.io));
+  EXPECT_TRUE(r.s.Dirty);
+  r.p.Verify();
+}
+
+}  // namespace qx::test
