@@ -2,8 +2,12 @@
 #include <QByteArray>
 #include <cstring>
 
+#include <QLabel>
+#include <QPushButton>
+
 #include "core/ValueFormat.h"
 #include "tests/Fakes.h"
+#include "ui/dialogs/ValDisp.h"
 
 namespace qx::test {
 
@@ -171,6 +175,20 @@ TEST(ValueDisplay, CollectsFromPageAndFile) {
   ASSERT_TRUE(CollectValueBytes(r.s, b));
   EXPECT_EQ(b.stored[0], 100);
   EXPECT_EQ(b.shown[0], 100);
+}
+
+TEST(ValueDisplay, WindowShowsTheTexts) {
+  QWidget main;
+  ValDisp window(&main);
+  window.DisplayValues(Bytes({0x5A, 0x01, 0x00}));
+  EXPECT_EQ(S(window.windowTitle()), "Values");
+  EXPECT_EQ(S(window.OKButton->text()), "O.K.");
+  EXPECT_EQ(S(window.ByteBox->text()), "90");
+  EXPECT_EQ(S(window.IntegerBox->text()), "346");
+  EXPECT_EQ(S(window.LeftByte->text()), "0101 1010");
+  EXPECT_EQ(S(window.RightByte->text()), "0000 0001");
+  EXPECT_EQ(S(window.LongBox->text()), "Too Short");
+  EXPECT_EQ(S(window.DateBox->text()), "Too Short");
 }
 
 }  // namespace qx::test

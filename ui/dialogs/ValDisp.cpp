@@ -1,0 +1,64 @@
+#include "ui/dialogs/ValDisp.h"
+
+#include <QFormLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "ui/main/Library.h"
+
+namespace qx {
+
+ValDisp::ValDisp(QWidget* mainWindow) : QDialog(mainWindow) {
+  setWindowTitle(QStringLiteral("Values"));
+  auto* form = new QFormLayout;
+  const auto add = [&](const char* caption) {
+    auto* value = new QLabel(this);
+    value->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // Wide enough for the longest text without the window changing size.
+    value->setMinimumWidth(
+        value->fontMetrics().horizontalAdvance(QStringLiteral("-$922,337,203,685,477.58")));
+    form->addRow(QString::fromLatin1(caption), value);
+    return value;
+  };
+  ByteBox = add("Byte:");
+  IntegerBox = add("Integer:");
+  LongBox = add("Long:");
+  SingleBox = add("Single:");
+  DoubleBox = add("Double:");
+  CurrencyBox = add("Currency:");
+  DateBox = add("Date/Time:");
+  BooleanBox = add("Boolean:");
+  LeftByte = add("Left Byte:");
+  RightByte = add("Right Byte:");
+
+  OKButton = new QPushButton(QStringLiteral("O.K."), this);
+  OKButton->setDefault(true);
+  connect(OKButton, &QPushButton::clicked, this, &ValDisp::OKButton_Click);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(form);
+  layout->addWidget(OKButton, 0, Qt::AlignHCenter);
+  adjustSize();
+  if (mainWindow) PlaceBelowMain(this, mainWindow, 300);
+}
+
+void ValDisp::DisplayValues(const ValueBytes& bytes) {
+  const ValueTexts t = FormatValues(bytes);
+  ByteBox->setText(t.Byte);
+  IntegerBox->setText(t.Integer);
+  LongBox->setText(t.Long);
+  SingleBox->setText(t.Single);
+  DoubleBox->setText(t.Double);
+  CurrencyBox->setText(t.Currency);
+  DateBox->setText(t.Date);
+  BooleanBox->setText(t.Boolean);
+  LeftByte->setText(t.LeftByte);
+  RightByte->setText(t.RightByte);
+}
+
+void ValDisp::OKButton_Click() {
+  accept();
+}
+
+}  // namespace qx

@@ -1,0 +1,37 @@
+// The value display: the bytes at the cursor read as each basic type.
+#pragma once
+
+#include <QDialog>
+
+#include "core/ValueFormat.h"
+
+class QLabel;
+class QPushButton;
+
+namespace qx {
+
+class ValDisp : public QDialog {
+  Q_OBJECT
+ public:
+  explicit ValDisp(QWidget* mainWindow);
+
+  QLabel* ByteBox = nullptr;
+  QLabel* IntegerBox = nullptr;
+  QLabel* LongBox = nullptr;
+  QLabel* SingleBox = nullptr;
+  QLabel* DoubleBox = nullptr;
+  QLabel* CurrencyBox = nullptr;
+  QLabel* DateBox = nullptr;
+  QLabel* BooleanBox = nullptr;
+  QLabel* LeftByte = nullptr;
+  QLabel* RightByte = nullptr;
+  QPushButton* OKButton = nullptr;
+
+  // Fills every value label.
+  void DisplayValues(const ValueBytes& bytes);
+
+ public slots:
+  void OKButton_Click();
+};
+
+}  // namespace qx
