@@ -20,8 +20,6 @@ namespace qx {
 namespace {
 
 // Runs act on the modal dialog of type W as soon as the event loop shows it.
-// A dialog the action leaves open is closed, so a fault fails the test
-// instead of hanging it.
 template <class W>
 class WhenModal {
  public:
@@ -42,51 +40,48 @@ class WhenModal {
   QTimer poll_;
 };
 
-void PressEnterExpectingClose(Request* r) {
-  QTest::keyClick(r->Entry, Qt::Key_Return);
-  if (r->isVisible()) {
-    ADD_FAILURE() << "Enter did not close the prompt";
-    r->reject();
-  }
+// A prompt that should have closed is closed, so a fault fails the test
+// instead of hanging it.
+void ExpectClosed(QDialog* d) {
+  if (!d->isVisible()) return;
+  ADD_FAILURE() << "the prompt did not close";
+  d->reject();
+}
+
+// Asks for a value, typing keys into the prompt, then pressing Enter.
+std::int64_t AskTyping(std::int64_t value, const QString& keys) {
+  WhenModal<Request> typing([&keys](Request* r) {
+    EXPECT_TRUE(r->Entry->text().isEmpty());
+    QTest::keyClicks(r->Entry, keys);
+    QTest::keyClick(r->Entry, Qt::Key_Return);
+    ExpectClosed(r);
+  });
+  const std::int64_t v = Request::Ask(nullptr, QStringLiteral("Go To Byte"), value);
+  EXPECT_TRUE(typing.ran);
+  return v;
 }
 
 }  // namespace
 
-TEST(Prompt, EnterAtOnceKeepsTheValue) {
+TEST(Prompt, RequestTakesDigitsAndKeepsTheValueOtherwise) {
+  EXPECT_EQ(AskTyping(42, QString()), 42);  // Enter at once
+  EXPECT_EQ(AskTyping(3, QStringLiteral("a-,x +.")), 3);
+  EXPECT_EQ(AskTyping(3, QStringLiteral("1,2-9")), 129);
+  EXPECT_EQ(AskTyping(7, QStringLiteral("99999999999999999999999")), 7);  // too large
+
   WhenModal<Request> typing([](Request* r) {
     EXPECT_EQ(r->windowTitle(), QStringLiteral("Request"));
-    EXPECT_EQ(r->AskFor->text(), QStringLiteral("Go To Byte"));
-    EXPECT_EQ(r->ExitButton->text(), QStringLiteral("Exit"));
-    EXPECT_TRUE(r->Entry->text().isEmpty());
-    PressEnterExpectingClose(r);
-  });
-  EXPECT_EQ(Request::Ask(nullptr, QStringLiteral("Go To Byte"), 42), 42);
-  EXPECT_TRUE(typing.ran);
-}
-
-TEST(Prompt, OnlyDigitsCanBeTyped) {
-  WhenModal<Request> typing([](Request* r) {
-    QTest::keyClicks(r->Entry, QStringLiteral("a-,x +."));
-    EXPECT_EQ(r->Entry->text(), QString());
-    QTest::keyClicks(r->Entry, QStringLiteral("1,2-9"));
-    EXPECT_EQ(r->Entry->text(), QStringLiteral("129"));
+    EXPECT_EQ(r->AskFor->text(), QStringLiteral("Record Number"));
+    QTest::keyClicks(r->Entry, QStringLiteral("129"));
     QTest::keyClick(r->Entry, Qt::Key_Backspace);
     QTest::keyClicks(r->Entry, QStringLiteral("5"));
     // A paste of something that is not a number is refused too.
     r->Entry->insert(QStringLiteral("-7"));
     EXPECT_EQ(r->Entry->text(), QStringLiteral("125"));
-    PressEnterExpectingClose(r);
+    QTest::keyClick(r->Entry, Qt::Key_Return);
+    ExpectClosed(r);
   });
   EXPECT_EQ(Request::Ask(nullptr, QStringLiteral("Record Number"), 3), 125);
-  EXPECT_TRUE(typing.ran);
-}
-
-TEST(Prompt, NumberTooLargeKeepsTheValue) {
-  WhenModal<Request> typing([](Request* r) {
-    QTest::keyClicks(r->Entry, QStringLiteral("99999999999999999999999"));
-    PressEnterExpectingClose(r);
-  });
-  EXPECT_EQ(Request::Ask(nullptr, QStringLiteral("Working File Base"), 7), 7);
   EXPECT_TRUE(typing.ran);
 }
 
@@ -107,10 +102,7 @@ TEST(Prompt, EntryStartsEmptyAndExitReadsIt) {
     EXPECT_LE(std::abs(w->frameGeometry().center().x() - screen.center().x()), 1);
     QTest::keyClicks(w->Entry, QStringLiteral("12"));
     QTest::mouseClick(w->ExitButton, Qt::LeftButton);
-    if (w->isVisible()) {
-      ADD_FAILURE() << "Exit did not close the prompt";
-      w->reject();
-    }
+    ExpectClosed(w);
   });
   r.exec();
   EXPECT_TRUE(typing.ran);
