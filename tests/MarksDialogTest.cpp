@@ -37,6 +37,7 @@ TEST(MarksDialog, LettersAndValues) {
   EXPECT_EQ(dialog.Label[12]->text().toStdString(), "M");
   EXPECT_EQ(dialog.Label[25]->text().toStdString(), "Z");
   EXPECT_EQ(dialog.CursorValue[0]->text().toStdString(), "0");
+  EXPECT_EQ(dialog.CursorValue[12]->text().toStdString(), "4,660");
   EXPECT_EQ(dialog.ExitButton->text().toStdString(), "Exit");
   EXPECT_EQ(dialog.Value(), -1);
   // Filled column by column: D under A, E beside A.
