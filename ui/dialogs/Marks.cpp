@@ -67,7 +67,7 @@ Marks::Marks(QWidget* mainWindow, const EditorState& s) : QDialog(mainWindow) {
   layout->addLayout(grid);
   layout->addWidget(ExitButton, 0, Qt::AlignHCenter);
   adjustSize();
-  if (mainWindow) PlaceBelowMain(this, mainWindow, 900);
+  PlaceBelowMain(this, mainWindow, 900);
 }
 
 int Marks::Choose(QWidget* mainWindow, const EditorState& s) {

@@ -40,7 +40,7 @@ ValDisp::ValDisp(QWidget* mainWindow) : QDialog(mainWindow) {
   layout->addLayout(form);
   layout->addWidget(OKButton, 0, Qt::AlignHCenter);
   adjustSize();
-  if (mainWindow) PlaceBelowMain(this, mainWindow, 300);
+  PlaceBelowMain(this, mainWindow, 300);
 }
 
 void ValDisp::DisplayValues(const ValueBytes& bytes) {
