@@ -3,6 +3,7 @@
 // toolbar. Its slots are the commands of the program.
 #pragma once
 
+#include <QColor>
 #include <QHash>
 #include <QMainWindow>
 #include <array>
@@ -172,6 +173,11 @@ class QX : public QMainWindow, public FileView {
   void HexBox_MouseDown(double xTwips, double yTwips);
   void AsciiBox_MouseDown(double xTwips, double yTwips);
   bool Form_KeyDown(QKeyEvent* e);  // true when consumed
+  void DrawHexCell(int row, int col);
+  void DrawAsciiCell(int row, int col);
+  void Place(QWidget* w, int left, int top, int width, int height);
+  void TypeKey(QKeyEvent* e);
+  QAction* AddMenuAction(QMenu* menu, const QString& name);
 
   EditorState& s_;
   Platform& p_;
@@ -183,6 +189,8 @@ class QX : public QMainWindow, public FileView {
   QHash<QString, QAction*> toolActions_;  // toolbar buttons by key
   std::array<QAction*, 4> mnuFileFiles_{};
   std::array<QAction*, 4> mnuWindowWindows_{};
+  QColor hexFore_;    // the print colour of HexBox
+  QColor asciiFore_;  // the print colour of AsciiBox
 };
 
 }  // namespace qx
