@@ -55,6 +55,15 @@ TEST(Editing, HexDigitsOverTypeTheByteUnderTheCursor) {
   EXPECT_EQ(WindowRig::DiskByte(path, 10), 0x71);
   EXPECT_EQ(WindowRig::DiskByte(path, 11), 0x32);
   EXPECT_FALSE(r.s.Dirty);
+
+  // Ctrl+Z puts the byte back as it was read; the toolbar's Redo writes it again.
+  ASSERT_TRUE(r.w->MenuItem("mnuEditUndo")->isEnabled());
+  QTest::keyClick(r.w->FileBar, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(WindowRig::DiskByte(path, 10), 0x4A);
+  EXPECT_EQ(r.w->HexBox->CellText(0, 10), "4A");
+  EXPECT_TRUE(r.w->MenuItem("mnuEditRedo")->isEnabled());
+  r.w->Toolbar1_ButtonClick("Redo");
+  EXPECT_EQ(WindowRig::DiskByte(path, 10), 0x71);
   r.p.Verify();
 }
 
