@@ -8,18 +8,26 @@
 #include <QFile>
 #include <QFontDatabase>
 #include <QGroupBox>
+#include <QIcon>
 #include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QToolBar>
 #include <algorithm>
+#include <cmath>
 
 #include "core/ScrollMath.h"
 #include "input/Utility.h"
 #include "ui/main/ClickableLabel.h"
 #include "ui/main/Library.h"
 #include "ui/main/PagePane.h"
+
+// The pictures live in the static UI library, which the linker would drop
+// without a reference.
+static void InitResources() {
+  Q_INIT_RESOURCE(quellox);
+}
 
 namespace qx {
 
@@ -54,6 +62,15 @@ ClickableLabel* MakeBox(QWidget* parent, const QString& name) {
   return b;
 }
 
+// A caption left of its box: it ends at the box and grows to the left when
+// the platform's font needs more room than the twip width allows.
+void FitCaption(QLabel* l) {
+  l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  const int need = l->sizeHint().width();
+  const QRect g = l->geometry();
+  if (need > g.width()) l->setGeometry(g.right() + 1 - need, g.y(), need, g.height());
+}
+
 QLabel* MakeDisplayBox(QWidget* parent, const QString& name) {
   auto* b = new QLabel(parent);
   b->setObjectName(name);
@@ -65,8 +82,10 @@ QLabel* MakeDisplayBox(QWidget* parent, const QString& name) {
 
 QX::QX(EditorState& state, Platform& platform, QWidget* parent)
     : QMainWindow(parent), s_(state), p_(platform), io_(state, platform, *this) {
+  InitResources();
   setObjectName(QStringLiteral("QX"));
   setWindowTitle(kProductTitle);
+  setWindowIcon(QIcon(QStringLiteral(":/icons/quellox.png")));
   QFont windowFont = QApplication::font();
   windowFont.setPointSize(kWindowFontPoints);
   setFont(windowFont);
@@ -121,13 +140,15 @@ void QX::BuildControls() {
   Place(FilenameBox, 240, 840, 2472, kLabelHeight);
 
   Label13 = MakeLabel(client, QStringLiteral("Label13"), QStringLiteral("Working Base:"));
-  Place(Label13, 2940, 600, 1080, kLabelHeight);
+  Place(Label13, 2940, 600, 1020, kLabelHeight);
+  FitCaption(Label13);
   WorkingBaseBox = MakeBox(client, QStringLiteral("WorkingBaseBox"));
-  Place(WorkingBaseBox, 4020, 540, 1200, kBoxHeight);
+  Place(WorkingBaseBox, 4020, 540, 1000, kBoxHeight);
   Label6 = MakeLabel(client, QStringLiteral("Label6"), QStringLiteral("Record Length:"));
-  Place(Label6, 5400, 600, 1140, kLabelHeight);
+  Place(Label6, 5400, 600, 1080, kLabelHeight);
+  FitCaption(Label6);
   RecordLengthBox = MakeBox(client, QStringLiteral("RecordLengthBox"));
-  Place(RecordLengthBox, 6540, 540, 1100, kBoxHeight);
+  Place(RecordLengthBox, 6540, 540, 900, kBoxHeight);
   RecordCountBox = MakeDisplayBox(client, QStringLiteral("RecordCountBox"));
   Place(RecordCountBox, 7800, 540, 780, kBoxHeight);
   Label8 = MakeLabel(client, QStringLiteral("Label8"), QStringLiteral("Records"));
@@ -137,32 +158,34 @@ void QX::BuildControls() {
   Frame1->setObjectName(QStringLiteral("Frame1"));
   Place(Frame1, 2940, 840, 1815, 975);
   Label14 = MakeLabel(Frame1, QStringLiteral("Label14"), QStringLiteral("Actual"));
-  Place(Label14, 120, 300, 600, kLabelHeight);
+  Place(Label14, 120, 300, 700, kLabelHeight);
   RecordNumberBoxActual = MakeDisplayBox(Frame1, QStringLiteral("RecordNumberBoxActual"));
-  Place(RecordNumberBoxActual, 780, 270, 915, kBoxHeight);
+  Place(RecordNumberBoxActual, 840, 270, 855, kBoxHeight);
   Label15 = MakeLabel(Frame1, QStringLiteral("Label15"), QStringLiteral("Request"));
-  Place(Label15, 120, 630, 660, kLabelHeight);
+  Place(Label15, 120, 630, 700, kLabelHeight);
   RecordNumberBoxRequest = MakeBox(Frame1, QStringLiteral("RecordNumberBoxRequest"));
-  Place(RecordNumberBoxRequest, 780, 600, 915, kBoxHeight);
+  Place(RecordNumberBoxRequest, 840, 600, 855, kBoxHeight);
 
   Frame2 = new QGroupBox(QStringLiteral("Record Offset"), client);
   Frame2->setObjectName(QStringLiteral("Frame2"));
   Place(Frame2, 4920, 840, 1815, 975);
   Label17 = MakeLabel(Frame2, QStringLiteral("Label17"), QStringLiteral("Actual"));
-  Place(Label17, 120, 300, 600, kLabelHeight);
+  Place(Label17, 120, 300, 700, kLabelHeight);
   FieldOffsetBoxActual = MakeDisplayBox(Frame2, QStringLiteral("FieldOffsetBoxActual"));
-  Place(FieldOffsetBoxActual, 780, 270, 915, kBoxHeight);
+  Place(FieldOffsetBoxActual, 840, 270, 855, kBoxHeight);
   Label18 = MakeLabel(Frame2, QStringLiteral("Label18"), QStringLiteral("Request"));
-  Place(Label18, 120, 630, 660, kLabelHeight);
+  Place(Label18, 120, 630, 700, kLabelHeight);
   FieldOffsetBoxRequest = MakeBox(Frame2, QStringLiteral("FieldOffsetBoxRequest"));
-  Place(FieldOffsetBoxRequest, 780, 600, 915, kBoxHeight);
+  Place(FieldOffsetBoxRequest, 840, 600, 855, kBoxHeight);
 
   Label9 = MakeLabel(client, QStringLiteral("Label9"), QStringLiteral("File Length:"));
-  Place(Label9, 7200, 1200, 840, kLabelHeight);
+  Place(Label9, 7200, 1200, 780, kLabelHeight);
+  FitCaption(Label9);
   FileLengthBox = MakeDisplayBox(client, QStringLiteral("FileLengthBox"));
   Place(FileLengthBox, 8040, 1140, 1095, kBoxHeight);
   Label19 = MakeLabel(client, QStringLiteral("Label19"), QStringLiteral("Cursor Location:"));
-  Place(Label19, 6840, 1560, 1200, kLabelHeight);
+  Place(Label19, 6840, 1560, 1140, kLabelHeight);
+  FitCaption(Label19);
   FileOffsetBox = MakeBox(client, QStringLiteral("FileOffsetBox"));
   Place(FileOffsetBox, 8040, 1500, 1095, kBoxHeight);
   Label1 = MakeLabel(client, QStringLiteral("Label1"), QStringLiteral("Buffer Bottom"));
@@ -206,7 +229,22 @@ void QX::BuildControls() {
   Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   Text1->setTextInteractionFlags(Qt::NoTextInteraction);
   Text1->viewport()->setCursor(Qt::ArrowCursor);
-  Text1->setFont(glyphs);
+  {
+    // One ruler line per page row: the line spacing nearest the row height.
+    QFont rulerFont = glyphs;
+    const double rowPixels = RowHeight * logicalDpiY() / 1440.0;
+    double best = 1e9;
+    for (int pixels = 6; pixels <= 40; ++pixels) {
+      QFont f = glyphs;
+      f.setPixelSize(pixels);
+      const double miss = std::abs(QFontMetrics(f).lineSpacing() - rowPixels);
+      if (miss < best) {
+        best = miss;
+        rulerFont = f;
+      }
+    }
+    Text1->setFont(rulerFont);
+  }
   Text1->document()->setDocumentMargin(0);
   {
     QPalette pal = Text1->palette();
