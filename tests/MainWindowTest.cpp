@@ -1,4 +1,5 @@
 #include <QAction>
+#include <QApplication>
 #include <QImage>
 #include <QLabel>
 #include <QMenu>
@@ -6,6 +7,7 @@
 #include <QScrollBar>
 #include <QToolBar>
 #include <QToolButton>
+#include <QWheelEvent>
 
 #include "input/Utility.h"
 #include "tests/WindowRig.h"
@@ -186,6 +188,14 @@ TEST(MainWindow, MenuTreeAndToolbarFollowTheCommandTables) {
   EXPECT_FALSE(r.w->AsciiSide);
   r.w->Toolbar1_ButtonClick("ToggleCursor");
   EXPECT_TRUE(r.w->AsciiSide);
+
+  // F1 on a highlighted item opens the help at the item's topic.
+  QMenu* nav = r.w->MenuItem("mnuNav")->menu();
+  nav->popup(QPoint(0, 0));
+  nav->setActiveAction(r.w->MenuItem("mnuNavGoToByte"));
+  QTest::keyClick(nav, Qt::Key_F1);
+  nav->close();
+  EXPECT_EQ(r.p.helpContexts, std::vector<int>{300});
   r.p.Verify();
 }
 
@@ -346,6 +356,12 @@ TEST(MainWindow, ScrollBarMovesThePageByRowPageAndThumb) {
   exact.Open("e.bin", TempFiles::Counting(32767));
   exact.w->FileBar->setValue(5000);
   EXPECT_EQ(exact.s.Current.BufferTop, 4999);
+  // The wheel over the page scrolls by rows, however small the file.
+  bar->setValue(1);
+  QWheelEvent down(QPointF(10, 10), r.w->HexBox->mapToGlobal(QPointF(10, 10)), QPoint(),
+                   QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(r.w->HexBox, &down);
+  EXPECT_EQ(r.s.Current.BufferTop, 48);
   r.p.Verify();
 }
 

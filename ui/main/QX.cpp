@@ -272,8 +272,6 @@ void QX::BuildControls() {
   connect(FieldOffsetBoxRequest, &ClickableLabel::Click, this, &QX::FieldOffsetBoxRequest_Click);
   connect(FileOffsetBox, &ClickableLabel::Click, this, &QX::FileOffsetBox_Click);
 
-  Frame1->installEventFilter(this);
-  Frame2->installEventFilter(this);
   setFocusProxy(FileBar);
   client->setFocusProxy(FileBar);
 

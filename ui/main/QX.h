@@ -189,8 +189,9 @@ class QX : public QMainWindow, public FileView {
   QHash<QString, QAction*> toolActions_;  // toolbar buttons by key
   std::array<QAction*, 4> mnuFileFiles_{};
   std::array<QAction*, 4> mnuWindowWindows_{};
-  QColor hexFore_;    // the print colour of HexBox
-  QColor asciiFore_;  // the print colour of AsciiBox
+  int wheelDelta_ = 0;  // wheel rotation not yet turned into rows
+  QColor hexFore_;      // the print colour of HexBox
+  QColor asciiFore_;    // the print colour of AsciiBox
 };
 
 }  // namespace qx

@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QScrollBar>
+#include <QWheelEvent>
 
 #include "core/ScrollMath.h"
 #include "input/Utility.h"
@@ -270,6 +271,20 @@ bool QX::eventFilter(QObject* watched, QEvent* event) {
       return Form_KeyDown(ke);
     }
     return false;
+  }
+  if (type == QEvent::Wheel && (watched == FileBar || watched == HexBox || watched == AsciiBox)) {
+    // The wheel scrolls by rows, like the bar's arrows: its own steps would
+    // move by bar values, which in a small file are fractions of a byte.
+    wheelDelta_ += static_cast<QWheelEvent*>(event)->angleDelta().y();
+    while (wheelDelta_ >= 40) {
+      wheelDelta_ -= 40;
+      FileBar->triggerAction(QAbstractSlider::SliderSingleStepSub);
+    }
+    while (wheelDelta_ <= -40) {
+      wheelDelta_ += 40;
+      FileBar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    }
+    return true;
   }
   if (type == QEvent::Enter && (watched == Frame1 || watched == Frame2)) {
     FocusFileBar();
