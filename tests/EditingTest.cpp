@@ -176,6 +176,13 @@ TEST(Editing, ReadOnlyFileRefusesEveryKey) {
   r.Type('x');
   r.p.ExpectBox("File is read-only");
   r.Key(Qt::Key_F2);
+  // Every command that would change the file asks the same guard first.
+  for (auto command :
+       {&QX::mnuEditCut_Click, &QX::mnuEditPaste_Click, &QX::mnuEditFill_Click,
+        &QX::mnuRecordChop_Click, &QX::mnuRecordPaste_Click, &QX::mnuRecordFill_Click}) {
+    r.p.ExpectBox("File is read-only");
+    (r.w.get()->*command)();
+  }
   r.p.Verify();
   EXPECT_FALSE(r.s.Dirty);
   EXPECT_EQ(TempFiles::Read(path), TempFiles::Counting(100));

@@ -439,7 +439,7 @@ void QX::mnuFileClose_Click() {
 }
 
 void QX::mnuFileSaveSector_Click() {
-  if (!io_.ReadOnlyRefused() && s_.FileOpen()) io_.SavePage();
+  if (GuardsPass(Guard::Writable)) io_.SavePage();
   FocusFileBar();
 }
 

@@ -160,6 +160,12 @@ class QX : public QMainWindow, public FileView {
   // F4: Find Next when a file is open.
   void FindNextKey();
 
+ public:
+  // The guards every command handler tests first: Writable asks the
+  // writable guard ("File is read-only") and then the file-open guard.
+  enum class Guard { FileOpen, Writable };
+  bool GuardsPass(Guard g);
+
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void closeEvent(QCloseEvent* e) override;

@@ -112,7 +112,7 @@ void QX::CursorBack(int n) {
 }
 
 void QX::mnuNavGoToCursor_Click() {
-  if (!s_.FileOpen()) return;
+  if (!GuardsPass(Guard::FileOpen)) return;
   io_.GoToCursor();
 }
 

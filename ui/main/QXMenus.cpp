@@ -264,6 +264,11 @@ void QX::Toolbar1_ButtonClick(const QString& key) {
   }
 }
 
+bool QX::GuardsPass(Guard g) {
+  if (g == Guard::Writable && io_.ReadOnlyRefused()) return false;
+  return s_.FileOpen();
+}
+
 void QX::UndoRedoChanged() {
   if (QAction* undo = MenuItem(QStringLiteral("mnuEditUndo"))) undo->setEnabled(s_.UndoEnabled);
   if (QAction* redo = MenuItem(QStringLiteral("mnuEditRedo"))) redo->setEnabled(s_.RedoEnabled);
