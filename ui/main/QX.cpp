@@ -44,8 +44,6 @@ constexpr int kBoxHeight = 285;
 constexpr int kWindowFontPoints = 8;
 
 const QColor kBlack(0, 0, 0);
-const QColor kActiveCursor(255, 0, 0);
-const QColor kOtherCursor(0, 255, 0);
 
 QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& caption) {
   auto* l = new QLabel(caption, parent);
