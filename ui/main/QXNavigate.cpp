@@ -12,7 +12,7 @@ void QX::mnuNavGoToByte_Click() {
 }
 
 void QX::FileOffsetBox_Click() {
-  if (s_.FileOpen()) {
+  if (GuardsPass(Guard::FileOpen)) {
     GoToByte(io_, p_.AskValue(QStringLiteral("Go To Byte"), s_.Current.CursorOffset));
   }
   FocusFileBar();
@@ -34,7 +34,7 @@ void QX::mnuNavPreviousRecord_Click() {
 }
 
 void QX::RecordNumberBoxRequest_Click() {
-  if (s_.FileOpen()) {
+  if (GuardsPass(Guard::FileOpen)) {
     RequestRecordNumber(io_,
                         p_.AskValue(QStringLiteral("Record Number"), s_.Current.RequestedRecord));
   }
@@ -42,7 +42,7 @@ void QX::RecordNumberBoxRequest_Click() {
 }
 
 void QX::FieldOffsetBoxRequest_Click() {
-  if (s_.FileOpen()) {
+  if (GuardsPass(Guard::FileOpen)) {
     RequestFieldOffset(io_,
                        p_.AskValue(QStringLiteral("Field Offset"), s_.Current.RequestedOffset));
   }
@@ -70,24 +70,24 @@ void QX::WorkingBaseBox_Click() {
 }
 
 void QX::RecordLengthBox_Click() {
-  if (s_.FileOpen()) {
+  if (GuardsPass(Guard::FileOpen)) {
     SetRecordLength(io_, p_.AskValue(QStringLiteral("New Record Length"), s_.Current.RecordLength));
   }
   FocusFileBar();
 }
 
 void QX::mnuNavMark_Click() {
-  if (s_.FileOpen()) SetMark(s_, Marks::Choose(this, s_));
+  if (GuardsPass(Guard::FileOpen)) SetMark(s_, Marks::Choose(this, s_));
   FocusFileBar();
 }
 
 void QX::mnuNavGoToMark_Click() {
-  if (s_.FileOpen()) GoToMark(io_, Marks::Choose(this, s_));
+  if (GuardsPass(Guard::FileOpen)) GoToMark(io_, Marks::Choose(this, s_));
   FocusFileBar();
 }
 
 void QX::mnuEditValues_Click() {
-  if (s_.FileOpen()) {
+  if (GuardsPass(Guard::FileOpen)) {
     ValueBytes bytes;
     if (!CollectValueBytes(s_, bytes)) {
       p_.MessageBox(QStringLiteral("Couldn't read ") + s_.Current.FileName);
