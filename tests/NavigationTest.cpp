@@ -1,7 +1,16 @@
 #include <gtest/gtest.h>
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTimer>
+#include <functional>
 
 #include "core/Navigation.h"
 #include "tests/Fakes.h"
+#include "tests/WindowRig.h"
+#include "ui/dialogs/Marks.h"
+#include "ui/dialogs/ValDisp.h"
 
 namespace qx::test {
 
@@ -19,6 +28,32 @@ struct Opened : Rig {
     s.Dirty = true;
   }
   QString path;
+};
+
+// Runs act on the modal window of type W as soon as the event loop shows it,
+// then makes sure it closed, so that a fault fails instead of hanging.
+template <class W>
+class WhenModal {
+ public:
+  explicit WhenModal(std::function<void(W*)> act) : act_(std::move(act)) {
+    QObject::connect(&poll_, &QTimer::timeout, [this] {
+      auto* w = qobject_cast<W*>(QApplication::activeModalWidget());
+      if (!w) return;
+      poll_.stop();
+      ran = true;
+      act_(w);
+      if (w->isVisible()) {
+        ADD_FAILURE() << "the window did not close";
+        w->reject();
+      }
+    });
+    poll_.start(1);
+  }
+  bool ran = false;
+
+ private:
+  std::function<void(W*)> act_;
+  QTimer poll_;
 };
 
 }  // namespace
@@ -264,6 +299,57 @@ TEST(Navigation, ChangedPageIsOfferedBeforeEveryMove) {
   EXPECT_FALSE(SetRecordLength(r.io, 0));
   EXPECT_FALSE(PreviousRecord(r.io));
   EXPECT_TRUE(r.s.Dirty);
+  r.p.Verify();
+}
+
+TEST(NavigationWindow, RequestRecordAndOffsetTypeAndSave) {
+  WindowRig r;
+  const QString path = r.Open("w.bin", TempFiles::Counting(1000));
+
+  r.p.ExpectValue(100);
+  QTest::mouseClick(r.w->RecordLengthBox, Qt::LeftButton);
+  r.p.ExpectValue(7);
+  QTest::mouseClick(r.w->RecordNumberBoxRequest, Qt::LeftButton);
+  r.p.ExpectValue(3);
+  QTest::mouseClick(r.w->FieldOffsetBoxRequest, Qt::LeftButton);
+  EXPECT_EQ(r.p.prompts, (QStringList{"New Record Length", "Record Number", "Field Offset"}));
+  EXPECT_EQ(r.w->RecordCountBox->text().toStdString(), "10");
+  EXPECT_EQ(r.w->RecordNumberBoxActual->text().toStdString(), "7");
+  EXPECT_EQ(r.w->FieldOffsetBoxActual->text().toStdString(), "3");
+
+  r.Type('a');
+  r.Type('b');
+  r.Key(Qt::Key_F2);
+  EXPECT_EQ(WindowRig::DiskByte(path, 703), 0xAB);
+  EXPECT_EQ(WindowRig::DiskByte(path, 702), 702 & 0xFF);
+  EXPECT_EQ(WindowRig::DiskByte(path, 704), 704 & 0xFF);
+
+  // Ctrl+M stores the place under C; Ctrl+G brings it back.
+  WhenModal<Marks> markC([](Marks* m) { QTest::keyClick(m, 'c'); });
+  QTest::keySequence(r.w.get(), QKeySequence(QStringLiteral("Ctrl+M")));
+  EXPECT_TRUE(markC.ran);
+  r.p.ExpectValue(20);
+  QTest::mouseClick(r.w->FileOffsetBox, Qt::LeftButton);
+  EXPECT_EQ(r.s.Current.CursorOffset, 20);
+  WhenModal<Marks> goC([](Marks* m) {
+    EXPECT_EQ(m->CursorValue[2]->text().toStdString(), "704");
+    QTest::mouseClick(m->Label[2], Qt::LeftButton);
+  });
+  // Shortcuts act in the active window; the chooser had taken that over.
+  r.w->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(r.w.get()));
+  QTest::keySequence(r.w.get(), QKeySequence(QStringLiteral("Ctrl+G")));
+  EXPECT_TRUE(goC.ran);
+  EXPECT_EQ(r.s.Current.CursorOffset, 704);
+  EXPECT_EQ(r.w->FileOffsetBox->text().toStdString(), "704");
+
+  // The value display reads the bytes at the cursor.
+  WhenModal<ValDisp> values([](ValDisp* v) {
+    EXPECT_EQ(v->ByteBox->text().toStdString(), std::to_string(704 & 0xFF));
+    QTest::mouseClick(v->OKButton, Qt::LeftButton);
+  });
+  r.w->MenuItem(QStringLiteral("mnuEditValues"))->trigger();
+  EXPECT_TRUE(values.ran);
   r.p.Verify();
 }
 
