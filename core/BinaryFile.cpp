@@ -1,14 +1,16 @@
 #include "core/BinaryFile.h"
 
-#include <QFile>
-#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <QFile>
+#include <cerrno>
 
 namespace qx {
 
-BinaryFile::BinaryFile(BinaryFile&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+BinaryFile::BinaryFile(BinaryFile&& other) noexcept : fd_(other.fd_) {
+  other.fd_ = -1;
+}
 
 BinaryFile& BinaryFile::operator=(BinaryFile&& other) noexcept {
   if (this != &other) {
@@ -76,6 +78,8 @@ std::int64_t BinaryFile::Length() const {
   return st.st_size;
 }
 
-bool BinaryFile::Sync() { return fd_ >= 0 && ::fsync(fd_) == 0; }
+bool BinaryFile::Sync() {
+  return fd_ >= 0 && ::fsync(fd_) == 0;
+}
 
 }  // namespace qx

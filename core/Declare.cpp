@@ -7,6 +7,8 @@ std::int64_t RecordCountFor(std::int64_t length, std::int64_t recordLength) {
   return length / recordLength + (length % recordLength > 0 ? 1 : 0);
 }
 
-void ClearMarks(EditorState& s) { s.Current.MarkTable.fill(MarkEntry{}); }
+void ClearMarks(EditorState& s) {
+  s.Current.MarkTable.fill(MarkEntry{});
+}
 
 }  // namespace qx

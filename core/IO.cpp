@@ -1,12 +1,12 @@
 // Opening, switching and closing files, and reading and placing the page.
 #include "core/IO.h"
 
+#include <sys/stat.h>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
 #include <cerrno>
-#include <sys/stat.h>
 
 namespace qx {
 
@@ -24,7 +24,9 @@ bool OpenBestAccess(BinaryFile& file, const QString& path, bool& readOnly) {
   return file.Open(path, false);
 }
 
-QString SettingKey(int index) { return QString::number(index + 1); }
+QString SettingKey(int index) {
+  return QString::number(index + 1);
+}
 
 }  // namespace
 
@@ -42,7 +44,8 @@ void IO::LoadSettings() {
 
 bool IO::TooManyFiles() {
   if (s_.OpenFileCount < kMaxOpenFiles) return false;
-  p_.MessageBox(QStringLiteral("Four files are open. Please close one file before opening another."));
+  p_.MessageBox(
+      QStringLiteral("Four files are open. Please close one file before opening another."));
   return true;
 }
 

@@ -31,8 +31,8 @@ class OperationPacer {
     if (now - last_ >= std::chrono::milliseconds(20)) {
       last_ = now;
       if (bar_ && total > 0) {
-        bar_->SetProgress(static_cast<int>(10000.0 * static_cast<double>(done) /
-                                           static_cast<double>(total)));
+        bar_->SetProgress(
+            static_cast<int>(10000.0 * static_cast<double>(done) / static_cast<double>(total)));
       }
       p_.ProcessEvents();
     }

@@ -12,8 +12,8 @@ namespace qx {
 
 Answer QtPlatform::MessageBox(const QString& text, Buttons buttons, Icon icon,
                               const QString& title) {
-  QMessageBox box(icon == Icon::Critical ? QMessageBox::Critical : QMessageBox::NoIcon, title,
-                  text, QMessageBox::NoButton, main_);
+  QMessageBox box(icon == Icon::Critical ? QMessageBox::Critical : QMessageBox::NoIcon, title, text,
+                  QMessageBox::NoButton, main_);
   if (buttons == Buttons::YesNo) {
     box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
     box.setDefaultButton(QMessageBox::Yes);
@@ -25,7 +25,9 @@ Answer QtPlatform::MessageBox(const QString& text, Buttons buttons, Icon icon,
   return Answer::Ok;
 }
 
-void QtPlatform::Beep() { QApplication::beep(); }
+void QtPlatform::Beep() {
+  QApplication::beep();
+}
 
 QString QtPlatform::OpenFileName(const QString& caption) {
   return QFileDialog::getOpenFileName(main_, caption);
@@ -50,9 +52,13 @@ std::int64_t QtPlatform::AskValue(const QString& caption, std::int64_t value) {
   return Request::Ask(main_, caption, value);
 }
 
-void QtPlatform::ShowNotice(const QString& text) { qx::ShowNotice(main_, *this, text); }
+void QtPlatform::ShowNotice(const QString& text) {
+  qx::ShowNotice(main_, *this, text);
+}
 
-void QtPlatform::ProcessEvents() { QApplication::processEvents(); }
+void QtPlatform::ProcessEvents() {
+  QApplication::processEvents();
+}
 
 // The help viewer arrives with the help file; until then help asks nothing.
 void QtPlatform::ShowHelp(int) {}

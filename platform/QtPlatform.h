@@ -15,8 +15,7 @@ class QtPlatform : public Platform {
   // The window that message boxes and dialogs belong to.
   void SetMainWindow(QWidget* w) { main_ = w; }
 
-  Answer MessageBox(const QString& text, Buttons buttons, Icon icon,
-                    const QString& title) override;
+  Answer MessageBox(const QString& text, Buttons buttons, Icon icon, const QString& title) override;
   void Beep() override;
   QString OpenFileName(const QString& caption) override;
   QString SaveFileName(const QString& caption) override;

@@ -2,6 +2,7 @@
 // temporary directory with helpers for real files.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
@@ -10,7 +11,6 @@
 #include <QTemporaryDir>
 #include <deque>
 #include <functional>
-#include <gtest/gtest.h>
 
 #include "core/Declare.h"
 #include "core/FileView.h"

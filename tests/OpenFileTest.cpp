@@ -129,9 +129,7 @@ TEST(OpenFile, RecentListMovesToTopAndIsStored) {
     r.io.OpenFile(f[i]);
     r.io.CloseFile();
   }
-  auto list = [&] {
-    return QStringList(r.s.RecentFiles.begin(), r.s.RecentFiles.end());
-  };
+  auto list = [&] { return QStringList(r.s.RecentFiles.begin(), r.s.RecentFiles.end()); };
   EXPECT_EQ(list(), (QStringList{f[3], f[2], f[1], f[0]}));
   r.io.OpenFile(f[1]);  // index 2 moves to the top; entry 3 stays
   EXPECT_EQ(list(), (QStringList{f[1], f[3], f[2], f[0]}));
