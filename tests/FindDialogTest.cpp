@@ -142,6 +142,9 @@ TEST(FindDialog, ReplaceDialogRewritesAsksAndCancels) {
     d.show();
     QTest::keyClicks(d.FindStringBox, "AB");
     QTest::keyClicks(d.ReplaceStringBox, "Q");
+    EXPECT_EQ(d.EndBox->text(), "7");  // the last range, now short of the end
+    QTest::keyClick(d.EndBox, Qt::Key_E, Qt::ControlModifier);
+    EXPECT_EQ(d.EndBox->text(), "8");
     QTest::mouseClick(d.ReplaceAllButton, Qt::LeftButton);
   }
   EXPECT_EQ(TempFiles::Read(path), "QcXYZcQ");
