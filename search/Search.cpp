@@ -14,7 +14,9 @@ namespace {
 constexpr std::int64_t kProgressThreshold = 8192;
 constexpr std::int64_t kStop = -1;
 
-const QString kReadError = QStringLiteral("The file could not be read. The operation was stopped.");
+const QString kReadError = QStringLiteral("The file could not be read. The search was stopped.");
+const QString kRewriteReadError =
+    QStringLiteral("The file could not be read.\nOperation aborted; the file was not changed.");
 
 // Walks the start positions from..last - n + 1 in windows of opt.chunkSize
 // starts, each read with the n - 1 bytes that follow so that a match across
@@ -238,8 +240,8 @@ ReplaceResult ReplaceScan(IO& io, const std::vector<std::uint8_t>& replacement, 
 
   // next: the first byte of the file not yet written out.
   std::int64_t next = std::min(r.first, length);
-  bool ok = io.CopyRange(out, 0, next - 1);
-  if (ok) {
+  bool readFailed = false;
+  if (io.CopyRange(out, 0, next - 1)) {
     BarShown shown(bar, true);
     OperationPacer pacer(s, p, shown.Bar());
     pacer.Flush();
@@ -261,7 +263,6 @@ ReplaceResult ReplaceScan(IO& io, const std::vector<std::uint8_t>& replacement, 
           if (answer == Answer::Yes) {
             if (!flushTo(buf, bufStart, h) ||
                 !out.Write(replacement.data(), static_cast<std::int64_t>(replacement.size()))) {
-              ok = false;
               return kStop;
             }
             next = h + n;
@@ -273,20 +274,25 @@ ReplaceResult ReplaceScan(IO& io, const std::vector<std::uint8_t>& replacement, 
           return kStop;
         },
         flushTo);
-    if (status == ScanStatus::Failed) ok = false;
-    if (status == ScanStatus::Cancelled) result.status = ScanStatus::Cancelled;
-    if (ok && s.OperationRunning) ok = io.CopyRange(out, next, length - 1);
+    readFailed = status == ScanStatus::Failed && !out.Failed();
+    if (!readFailed && !out.Failed() && s.OperationRunning) {
+      (void)io.CopyRange(out, next, length - 1);
+    }
   }
-  if (!ok || out.Failed()) {
-    const QString why = out.Error().isEmpty() ? kReadError : out.Error();
+  if (readFailed) {
     out.Discard();
     s.OperationRunning = false;
-    p.MessageBox(why, Buttons::Ok, Icon::Critical);
+    p.MessageBox(kRewriteReadError, Buttons::Ok, Icon::Critical);
     result.status = ScanStatus::Failed;
     return result;
   }
-  result.committed = s.OperationRunning;
-  if (!s.OperationRunning) result.status = ScanStatus::Cancelled;
+  // EndFileOperation tells of a failed write and discards a cancelled one.
+  if (out.Failed()) {
+    result.status = ScanStatus::Failed;
+  } else if (!s.OperationRunning) {
+    result.status = ScanStatus::Cancelled;
+  }
+  result.committed = result.status == ScanStatus::Done;
   io.EndFileOperation(out);
   return result;
 }

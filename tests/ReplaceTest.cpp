@@ -197,7 +197,7 @@ TEST(Replace, RefusesTextWithoutBytesAndStopsCleanlyOnFailureOrCancel) {
   ReplaceRig f;
   f.Open(QByteArray(5000, 'A'));
   ASSERT_TRUE(QFile::resize(f.path, 1000));
-  f.p.ExpectBox("The file could not be read. The operation was stopped.");
+  f.p.ExpectBox("The file could not be read.\nOperation aborted; the file was not changed.");
   EXPECT_EQ(f.Run("AA", "B", kSearchAscii, "0", "", {}, 64).status, ScanStatus::Failed);
   f.p.Verify();
   EXPECT_EQ(f.Content(), QByteArray(1000, 'A'));

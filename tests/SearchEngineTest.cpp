@@ -182,7 +182,7 @@ TEST(SearchEngine, ReadFailureIsReportedNotCountedAsNothing) {
   OpenBytes(r, QByteArray(5000, 'x'));
   ASSERT_TRUE(QFile::resize(r.s.Current.FileName, 100));  // shrunk behind our back
   ASSERT_TRUE(PrepareSearch(r.s, "yy", "", "", kSearchAscii));
-  r.p.ExpectBox("The file could not be read. The operation was stopped.");
+  r.p.ExpectBox("The file could not be read. The search was stopped.");
   EXPECT_EQ(CountOccurrences(r.io, nullptr, {64}), -1);
   r.p.Verify();
 }
