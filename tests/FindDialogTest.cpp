@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>

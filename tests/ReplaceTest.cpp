@@ -35,6 +35,7 @@ struct ReplaceRig : Rig {
 
 // Answers the Ask First questions in turn, recording where they were asked.
 struct ScriptedAsk {
+  explicit ScriptedAsk(std::initializer_list<Answer> a) : answers(a) {}
   std::deque<Answer> answers;
   std::vector<std::int64_t> asked;
   AskFn Fn() {
@@ -61,7 +62,7 @@ QByteArray ReferenceReplace(const QByteArray& data, const QByteArray& pat, const
       out += repl;
       h += pat.size();
     } else {
-      out += data[h];
+      out += data.at(static_cast<qsizetype>(h));
       ++h;
     }
   }
@@ -103,14 +104,14 @@ TEST(Replace, ReplaceAllGrowsAndShrinksTheFileKeepingABackup) {
 TEST(Replace, AskFirstAsksAtEachOccurrenceAndQuitKeepsTheRest) {
   ReplaceRig r;
   r.Open("ABxABxAB");
-  ScriptedAsk ask{{Answer::No, Answer::Yes, Answer::No}};
+  ScriptedAsk ask{Answer::No, Answer::Yes, Answer::No};
   EXPECT_EQ(r.Run("AB", "Z", kSearchAscii, "0", "", ask.Fn()).replaced, 1);
   EXPECT_EQ(ask.asked, std::vector<std::int64_t>({0, 3, 6}));
   EXPECT_EQ(r.Content(), "ABxZxAB");
 
   ReplaceRig q;
   q.Open("ABxABxAB");
-  ScriptedAsk quit{{Answer::Cancel}};
+  ScriptedAsk quit{Answer::Cancel};
   const ReplaceResult res = q.Run("AB", "Z", kSearchAscii, "0", "", quit.Fn());
   EXPECT_EQ(res.replaced, 0);
   EXPECT_TRUE(res.committed);
@@ -120,7 +121,7 @@ TEST(Replace, AskFirstAsksAtEachOccurrenceAndQuitKeepsTheRest) {
 
   ReplaceRig later;
   later.Open("ABxABxAB");
-  ScriptedAsk yesThenQuit{{Answer::Yes, Answer::Cancel}};
+  ScriptedAsk yesThenQuit{Answer::Yes, Answer::Cancel};
   later.Run("AB", "Z", kSearchAscii, "0", "", yesThenQuit.Fn());
   EXPECT_EQ(later.Content(), "ZxABxAB");
 }
