@@ -13,6 +13,8 @@ namespace {
 // Ranges longer than this show the progress bar of Find and Count.
 constexpr std::int64_t kProgressThreshold = 8192;
 constexpr std::int64_t kStop = -1;
+// Unchanged stretches at least this long are copied from the file itself.
+constexpr std::int64_t kDirectCopy = std::int64_t{64} << 10;
 
 const QString kReadError = QStringLiteral("The file could not be read. The search was stopped.");
 const QString kRewriteReadError =
@@ -247,7 +249,10 @@ ReplaceResult ReplaceScan(IO& io, const std::vector<std::uint8_t>& replacement, 
     pacer.Flush();
     const auto flushTo = [&](const std::uint8_t* buf, std::int64_t bufStart, std::int64_t end) {
       if (next >= end) return true;
-      const bool wrote = out.Write(buf + (next - bufStart), end - next);
+      // Long stretches go file to file, which the writer may do in the
+      // kernel; short ones come from the buffer at hand.
+      const bool wrote = end - next >= kDirectCopy ? out.CopyRange(s.File1, next, end - 1)
+                                                   : out.Write(buf + (next - bufStart), end - next);
       next = end;
       return wrote;
     };
