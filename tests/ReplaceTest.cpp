@@ -89,16 +89,19 @@ TEST(Replace, ReplaceAllGrowsAndShrinksTheFileKeepingABackup) {
   EXPECT_EQ(shrink.Content(), "ba");  // occurrences never overlap
   EXPECT_EQ(shrink.s.FileLength, 2);
 
-  // Two occurrences far apart, across many chunks: every byte between kept.
-  QByteArray far = TempFiles::Counting(20010);
-  far.replace(3, 2, "\xF0\xF1");
-  far.replace(20003, 2, "\xF0\xF1");
+  // Occurrences far apart, across chunks: every byte between kept, whether
+  // it is copied from the file or from the scan's buffer.
+  QByteArray far = TempFiles::Counting(400010);
+  for (char& c : far) c = static_cast<char>(c & 0x7F);
+  for (int at : {3, 20003, 150003, 399990}) far.replace(at, 2, "\xF0\xF1");
   far.replace(9000, 1, "\xF0");
-  ReplaceRig big;
-  big.Open(far);
-  big.Run("f0 f1", "01 02 03", kSearchHex, "0", "", {}, 1000);
-  EXPECT_EQ(big.Content(), ReferenceReplace(far, "\xF0\xF1", "\x01\x02\x03", 0, 20009));
-  EXPECT_EQ(big.s.SearchType, kSearchHex);  // the next dialog opens with it
+  for (std::int64_t chunk : {1000, 1 << 17}) {
+    ReplaceRig big;
+    big.Open(far);
+    big.Run("f0 f1", "01 02 03", kSearchHex, "0", "", {}, chunk);
+    EXPECT_EQ(big.Content(), ReferenceReplace(far, "\xF0\xF1", "\x01\x02\x03", 0, 400009));
+    EXPECT_EQ(big.s.SearchType, kSearchHex);  // the next dialog opens with it
+  }
 }
 
 TEST(Replace, AskFirstAsksAtEachOccurrenceAndQuitKeepsTheRest) {
