@@ -22,10 +22,10 @@ enum class FieldKind {
 };
 
 struct KeyDecision {
-  bool accept = true;         // false: the key is discarded
-  QChar key;                  // the key to insert when accepted (may be upper-cased)
+  bool accept = true;              // false: the key is discarded
+  QChar key;                       // the key to insert when accepted (may be upper-cased)
   std::optional<QString> setText;  // replace the field's whole text
-  bool focusNext = false;     // move the focus to the field's next control
+  bool focusNext = false;          // move the focus to the field's next control
 };
 
 // key is the typed character ('\r' for Enter, '\b' for Backspace).

@@ -20,8 +20,9 @@ int HexByteValue(const QString& s);
 QString FormatCount(std::int64_t n);
 // The cursor offset of mark letter ("A".."Z", either case), formatted.
 QString MarkText(const EditorState& s, QChar letter);
-// A whole number with optional "," separators and an optional leading "-";
-// spaces around it are ignored. nullopt for anything else or on overflow.
+// A whole number with optional "," separators (grouping the digits in threes,
+// as FormatCount writes them) and an optional leading "-"; spaces around it
+// are ignored. nullopt for anything else or on overflow.
 std::optional<std::int64_t> ReadNumber(const QString& text);
 // The 8-bit (ISO 8859-1) code of c, or nullopt when it has none.
 std::optional<std::uint8_t> ByteCode(QChar c);

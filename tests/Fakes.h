@@ -47,7 +47,9 @@ class FakePlatform : public Platform {
     }
     auto [want, answer] = boxAnswers.front();
     boxAnswers.pop_front();
-    if (!want.isEmpty()) EXPECT_EQ(want.toStdString(), text.toStdString());
+    if (!want.isEmpty()) {
+      EXPECT_EQ(want.toStdString(), text.toStdString());
+    }
     return answer;
   }
   void Beep() override { ++beeps; }

@@ -18,7 +18,6 @@ namespace qx {
 // (Find's pattern box runs Find Next). hexMode, when set, tells whether the
 // hexadecimal pattern kind is chosen.
 void AttachFieldFilter(QLineEdit* field, FieldKind kind, const EditorState& s, QWidget* next,
-                       std::function<void()> onEnter = {},
-                       std::function<bool()> hexMode = {});
+                       std::function<void()> onEnter = {}, std::function<bool()> hexMode = {});
 
 }  // namespace qx

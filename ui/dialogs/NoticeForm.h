@@ -20,8 +20,12 @@ class NoticeForm : public QDialog {
 
  protected:
   void paintEvent(QPaintEvent* e) override;
+  void showEvent(QShowEvent* e) override;
 
  private:
+  void StartCountDown();
+  void CountDown_Timer();
+
   Platform& platform_;
   bool painted_ = false;
 };

@@ -31,9 +31,11 @@ class Request : public QDialog {
  protected:
   void showEvent(QShowEvent* e) override;
   void keyPressEvent(QKeyEvent* e) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   std::int64_t value_ = 0;
+  bool placed_ = false;
 };
 
 }  // namespace qx

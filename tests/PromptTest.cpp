@@ -1,0 +1,182 @@
+#include <QApplication>
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+
+#include "input/KeyFilters.h"
+#include "tests/Fakes.h"
+#include "ui/dialogs/FieldFilter.h"
+#include "ui/dialogs/NoticeForm.h"
+#include "ui/dialogs/Request.h"
+#include "ui/main/Library.h"
+
+namespace qx {
+
+namespace {
+
+// Runs act on the modal dialog of type W as soon as the event loop shows it.
+template <class W>
+class WhenModal {
+ public:
+  explicit WhenModal(std::function<void(W*)> act) : act_(std::move(act)) {
+    QObject::connect(&poll_, &QTimer::timeout, [this] {
+      auto* w = qobject_cast<W*>(QApplication::activeModalWidget());
+      if (!w) return;
+      poll_.stop();
+      ran = true;
+      act_(w);
+    });
+    poll_.start(1);
+  }
+  bool ran = false;
+
+ private:
+  std::function<void(W*)> act_;
+  QTimer poll_;
+};
+
+// A prompt that should have closed is closed, so a fault fails the test
+// instead of hanging it.
+void ExpectClosed(QDialog* d) {
+  if (!d->isVisible()) return;
+  ADD_FAILURE() << "the prompt did not close";
+  d->reject();
+}
+
+// Asks for a value, typing keys into the prompt, then pressing Enter.
+std::int64_t AskTyping(std::int64_t value, const QString& keys) {
+  WhenModal<Request> typing([&keys](Request* r) {
+    EXPECT_TRUE(r->Entry->text().isEmpty());
+    QTest::keyClicks(r->Entry, keys);
+    QTest::keyClick(r->Entry, Qt::Key_Return);
+    ExpectClosed(r);
+  });
+  const std::int64_t v = Request::Ask(nullptr, QStringLiteral("Go To Byte"), value);
+  EXPECT_TRUE(typing.ran);
+  return v;
+}
+
+}  // namespace
+
+TEST(Prompt, RequestTakesDigitsAndKeepsTheValueOtherwise) {
+  EXPECT_EQ(AskTyping(42, QString()), 42);  // Enter at once
+  EXPECT_EQ(AskTyping(3, QStringLiteral("a-,x +.")), 3);
+  EXPECT_EQ(AskTyping(3, QStringLiteral("1,2-9")), 129);
+  EXPECT_EQ(AskTyping(7, QStringLiteral("99999999999999999999999")), 7);  // too large
+
+  WhenModal<Request> typing([](Request* r) {
+    EXPECT_EQ(r->windowTitle(), QStringLiteral("Request"));
+    EXPECT_EQ(r->AskFor->text(), QStringLiteral("Record Number"));
+    QTest::keyClicks(r->Entry, QStringLiteral("129"));
+    QTest::keyClick(r->Entry, Qt::Key_Backspace);
+    QTest::keyClicks(r->Entry, QStringLiteral("5"));
+    // A paste of something that is not a number is refused too.
+    r->Entry->insert(QStringLiteral("-7"));
+    EXPECT_EQ(r->Entry->text(), QStringLiteral("125"));
+    QTest::keyClick(r->Entry, Qt::Key_Return);
+    ExpectClosed(r);
+  });
+  EXPECT_EQ(Request::Ask(nullptr, QStringLiteral("Record Number"), 3), 125);
+  EXPECT_TRUE(typing.ran);
+}
+
+TEST(Prompt, EntryStartsEmptyAndExitReadsIt) {
+  QWidget main;
+  main.setGeometry(40, 60, 600, 400);
+  main.show();
+
+  Request r(&main);
+  r.Entry->setText(QStringLiteral("55"));
+  r.SetValue(3);
+  WhenModal<Request> typing([&main](Request* w) {
+    EXPECT_TRUE(w->Entry->text().isEmpty());
+    // Top 500 twips below the main window's top, centred across the screen.
+    EXPECT_EQ(w->frameGeometry().top(),
+              main.frameGeometry().top() + TwipsToPixels(&main, 500, true));
+    const QRect screen = w->screen()->availableGeometry();
+    EXPECT_LE(std::abs(w->frameGeometry().center().x() - screen.center().x()), 1);
+    QTest::keyClicks(w->Entry, QStringLiteral("12"));
+    QTest::mouseClick(w->ExitButton, Qt::LeftButton);
+    ExpectClosed(w);
+  });
+  r.exec();
+  EXPECT_TRUE(typing.ran);
+  EXPECT_EQ(r.Value(), 12);
+}
+
+TEST(Prompt, NoticeClosesByItselfWithOneBeep) {
+  test::FakePlatform p;
+  WhenModal<NoticeForm> look([](NoticeForm* n) {
+    EXPECT_EQ(n->windowTitle(), QStringLiteral("Notice!"));
+    EXPECT_EQ(n->Message->text(), QStringLiteral("Found"));
+    EXPECT_TRUE(n->Message->font().bold());
+    EXPECT_EQ(n->CountDown->interval(), 500);
+  });
+  ShowNotice(nullptr, p, QStringLiteral("Found"));
+  EXPECT_TRUE(look.ran);
+  EXPECT_EQ(p.beeps, 1);
+  p.Verify();
+}
+
+TEST(Prompt, FieldFilterOnRealFields) {
+  EditorState s;
+  s.WorkingLength = 1000;
+  s.Current.MarkTable['K' - 'A'].CursorOffset = 1024;
+
+  QDialog dlg;
+  auto* start = new QLineEdit(&dlg);
+  auto* end = new QLineEdit(&dlg);
+  auto* pattern = new QLineEdit(&dlg);
+  auto* action = new QPushButton(QStringLiteral("Find First"), &dlg);
+  action->setDefault(true);
+  int clicks = 0;
+  QObject::connect(action, &QPushButton::clicked, [&clicks] { ++clicks; });
+  int enters = 0;
+  bool hex = true;
+  AttachFieldFilter(start, FieldKind::RangeStart, s, end);
+  AttachFieldFilter(end, FieldKind::RangeEnd, s, action);
+  AttachFieldFilter(
+      pattern, FieldKind::Pattern, s, start, [&enters] { ++enters; }, [&hex] { return hex; });
+  dlg.show();
+  start->setFocus();
+
+  // A mark letter in the range start fills in the mark's offset and moves on.
+  QTest::keyClick(start, 'k');
+  EXPECT_EQ(start->text(), QStringLiteral("1,024"));
+  EXPECT_EQ(dlg.focusWidget(), end);
+
+  // The range end takes digits only, Ctrl+E gives the last offset, and
+  // Enter walks to the action button without pressing it.
+  QTest::keyClicks(end, QStringLiteral("12,-3"));
+  QTest::keyClick(end, Qt::Key_Backspace);
+  EXPECT_EQ(end->text(), QStringLiteral("123"));
+  QTest::keyClick(end, Qt::Key_E, Qt::ControlModifier);
+  EXPECT_EQ(end->text(), QStringLiteral("999"));
+  QTest::keyClick(end, 'x');
+  EXPECT_EQ(end->text(), QStringLiteral("0"));
+  QTest::keyClick(end, Qt::Key_Return);
+  EXPECT_EQ(dlg.focusWidget(), action);
+  EXPECT_EQ(clicks, 0);
+  EXPECT_TRUE(dlg.isVisible());
+
+  // A hex pattern upper-cases and refuses spaces and non-hex letters.
+  pattern->setFocus();
+  QTest::keyClicks(pattern, QStringLiteral("a 1g"));
+  EXPECT_EQ(pattern->text(), QStringLiteral("A1"));
+  QTest::keyClick(pattern, Qt::Key_Backspace);
+  EXPECT_EQ(pattern->text(), QStringLiteral("A"));
+  hex = false;
+  QTest::keyClicks(pattern, QStringLiteral("g "));
+  EXPECT_EQ(pattern->text(), QStringLiteral("Ag "));
+  QTest::keyClick(pattern, Qt::Key_Enter, Qt::KeypadModifier);
+  EXPECT_EQ(enters, 1);
+  EXPECT_EQ(dlg.focusWidget(), pattern);  // Enter ran the action instead of moving
+  EXPECT_EQ(clicks, 0);
+}
+
+}  // namespace qx
