@@ -160,6 +160,19 @@ TEST(Replace, TheRangeDecidesWhatIsTouched) {
   EXPECT_EQ(none.Backup(), data);
 }
 
+TEST(Replace, AnUnsavedPageEditIsOfferedBeforeTheRewrite) {
+  ReplaceRig r;
+  r.Open("..AB..");
+  r.s.PageBuffer[0] = 'A';
+  r.s.PageBuffer[1] = 'B';
+  r.s.Dirty = true;
+  r.p.ExpectBox("Save Change?", Answer::Yes);
+  EXPECT_EQ(r.Run("AB", "Z", kSearchAscii).replaced, 2);
+  r.p.Verify();
+  EXPECT_EQ(r.Content(), "ZZ..");
+  EXPECT_EQ(r.Backup(), "ABAB..");  // the saved edit, before the rewrite
+}
+
 TEST(Replace, UnicodeReplacementAndUndoRedo) {
   ReplaceRig r;
   r.Open(QByteArray("xA\0B\0y", 6));
