@@ -4,10 +4,12 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QTimer>
 #include <QtTest/QTest>
 
 #include "tests/Fakes.h"
+#include "tests/WindowRig.h"
 #include "ui/dialogs/Find.h"
 #include "ui/dialogs/Found.h"
 #include "ui/dialogs/Replace.h"
@@ -149,6 +151,46 @@ TEST(FindDialog, ReplaceDialogRewritesAsksAndCancels) {
     QTest::mouseClick(d.ReplaceAllButton, Qt::LeftButton);
   }
   EXPECT_EQ(TempFiles::Read(path), "QcXYZcQ");
+}
+
+TEST(FindDialog, WindowCommandsReachTheSearch) {
+  WindowRig r;
+  r.Open("w.bin", "..XY..XY..XY..");
+  r.Key(Qt::Key_F4);  // no search yet: nothing happens
+  EXPECT_TRUE(r.p.notices.isEmpty());
+
+  QTimer::singleShot(0, [&] {
+    auto* f = qobject_cast<Find*>(QApplication::activeModalWidget());
+    ASSERT_NE(f, nullptr);
+    QTest::keyClicks(f->FindStringBox, "XY");
+    f->FindFirstButton->click();
+    f->CancelButton->click();
+  });
+  r.w->mnuEditFind_Click();
+  EXPECT_EQ(r.s.Current.CursorOffset, 2);
+  r.Key(Qt::Key_F4);  // one step per press
+  EXPECT_EQ(r.s.Current.CursorOffset, 6);
+  r.w->mnuEditFindNext_Click();
+  EXPECT_EQ(r.s.Current.CursorOffset, 10);
+  EXPECT_EQ(r.p.notices, QStringList({"Found", "Found", "Found"}));
+
+  QTimer::singleShot(0, [&] {
+    auto* d = qobject_cast<Replace*>(QApplication::activeModalWidget());
+    ASSERT_NE(d, nullptr);
+    QTest::keyClicks(d->FindStringBox, "XY");
+    QTest::keyClicks(d->ReplaceStringBox, "Q");
+    d->ReplaceAllButton->click();
+  });
+  r.w->mnuEditReplace_Click();
+  EXPECT_EQ(TempFiles::Read(r.files.Path("w.bin")), "..Q..Q..Q..");
+  EXPECT_EQ(r.s.FileLength, 11);
+  r.w->mnuEditUndo_Click();
+  EXPECT_EQ(TempFiles::Read(r.files.Path("w.bin")), "..XY..XY..XY..");
+
+  // Another file newly opened: its range is 0..0 until Find is used there.
+  r.Open("v.bin", "XYXYXY");
+  r.Key(Qt::Key_F4);
+  EXPECT_EQ(r.p.notices.back(), "Not Found Within Range");
 }
 
 }  // namespace qx::test

@@ -6,7 +6,7 @@
 namespace qx {
 
 void QX::mnuEditFind_Click() {
-  if (s_.WorkingLength >= 1) {
+  if (GuardsPass(Guard::FileOpen)) {
     Find dialog(this, io_);
     dialog.exec();
   }
@@ -24,13 +24,13 @@ void QX::mnuEditFindNext_Click() {
 }
 
 void QX::FindNextKey() {
-  if (s_.WorkingLength < 1) return;
+  if (!GuardsPass(Guard::FileOpen)) return;
   Find dialog(this, io_);
   dialog.FindNext();
 }
 
 void QX::mnuEditReplace_Click() {
-  if (!io_.ReadOnlyRefused() && s_.WorkingLength >= 1) {
+  if (GuardsPass(Guard::Writable)) {
     Replace dialog(this, io_);
     dialog.exec();
   }
