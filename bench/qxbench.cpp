@@ -1,3 +1,222 @@
-int main() {
+// qxbench: times Count, Find Next and Replace All through the same search
+// functions the dialogs call, beside grep -c -F and cp of the same file.
+//
+//   qxbench FILE [PATTERN [REPLACEMENT]]   measure (FILE is rewritten and
+//                                          restored; its .BAK is removed)
+//   qxbench --make FILE MIB HITS [PATTERN] write a test file: pseudo-random
+//                                          bytes with HITS copies of PATTERN
+#include <sys/resource.h>
+
+#include <QFile>
+#include <QString>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/IO.h"
+#include "search/Search.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Answers every question with OK/Yes and prints messages other than the count.
+class BenchPlatform : public qx::Platform {
+ public:
+  qx::Answer MessageBox(const QString& text, qx::Buttons buttons, qx::Icon,
+                        const QString&) override {
+    if (!text.endsWith(QStringLiteral("Occurrences"))) {
+      std::fprintf(stderr, "message: %s\n", qPrintable(text));
+    }
+    return buttons == qx::Buttons::YesNo ? qx::Answer::Yes : qx::Answer::Ok;
+  }
+  void Beep() override {}
+  QString OpenFileName(const QString&) override { return {}; }
+  QString SaveFileName(const QString&) override { return {}; }
+  QString ReadSetting(const QString&, const QString&, const QString& d) override { return d; }
+  void WriteSetting(const QString&, const QString&, const QString&) override {}
+  std::int64_t AskValue(const QString&, std::int64_t v) override { return v; }
+  void ShowNotice(const QString&) override {}
+  void ProcessEvents() override { ++events; }
+  void ShowHelp(int) override {}
+  void HelpSearch() override {}
+  long events = 0;
+};
+
+class NoView : public qx::FileView {
+ public:
+  void LoadDisplay() override {}
+  void DisplayState() override {}
+  void UpdateWindows() override {}
+  void UpdateRecentFiles() override {}
+  void SyncScrollBar() override {}
+  void ResetScrollBar() override {}
+  void UndoRedoChanged() override {}
+  void ReadOnlyChanged() override {}
+  void FocusFileBar() override {}
+};
+
+std::string Quote(const QString& s) {
+  std::string out = "'";
+  for (char c : s.toStdString()) {
+    if (c == '\'') {
+      out += "'\\''";
+    } else {
+      out += c;
+    }
+  }
+  return out + "'";
+}
+
+long PeakKiB(int who) {
+  rusage u{};
+  getrusage(who, &u);
+  return u.ru_maxrss;
+}
+
+// The best of runs timings of f, in seconds.
+double Best(int runs, const std::function<void()>& f) {
+  double best = 1e300;
+  for (int i = 0; i < runs; ++i) {
+    const auto t0 = Clock::now();
+    f();
+    best = std::min(best, std::chrono::duration<double>(Clock::now() - t0).count());
+  }
+  return best;
+}
+
+void Row(const char* what, double seconds, std::int64_t bytes, const std::string& note) {
+  std::printf("%-28s %8.3f s %9.0f MB/s  %s\n", what, seconds,
+              static_cast<double>(bytes) / seconds / 1e6, note.c_str());
+}
+
+int Make(const QString& path, long mib, long hits, const QByteArray& pattern) {
+  QFile f(path);
+  if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+    return 1;
+  }
+  const std::int64_t size = std::int64_t{mib} << 20;
+  std::vector<std::uint64_t> block(1 << 17);  // 1 MiB
+  std::uint64_t x = 0x9E3779B97F4A7C15ull;
+  for (std::int64_t at = 0; at < size; at += 1 << 20) {
+    for (auto& w : block) {
+      x ^= x << 13;
+      x ^= x >> 7;
+      x ^= x << 17;
+      w = x;
+    }
+    if (f.write(reinterpret_cast<const char*>(block.data()), 1 << 20) != 1 << 20) return 1;
+  }
+  // The hits, evenly spread.
+  for (long k = 0; hits > 0 && k < hits; ++k) {
+    const std::int64_t at = size / hits * k + size / hits / 2 - (k % 2) * 3;
+    if (!f.seek(at) || f.write(pattern) != pattern.size()) return 1;
+  }
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const QByteArray defaultPattern = "QXBENCH!";
+  if (argc >= 5 && std::string(argv[1]) == "--make") {
+    return Make(QString::fromLocal8Bit(argv[2]), std::atol(argv[3]), std::atol(argv[4]),
+                argc > 5 ? QByteArray(argv[5]) : defaultPattern);
+  }
+  if (argc < 2) {
+    std::fprintf(stderr,
+                 "usage: qxbench FILE [PATTERN [REPLACEMENT]]\n"
+                 "       qxbench --make FILE MIB HITS [PATTERN]\n");
+    return 2;
+  }
+  const QString path = QString::fromLocal8Bit(argv[1]);
+  const QString pattern = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString(defaultPattern);
+  const QString replacement = argc > 3 ? QString::fromLocal8Bit(argv[3]) : pattern.toLower();
+  const int runs = 3;
+
+  qx::EditorState s;
+  BenchPlatform platform;
+  NoView view;
+  qx::IO io(s, platform, view);
+  io.OpenFile(path);
+  if (s.FileLength < 1 || s.ReadOnly) {
+    std::fprintf(stderr, "cannot open %s for writing\n", qPrintable(path));
+    return 1;
+  }
+  const std::int64_t length = s.FileLength;
+  const std::string file = Quote(path);
+  const std::string copy = Quote(path + QStringLiteral(".qxbench-copy"));
+  std::printf("file %s, %lld bytes, pattern \"%s\" -> \"%s\", best of %d\n", qPrintable(path),
+              static_cast<long long>(length), qPrintable(pattern), qPrintable(replacement), runs);
+
+  // Into the page cache first.
+  if (std::system(("cat " + file + " > /dev/null").c_str()) != 0) return 1;
+
+  // grep's output goes through a pipe: with its output on /dev/null grep
+  // would stop at the first match.
+  std::string grepCount;
+  const double grep = Best(runs, [&] {
+    const std::string command = "LC_ALL=C grep -c -F -- " + Quote(pattern) + " " + file;
+    FILE* out = ::popen(command.c_str(), "r");
+    if (!out) return;
+    char line[64] = {};
+    grepCount = std::fgets(line, sizeof line, out) ? std::string(line) : std::string();
+    ::pclose(out);
+    while (!grepCount.empty() && grepCount.back() == '\n') grepCount.pop_back();
+  });
+  std::int64_t count = 0;
+  const double countTime = Best(runs, [&] {
+    (void)qx::PrepareSearch(s, pattern, QStringLiteral("0"), QString(), qx::kSearchAscii);
+    count = qx::CountOccurrences(io, nullptr, {}, false);
+  });
+  std::int64_t hits = 0;
+  const double findTime = Best(runs, [&] {
+    (void)qx::PrepareSearch(s, pattern, QStringLiteral("0"), QString(), qx::kSearchAscii);
+    s.SearchPosition = 0;
+    s.Found = false;
+    hits = 0;
+    while (qx::FindNext(io) >= 0) ++hits;
+  });
+  const double cp = Best(runs, [&] {
+    (void)std::system(("cp " + file + " " + copy).c_str());
+    (void)std::system(("rm -f " + copy).c_str());
+  });
+  const double cpSync = Best(runs, [&] {
+    (void)std::system(("cp " + file + " " + copy + " && sync " + copy).c_str());
+    (void)std::system(("rm -f " + copy).c_str());
+  });
+  std::int64_t replaced = 0;
+  double replaceTime = 1e300;
+  for (int i = 0; i < runs; ++i) {
+    if (!qx::ValidateReplaceFields(s, platform, pattern, replacement, QStringLiteral("0"),
+                                   QString::number(s.WorkingLength - 1), qx::kSearchAscii)) {
+      return 1;
+    }
+    const auto t0 = Clock::now();
+    replaced = qx::PrepareReplace(io, pattern, replacement, qx::kSearchAscii).replaced;
+    replaceTime = std::min(replaceTime, std::chrono::duration<double>(Clock::now() - t0).count());
+    s.OperationRunning = false;
+    // Undo brings the measured file back; the replaced copy is the backup.
+    io.UndoChange();
+  }
+  QFile::remove(qx::BackupName(path));
+
+  Row("grep -c -F", grep, length, grepCount + " lines");
+  Row("Count", countTime, length,
+      std::to_string(count) + " occurrences, " +
+          std::to_string(grep > 0 ? countTime / grep : 0).substr(0, 4) + "x grep");
+  Row("Find Next (every hit)", findTime, length, std::to_string(hits) + " hits");
+  Row("cp", cp, length, "");
+  Row("cp + sync of the copy", cpSync, length, "");
+  Row("Replace All (with commit)", replaceTime, length,
+      std::to_string(replaced) + " replaced, " + std::to_string(replaceTime / cp).substr(0, 4) +
+          "x cp, " + std::to_string(replaceTime / cpSync).substr(0, 4) + "x cp+sync");
+  std::printf("peak memory: %ld KiB (qxbench), %ld KiB (largest child)\n", PeakKiB(RUSAGE_SELF),
+              PeakKiB(RUSAGE_CHILDREN));
   return 0;
 }

@@ -90,6 +90,7 @@ struct EditorState {
   std::int64_t RangeEnd = 0;
   std::int64_t SearchPosition = 0;  // absolute file offset
   bool Found = false;
+  std::int64_t LastRangeStart = 0;  // the Start that Find Next saw last
 
   int PatternUpper() const { return static_cast<int>(Pattern.size()) - 1; }
   bool FileOpen() const { return WorkingLength >= 1; }

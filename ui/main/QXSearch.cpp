@@ -1,11 +1,40 @@
 // Find, Find Next and Search and Replace commands of the main window.
+#include "ui/dialogs/Find.h"
+#include "ui/dialogs/Replace.h"
 #include "ui/main/QX.h"
 
 namespace qx {
 
-void QX::mnuEditFind_Click() {}
-void QX::mnuEditFindNext_Click() {}
-void QX::FindNextKey() {}
-void QX::mnuEditReplace_Click() {}
+void QX::mnuEditFind_Click() {
+  if (GuardsPass(Guard::FileOpen)) {
+    Find dialog(this, io_);
+    dialog.exec();
+  }
+  FocusFileBar();
+}
+
+// The menu and F4 continue the last search without showing the dialog; the
+// dialog object only carries the scan.
+void QX::mnuEditFindNext_Click() {
+  {
+    Find dialog(this, io_);
+    dialog.FindNext();
+  }
+  FocusFileBar();
+}
+
+void QX::FindNextKey() {
+  if (!GuardsPass(Guard::FileOpen)) return;
+  Find dialog(this, io_);
+  dialog.FindNext();
+}
+
+void QX::mnuEditReplace_Click() {
+  if (GuardsPass(Guard::Writable)) {
+    Replace dialog(this, io_);
+    dialog.exec();
+  }
+  FocusFileBar();
+}
 
 }  // namespace qx

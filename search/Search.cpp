@@ -1,0 +1,305 @@
+#include "search/Search.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "input/PatternText.h"
+#include "input/Utility.h"
+
+namespace qx {
+
+namespace {
+
+// Ranges longer than this show the progress bar of Find and Count.
+constexpr std::int64_t kProgressThreshold = 8192;
+constexpr std::int64_t kStop = -1;
+// Unchanged stretches at least this long are copied from the file itself.
+constexpr std::int64_t kDirectCopy = std::int64_t{64} << 10;
+
+const QString kReadError = QStringLiteral("The file could not be read. The search was stopped.");
+const QString kRewriteReadError =
+    QStringLiteral("The file could not be read.\nOperation aborted; the file was not changed.");
+
+// Walks the start positions from..last - n + 1 in windows of opt.chunkSize
+// starts, each read with the n - 1 bytes that follow so that a match across
+// a window border is seen whole, and only matches lying wholly at or before
+// last are seen. onHit(h, buf, bufStart) gets each match at or after the
+// start it returned last time (kStop ends the scan); onWindow(buf,
+// bufStart, end) runs after the hits of a window, end being the first byte
+// the next window owns, and returns false on a failure.
+template <class OnHit, class OnWindow>
+ScanStatus Scan(const BinaryFile& f, const Matcher& m, std::int64_t from, std::int64_t last,
+                const ScanOptions& opt, OperationPacer& pacer, OnHit&& onHit, OnWindow&& onWindow) {
+  const std::int64_t n = m.Size();
+  if (n == 0 || from + n - 1 > last) return ScanStatus::Done;
+  const std::int64_t chunk = std::max<std::int64_t>(opt.chunkSize, 1);
+  const std::int64_t total = last - from + 1;
+  std::vector<std::uint8_t> buf(static_cast<std::size_t>(std::min(chunk + n - 1, total)));
+  std::int64_t resume = from;
+  for (std::int64_t p = from; p + n - 1 <= last; p += chunk) {
+    if (!pacer.Step(p - from, total)) return ScanStatus::Cancelled;
+    const std::int64_t len = std::min(chunk + n - 1, last + 1 - p);
+    if (f.ReadAt(p, buf.data(), len) != len) return ScanStatus::Failed;
+    const std::int64_t lastStart = len - n;
+    std::int64_t i = std::max<std::int64_t>(resume - p, 0);
+    while ((i = MatchPattern(m, buf.data(), i, lastStart)) >= 0) {
+      resume = onHit(p + i, buf.data(), p);
+      if (resume == kStop) return ScanStatus::Done;
+      i = resume - p;
+    }
+    if (!onWindow(buf.data(), p, std::min(p + chunk, last + 1))) return ScanStatus::Failed;
+  }
+  return ScanStatus::Done;
+}
+
+bool NoWindowWork(const std::uint8_t*, std::int64_t, std::int64_t) {
+  return true;
+}
+
+std::vector<std::uint8_t> BytesOf(const QString& text, int searchType) {
+  return PatternBytes(text, searchType).value_or(std::vector<std::uint8_t>{});
+}
+
+// Hides the progress bar however the scan ends.
+class BarShown {
+ public:
+  BarShown(ProgressBar* bar, bool show) : bar_(show ? bar : nullptr) {
+    if (bar_) {
+      bar_->SetProgress(0);
+      bar_->ShowProgress(true);
+    }
+  }
+  ~BarShown() {
+    if (bar_) bar_->ShowProgress(false);
+  }
+  BarShown(const BarShown&) = delete;
+  BarShown& operator=(const BarShown&) = delete;
+  ProgressBar* Bar() const { return bar_; }
+
+ private:
+  ProgressBar* bar_;
+};
+
+}  // namespace
+
+std::int64_t MatchPattern(const Matcher& m, const std::uint8_t* buf, std::int64_t from,
+                          std::int64_t last) {
+  if (last < 0) return -1;
+  return m.Find(buf, from, last);
+}
+
+AbsoluteRange SearchRange(const EditorState& s) {
+  const std::int64_t base = s.Current.WorkingBase;
+  AbsoluteRange r;
+  r.first = base + std::max<std::int64_t>(s.RangeStart, 0);
+  r.last = std::min(base + s.RangeEnd, s.FileLength - 1);
+  return r;
+}
+
+bool PrepareSearch(EditorState& s, const QString& findText, const QString& startText,
+                   const QString& endText, int searchType) {
+  s.SearchText = findText;
+  s.RangeStart = std::max<std::int64_t>(ReadNumber(startText).value_or(0), 0);
+  const std::int64_t lastOffset = s.WorkingLength - 1;
+  const std::int64_t end = ReadNumber(endText).value_or(lastOffset);
+  if (end < 0) return false;
+  s.RangeEnd = std::min(end, lastOffset);
+  s.SearchType = searchType;
+  s.Pattern = BytesOf(findText, searchType);
+  return true;
+}
+
+std::int64_t FindNext(IO& io, ProgressBar* bar, const ScanOptions& opt) {
+  EditorState& s = io.State();
+  Platform& p = io.Plat();
+  if (s.SearchText.isEmpty()) return -1;
+  s.OperationRunning = true;
+  const AbsoluteRange r = SearchRange(s);
+  // After a hit the next scan begins one byte after it, never on it again.
+  const std::int64_t from = std::max(s.SearchPosition + (s.Found ? 1 : 0), r.first);
+  const Matcher m(s.Pattern);
+  std::int64_t hit = -1;
+  ScanStatus status;
+  {
+    BarShown shown(bar, s.RangeEnd - s.RangeStart > kProgressThreshold);
+    OperationPacer pacer(s, p, shown.Bar());
+    pacer.Flush();
+    status = Scan(
+        s.File1, m, from, r.last, opt, pacer,
+        [&](std::int64_t h, const std::uint8_t*, std::int64_t) {
+          hit = h;
+          return kStop;
+        },
+        NoWindowWork);
+  }
+  if (hit >= 0) {
+    s.Current.CursorOffset = hit - s.Current.WorkingBase;
+    s.SearchPosition = hit;
+    s.Found = true;
+    p.ShowNotice(kFoundNotice);
+    io.GoToCursor();
+    return hit;
+  }
+  if (status == ScanStatus::Failed) {
+    p.MessageBox(kReadError, Buttons::Ok, Icon::Critical);
+  } else if (s.OperationRunning) {
+    p.ShowNotice(kNotFoundNotice);
+  }
+  return -1;
+}
+
+QString CountMessage(std::int64_t count) {
+  return (count >= 0 ? QStringLiteral(" ") : QString()) + QString::number(count) +
+         QStringLiteral(" Occurrences");
+}
+
+std::int64_t CountOccurrences(IO& io, ProgressBar* bar, const ScanOptions& opt, bool showMessage) {
+  EditorState& s = io.State();
+  Platform& p = io.Plat();
+  s.OperationRunning = true;
+  s.Found = false;
+  const AbsoluteRange r = SearchRange(s);
+  const Matcher m(s.Pattern);
+  std::int64_t count = 0;
+  ScanStatus status;
+  {
+    BarShown shown(bar, s.RangeEnd - s.RangeStart > kProgressThreshold);
+    OperationPacer pacer(s, p, shown.Bar());
+    pacer.Flush();
+    // Overlapping occurrences all count: the next may begin one byte later.
+    status = Scan(
+        s.File1, m, r.first, r.last, opt, pacer,
+        [&](std::int64_t h, const std::uint8_t*, std::int64_t) {
+          ++count;
+          return h + 1;
+        },
+        NoWindowWork);
+  }
+  if (status == ScanStatus::Failed) {
+    p.MessageBox(kReadError, Buttons::Ok, Icon::Critical);
+    return -1;
+  }
+  if (!s.OperationRunning) return -1;
+  if (showMessage) p.MessageBox(CountMessage(count));
+  return count;
+}
+
+bool ValidateReplaceFields(EditorState& s, Platform& p, const QString& findText,
+                           const QString& replaceText, const QString& startText,
+                           const QString& endText, int searchType) {
+  if (findText.isEmpty() || replaceText.isEmpty() || startText.isEmpty() || endText.isEmpty() ||
+      BytesOf(findText, searchType).empty() || BytesOf(replaceText, searchType).empty()) {
+    p.MessageBox(kMustEnterValues);
+    return false;
+  }
+  const std::int64_t start = std::max<std::int64_t>(ReadNumber(startText).value_or(0), 0);
+  const std::int64_t lastOffset = s.WorkingLength - 1;
+  const std::int64_t end = ReadNumber(endText).value_or(lastOffset);
+  if (end < 0) return false;
+  s.RangeStart = start;
+  s.RangeEnd = std::min(end, lastOffset);
+  return true;
+}
+
+ReplaceResult PrepareReplace(IO& io, const QString& findText, const QString& replaceText,
+                             int searchType, const AskFn& ask, ProgressBar* bar,
+                             const ScanOptions& opt) {
+  EditorState& s = io.State();
+  s.SearchText = findText;
+  s.SearchType = searchType;
+  s.Pattern = BytesOf(findText, searchType);
+  const std::vector<std::uint8_t> replacement = BytesOf(replaceText, searchType);
+  if (s.Pattern.empty() || replacement.empty()) {
+    io.Plat().MessageBox(kMustEnterValues);
+    return {ScanStatus::Failed, 0, false};
+  }
+  return ReplaceScan(io, replacement, ask, bar, opt);
+}
+
+ReplaceResult ReplaceScan(IO& io, const std::vector<std::uint8_t>& replacement, const AskFn& ask,
+                          ProgressBar* bar, const ScanOptions& opt) {
+  EditorState& s = io.State();
+  Platform& p = io.Plat();
+  ReplaceResult result;
+  if (s.Pattern.empty() || replacement.empty() || s.FileLength < 1) {
+    result.status = ScanStatus::Failed;
+    return result;
+  }
+  // Unsaved page edits would otherwise vanish with the rewrite.
+  if (s.Dirty) io.CheckDirty();
+
+  const Matcher m(s.Pattern);
+  const std::int64_t n = m.Size();
+  const std::int64_t length = s.FileLength;
+  const AbsoluteRange r = SearchRange(s);
+  TempFileWriter out;
+  if (!out.Create(s.Current.FileName)) {
+    p.MessageBox(out.Error(), Buttons::Ok, Icon::Critical);
+    result.status = ScanStatus::Failed;
+    return result;
+  }
+  s.OperationRunning = true;
+
+  // next: the first byte of the file not yet written out.
+  std::int64_t next = std::min(r.first, length);
+  bool readFailed = false;
+  if (io.CopyRange(out, 0, next - 1)) {
+    BarShown shown(bar, true);
+    OperationPacer pacer(s, p, shown.Bar());
+    pacer.Flush();
+    const auto flushTo = [&](const std::uint8_t* buf, std::int64_t bufStart, std::int64_t end) {
+      if (next >= end) return true;
+      // Long stretches go file to file, which the writer may do in the
+      // kernel; short ones come from the buffer at hand.
+      const bool wrote = end - next >= kDirectCopy ? out.CopyRange(s.File1, next, end - 1)
+                                                   : out.Write(buf + (next - bufStart), end - next);
+      next = end;
+      return wrote;
+    };
+    const ScanStatus status = Scan(
+        s.File1, m, r.first, r.last, opt, pacer,
+        [&](std::int64_t h, const std::uint8_t* buf, std::int64_t bufStart) {
+          Answer answer = Answer::Yes;
+          if (ask) {
+            s.Current.CursorOffset = h - s.Current.WorkingBase;
+            io.GoToCursor();
+            answer = ask(h - s.Current.WorkingBase);
+          }
+          if (answer == Answer::Yes) {
+            if (!flushTo(buf, bufStart, h) ||
+                !out.Write(replacement.data(), static_cast<std::int64_t>(replacement.size()))) {
+              return kStop;
+            }
+            next = h + n;
+            ++result.replaced;
+            return h + n;
+          }
+          // No keeps the occurrence as it is and goes on after it.
+          if (answer == Answer::No) return h + n;
+          return kStop;
+        },
+        flushTo);
+    readFailed = status == ScanStatus::Failed && !out.Failed();
+    if (!readFailed && !out.Failed() && s.OperationRunning) {
+      (void)io.CopyRange(out, next, length - 1);
+    }
+  }
+  if (readFailed) {
+    out.Discard();
+    s.OperationRunning = false;
+    p.MessageBox(kRewriteReadError, Buttons::Ok, Icon::Critical);
+    result.status = ScanStatus::Failed;
+    return result;
+  }
+  // EndFileOperation tells of a failed write and discards a cancelled one.
+  if (out.Failed()) {
+    result.status = ScanStatus::Failed;
+  } else if (!s.OperationRunning) {
+    result.status = ScanStatus::Cancelled;
+  }
+  result.committed = result.status == ScanStatus::Done;
+  io.EndFileOperation(out);
+  return result;
+}
+
+}  // namespace qx

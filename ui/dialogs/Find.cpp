@@ -1,0 +1,186 @@
+#include "ui/dialogs/Find.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "input/PatternText.h"
+#include "input/Utility.h"
+#include "ui/dialogs/FieldFilter.h"
+#include "ui/main/Library.h"
+
+namespace qx {
+
+Find::Find(QWidget* mainWindow, IO& io) : QDialog(mainWindow), io_(io) {
+  setWindowTitle(QStringLiteral("Find"));
+  setModal(true);
+
+  Label1 = new QLabel(QStringLiteral("Find What:"), this);
+  FindStringBox = new QLineEdit(this);
+  Label2 = new QLabel(QStringLiteral("Between:"), this);
+  StartBox = new QLineEdit(this);
+  Label3 = new QLabel(QStringLiteral("And:"), this);
+  EndBox = new QLineEdit(this);
+  for (QLineEdit* box : {FindStringBox, StartBox, EndBox}) box->setMaxLength(kPatternFieldLength);
+
+  Frame1 = new QGroupBox(QStringLiteral("Search Type"), this);
+  const char* const typeNames[] = {"ASCII", "Unicode", "Hexadecimal"};
+  auto* typeLayout = new QHBoxLayout(Frame1);
+  for (int i = 0; i < 3; ++i) {
+    SearchTypeButton[i] = new QRadioButton(QString::fromLatin1(typeNames[i]), Frame1);
+    typeLayout->addWidget(SearchTypeButton[i]);
+    connect(SearchTypeButton[i], &QRadioButton::clicked, this,
+            [this, i] { SearchTypeButton_Click(i); });
+  }
+
+  FindFirstButton = new QPushButton(QStringLiteral("Find &First"), this);
+  FindNextButton = new QPushButton(QStringLiteral("Find &Next"), this);
+  CountButton = new QPushButton(QStringLiteral("&Count"), this);
+  CancelButton = new QPushButton(QStringLiteral("C&ancel"), this);
+  for (QPushButton* b : {FindFirstButton, FindNextButton, CountButton, CancelButton}) {
+    b->setAutoDefault(false);
+  }
+  connect(FindFirstButton, &QPushButton::clicked, this, &Find::FindFirstButton_Click);
+  connect(FindNextButton, &QPushButton::clicked, this, &Find::FindNextButton_Click);
+  connect(CountButton, &QPushButton::clicked, this, &Find::CountButton_Click);
+  connect(CancelButton, &QPushButton::clicked, this, &Find::CancelButton_Click);
+
+  Progress = new QProgressBar(this);
+  Progress->setRange(0, 10000);
+  Progress->setTextVisible(false);
+  Progress->setVisible(false);
+
+  auto* fields = new QGridLayout;
+  fields->addWidget(Label1, 0, 0);
+  fields->addWidget(FindStringBox, 0, 1, 1, 3);
+  fields->addWidget(Label2, 1, 0);
+  fields->addWidget(StartBox, 1, 1);
+  fields->addWidget(Label3, 1, 2);
+  fields->addWidget(EndBox, 1, 3);
+  auto* buttons = new QVBoxLayout;
+  for (QPushButton* b : {FindFirstButton, FindNextButton, CountButton, CancelButton}) {
+    buttons->addWidget(b);
+  }
+  buttons->addStretch();
+  auto* left = new QVBoxLayout;
+  left->addLayout(fields);
+  left->addWidget(Frame1);
+  left->addWidget(Progress);
+  left->addStretch();
+  auto* top = new QHBoxLayout(this);
+  top->addLayout(left, 1);
+  top->addLayout(buttons);
+
+  setTabOrder(FindStringBox, StartBox);
+  setTabOrder(StartBox, EndBox);
+
+  const EditorState& s = io_.State();
+  const auto hexMode = [this] { return SearchTypeButton[kSearchHex]->isChecked(); };
+  AttachFieldFilter(
+      FindStringBox, FieldKind::Pattern, s, nullptr, [this] { FindNextButton_Click(); }, hexMode);
+  AttachFieldFilter(StartBox, FieldKind::RangeStart, s, EndBox);
+  AttachFieldFilter(EndBox, FieldKind::RangeEnd, s, FindFirstButton);
+
+  Form_Load(mainWindow);
+}
+
+void Find::Form_Load(QWidget* mainWindow) {
+  const EditorState& s = io_.State();
+  adjustSize();
+  if (mainWindow) PlaceBelowMain(this, mainWindow, 100);
+  StartBox->setText(FormatCount(s.RangeStart));
+  const bool wholeFile = s.RangeEnd < 1 || s.RangeEnd >= s.WorkingLength;
+  EndBox->setText(FormatCount(wholeFile ? s.WorkingLength - 1 : s.RangeEnd));
+  Loading = true;
+  SearchTypeButton[std::clamp(s.SearchType, 0, 2)]->setChecked(true);
+  FindStringBox->clear();
+  Loading = false;
+  FindStringBox->setFocus();
+}
+
+int Find::CheckedType() const {
+  for (int i = 0; i < 3; ++i) {
+    if (SearchTypeButton[i]->isChecked()) return i;
+  }
+  return kSearchAscii;
+}
+
+void Find::PrepareSearch() {
+  // With nothing to look for the dialog closes; the empty text then makes
+  // the scans do nothing.
+  if (FindStringBox->text().isEmpty()) CancelButton_Click();
+  qx::PrepareSearch(io_.State(), FindStringBox->text(), StartBox->text(), EndBox->text(),
+                    CheckedType());
+}
+
+void Find::FindNext() {
+  qx::FindNext(io_, this, Options);
+}
+
+void Find::FindFirstButton_Click() {
+  EditorState& s = io_.State();
+  PrepareSearch();
+  s.LastRangeStart = s.RangeStart;
+  s.SearchPosition = s.Current.WorkingBase + s.RangeStart;
+  s.Found = false;
+  FindNext();
+}
+
+void Find::FindNextButton_Click() {
+  EditorState& s = io_.State();
+  PrepareSearch();
+  // Only a Start changed since the last search begins again; otherwise the
+  // scan goes on after the last hit.
+  if (s.RangeStart != s.LastRangeStart) {
+    s.LastRangeStart = s.RangeStart;
+    s.Found = false;
+    s.SearchPosition = s.Current.WorkingBase + s.RangeStart;
+  }
+  FindNext();
+}
+
+void Find::CountButton_Click() {
+  PrepareSearch();
+  CountOccurrences(io_, this, Options);
+}
+
+void Find::CancelButton_Click() {
+  io_.State().OperationRunning = false;
+  hide();
+}
+
+void Find::SearchTypeButton_Click(int) {
+  if (Loading) return;
+  FindStringBox->clear();
+  FindStringBox->setFocus();
+}
+
+void Find::ShowProgress(bool visible) {
+  Progress->setVisible(visible);
+}
+
+void Find::SetProgress(int value) {
+  Progress->setValue(value);
+}
+
+void Find::keyPressEvent(QKeyEvent* e) {
+  if (e->key() == Qt::Key_Escape && e->modifiers() == Qt::NoModifier) {
+    CountButton->click();
+    return;
+  }
+  QDialog::keyPressEvent(e);
+}
+
+void Find::reject() {
+  CancelButton_Click();
+}
+
+}  // namespace qx

@@ -1,0 +1,169 @@
+#include "ui/dialogs/Replace.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "input/PatternText.h"
+#include "input/Utility.h"
+#include "ui/dialogs/FieldFilter.h"
+#include "ui/dialogs/Found.h"
+#include "ui/main/Library.h"
+
+namespace qx {
+
+Replace::Replace(QWidget* mainWindow, IO& io) : QDialog(mainWindow), io_(io) {
+  setWindowTitle(QStringLiteral("Replace"));
+  setModal(true);
+
+  Label1 = new QLabel(QStringLiteral("Find What:"), this);
+  FindStringBox = new QLineEdit(this);
+  Label2 = new QLabel(QStringLiteral("Replace With:"), this);
+  ReplaceStringBox = new QLineEdit(this);
+  Label4 = new QLabel(QStringLiteral("Between:"), this);
+  StartBox = new QLineEdit(this);
+  Label3 = new QLabel(QStringLiteral("And:"), this);
+  EndBox = new QLineEdit(this);
+  for (QLineEdit* box : {FindStringBox, ReplaceStringBox, StartBox, EndBox}) {
+    box->setMaxLength(kPatternFieldLength);
+  }
+
+  Frame1 = new QGroupBox(QStringLiteral("Search Type"), this);
+  const char* const typeNames[] = {"ASCII String", "Unicode String", "Hexadecimal String"};
+  auto* typeLayout = new QVBoxLayout(Frame1);
+  for (int i = 0; i < 3; ++i) {
+    SearchTypeButton[i] = new QRadioButton(QString::fromLatin1(typeNames[i]), Frame1);
+    typeLayout->addWidget(SearchTypeButton[i]);
+    connect(SearchTypeButton[i], &QRadioButton::clicked, this,
+            [this, i] { SearchTypeButton_Click(i); });
+  }
+
+  ReplaceAllButton = new QPushButton(QStringLiteral("&Replace All"), this);
+  AskFirstButton = new QPushButton(QStringLiteral("&Ask First"), this);
+  CancelButton = new QPushButton(QStringLiteral("&Cancel"), this);
+  for (QPushButton* b : {ReplaceAllButton, AskFirstButton, CancelButton}) b->setAutoDefault(false);
+  connect(ReplaceAllButton, &QPushButton::clicked, this, &Replace::ReplaceAllButton_Click);
+  connect(AskFirstButton, &QPushButton::clicked, this, &Replace::AskFirstButton_Click);
+  connect(CancelButton, &QPushButton::clicked, this, &Replace::CancelButton_Click);
+
+  Progress = new QProgressBar(this);
+  Progress->setRange(0, 10000);
+  Progress->setTextVisible(false);
+  Progress->setVisible(false);
+
+  auto* fields = new QGridLayout;
+  fields->addWidget(Label1, 0, 0);
+  fields->addWidget(FindStringBox, 0, 1, 1, 3);
+  fields->addWidget(Label2, 1, 0);
+  fields->addWidget(ReplaceStringBox, 1, 1, 1, 3);
+  fields->addWidget(Label4, 2, 0);
+  fields->addWidget(StartBox, 2, 1);
+  fields->addWidget(Label3, 2, 2);
+  fields->addWidget(EndBox, 2, 3);
+  auto* buttons = new QVBoxLayout;
+  for (QPushButton* b : {ReplaceAllButton, AskFirstButton, CancelButton}) buttons->addWidget(b);
+  buttons->addStretch();
+  auto* left = new QVBoxLayout;
+  left->addLayout(fields);
+  left->addWidget(Frame1);
+  left->addWidget(Progress);
+  left->addStretch();
+  auto* top = new QHBoxLayout(this);
+  top->addLayout(left, 1);
+  top->addLayout(buttons);
+
+  setTabOrder(FindStringBox, ReplaceStringBox);
+  setTabOrder(ReplaceStringBox, StartBox);
+  setTabOrder(StartBox, EndBox);
+
+  const EditorState& s = io_.State();
+  const auto hexMode = [this] { return SearchTypeButton[kSearchHex]->isChecked(); };
+  AttachFieldFilter(FindStringBox, FieldKind::Pattern, s, ReplaceStringBox, {}, hexMode);
+  AttachFieldFilter(ReplaceStringBox, FieldKind::Pattern, s, StartBox, {}, hexMode);
+  AttachFieldFilter(StartBox, FieldKind::RangeStart, s, EndBox);
+  AttachFieldFilter(EndBox, FieldKind::RangeEnd, s, AskFirstButton);
+
+  Ask = [this](std::int64_t) { return Found::Ask(parentWidget(), io_.Plat()); };
+  Form_Load(mainWindow);
+}
+
+void Replace::Form_Load(QWidget* mainWindow) {
+  EditorState& s = io_.State();
+  adjustSize();
+  if (mainWindow) PlaceBelowMain(this, mainWindow, 100);
+  StartBox->setText(QString::number(s.RangeStart));
+  if (s.RangeEnd == 0) s.RangeEnd = s.WorkingLength;
+  const bool wholeFile = s.RangeEnd < 1 || s.RangeEnd >= s.WorkingLength;
+  EndBox->setText(FormatCount(wholeFile ? s.WorkingLength - 1 : s.RangeEnd));
+  Loading = true;
+  SearchTypeButton[std::clamp(s.SearchType, 0, 2)]->setChecked(true);
+  FindStringBox->clear();
+  ReplaceStringBox->clear();
+  Loading = false;
+  FindStringBox->setFocus();
+}
+
+int Replace::CheckedType() const {
+  for (int i = 0; i < 3; ++i) {
+    if (SearchTypeButton[i]->isChecked()) return i;
+  }
+  return kSearchAscii;
+}
+
+bool Replace::ValidateReplaceFields() {
+  const bool ok = qx::ValidateReplaceFields(io_.State(), io_.Plat(), FindStringBox->text(),
+                                            ReplaceStringBox->text(), StartBox->text(),
+                                            EndBox->text(), CheckedType());
+  if (!ok) FindStringBox->setFocus();
+  return ok;
+}
+
+void Replace::PrepareReplace() {
+  qx::PrepareReplace(io_, FindStringBox->text(), ReplaceStringBox->text(), CheckedType(),
+                     AskFirst ? Ask : AskFn{}, this, Options);
+  CancelButton_Click();
+}
+
+void Replace::ReplaceAllButton_Click() {
+  if (!ValidateReplaceFields()) return;
+  AskFirst = false;
+  PrepareReplace();
+}
+
+void Replace::AskFirstButton_Click() {
+  if (!ValidateReplaceFields()) return;
+  AskFirst = true;
+  PrepareReplace();
+}
+
+void Replace::CancelButton_Click() {
+  io_.State().OperationRunning = false;
+  hide();
+}
+
+void Replace::SearchTypeButton_Click(int) {
+  if (Loading) return;
+  FindStringBox->clear();
+  FindStringBox->setFocus();
+}
+
+void Replace::ShowProgress(bool visible) {
+  Progress->setVisible(visible);
+}
+
+void Replace::SetProgress(int value) {
+  Progress->setValue(value);
+}
+
+void Replace::reject() {
+  CancelButton_Click();
+}
+
+}  // namespace qx
