@@ -159,11 +159,20 @@ void IO::EndFileOperation(TempFileWriter& out) {
 
 bool IO::CommitFileOperation(TempFileWriter& out) {
   if (!out.Failed()) MatchOwnerAndMode(out.Path(), s_.Current.FileName);
-  if (out.Failed() || !out.Finish()) {
+  // The window stays live while the data reaches the disk.
+  const bool cancellable = s_.OperationRunning;
+  if (out.Failed() || !out.Finish([this] { p_.ProcessEvents(); })) {
     // A damaged temporary file is never committed; the file is untouched.
     p_.MessageBox(out.Error() + QStringLiteral("\nOperation aborted; the file was not changed."),
                   Buttons::Ok, Icon::Critical);
     out.Discard();
+    return false;
+  }
+  if (cancellable && !s_.OperationRunning) {
+    // Cancel pressed while the sync ran: nothing is renamed yet, so it still counts.
+    out.Discard();
+    s_.Current.CursorOffset = 0;
+    GoToCursor();
     return false;
   }
   s_.File1.Close();

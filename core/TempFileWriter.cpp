@@ -5,8 +5,12 @@
 #include <QFile>
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <future>
+#include <system_error>
+#include <thread>
 
 namespace qx {
 
@@ -14,6 +18,16 @@ namespace {
 
 // Large enough that a copy runs at disk speed, small enough to stay bounded.
 constexpr std::size_t kBufferSize = std::size_t{2} << 20;
+// Shorter stretches go through the buffer: a system call for a few bytes
+// costs more than copying them.
+constexpr std::int64_t kKernelCopyMin = std::int64_t{64} << 10;
+// One kernel copy call at most; it blocks without events for its length.
+constexpr std::int64_t kKernelCopyMax = std::int64_t{4} << 20;
+// Written data is handed to writeback in steps of this, so that the final
+// sync finds little left to write.
+constexpr std::int64_t kWritebackStep = std::int64_t{32} << 20;
+// How often Finish lets the window run while the sync goes on.
+constexpr auto kWaitTick = std::chrono::milliseconds(10);
 
 QString DirectoryOf(const QString& path) {
   const int slash = path.lastIndexOf(QLatin1Char('/'));
@@ -26,6 +40,32 @@ QString Reason(int error) {
   return QString::fromLocal8Bit(std::strerror(error));
 }
 
+// Errors with which copy_file_range says it cannot copy between these two
+// files (another file system, an old kernel, a special file).
+bool KernelCopyUnsupported(int error) {
+  return error == EXDEV || error == ENOSYS || error == EOPNOTSUPP || error == EINVAL ||
+         error == EBADF;
+}
+
+// 0 or the errno of a failed fsync.
+int SyncFile(int fd) {
+  return ::fsync(fd) == 0 ? 0 : errno;
+}
+
+// fsync on a thread of its own, calling whileWaiting until it ends.
+int SyncWhileWaiting(int fd, const std::function<void()>& whileWaiting) {
+  std::promise<int> result;
+  std::future<int> done = result.get_future();
+  std::jthread worker;
+  try {
+    worker = std::jthread([fd, &result] { result.set_value(SyncFile(fd)); });
+  } catch (const std::system_error&) {
+    return SyncFile(fd);  // no thread to be had: wait without events
+  }
+  while (done.wait_for(kWaitTick) != std::future_status::ready) whileWaiting();
+  return done.get();  // worker joins as it goes out of scope
+}
+
 }  // namespace
 
 bool TempFileWriter::Create(const QString& forFile) {
@@ -33,6 +73,9 @@ bool TempFileWriter::Create(const QString& forFile) {
   failed_ = false;
   error_.clear();
   written_ = 0;
+  inFile_ = 0;
+  writebackFrom_ = 0;
+  kernelCopy_ = true;
   used_ = 0;
 
   const QString dir = DirectoryOf(forFile);
@@ -66,8 +109,49 @@ bool TempFileWriter::Flush() {
     }
     if (put == 0) return Fail(QStringLiteral("Couldn't write %1: %2").arg(path_, Reason(ENOSPC)));
     done += static_cast<std::size_t>(put);
+    inFile_ += put;
   }
   used_ = 0;
+  StartWriteback();
+  return true;
+}
+
+void TempFileWriter::StartWriteback() {
+  if (inFile_ - writebackFrom_ < kWritebackStep) return;
+  // Asynchronous, and only a head start: the final fsync waits for whatever
+  // is still unwritten and reports any failure.
+  (void)::sync_file_range(fd_, writebackFrom_, inFile_ - writebackFrom_, SYNC_FILE_RANGE_WRITE);
+  writebackFrom_ = inFile_;
+}
+
+bool TempFileWriter::KernelCopy(const BinaryFile& from, std::int64_t& at, std::int64_t last) {
+  // What the buffer holds comes first in the file.
+  if (!Flush()) return false;
+  while (at <= last) {
+    loff_t in = at;
+    const auto want = static_cast<std::size_t>(std::min(last - at + 1, kKernelCopyMax));
+    const ssize_t got = ::copy_file_range(from.Descriptor(), &in, fd_, nullptr, want, 0);
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      if (KernelCopyUnsupported(errno)) {
+        kernelCopy_ = false;
+        return false;
+      }
+      return Fail(QStringLiteral("Couldn't copy the file at offset %1 to %2: %3")
+                      .arg(at)
+                      .arg(path_, Reason(errno)));
+    }
+    if (got == 0) {
+      // The source ended early, or its file system copies nothing this way:
+      // the buffered copy tells the two apart.
+      kernelCopy_ = false;
+      return false;
+    }
+    at += got;
+    written_ += got;
+    inFile_ += got;
+    StartWriteback();
+  }
   return true;
 }
 
@@ -95,6 +179,10 @@ bool TempFileWriter::CopyRange(const BinaryFile& from, std::int64_t first, std::
   if (first > last) return true;
   if (first < 0) return Fail(QStringLiteral("Invalid offset %1 to copy").arg(first));
   std::int64_t at = first;
+  if (kernelCopy_ && last - first + 1 >= kKernelCopyMin) {
+    if (KernelCopy(from, at, last)) return true;
+    if (failed_) return false;
+  }
   while (at <= last) {
     if (used_ == buffer_.size() && !Flush()) return false;
     // Read straight into the free part of the buffer: no second copy.
@@ -117,15 +205,16 @@ bool TempFileWriter::CopyRange(const BinaryFile& from, std::int64_t first, std::
   return true;
 }
 
-bool TempFileWriter::Finish() {
+bool TempFileWriter::Finish(const std::function<void()>& whileWaiting) {
   if (failed_) return false;
   if (fd_ < 0) {
     // Finished already; a second call changes nothing.
     return !path_.isEmpty() || Fail(QStringLiteral("The temporary file is not open"));
   }
   if (!Flush()) return false;
-  if (::fsync(fd_) != 0) {
-    return Fail(QStringLiteral("Couldn't write %1 to disk: %2").arg(path_, Reason(errno)));
+  const int syncError = whileWaiting ? SyncWhileWaiting(fd_, whileWaiting) : SyncFile(fd_);
+  if (syncError != 0) {
+    return Fail(QStringLiteral("Couldn't write %1 to disk: %2").arg(path_, Reason(syncError)));
   }
   const int fd = fd_;
   fd_ = -1;

@@ -1,10 +1,12 @@
 // The temporary file of a whole-file operation: a new, uniquely named
 // "qxtmp" file beside the edited file, written sequentially through a large
-// buffer. It deletes itself unless it was committed (Release).
+// buffer, long copies done in the kernel. It deletes itself unless it was
+// committed (Release).
 #pragma once
 
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "core/BinaryFile.h"
@@ -26,7 +28,9 @@ class TempFileWriter {
   // nothing when first > last. Fails on a read error or a short read.
   [[nodiscard]] bool CopyRange(const BinaryFile& from, std::int64_t first, std::int64_t last);
   // Flushes the buffer, syncs and closes; the file is then ready to commit.
-  [[nodiscard]] bool Finish();
+  // While the sync runs, whileWaiting (when given) is called every few
+  // milliseconds, so that a window can repaint.
+  [[nodiscard]] bool Finish(const std::function<void()>& whileWaiting = {});
   // Closes and deletes the file (does nothing once released).
   void Discard();
   // The file now belongs to someone else (it was renamed into place).
@@ -41,12 +45,21 @@ class TempFileWriter {
  private:
   bool Flush();
   bool Fail(const QString& why);
+  // Copies in the kernel; false with nothing failed when the file system
+  // cannot, after which the caller copies the rest through the buffer.
+  bool KernelCopy(const BinaryFile& from, std::int64_t& at, std::int64_t last);
+  void StartWriteback();
 
   QString path_;
   int fd_ = -1;
   std::vector<char> buffer_;
   std::size_t used_ = 0;
   std::int64_t written_ = 0;
+  // Bytes in the file itself (written_ less the buffer), and how many of
+  // them have been handed to writeback.
+  std::int64_t inFile_ = 0;
+  std::int64_t writebackFrom_ = 0;
+  bool kernelCopy_ = true;
   bool failed_ = false;
   QString error_;
 };

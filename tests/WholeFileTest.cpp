@@ -207,6 +207,49 @@ TEST(WholeFile, CopyRangeBounds) {
   EXPECT_TRUE(Leftovers(r.files).isEmpty());
 }
 
+// Long stretches are copied in the kernel, short ones and written bytes go
+// through the buffer: the two must land in order, and a source that ends
+// early in the middle of a kernel copy is never committed.
+TEST(WholeFile, KernelCopiesMixWithBufferedWrites) {
+  Rig r;
+  const int big = (3 << 20) + 17;
+  QByteArray data(big, '\0');
+  QRandomGenerator gen(11);
+  for (int i = 0; i < big; ++i) data[i] = static_cast<char>(gen.bounded(256));
+  const QString path = r.files.Write("M.DAT", data);
+  r.io.OpenFile(path);
+
+  TempFileWriter out;
+  ASSERT_TRUE(out.Create(path));
+  r.s.OperationRunning = true;
+  EXPECT_TRUE(out.Write("head", 4));
+  EXPECT_TRUE(r.io.CopyRange(out, 5, 200));
+  EXPECT_TRUE(r.io.CopyRange(out, 1000, big - 1));
+  EXPECT_TRUE(out.Write("tail", 4));
+  EXPECT_TRUE(out.CopyRange(r.s.File1, 10, 70009));
+  EXPECT_EQ(out.BytesWritten(), 4 + 196 + (big - 1000) + 4 + 70000);
+  r.io.EndFileOperation(out);
+  const QByteArray want = "head" + data.mid(5, 196) + data.mid(1000) + "tail" + data.mid(10, 70000);
+  EXPECT_EQ(TempFiles::Read(path), want);
+  EXPECT_EQ(TempFiles::Read(r.files.Path("M.BAK")), data);
+  EXPECT_EQ(r.s.FileLength, want.size());
+
+  // The source now ends half way through the second 1 MiB step.
+  const int shrunk = (3 << 19) + 5;
+  ASSERT_TRUE(QFile::resize(path, shrunk));
+  TempFileWriter cut;
+  ASSERT_TRUE(cut.Create(path));
+  r.s.OperationRunning = true;
+  EXPECT_FALSE(r.io.CopyRange(cut, 0, big - 1));
+  EXPECT_TRUE(cut.Error().contains(QStringLiteral("ended at offset %1").arg(shrunk)));
+  r.p.ExpectBox(QString());
+  r.io.EndFileOperation(cut);
+  EXPECT_EQ(TempFiles::Read(path), want.left(shrunk));
+  EXPECT_EQ(TempFiles::Read(r.files.Path("M.BAK")), data);
+  EXPECT_TRUE(Leftovers(r.files).isEmpty());
+  r.p.Verify();
+}
+
 TEST(WholeFile, CancelledOperationLeavesFileAndShowsStart) {
   Rig r;
   const QString path = r.files.Write("c.bin", Counting(2000));
