@@ -1,11 +1,18 @@
 // qxbench: times Count, Find Next and Replace All through the same search
-// functions the dialogs call, beside grep -c -F and cp of the same file.
+// functions the dialogs call, beside grep -c -F, cp and cp + sync of the
+// same page-cached file.
 //
 //   qxbench FILE [PATTERN [REPLACEMENT]]   measure (FILE is rewritten and
 //                                          restored; its .BAK is removed)
 //   qxbench --make FILE MIB HITS [PATTERN] write a test file: pseudo-random
 //                                          bytes with HITS copies of PATTERN
+//
+// The last line of a measurement is a Markdown table row (see kTableHeader).
+#include <fcntl.h>
+#include <linux/magic.h>
 #include <sys/resource.h>
+#include <sys/vfs.h>
+#include <unistd.h>
 
 #include <QFile>
 #include <QString>
@@ -15,6 +22,7 @@
 #include <cstring>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/IO.h"
@@ -94,6 +102,36 @@ void Row(const char* what, double seconds, std::int64_t bytes, const std::string
               static_cast<double>(bytes) / seconds / 1e6, note.c_str());
 }
 
+std::string Fixed(double v, int digits) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.*f", digits, v);
+  return text;
+}
+
+// "tmpfs" for a file in memory, otherwise "disk".
+std::string Medium(const QString& path) {
+  struct statfs fs {};
+  if (::statfs(QFile::encodeName(path).constData(), &fs) != 0) return "?";
+  return fs.f_type == TMPFS_MAGIC ? "tmpfs" : "disk";
+}
+
+// Writes the file's pages out, so that no earlier writeback runs during the timings.
+void SyncFile(const QString& path) {
+  const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return;
+  (void)::fsync(fd);
+  ::close(fd);
+}
+
+int Run(const std::string& command) {
+  return std::system(command.c_str());
+}
+
+constexpr std::string_view kTableHeader =
+    "| medium | MiB | grep -c -F | Count | Count/grep | cp | cp+sync | Replace All | Replace/cp "
+    "| Replace/(cp+sync) | peak memory |\n"
+    "|---|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|";
+
 int Make(const QString& path, long mib, long hits, const QByteArray& pattern) {
   QFile f(path);
   if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
@@ -124,6 +162,10 @@ int Make(const QString& path, long mib, long hits, const QByteArray& pattern) {
 
 int main(int argc, char** argv) {
   const QByteArray defaultPattern = "QXBENCH!";
+  if (argc == 2 && std::string(argv[1]) == "--table-header") {
+    std::printf("%s\n", kTableHeader.data());
+    return 0;
+  }
   if (argc >= 5 && std::string(argv[1]) == "--make") {
     return Make(QString::fromLocal8Bit(argv[2]), std::atol(argv[3]), std::atol(argv[4]),
                 argc > 5 ? QByteArray(argv[5]) : defaultPattern);
@@ -154,8 +196,9 @@ int main(int argc, char** argv) {
   std::printf("file %s, %lld bytes, pattern \"%s\" -> \"%s\", best of %d\n", qPrintable(path),
               static_cast<long long>(length), qPrintable(pattern), qPrintable(replacement), runs);
 
-  // Into the page cache first.
-  if (std::system(("cat " + file + " > /dev/null").c_str()) != 0) return 1;
+  // On the disk and into the page cache first.
+  SyncFile(path);
+  if (Run("cat " + file + " > /dev/null") != 0) return 1;
 
   // grep's output goes through a pipe: with its output on /dev/null grep
   // would stop at the first match.
@@ -182,14 +225,16 @@ int main(int argc, char** argv) {
     hits = 0;
     while (qx::FindNext(io) >= 0) ++hits;
   });
-  const double cp = Best(runs, [&] {
-    (void)std::system(("cp " + file + " " + copy).c_str());
-    (void)std::system(("rm -f " + copy).c_str());
-  });
-  const double cpSync = Best(runs, [&] {
-    (void)std::system(("cp " + file + " " + copy + " && sync " + copy).c_str());
-    (void)std::system(("rm -f " + copy).c_str());
-  });
+  // Removing the copy is not part of its time.
+  double cp = 1e300;
+  double cpSync = 1e300;
+  for (int i = 0; i < runs; ++i) {
+    cp = std::min(cp, Best(1, [&] { (void)Run("cp " + file + " " + copy); }));
+    (void)Run("rm -f " + copy);
+    cpSync = std::min(cpSync,
+                      Best(1, [&] { (void)Run("cp " + file + " " + copy + " && sync " + copy); }));
+    (void)Run("rm -f " + copy);
+  }
   std::int64_t replaced = 0;
   double replaceTime = 1e300;
   for (int i = 0; i < runs; ++i) {
@@ -201,22 +246,29 @@ int main(int argc, char** argv) {
     replaced = qx::PrepareReplace(io, pattern, replacement, qx::kSearchAscii).replaced;
     replaceTime = std::min(replaceTime, std::chrono::duration<double>(Clock::now() - t0).count());
     s.OperationRunning = false;
-    // Undo brings the measured file back; the replaced copy is the backup.
+    // Undo brings the measured file back; the replaced copy is the backup,
+    // removed here so that the next commit has no old backup to delete.
     io.UndoChange();
+    QFile::remove(qx::BackupName(path));
   }
-  QFile::remove(qx::BackupName(path));
 
   Row("grep -c -F", grep, length, grepCount + " lines");
   Row("Count", countTime, length,
-      std::to_string(count) + " occurrences, " +
-          std::to_string(grep > 0 ? countTime / grep : 0).substr(0, 4) + "x grep");
+      std::to_string(count) + " occurrences, " + Fixed(countTime / grep, 2) + "x grep");
   Row("Find Next (every hit)", findTime, length, std::to_string(hits) + " hits");
   Row("cp", cp, length, "");
   Row("cp + sync of the copy", cpSync, length, "");
   Row("Replace All (with commit)", replaceTime, length,
-      std::to_string(replaced) + " replaced, " + std::to_string(replaceTime / cp).substr(0, 4) +
-          "x cp, " + std::to_string(replaceTime / cpSync).substr(0, 4) + "x cp+sync");
-  std::printf("peak memory: %ld KiB (qxbench), %ld KiB (largest child)\n", PeakKiB(RUSAGE_SELF),
+      std::to_string(replaced) + " replaced, " + Fixed(replaceTime / cp, 2) + "x cp, " +
+          Fixed(replaceTime / cpSync, 2) + "x cp+sync");
+  const long peak = PeakKiB(RUSAGE_SELF);
+  std::printf("peak memory: %ld KiB (qxbench), %ld KiB (largest child)\n", peak,
               PeakKiB(RUSAGE_CHILDREN));
+  std::printf("| %s | %lld | %s s | %s s | %sx | %s s | %s s | %s s | %sx | %sx | %.1f MiB |\n",
+              Medium(path).c_str(), static_cast<long long>(length >> 20), Fixed(grep, 3).c_str(),
+              Fixed(countTime, 3).c_str(), Fixed(countTime / grep, 2).c_str(), Fixed(cp, 3).c_str(),
+              Fixed(cpSync, 3).c_str(), Fixed(replaceTime, 3).c_str(),
+              Fixed(replaceTime / cp, 2).c_str(), Fixed(replaceTime / cpSync, 2).c_str(),
+              static_cast<double>(peak) / 1024.0);
   return 0;
 }
