@@ -6,9 +6,12 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
 #include <future>
+#include <mutex>
+#include <stop_token>
 #include <system_error>
 #include <thread>
 
@@ -68,6 +71,49 @@ int SyncWhileWaiting(int fd, const std::function<void()>& whileWaiting) {
 
 }  // namespace
 
+// Starts writeback of what is written from a thread of its own: the call
+// blocks while the device's queue is full, and the copy need not wait.
+class TempFileWriter::Writeback {
+ public:
+  explicit Writeback(int fd) : fd_(fd), thread_([this](std::stop_token stop) { Run(stop); }) {}
+
+  // Bytes up to upTo are in the file and may go to the disk.
+  void Advance(std::int64_t upTo) {
+    {
+      std::lock_guard lock(mutex_);
+      target_ = upTo;
+    }
+    wake_.notify_one();
+  }
+
+ private:
+  void Run(const std::stop_token& stop) {
+    std::int64_t done = 0;
+    std::unique_lock lock(mutex_);
+    while (wake_.wait(lock, stop, [&] { return target_ > done; })) {
+      const std::int64_t to = target_;
+      lock.unlock();
+      // Only a head start: the final fsync waits for the rest and reports
+      // any failure.
+      (void)::sync_file_range(fd_, done, to - done, SYNC_FILE_RANGE_WRITE);
+      done = to;
+      lock.lock();
+    }
+  }
+
+  const int fd_;
+  std::mutex mutex_;
+  std::condition_variable_any wake_;
+  std::int64_t target_ = 0;
+  std::jthread thread_;  // last: starts once the rest exists, stops first
+};
+
+TempFileWriter::TempFileWriter() = default;
+
+TempFileWriter::~TempFileWriter() {
+  Discard();
+}
+
 bool TempFileWriter::Create(const QString& forFile) {
   Discard();
   failed_ = false;
@@ -118,10 +164,19 @@ bool TempFileWriter::Flush() {
 
 void TempFileWriter::StartWriteback() {
   if (inFile_ - writebackFrom_ < kWritebackStep) return;
-  // Asynchronous, and only a head start: the final fsync waits for whatever
-  // is still unwritten and reports any failure.
-  (void)::sync_file_range(fd_, writebackFrom_, inFile_ - writebackFrom_, SYNC_FILE_RANGE_WRITE);
   writebackFrom_ = inFile_;
+  if (!writeback_) {
+    try {
+      writeback_ = std::make_unique<Writeback>(fd_);
+    } catch (const std::system_error&) {
+      return;  // no thread to be had: the final sync does it all
+    }
+  }
+  writeback_->Advance(inFile_);
+}
+
+void TempFileWriter::StopWriteback() {
+  writeback_.reset();
 }
 
 bool TempFileWriter::KernelCopy(const BinaryFile& from, std::int64_t& at, std::int64_t last) {
@@ -213,6 +268,7 @@ bool TempFileWriter::Finish(const std::function<void()>& whileWaiting) {
   }
   if (!Flush()) return false;
   const int syncError = whileWaiting ? SyncWhileWaiting(fd_, whileWaiting) : SyncFile(fd_);
+  StopWriteback();  // quick now: the sync left it nothing to wait for
   if (syncError != 0) {
     return Fail(QStringLiteral("Couldn't write %1 to disk: %2").arg(path_, Reason(syncError)));
   }
@@ -227,6 +283,7 @@ bool TempFileWriter::Finish(const std::function<void()>& whileWaiting) {
 }
 
 void TempFileWriter::Discard() {
+  StopWriteback();
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
   if (!path_.isEmpty()) ::unlink(QFile::encodeName(path_).constData());
@@ -236,6 +293,7 @@ void TempFileWriter::Discard() {
 }
 
 void TempFileWriter::Release() {
+  StopWriteback();
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
   path_.clear();

@@ -7,6 +7,7 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "core/BinaryFile.h"
@@ -15,8 +16,8 @@ namespace qx {
 
 class TempFileWriter {
  public:
-  TempFileWriter() = default;
-  ~TempFileWriter() { Discard(); }
+  TempFileWriter();
+  ~TempFileWriter();
   TempFileWriter(const TempFileWriter&) = delete;
   TempFileWriter& operator=(const TempFileWriter&) = delete;
 
@@ -49,6 +50,8 @@ class TempFileWriter {
   // cannot, after which the caller copies the rest through the buffer.
   bool KernelCopy(const BinaryFile& from, std::int64_t& at, std::int64_t last);
   void StartWriteback();
+  void StopWriteback();
+  class Writeback;
 
   QString path_;
   int fd_ = -1;
@@ -59,6 +62,7 @@ class TempFileWriter {
   // them have been handed to writeback.
   std::int64_t inFile_ = 0;
   std::int64_t writebackFrom_ = 0;
+  std::unique_ptr<Writeback> writeback_;
   bool kernelCopy_ = true;
   bool failed_ = false;
   QString error_;
