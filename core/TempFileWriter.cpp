@@ -23,7 +23,7 @@ namespace {
 constexpr std::size_t kBufferSize = std::size_t{2} << 20;
 // Shorter stretches go through the buffer: a system call for a few bytes
 // costs more than copying them.
-constexpr std::int64_t kKernelCopyMin = std::int64_t{64} << 10;
+constexpr std::int64_t kLongStretch = std::int64_t{64} << 10;
 // One kernel copy call at most; it blocks without events for its length.
 constexpr std::int64_t kKernelCopyMax = std::int64_t{4} << 20;
 // Written data is handed to writeback in steps of this, so that the final
@@ -146,9 +146,15 @@ bool TempFileWriter::Fail(const QString& why) {
 }
 
 bool TempFileWriter::Flush() {
+  if (!WriteOut(buffer_.data(), used_)) return false;
+  used_ = 0;
+  return true;
+}
+
+bool TempFileWriter::WriteOut(const char* data, std::size_t n) {
   std::size_t done = 0;
-  while (done < used_) {
-    const ssize_t put = ::write(fd_, buffer_.data() + done, used_ - done);
+  while (done < n) {
+    const ssize_t put = ::write(fd_, data + done, n - done);
     if (put < 0) {
       if (errno == EINTR) continue;
       return Fail(QStringLiteral("Couldn't write %1: %2").arg(path_, Reason(errno)));
@@ -157,7 +163,6 @@ bool TempFileWriter::Flush() {
     done += static_cast<std::size_t>(put);
     inFile_ += put;
   }
-  used_ = 0;
   StartWriteback();
   return true;
 }
@@ -216,6 +221,12 @@ bool TempFileWriter::Write(const void* data, std::int64_t n) {
   if (n < 0) return Fail(QStringLiteral("Invalid length written to %1").arg(path_));
   const auto* in = static_cast<const char*>(data);
   auto left = static_cast<std::size_t>(n);
+  if (n >= kLongStretch) {
+    // Straight to the file: a copy through the buffer would only cost time.
+    if (!Flush() || !WriteOut(in, left)) return false;
+    written_ += n;
+    return true;
+  }
   while (left > 0) {
     if (used_ == buffer_.size() && !Flush()) return false;
     const std::size_t take = std::min(left, buffer_.size() - used_);
@@ -234,7 +245,7 @@ bool TempFileWriter::CopyRange(const BinaryFile& from, std::int64_t first, std::
   if (first > last) return true;
   if (first < 0) return Fail(QStringLiteral("Invalid offset %1 to copy").arg(first));
   std::int64_t at = first;
-  if (kernelCopy_ && last - first + 1 >= kKernelCopyMin) {
+  if (kernelCopy_ && last - first + 1 >= kLongStretch) {
     if (KernelCopy(from, at, last)) return true;
     if (failed_) return false;
   }

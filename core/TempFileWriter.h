@@ -45,6 +45,7 @@ class TempFileWriter {
 
  private:
   bool Flush();
+  bool WriteOut(const char* data, std::size_t n);
   bool Fail(const QString& why);
   // Copies in the kernel; false with nothing failed when the file system
   // cannot, after which the caller copies the rest through the buffer.

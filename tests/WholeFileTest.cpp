@@ -207,9 +207,9 @@ TEST(WholeFile, CopyRangeBounds) {
   EXPECT_TRUE(Leftovers(r.files).isEmpty());
 }
 
-// Long stretches are copied in the kernel, short ones and written bytes go
-// through the buffer: the two must land in order, and a source that ends
-// early in the middle of a kernel copy is never committed.
+// Long stretches are copied in the kernel or written straight to the
+// file, short ones go through the buffer: they must land in order, and a
+// source that ends early in the middle of a kernel copy is never committed.
 TEST(WholeFile, KernelCopiesMixWithBufferedWrites) {
   Rig r;
   const int big = (3 << 20) + 17;
@@ -226,10 +226,12 @@ TEST(WholeFile, KernelCopiesMixWithBufferedWrites) {
   EXPECT_TRUE(r.io.CopyRange(out, 5, 200));
   EXPECT_TRUE(r.io.CopyRange(out, 1000, big - 1));
   EXPECT_TRUE(out.Write("tail", 4));
+  EXPECT_TRUE(out.Write(data.constData() + 7, 100000));
   EXPECT_TRUE(out.CopyRange(r.s.File1, 10, 70009));
-  EXPECT_EQ(out.BytesWritten(), 4 + 196 + (big - 1000) + 4 + 70000);
+  EXPECT_EQ(out.BytesWritten(), 4 + 196 + (big - 1000) + 4 + 100000 + 70000);
   r.io.EndFileOperation(out);
-  const QByteArray want = "head" + data.mid(5, 196) + data.mid(1000) + "tail" + data.mid(10, 70000);
+  const QByteArray want = "head" + data.mid(5, 196) + data.mid(1000) + "tail" +
+                          data.mid(7, 100000) + data.mid(10, 70000);
   EXPECT_EQ(TempFiles::Read(path), want);
   EXPECT_EQ(TempFiles::Read(r.files.Path("M.BAK")), data);
   EXPECT_EQ(r.s.FileLength, want.size());
