@@ -192,14 +192,15 @@ bool TempFileWriter::KernelCopy(const BinaryFile& from, std::int64_t& at, std::i
     const auto want = static_cast<std::size_t>(std::min(last - at + 1, kKernelCopyMax));
     const ssize_t got = ::copy_file_range(from.Descriptor(), &in, fd_, nullptr, want, 0);
     if (got < 0) {
-      if (errno == EINTR) continue;
-      if (KernelCopyUnsupported(errno)) {
+      const int e = errno;
+      if (e == EINTR) continue;
+      if (KernelCopyUnsupported(e)) {
         kernelCopy_ = false;
         return false;
       }
       return Fail(QStringLiteral("Couldn't copy the file at offset %1 to %2: %3")
                       .arg(at)
-                      .arg(path_, Reason(errno)));
+                      .arg(path_, Reason(e)));
     }
     if (got == 0) {
       // The source ended early, or its file system copies nothing this way:
