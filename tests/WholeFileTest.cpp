@@ -19,9 +19,7 @@ namespace qx::test {
 
 namespace {
 
-QByteArray Counting(int n) {
-  return TempFiles::Counting(n);
-}
+constexpr auto Counting = &TempFiles::Counting;
 
 // Plays a rewrite the way the dialogs do: the bytes before at, insert, the
 // bytes from at + removed on (absolute offsets). spoil, when given, runs on
