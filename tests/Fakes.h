@@ -64,13 +64,7 @@ class FakePlatform : public Platform {
   }
   std::int64_t AskValue(const QString& caption, std::int64_t value) override {
     prompts.push_back(caption);
-    if (values.empty()) {
-      ADD_FAILURE() << "unexpected prompt: " << caption.toStdString();
-      return value;
-    }
-    auto v = values.front();
-    values.pop_front();
-    return v;
+    return Pop(values, "prompt: " + caption, value);
   }
   void ShowNotice(const QString& text) override { notices.push_back(text); }
   void ProcessEvents() override {
@@ -93,12 +87,13 @@ class FakePlatform : public Platform {
   std::function<void()> onEvents;  // runs inside ProcessEvents (a Cancel click, say)
 
  private:
-  QString Pop(std::deque<QString>& q, const char* what) {
+  template <class T>
+  T Pop(std::deque<T>& q, const QString& what, T none = {}) {
     if (q.empty()) {
-      ADD_FAILURE() << "unexpected " << what;
-      return {};
+      ADD_FAILURE() << "unexpected " << what.toStdString();
+      return none;
     }
-    QString v = q.front();
+    T v = q.front();
     q.pop_front();
     return v;
   }

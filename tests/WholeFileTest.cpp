@@ -1,7 +1,6 @@
 // Whole-file operations: the temporary file, the commit with its backup,
 // Undo/Redo by exchange, and failures that must leave the file untouched.
 #include <gtest/gtest.h>
-#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -242,25 +241,6 @@ TEST(WholeFile, CancelledAndFailedOperationsLeaveTheFileUnchanged) {
     ::chmod(locked.constData(), 0700);
     expectUnchanged(path, "Couldn't create a temporary file", original);
   }
-}
-
-TEST(WholeFile, FullTmpfs) {
-  Rig r;
-  const QByteArray dir = QFile::encodeName(r.files.Path("small"));
-  ASSERT_TRUE(QDir().mkpath(dir));
-  if (::mount("tmpfs", dir.constData(), "tmpfs", 0, "size=64k") != 0) {
-    GTEST_SKIP() << "no tmpfs can be mounted here";
-  }
-  const std::unique_ptr<const char, int (*)(const char*)> unmount(dir.constData(), ::umount);
-  const QByteArray original = Counting(40000);
-  r.io.OpenFile(r.files.Write("small/K.DAT", original));
-  r.p.ExpectBox({});
-  Rewrite(r, 0, 0, "more");  // a second copy does not fit
-  EXPECT_TRUE(r.p.boxes.back().text.contains("No space left"));
-  EXPECT_EQ(TempFiles::Read(r.files.Path("small/K.DAT")), original);
-  EXPECT_EQ(QDir(dir).entryList(QDir::Files).join(","), "K.DAT");
-  r.io.CloseFile();
-  r.p.Verify();
 }
 
 TEST(WholeFile, ExchangeAndReplaceWithoutAtomicRename) {
