@@ -137,9 +137,8 @@ TEST(Prompt, FieldFilterOnRealFields) {
   EXPECT_EQ(dlg.focusWidget(), end);
   // The range end takes digits only, Ctrl+E gives the last offset, and
   // Enter walks to the action button without pressing it.
-  QTest::keyClicks(end, QStringLiteral("12,-3"));
-  QTest::keyClick(end, Qt::Key_Backspace);
-  EXPECT_EQ(end->text(), QStringLiteral("123"));
+  QTest::keyClicks(end, QStringLiteral("1,-2"));
+  EXPECT_EQ(end->text(), QStringLiteral("12"));
   QTest::keyClick(end, Qt::Key_E, Qt::ControlModifier);
   EXPECT_EQ(end->text(), QStringLiteral("999"));
   QTest::keyClick(end, Qt::Key_Return);
