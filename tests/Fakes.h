@@ -25,9 +25,7 @@ class FakePlatform : public Platform {
  public:
   struct Box {
     QString text;
-    Buttons buttons;
     Icon icon;
-    QString title;
   };
 
   // Queue the answer to the next message box; text (when given) must match.
@@ -38,9 +36,8 @@ class FakePlatform : public Platform {
   void ExpectOpenFile(const QString& path) { openNames.push_back(path); }
   void ExpectSaveFile(const QString& path) { saveNames.push_back(path); }
 
-  Answer MessageBox(const QString& text, Buttons buttons, Icon icon,
-                    const QString& title) override {
-    boxes.push_back({text, buttons, icon, title});
+  Answer MessageBox(const QString& text, Buttons buttons, Icon icon, const QString&) override {
+    boxes.push_back({text, icon});
     if (boxAnswers.empty()) {
       ADD_FAILURE() << "unexpected message box: " << text.toStdString();
       return buttons == Buttons::YesNo ? Answer::No : Answer::Ok;
