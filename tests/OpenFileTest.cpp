@@ -77,7 +77,6 @@ TEST(OpenFile, TableKeepsMostRecentlyUsedOrderAndEachFilesState) {
     r.s.Current.CursorOffset = names.size() * 10;
     r.s.Current.BufferTop = names.size() * 16;
     r.s.Current.RecordLength = static_cast<std::int16_t>(names.size() * 7);
-    r.s.Current.MarkTable[12] = {names.size() * 3, names.size() * 4};
   }
   auto order = [&] {
     QStringList o;
@@ -91,7 +90,6 @@ TEST(OpenFile, TableKeepsMostRecentlyUsedOrderAndEachFilesState) {
   EXPECT_EQ(r.s.Current.CursorOffset, 20);
   EXPECT_EQ(r.s.Current.BufferTop, 32);
   EXPECT_EQ(r.s.Current.RecordLength, 14);
-  EXPECT_EQ(r.s.Current.MarkTable[12].CursorOffset, 8);
   EXPECT_EQ(r.s.RecordCount, RecordCountFor(2000, 14));
   EXPECT_EQ(r.s.PageBuffer[0], 32);
   r.io.SwitchToWindow(0);  // the current one: nothing
