@@ -35,7 +35,7 @@ void Rewrite(Rig& r, std::int64_t at, std::int64_t removed, const QByteArray& in
   EXPECT_FALSE(r.s.OperationRunning);
 }
 
-QByteArray Replaced(QByteArray b, int at, int n, const QByteArray& insert = {}) {
+QByteArray Removed(QByteArray b, int at, int n, const QByteArray& insert = {}) {
   return b.remove(at, n).insert(at, insert);
 }
 
@@ -60,6 +60,12 @@ struct FileSizeLimit {
   void (*handler)(int) = nullptr;
 };
 
+mode_t ModeOf(const QString& path) {
+  struct stat st {};
+  EXPECT_EQ(::stat(QFile::encodeName(path).constData(), &st), 0);
+  return st.st_mode & 07777;
+}
+
 }  // namespace
 
 TEST(WholeFile, BackupNames) {
@@ -76,7 +82,7 @@ TEST(WholeFile, BackupNames) {
   const QString path = r.files.Write("X.BAK", Counting(300));
   r.io.OpenFile(path);
   Rewrite(r, 10, 10, "");
-  EXPECT_EQ(TempFiles::Read(path), Replaced(Counting(300), 10, 10));
+  EXPECT_EQ(TempFiles::Read(path), Removed(Counting(300), 10, 10));
   EXPECT_EQ(TempFiles::Read(r.files.Path("X.BAK.BAK")), Counting(300));
   r.io.UndoChange();
   EXPECT_EQ(TempFiles::Read(path), Counting(300));
@@ -92,13 +98,11 @@ TEST(WholeFile, CommitKeepsBackupAndUndoRedoExchange) {
   r.s.Current.BufferTop = 480;
 
   Rewrite(r, 100, 100, "XYZ");
-  const QByteArray first = Replaced(original, 100, 100, "XYZ");
+  const QByteArray first = Removed(original, 100, 100, "XYZ");
   const QString backup = r.files.Path("CUST.BAK");
   EXPECT_EQ(TempFiles::Read(path), first);
   EXPECT_EQ(TempFiles::Read(backup), original);
-  struct stat st {};
-  EXPECT_EQ(::stat(QFile::encodeName(path).constData(), &st), 0);
-  EXPECT_EQ(st.st_mode & 07777, 0640u);
+  EXPECT_EQ(ModeOf(path), 0640u);
   EXPECT_TRUE(Leftovers(r.files).isEmpty()) << Leftovers(r.files).join(",").toStdString();
   EXPECT_TRUE(r.s.WholeFileUndo && r.s.UndoEnabled && !r.s.RedoEnabled);
   EXPECT_EQ(r.s.FileLength, first.size());
@@ -309,7 +313,7 @@ TEST(WholeFile, RandomizedAgainstAByteArray) {
         Rewrite(r, at, removed, insert, [&](TempFileWriter&) { r.s.OperationRunning = false; });
       } else {
         Rewrite(r, at, removed, insert);
-        model = Replaced(model, at, removed, insert);
+        model = Removed(model, at, removed, insert);
         undoModel = before;
         redoModel = model;
       }
