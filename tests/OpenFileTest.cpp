@@ -9,32 +9,25 @@ namespace qx::test {
 
 TEST(OpenFile, FreshOpenDerivesGeometry) {
   Rig r;
-  struct Case {
-    std::int64_t size;
-    int recordLength;
-    std::int64_t recordCount;
-  };
-  const Case cases[] = {{0, 1, 0},
-                        {100, 100, 1},
-                        {512, 256, 2},
-                        {513, 256, 3},
-                        {5LL << 30, 256, (5LL << 30) / 256}};  // sparse
-  for (const Case& c : cases) {
+  // size, record length, record count; the largest is sparse.
+  const std::int64_t cases[][3] = {
+      {0, 1, 0}, {100, 100, 1}, {512, 256, 2}, {513, 256, 3}, {5LL << 30, 256, (5LL << 30) / 256}};
+  for (auto [size, length, count] : cases) {
     r.io.CloseFile();
-    const QString path = r.files.Path(QString::number(c.size));
-    ASSERT_TRUE(QFile(path).open(QIODevice::WriteOnly) && QFile::resize(path, c.size));
+    const QString path = r.files.Path(QString::number(size));
+    ASSERT_TRUE(QFile(path).open(QIODevice::WriteOnly) && QFile::resize(path, size));
     r.io.OpenFile(path);
-    EXPECT_EQ(r.s.FileLength, c.size);
-    EXPECT_EQ(r.s.WorkingLength, c.size);
-    EXPECT_EQ(r.s.Current.RecordLength, c.recordLength);
-    EXPECT_EQ(r.s.RecordCount, c.recordCount);
-    EXPECT_DOUBLE_EQ(r.s.ScrollScale, c.size / 32767.0);
+    EXPECT_EQ(r.s.FileLength, size);
+    EXPECT_EQ(r.s.WorkingLength, size);
+    EXPECT_EQ(r.s.Current.RecordLength, length);
+    EXPECT_EQ(r.s.RecordCount, count);
+    EXPECT_DOUBLE_EQ(r.s.ScrollScale, size / 32767.0);
     EXPECT_EQ(r.s.OpenFileCount, 1);
-    // Every page move works, the empty file's does nothing and divides by nothing.
+    // Every page move works; the empty file's do nothing and divide by nothing.
     r.io.GoToRequested();
-    r.s.Current.CursorOffset = std::max<std::int64_t>(0, c.size - 1);
+    r.s.Current.CursorOffset = std::max<std::int64_t>(0, size - 1);
     r.io.GoToCursor();
-    EXPECT_EQ(r.s.Current.BufferTop, c.size > kPageSize ? c.size - 37 : 0) << c.size;
+    EXPECT_EQ(r.s.Current.BufferTop, size > kPageSize ? size - 37 : 0) << size;
   }
   r.io.CloseFile();
   EXPECT_EQ(r.s.OpenFileCount, 0);
