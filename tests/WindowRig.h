@@ -78,7 +78,7 @@ class WhenModal {
       act(w);
       if (w->isVisible()) {
         ADD_FAILURE() << "the window did not close";
-        w->reject();
+        static_cast<QDialog*>(w)->reject();
       }
     });
     poll_.start(1);
