@@ -11,7 +11,6 @@ TEST(Editing, HexDigitsOverTypeTheByteUnderTheCursor) {
   bytes[10] = 0x4A;
   const QString path = r.Open("a.bin", bytes);
   r.Click(r.w->HexBox, 0, 10);
-  EXPECT_EQ(r.w->FileOffsetBox->text(), "10");
 
   r.Type('7');
   EXPECT_EQ(r.s.PageBuffer[10], 0x7A);
@@ -64,7 +63,6 @@ TEST(Editing, TypingPastTheLastRowAsksToSaveAndScrolls) {
   EXPECT_EQ(WindowRig::DiskByte(path, 255), 0xAB);
   EXPECT_EQ(r.s.Current.BufferTop, 16);
   EXPECT_EQ(r.s.Current.CursorOffset, 256);
-  EXPECT_EQ(r.w->HexBox->CellColor(15, 0), QColor(255, 0, 0));
   EXPECT_EQ(r.w->FileBar->value(), r.w->LastBarValue);
 
   // No: the edit is dropped when the page moves.

