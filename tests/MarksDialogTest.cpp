@@ -1,6 +1,3 @@
-#include <QLabel>
-#include <QPushButton>
-
 #include "tests/WindowRig.h"
 #include "ui/dialogs/Marks.h"
 

@@ -1,6 +1,3 @@
-#include <QLabel>
-#include <QPushButton>
-
 #include "core/Navigation.h"
 #include "tests/WindowRig.h"
 #include "ui/dialogs/Marks.h"

@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
 #include <QTimer>
