@@ -52,7 +52,7 @@ TEST(Editing, HexDigitsOverTypeTheByteUnderTheCursor) {
   r.p.Verify();
 }
 
-TEST(Editing, TypingPastTheLastRowAsksToSaveAndScrolls) {
+TEST(Editing, CursorLeavingThePageAsksToSaveAndScrolls) {
   WindowRig r;
   const QString path = r.Open("a.bin", TempFiles::Counting(600));
   r.Click(r.w->HexBox, 15, 15);
@@ -73,6 +73,26 @@ TEST(Editing, TypingPastTheLastRowAsksToSaveAndScrolls) {
   r.p.Verify();
   EXPECT_EQ(WindowRig::DiskByte(path, 256), 0);
   EXPECT_FALSE(r.s.Dirty);
+
+  // Up from a page that starts mid-row.
+  r.s.Current.BufferTop = 8;
+  r.s.Current.CursorOffset = 20;
+  r.w->Io().ShowPage();
+  r.Key(Qt::Key_Up);
+  EXPECT_EQ(r.s.Current.CursorOffset, 4);
+  EXPECT_EQ(r.s.Current.BufferTop, 0);
+
+  // Away from the page the cursor is neither drawn nor typed over.
+  r.w->FileBar->setValue(20000);
+  ASSERT_GT(r.s.Current.BufferTop, 255);
+  const auto page = r.s.PageBuffer;
+  r.Type('1');
+  EXPECT_EQ(r.s.PageBuffer, page);
+  EXPECT_FALSE(r.s.Dirty);
+  r.w->mnuNavGoToCursor_Click();
+  EXPECT_EQ(r.s.Current.BufferTop, 0);
+  EXPECT_EQ(r.w->HexBox->CellColor(0, 4), QColor(255, 0, 0));
+  r.p.Verify();
 }
 
 TEST(Editing, CharacterSideAndCursorKeys) {
@@ -103,29 +123,6 @@ TEST(Editing, CharacterSideAndCursorKeys) {
   r.w->close();
   r.p.Verify();
   EXPECT_EQ(TempFiles::Read(path).mid(38, 2), "AB");
-}
-
-TEST(Editing, UpFromAPageThatStartsMidRowAndACursorOffThePage) {
-  WindowRig r;
-  r.Open("a.bin", TempFiles::Counting(600));
-  r.s.Current.BufferTop = 8;
-  r.s.Current.CursorOffset = 20;
-  r.w->Io().ShowPage();
-  r.Key(Qt::Key_Up);
-  EXPECT_EQ(r.s.Current.CursorOffset, 4);
-  EXPECT_EQ(r.s.Current.BufferTop, 0);
-
-  // Away from the page the cursor is neither drawn nor typed over.
-  r.w->FileBar->setValue(20000);
-  ASSERT_GT(r.s.Current.BufferTop, 255);
-  const auto page = r.s.PageBuffer;
-  r.Type('1');
-  EXPECT_EQ(r.s.PageBuffer, page);
-  EXPECT_FALSE(r.s.Dirty);
-  r.w->mnuNavGoToCursor_Click();
-  EXPECT_EQ(r.s.Current.BufferTop, 0);
-  EXPECT_EQ(r.w->HexBox->CellColor(0, 4), QColor(255, 0, 0));
-  r.p.Verify();
 }
 
 TEST(Editing, ReadOnlyFileRefusesEveryKey) {
