@@ -19,15 +19,13 @@
 
 namespace qx::test {
 
-// Answers questions from a script. A message box, prompt or file dialog
-// that the test did not queue an answer for fails the test.
+// Answers from a script: a message box, prompt or file dialog the test did
+// not queue an answer for fails the test.
 class FakePlatform : public Platform {
  public:
   struct Box {
     QString text;
-    Buttons buttons;
     Icon icon;
-    QString title;
   };
 
   // Queue the answer to the next message box; text (when given) must match.
@@ -38,9 +36,8 @@ class FakePlatform : public Platform {
   void ExpectOpenFile(const QString& path) { openNames.push_back(path); }
   void ExpectSaveFile(const QString& path) { saveNames.push_back(path); }
 
-  Answer MessageBox(const QString& text, Buttons buttons, Icon icon,
-                    const QString& title) override {
-    boxes.push_back({text, buttons, icon, title});
+  Answer MessageBox(const QString& text, Buttons buttons, Icon icon, const QString&) override {
+    boxes.push_back({text, icon});
     if (boxAnswers.empty()) {
       ADD_FAILURE() << "unexpected message box: " << text.toStdString();
       return buttons == Buttons::YesNo ? Answer::No : Answer::Ok;
@@ -64,21 +61,14 @@ class FakePlatform : public Platform {
   }
   std::int64_t AskValue(const QString& caption, std::int64_t value) override {
     prompts.push_back(caption);
-    if (values.empty()) {
-      ADD_FAILURE() << "unexpected prompt: " << caption.toStdString();
-      return value;
-    }
-    auto v = values.front();
-    values.pop_front();
-    return v;
+    return Pop(values, "prompt: " + caption, value);
   }
   void ShowNotice(const QString& text) override { notices.push_back(text); }
   void ProcessEvents() override {
-    ++eventsProcessed;
     if (onEvents) onEvents();
   }
   void ShowHelp(int context) override { helpContexts.push_back(context); }
-  void HelpSearch() override { ++helpSearches; }
+  void HelpSearch() override {}
 
   // Every queued answer was used.
   void Verify() const {
@@ -87,45 +77,41 @@ class FakePlatform : public Platform {
   }
 
   std::vector<Box> boxes;
-  QStringList notices;
-  QStringList prompts;
+  QStringList notices, prompts;
   QMap<QString, QString> settings;
   std::vector<int> helpContexts;
-  int helpSearches = 0;
   int beeps = 0;
-  int eventsProcessed = 0;
   std::function<void()> onEvents;  // runs inside ProcessEvents (a Cancel click, say)
 
  private:
-  QString Pop(std::deque<QString>& q, const char* what) {
+  template <class T>
+  T Pop(std::deque<T>& q, const QString& what, T none = {}) {
     if (q.empty()) {
-      ADD_FAILURE() << "unexpected " << what;
-      return {};
+      ADD_FAILURE() << "unexpected " << what.toStdString();
+      return none;
     }
-    QString v = q.front();
+    T v = q.front();
     q.pop_front();
     return v;
   }
   std::deque<std::pair<QString, Answer>> boxAnswers;
   std::deque<std::int64_t> values;
-  std::deque<QString> openNames;
-  std::deque<QString> saveNames;
+  std::deque<QString> openNames, saveNames;
 };
 
-// Counts what the file routines asked of the window.
+// Counts the page loads and scroll-bar resets the file routines ask for.
 class FakeView : public FileView {
  public:
   void LoadDisplay() override { ++loads; }
-  void DisplayState() override { ++states; }
-  void UpdateWindows() override { ++windowUpdates; }
-  void UpdateRecentFiles() override { ++recentUpdates; }
-  void SyncScrollBar() override { ++syncs; }
+  void DisplayState() override {}
+  void UpdateWindows() override {}
+  void UpdateRecentFiles() override {}
+  void SyncScrollBar() override {}
   void ResetScrollBar() override { ++barResets; }
-  void UndoRedoChanged() override { ++undoChanges; }
-  void ReadOnlyChanged() override { ++readOnlyChanges; }
-  void FocusFileBar() override { ++focuses; }
-  int loads = 0, states = 0, windowUpdates = 0, recentUpdates = 0, syncs = 0, barResets = 0,
-      undoChanges = 0, readOnlyChanges = 0, focuses = 0;
+  void UndoRedoChanged() override {}
+  void ReadOnlyChanged() override {}
+  void FocusFileBar() override {}
+  int loads = 0, barResets = 0;
 };
 
 // A temporary directory with real files.
@@ -142,8 +128,7 @@ class TempFiles {
   }
   static QByteArray Read(const QString& path) {
     QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) return {};
-    return f.readAll();
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
   }
   // Bytes 0, 1, 2, ... 255, 0, 1 ... of the given length.
   static QByteArray Counting(int n) {

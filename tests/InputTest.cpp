@@ -23,216 +23,142 @@ EditorState StateWithMarks() {
 
 }  // namespace
 
-TEST(InputUtility, HexCharsAndHexByteValue) {
+TEST(InputUtility, HexCharsBytesAndCounts) {
   for (char c : std::string("0123456789ABCDEF")) EXPECT_TRUE(IsHexChar(QLatin1Char(c))) << c;
-  for (char c : std::string("abcdefGg /:@`")) EXPECT_FALSE(IsHexChar(QLatin1Char(c))) << c;
+  for (char c : std::string("afGg /:@`")) EXPECT_FALSE(IsHexChar(QLatin1Char(c))) << c;
   EXPECT_FALSE(IsHexChar(QChar(0x0660)));  // an Arabic-Indic zero is no hex digit
+  const std::pair<const char*, int> hex[] = {{"7F", 127}, {"7", 7}, {"G1", 0},
+                                             {"1G", 1},   {"", 0},  {"123", 0x12}};
+  for (auto [text, want] : hex) EXPECT_EQ(HexByteValue(QString::fromLatin1(text)), want) << text;
 
-  const std::pair<const char*, int> cases[] = {
-      {"7F", 127}, {"7", 7}, {"G1", 0}, {"FF", 255}, {"00", 0}, {"1G", 1}, {"", 0}, {"123", 0x12},
-  };
-  for (auto [text, want] : cases) EXPECT_EQ(HexByteValue(QString::fromLatin1(text)), want) << text;
-}
+  EXPECT_EQ(ByteCode(QChar(0xFF)), 0xFF);
+  EXPECT_EQ(ByteCode(QChar(0x100)), std::nullopt);
+  EXPECT_EQ(ByteCode(QChar(0x20AC)), std::nullopt);  // the euro sign
 
-TEST(InputUtility, FormatCountAndMarkText) {
-  const std::pair<std::int64_t, const char*> cases[] = {
+  const std::pair<std::int64_t, const char*> counts[] = {
       {0, "0"},
-      {7, "7"},
       {999, "999"},
       {1000, "1,000"},
-      {1024, "1,024"},
-      {1234567, "1,234,567"},
-      {-5, "-5"},
       {-1234, "-1,234"},
+      {1234567, "1,234,567"},
       {5LL << 30, "5,368,709,120"},
-      {std::numeric_limits<std::int64_t>::min(), "-9,223,372,036,854,775,808"},
-  };
-  for (auto [n, want] : cases) EXPECT_EQ(FormatCount(n).toStdString(), want);
+      {std::numeric_limits<std::int64_t>::min(), "-9,223,372,036,854,775,808"}};
+  for (auto [n, want] : counts) EXPECT_EQ(FormatCount(n).toStdString(), want);
 
   const EditorState s = StateWithMarks();
-  EXPECT_EQ(MarkText(s, QLatin1Char('K')), QStringLiteral("1,024"));
   EXPECT_EQ(MarkText(s, QLatin1Char('k')), QStringLiteral("1,024"));
-  EXPECT_EQ(MarkText(s, QLatin1Char('b')), QStringLiteral("1,234,567"));
+  EXPECT_EQ(MarkText(s, QLatin1Char('B')), QStringLiteral("1,234,567"));
   EXPECT_EQ(MarkText(s, QLatin1Char('X')), QStringLiteral("0"));  // never set
 }
 
 TEST(InputUtility, ReadNumber) {
+  constexpr auto kMax = std::numeric_limits<std::int64_t>::max();
   const std::pair<const char*, std::optional<std::int64_t>> cases[] = {
-      {"0", 0},
-      {"1234", 1234},
       {"1,234", 1234},
       {" 1,234,567 ", 1234567},
       {"-1,000", -1000},
       {"007", 7},
-      {"9223372036854775807", std::numeric_limits<std::int64_t>::max()},
-      {"9,223,372,036,854,775,807", std::numeric_limits<std::int64_t>::max()},
-      {"-9223372036854775808", std::numeric_limits<std::int64_t>::min()},
-      {"9223372036854775808", std::nullopt},
-      {"99999999999999999999999", std::nullopt},
-      {"-9223372036854775809", std::nullopt},
-      {"", std::nullopt},
-      {"-", std::nullopt},
-      {"12a", std::nullopt},
-      {"+5", std::nullopt},
-      {"1 000", std::nullopt},
-      {"1,00", std::nullopt},
-      {"1234,567", std::nullopt},
-      {",123", std::nullopt},
-      {"123,", std::nullopt},
-      {"1,,000", std::nullopt},
-      {"0x10", std::nullopt},
-  };
-  for (auto [text, want] : cases) EXPECT_EQ(ReadNumber(QString::fromLatin1(text)), want) << text;
-  // Digits of other scripts are not read as numbers.
-  EXPECT_EQ(ReadNumber(QString(QChar(0x0661))), std::nullopt);
+      {"9,223,372,036,854,775,807", kMax},
+      {"-9223372036854775808", -kMax - 1},
+      // Too large, empty, and anything that is not a plainly grouped number.
+      {"9223372036854775808", {}},
+      {"-9223372036854775809", {}},
+      {"", {}},
+      {"-", {}},
+      {"12a", {}},
+      {"+5", {}},
+      {"1 000", {}},
+      {"1,00", {}},
+      {"1234,567", {}},
+      {",123", {}},
+      {"1,,000", {}},
+      {"0x10", {}},
+      {"\u0661", {}}};
+  for (auto [text, want] : cases) EXPECT_EQ(ReadNumber(QString::fromUtf8(text)), want) << text;
 }
 
-TEST(InputUtility, ByteCode) {
-  EXPECT_EQ(ByteCode(QLatin1Char('A')), 0x41);
-  EXPECT_EQ(ByteCode(QChar(0xE9)), 0xE9);
-  EXPECT_EQ(ByteCode(QChar(0xFF)), 0xFF);
-  EXPECT_EQ(ByteCode(QChar(0x100)), std::nullopt);
-  EXPECT_EQ(ByteCode(QChar(0x20AC)), std::nullopt);  // the euro sign
-}
-
-TEST(InputPattern, FindAndReplaceText) {
-  struct Case {
-    const char* text;
-    int type;
-    std::optional<Bytes> want;
-  };
-  const Case cases[] = {
-      {"AB", kSearchAscii, Bytes{0x41, 0x42}},
+TEST(InputPattern, FindReplaceAndFillText) {
+  const std::tuple<const char*, int, std::optional<Bytes>> cases[] = {
       {"a b", kSearchAscii, Bytes{0x61, 0x20, 0x62}},
       {"AB", kSearchUnicode, Bytes{0x41, 0x00, 0x42, 0x00}},
+      {"\u00e9", kSearchUnicode, Bytes{0xE9, 0x00}},
       {"41 42 4", kSearchHex, Bytes{0x41, 0x42}},
       {"414243", kSearchHex, Bytes{0x41, 0x42, 0x43}},
       {"ff 0a", kSearchHex, Bytes{0xFF, 0x0A}},
       {"7", kSearchHex, Bytes{}},
-      {"", kSearchHex, Bytes{}},
       {"4G", kSearchHex, std::nullopt},  // pasted junk is refused, not read as 0x04
-      {"", kSearchAscii, Bytes{}},
+      // A character without an 8-bit code cannot become a byte.
+      {"a\u20acb", kSearchAscii, std::nullopt},
+      {"\u0100", kSearchUnicode, std::nullopt},
   };
-  for (const Case& c : cases) {
-    EXPECT_EQ(PatternBytes(QString::fromLatin1(c.text), c.type), c.want)
-        << c.text << " type " << c.type;
+  for (const auto& [text, type, want] : cases) {
+    EXPECT_EQ(PatternBytes(QString::fromUtf8(text), type), want) << text << " type " << type;
   }
-  EXPECT_EQ(PatternBytes(QString(QChar(0xE9)), kSearchUnicode), (Bytes{0xE9, 0x00}));
-  // A character without an 8-bit code cannot become a byte.
-  EXPECT_EQ(PatternBytes(QStringLiteral("a\u20ACb"), kSearchAscii), std::nullopt);
-  EXPECT_EQ(PatternBytes(QStringLiteral("\u0100"), kSearchUnicode), std::nullopt);
   // Forty characters, the most a pattern box takes, stay within 81 bytes.
   EXPECT_EQ(PatternBytes(QString(kPatternFieldLength, QLatin1Char('x')), kSearchUnicode)->size(),
             80u);
-}
 
-TEST(InputPattern, FillText) {
-  EXPECT_EQ(FillPatternBytes(QStringLiteral("7"), true), (Bytes{0x07}));
-  EXPECT_EQ(FillPatternBytes(QStringLiteral(" 7"), true), (Bytes{0x07}));
-  EXPECT_EQ(FillPatternBytes(QStringLiteral("41 42 4"), true), (Bytes{0x41, 0x42}));
-  EXPECT_EQ(FillPatternBytes(QStringLiteral("abc"), true), (Bytes{0xAB}));
-  EXPECT_EQ(FillPatternBytes(QStringLiteral(""), true), (Bytes{}));
-  EXPECT_EQ(FillPatternBytes(QStringLiteral("Z"), true), std::nullopt);
-  EXPECT_EQ(FillPatternBytes(QStringLiteral("Hi"), false), (Bytes{'H', 'i'}));
-  EXPECT_EQ(FillPatternBytes(QStringLiteral("\u20AC"), false), std::nullopt);
+  const std::tuple<const char*, bool, std::optional<Bytes>> fills[] = {
+      {"7", true, Bytes{0x07}},       {"41 42 4", true, Bytes{0x41, 0x42}},
+      {"abc", true, Bytes{0xAB}},     {"Z", true, std::nullopt},
+      {"Hi", false, Bytes{'H', 'i'}}, {"\u20ac", false, std::nullopt}};
+  for (const auto& [text, hex, want] : fills) {
+    EXPECT_EQ(FillPatternBytes(QString::fromUtf8(text), hex), want) << text;
+  }
   EXPECT_EQ(FillPatternBytes(QString(60, QLatin1Char('y')), false)->size(),
             static_cast<std::size_t>(kMaxFillPattern));
 }
 
-TEST(InputKeys, KeyTable) {
-  const EditorState s = StateWithMarks();
+TEST(InputKeys, KeyTableAndCtrlE) {
+  EditorState s = StateWithMarks();
+  // want: "" accepted as typed, a character accepted as that one, "-"
+  // discarded; then "=text" for a new field text and ">" for a focus move.
   struct Case {
     FieldKind kind;
     char16_t key;
     bool hex;
-    bool accept;
-    char16_t inserted;  // when accepted
-    const char* text;   // the field's new text, or nullptr
-    bool focusNext;
+    const char* want;
   };
   using K = FieldKind;
   const Case cases[] = {
-      // Range start of Find, Replace, CutCopy.
-      {K::RangeStart, u'\r', false, false, 0, nullptr, true},
-      {K::RangeStart, u'k', false, false, 0, "1,024", true},
-      {K::RangeStart, u'K', false, false, 0, "1,024", true},
-      {K::RangeStart, u',', false, true, u',', nullptr, false},
-      {K::RangeStart, u'-', false, true, u'-', nullptr, false},
-      {K::RangeStart, u'\b', false, true, u'\b', nullptr, false},
-      {K::RangeStart, u'1', false, true, u'1', nullptr, false},
-      // Range start of Fill.
-      {K::FillRangeStart, u'\r', false, false, 0, nullptr, true},
-      {K::FillRangeStart, u'b', false, false, 0, "1,234,567", false},
-      {K::FillRangeStart, u'5', false, true, u'5', nullptr, false},
-      {K::FillRangeStart, u'\b', false, false, 0, nullptr, false},
-      {K::FillRangeStart, u',', false, false, 0, nullptr, false},
-      // Range end.
-      {K::RangeEnd, u'\r', false, false, 0, nullptr, true},
-      {K::RangeEnd, u'x', false, false, 0, "0", false},
-      {K::RangeEnd, u'9', false, true, u'9', nullptr, false},
-      {K::RangeEnd, u',', false, false, 0, nullptr, false},
-      {K::RangeEnd, u'-', false, false, 0, nullptr, false},
-      {K::RangeEnd, u'\b', false, false, 0, nullptr, false},
-      // Record range.
-      {K::FromRecord, u'\r', false, false, 0, nullptr, true},
-      {K::FromRecord, u'q', false, true, u'q', nullptr, false},
-      {K::ToRecord, u'\r', false, false, 0, nullptr, true},
-      {K::ToRecord, u'q', false, false, 0, nullptr, false},
-      {K::ToRecord, u'3', false, true, u'3', nullptr, false},
-      {K::ToRecord, u'\b', false, false, 0, nullptr, false},
-      // Field offsets and paths take everything but Enter.
-      {K::FieldOffset, u'\r', false, false, 0, nullptr, true},
-      {K::FieldOffset, u'a', false, true, u'a', nullptr, false},
-      {K::PathName, u'\r', false, false, 0, nullptr, true},
-      {K::PathName, u'/', false, true, u'/', nullptr, false},
-      // Hexadecimal pattern.
-      {K::Pattern, u'\r', true, false, 0, nullptr, true},
-      {K::Pattern, u'a', true, true, u'A', nullptr, false},
-      {K::Pattern, u'F', true, true, u'F', nullptr, false},
-      {K::Pattern, u'7', true, true, u'7', nullptr, false},
-      {K::Pattern, u'\b', true, true, u'\b', nullptr, false},
-      {K::Pattern, u' ', true, false, 0, nullptr, false},
-      {K::Pattern, u'g', true, false, 0, nullptr, false},
-      {K::Pattern, u'-', true, false, 0, nullptr, false},
-      // Other pattern kinds: any 8-bit character.
-      {K::Pattern, u'\r', false, false, 0, nullptr, true},
-      {K::Pattern, u'g', false, true, u'g', nullptr, false},
-      {K::Pattern, u' ', false, true, u' ', nullptr, false},
-      {K::Pattern, 0xE9, false, true, 0xE9, nullptr, false},
-      {K::Pattern, 0x20AC, false, false, 0, nullptr, false},
-      {K::Pattern, 0x20AC, true, false, 0, nullptr, false},
+      {K::RangeStart, '\r', 0, "->"},     {K::RangeStart, 'k', 0, "-=1,024>"},
+      {K::RangeStart, ',', 0, ""},        {K::RangeStart, '-', 0, ""},
+      {K::FillRangeStart, '\r', 0, "->"}, {K::FillRangeStart, 'b', 0, "-=1,234,567"},
+      {K::FillRangeStart, '5', 0, ""},    {K::FillRangeStart, '\b', 0, "-"},
+      {K::RangeEnd, '\r', 0, "->"},       {K::RangeEnd, 'x', 0, "-=0"},
+      {K::RangeEnd, '9', 0, ""},          {K::RangeEnd, ',', 0, "-"},
+      {K::RangeEnd, '-', 0, "-"},         {K::RangeEnd, '\b', 0, "-"},
+      {K::FromRecord, '\r', 0, "->"},     {K::FromRecord, 'q', 0, ""},
+      {K::ToRecord, '\r', 0, "->"},       {K::ToRecord, 'q', 0, "-"},
+      {K::ToRecord, '3', 0, ""},          {K::FieldOffset, '\r', 0, "->"},
+      {K::FieldOffset, 'a', 0, ""},       {K::PathName, '/', 0, ""},
+      {K::Pattern, '\r', 1, "->"},        {K::Pattern, 'a', 1, "A"},
+      {K::Pattern, '7', 1, ""},           {K::Pattern, '\b', 1, ""},
+      {K::Pattern, ' ', 1, "-"},          {K::Pattern, 'g', 1, "-"},
+      {K::Pattern, 0x20AC, 1, "-"},       {K::Pattern, '\r', 0, "->"},
+      {K::Pattern, 'g', 0, ""},           {K::Pattern, ' ', 0, ""},
+      {K::Pattern, 0xE9, 0, ""},          {K::Pattern, 0x20AC, 0, "-"},
   };
   for (const Case& c : cases) {
     const KeyDecision d = FilterKey(c.kind, QChar(c.key), s, c.hex);
-    SCOPED_TRACE(testing::Message() << "kind " << static_cast<int>(c.kind) << " key "
-                                    << static_cast<int>(c.key) << " hex " << c.hex);
-    EXPECT_EQ(d.accept, c.accept);
-    if (c.accept) {
-      EXPECT_EQ(d.key, QChar(c.inserted));
-    }
-    EXPECT_EQ(d.setText.has_value(), c.text != nullptr);
-    if (c.text && d.setText) {
-      EXPECT_EQ(d.setText->toStdString(), c.text);
-    }
-    EXPECT_EQ(d.focusNext, c.focusNext);
+    std::string got = !d.accept ? "-" : d.key == QChar(c.key) ? "" : QString(d.key).toStdString();
+    if (d.setText) got += "=" + d.setText->toStdString();
+    if (d.focusNext) got += ">";
+    EXPECT_EQ(got, c.want) << "kind " << static_cast<int>(c.kind) << " key "
+                           << static_cast<int>(c.key) << " hex " << c.hex;
   }
-}
 
-TEST(InputKeys, CtrlE) {
-  EditorState s = StateWithMarks();
-  EXPECT_EQ(CtrlEText(FieldKind::RangeEnd, s), QStringLiteral("999"));
-  EXPECT_EQ(CtrlEText(FieldKind::ToRecord, s), QStringLiteral("11"));
+  EXPECT_EQ(CtrlEText(K::RangeEnd, s), QStringLiteral("999"));
+  EXPECT_EQ(CtrlEText(K::ToRecord, s), QStringLiteral("11"));
+  EXPECT_EQ(CtrlEText(K::RangeStart, s), std::nullopt);
+  EXPECT_EQ(CtrlEText(K::FromRecord, s), std::nullopt);
   s.WorkingLength = 1234567;
-  EXPECT_EQ(CtrlEText(FieldKind::RangeEnd, s), QStringLiteral("1234566"));  // no separators
-  for (FieldKind k : {FieldKind::RangeStart, FieldKind::FillRangeStart, FieldKind::FromRecord,
-                      FieldKind::FieldOffset, FieldKind::PathName, FieldKind::Pattern}) {
-    EXPECT_EQ(CtrlEText(k, s), std::nullopt) << static_cast<int>(k);
-  }
+  EXPECT_EQ(CtrlEText(K::RangeEnd, s), QStringLiteral("1234566"));  // no separators
   // With no file there is no last offset: the field stays as it is.
   s.WorkingLength = 0;
   s.RecordCount = 0;
-  EXPECT_EQ(CtrlEText(FieldKind::RangeEnd, s), std::nullopt);
-  EXPECT_EQ(CtrlEText(FieldKind::ToRecord, s), std::nullopt);
+  EXPECT_EQ(CtrlEText(K::RangeEnd, s), std::nullopt);
+  EXPECT_EQ(CtrlEText(K::ToRecord, s), std::nullopt);
 }
 
 }  // namespace qx

@@ -1,132 +1,63 @@
 #include <QAction>
-#include <QApplication>
 #include <QImage>
-#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QScrollBar>
 #include <QToolBar>
-#include <QToolButton>
 #include <QWheelEvent>
 
-#include "input/Utility.h"
 #include "tests/WindowRig.h"
 
 namespace qx::test {
 
 namespace {
 
-struct MenuRow {
-  const char* name;
-  const char* caption;
-  const char* shortcut;
-  int help;
-  bool visible;
-  bool enabled;
-};
+// The menu tree in order, ';' between entries: name|caption|shortcut|help context, each
+// top-level menu before its items; a bare name is a separator.
+const char kMenus[] =
+    "mnuFile|&File||100;mnuFileOpen|&Open File...||100;mnuFileClose|&Close File||100;file1;"
+    "mnuFileSaveSector|&Save Sector|F2|100;file2;mnuFileChoosePrinter|&Choose Printer...||100;"
+    "mnuFilePrint|&Print...||100;file3;mnuFileFiles(0)|||0;mnuFileFiles(1)|||0;"
+    "mnuFileFiles(2)|||0;mnuFileFiles(3)|||0;file4;mnuFileExit|E&xit||0;"
+    "mnuEdit|&Edit||200;mnuEditUndo|&Undo|Ctrl+Z|200;mnuEditRedo|&Re-do||200;edit2;"
+    "mnuEditCut|Cu&t...||200;mnuEditCopy|&Copy...||200;mnuEditPaste|&Paste...||200;"
+    "mnuEditFill|Fi&ll...||200;edit3;mnuEditFind|&Find...|Ctrl+F|200;"
+    "mnuEditFindNext|Find Ne&xt|F4|200;mnuEditReplace|&Search and Replace...||200;edit4;"
+    "mnuEditValues|Show &Values...||200;"
+    "mnuNav|&Navigate||300;mnuNavMark|&Mark...|Ctrl+M|300;"
+    "mnuNavGoToMark|&Go To Mark...|Ctrl+G|300;nav1;mnuNavGoToRecord|Go To This &Record||300;"
+    "mnuNavPreviousRecord|&Previous Record||300;mnuNavNextRecord|&Next Record||300;nav2;"
+    "mnuNavGoToCursor|Go To &Cursor||300;mnuNavGoToByte|Go To &Byte...||300;nav3;"
+    "mnuNavToggle|&Toggle Cursor|F5|300;"
+    "mnuConfig|&Configure||400;mnuConfigSetWorkingBase|Set &Working Base...||400;"
+    "mnuConfigSetRecordLength|Set Record &Length...||400;"
+    "mnuConfigRecordNumber|Set Record &Number...||400;"
+    "mnuConfigRecordOffset|Set Record &Offset...||400;"
+    "mnuWindow|&Window||0;mnuWindowWindows(0)|||0;mnuWindowWindows(1)|||0;"
+    "mnuWindowWindows(2)|||0;mnuWindowWindows(3)|||0;"
+    "mnuRecord|&Record Operations||500;mnuRecordChop|&Chop...||500;mnuRecordPaste|&Paste...||500;"
+    "mnuRecordFill|&Fill...||500;"
+    "mnuHelp|&Help||0;mnuHelpSearch|&Quellox Help Topics...||0;"
+    "mnuHelpAbout|&About Quellox...||0";
 
-// The menu tree as the user sees it, top-level menus included, in order.
-const MenuRow kExpectedMenus[] = {
-    {"mnuFile", "&File", "", 100, true, true},
-    {"mnuFileOpen", "&Open File...", "", 100, true, true},
-    {"mnuFileClose", "&Close File", "", 100, true, true},
-    {"file1", "", "", 0, true, true},
-    {"mnuFileSaveSector", "&Save Sector", "F2", 100, true, true},
-    {"file2", "", "", 0, true, true},
-    {"mnuFileChoosePrinter", "&Choose Printer...", "", 100, true, true},
-    {"mnuFilePrint", "&Print...", "", 100, true, true},
-    {"file3", "", "", 0, true, true},
-    {"mnuFileFiles(0)", "", "", 0, false, true},
-    {"mnuFileFiles(1)", "", "", 0, false, true},
-    {"mnuFileFiles(2)", "", "", 0, false, true},
-    {"mnuFileFiles(3)", "", "", 0, false, true},
-    {"file4", "", "", 0, true, true},
-    {"mnuFileExit", "E&xit", "", 0, true, true},
-    {"mnuEdit", "&Edit", "", 200, true, true},
-    {"mnuEditUndo", "&Undo", "Ctrl+Z", 200, true, false},
-    {"mnuEditRedo", "&Re-do", "", 200, true, false},
-    {"edit2", "", "", 0, true, true},
-    {"mnuEditCut", "Cu&t...", "", 200, true, true},
-    {"mnuEditCopy", "&Copy...", "", 200, true, true},
-    {"mnuEditPaste", "&Paste...", "", 200, true, true},
-    {"mnuEditFill", "Fi&ll...", "", 200, true, true},
-    {"edit3", "", "", 0, true, true},
-    {"mnuEditFind", "&Find...", "Ctrl+F", 200, true, true},
-    {"mnuEditFindNext", "Find Ne&xt", "F4", 200, true, true},
-    {"mnuEditReplace", "&Search and Replace...", "", 200, true, true},
-    {"edit4", "", "", 0, true, true},
-    {"mnuEditValues", "Show &Values...", "", 200, true, true},
-    {"mnuNav", "&Navigate", "", 300, true, true},
-    {"mnuNavMark", "&Mark...", "Ctrl+M", 300, true, true},
-    {"mnuNavGoToMark", "&Go To Mark...", "Ctrl+G", 300, true, true},
-    {"nav1", "", "", 0, true, true},
-    {"mnuNavGoToRecord", "Go To This &Record", "", 300, true, true},
-    {"mnuNavPreviousRecord", "&Previous Record", "", 300, true, true},
-    {"mnuNavNextRecord", "&Next Record", "", 300, true, true},
-    {"nav2", "", "", 0, true, true},
-    {"mnuNavGoToCursor", "Go To &Cursor", "", 300, true, true},
-    {"mnuNavGoToByte", "Go To &Byte...", "", 300, true, true},
-    {"nav3", "", "", 0, true, true},
-    {"mnuNavToggle", "&Toggle Cursor", "F5", 300, true, true},
-    {"mnuConfig", "&Configure", "", 400, true, true},
-    {"mnuConfigSetWorkingBase", "Set &Working Base...", "", 400, true, true},
-    {"mnuConfigSetRecordLength", "Set Record &Length...", "", 400, true, true},
-    {"mnuConfigRecordNumber", "Set Record &Number...", "", 400, true, true},
-    {"mnuConfigRecordOffset", "Set Record &Offset...", "", 400, true, true},
-    {"mnuWindow", "&Window", "", 0, true, true},
-    {"mnuWindowWindows(0)", "", "", 0, true, true},
-    {"mnuWindowWindows(1)", "", "", 0, false, true},
-    {"mnuWindowWindows(2)", "", "", 0, false, true},
-    {"mnuWindowWindows(3)", "", "", 0, false, true},
-    {"mnuRecord", "&Record Operations", "", 500, true, true},
-    {"mnuRecordChop", "&Chop...", "", 500, true, true},
-    {"mnuRecordPaste", "&Paste...", "", 500, true, true},
-    {"mnuRecordFill", "&Fill...", "", 500, true, true},
-    {"mnuHelp", "&Help", "", 0, true, true},
-    {"mnuHelpSearch", "&Quellox Help Topics...", "", 0, true, true},
-    {"mnuHelpAbout", "&About Quellox...", "", 0, true, true},
-};
-
-// Position 1..27: key and tooltip; an empty key is a separator.
-const std::pair<const char*, const char*> kExpectedToolbar[] = {
-    {"", ""},
-    {"OpenFile", "Open File"},
-    {"SaveSector", "Save Sector"},
-    {"Undo", "Undo"},
-    {"Redo", "Redo"},
-    {"", ""},
-    {"Print", "Print"},
-    {"", ""},
-    {"Find", "Find"},
-    {"", ""},
-    {"Mark", "Mark"},
-    {"GoToMark", "Go To Mark"},
-    {"", ""},
-    {"GoToCursor", "Go To Cursor"},
-    {"GoToByte", "Go To Byte"},
-    {"", ""},
-    {"RequestedRecord", "Go To Requested Record"},
-    {"NextRecord", "Go To Next Record"},
-    {"PreviousRecord", "Go To Previous Record"},
-    {"", ""},
-    {"ShowValues", "Show Values"},
-    {"", ""},
-    {"Cut", "Cut"},
-    {"Copy", "Copy"},
-    {"Paste", "Paste"},
-    {"", ""},
-    {"ToggleCursor", "Toggle Cursor"},
-};
+// Toolbar1 left to right, '|' between buttons: keys and tooltips; empty is a separator.
+const char kToolbarKeys[] =
+    "|OpenFile|SaveSector|Undo|Redo||Print||Find||Mark|GoToMark||GoToCursor|GoToByte|"
+    "|RequestedRecord|NextRecord|PreviousRecord||ShowValues||Cut|Copy|Paste||ToggleCursor";
+const char kToolbarTips[] =
+    "|Open File|Save Sector|Undo|Redo||Print||Find||Mark|Go To Mark||Go To Cursor|Go To Byte|"
+    "|Go To Requested Record|Go To Next Record|Go To Previous Record||Show Values||Cut|Copy|Paste|"
+    "|Toggle Cursor";
 
 QByteArray Sample(int n) {
   QByteArray b = TempFiles::Counting(n);
-  b[0] = 0x7F;
-  b[1] = 0x1F;
-  b[2] = 0x20;
-  b[3] = 0x7E;
-  b[4] = 'A';
-  b[5] = static_cast<char>(0xFF);
+  b.replace(0, 6, "\x7F\x1F ~A\xFF");
   return b;
+}
+
+bool NearColour(QColor c, QColor want) {
+  return std::abs(c.red() - want.red()) + std::abs(c.green() - want.green()) +
+             std::abs(c.blue() - want.blue()) <
+         150;
 }
 
 }  // namespace
@@ -138,46 +69,47 @@ TEST(MainWindow, MenuTreeAndToolbarFollowTheCommandTables) {
     shown.push_back(top);
     for (QAction* item : top->menu()->actions()) shown.push_back(item);
   }
-  ASSERT_EQ(shown.size(), std::size(kExpectedMenus));
+  const QStringList rows = QString(kMenus).split(';');
+  ASSERT_EQ(shown.size(), rows.size());
+  // At the start the recent files and the Window entries after the first are hidden,
+  // Undo and Re-do disabled.
+  const QStringList hidden = {"mnuFileFiles(0)",    "mnuFileFiles(1)",     "mnuFileFiles(2)",
+                              "mnuFileFiles(3)",    "mnuWindowWindows(1)", "mnuWindowWindows(2)",
+                              "mnuWindowWindows(3)"};
   for (std::size_t i = 0; i < shown.size(); ++i) {
-    const MenuRow& want = kExpectedMenus[i];
+    const QStringList want = rows[static_cast<int>(i)].split('|');
     QAction* a = shown[i];
-    SCOPED_TRACE(want.name);
-    EXPECT_EQ(a->objectName(), QString::fromLatin1(want.name));
-    EXPECT_EQ(r.w->MenuItem(QString::fromLatin1(want.name)), a);
-    EXPECT_EQ(a->isSeparator(), QByteArray(want.name).startsWith("file") ||
-                                    QByteArray(want.name).startsWith("edit") ||
-                                    QByteArray(want.name).startsWith("nav"));
-    if (!a->isSeparator()) {
-      EXPECT_EQ(a->text(), QString::fromLatin1(want.caption));
-    }
-    EXPECT_EQ(a->shortcut(), QKeySequence(QString::fromLatin1(want.shortcut)));
-    EXPECT_EQ(a->property("HelpContext").toInt(), want.help);
-    EXPECT_EQ(a->isVisible(), want.visible);
-    if (want.visible) {  // Qt disables hidden items
-      EXPECT_EQ(a->isEnabled(), want.enabled);
-    }
+    SCOPED_TRACE(want[0].toStdString());
+    EXPECT_EQ(a->objectName(), want[0]);
+    EXPECT_EQ(r.w->MenuItem(want[0]), a);
+    EXPECT_EQ(a->isSeparator(), want.size() == 1);
+    if (want.size() == 1) continue;
+    EXPECT_EQ(a->text(), want[1]);
+    EXPECT_EQ(a->shortcut(), QKeySequence(want[2]));
+    EXPECT_EQ(a->property("HelpContext").toInt(), want[3].toInt());
+    EXPECT_EQ(a->isVisible(), !hidden.contains(want[0]));
+    EXPECT_EQ(a->isEnabled() || !a->isVisible(),
+              want[0] != "mnuEditUndo" && want[0] != "mnuEditRedo");
   }
 
   const QList<QAction*> buttons = r.w->Toolbar1->actions();
+  const QStringList keys = QString(kToolbarKeys).split('|'),
+                    tips = QString(kToolbarTips).split('|');
   ASSERT_EQ(buttons.size(), 27);
+  ASSERT_EQ(keys.size(), 27);
   for (int i = 0; i < 27; ++i) {
-    const auto& [key, tip] = kExpectedToolbar[i];
     SCOPED_TRACE(i + 1);
-    if (*key == '\0') {
-      EXPECT_TRUE(buttons[i]->isSeparator());
-      continue;
-    }
-    EXPECT_EQ(buttons[i]->property("Key").toString(), QString::fromLatin1(key));
-    EXPECT_EQ(buttons[i]->toolTip(), QString::fromLatin1(tip));
+    EXPECT_EQ(buttons[i]->isSeparator(), keys[i].isEmpty());
+    if (keys[i].isEmpty()) continue;
+    EXPECT_EQ(buttons[i]->property("Key").toString(), keys[i]);
+    EXPECT_EQ(buttons[i]->toolTip(), tips[i]);
     EXPECT_TRUE(buttons[i]->text().isEmpty());
-    EXPECT_FALSE(buttons[i]->icon().pixmap(16, 16).isNull());  // the picture is there
-    EXPECT_EQ(r.w->ToolButton(QString::fromLatin1(key)), buttons[i]);
+    EXPECT_FALSE(buttons[i]->icon().pixmap(16, 16).isNull());
+    EXPECT_EQ(r.w->ToolButton(keys[i]), buttons[i]);
   }
 
   // The toolbar takes no notice of the items' state: Undo on a fresh file.
   r.Open("a.bin", Sample(100));
-  EXPECT_FALSE(r.w->MenuItem("mnuEditUndo")->isEnabled());
   r.w->MenuItem("mnuEditUndo")->trigger();  // disabled: nothing
   r.p.ExpectBox("Can't Undo");
   QTest::mouseClick(r.w->Toolbar1->widgetForAction(r.w->ToolButton("Undo")), Qt::LeftButton);
@@ -202,18 +134,7 @@ TEST(MainWindow, MenuTreeAndToolbarFollowTheCommandTables) {
 TEST(MainWindow, StartsEmptyAndShowsTheStatusOfAnOpenedFile) {
   WindowRig r;
   EXPECT_EQ(r.w->windowTitle(), "Quellox");
-  EXPECT_EQ(r.w->CharWidth, r.w->font().pointSize() * 20);
-  EXPECT_EQ(r.w->RowHeight, r.w->CharWidth + 30);
-  EXPECT_TRUE(r.w->FilenameBox->text().isEmpty());
-  EXPECT_TRUE(r.w->BufferTopBox->text().isEmpty());
   EXPECT_EQ(r.w->FileLengthBox->text(), "0");
-  EXPECT_EQ(r.w->RecordLengthBox->text(), "256");
-  EXPECT_TRUE(r.w->ReadOnlyWarning->isHidden());
-  EXPECT_EQ(r.w->Label5->text(), "Zapping:");
-  EXPECT_EQ(r.w->Label1->text(), "Buffer Bottom");
-  EXPECT_EQ(r.w->RBar[16 + 10]->text(), "A");
-  EXPECT_EQ(r.w->FileBar->maximum(), 32767);
-  EXPECT_EQ(r.w->FileBar->pageStep(), 16);
 
   // With no file every key but F1 is swallowed.
   r.Type('7');
@@ -222,19 +143,13 @@ TEST(MainWindow, StartsEmptyAndShowsTheStatusOfAnOpenedFile) {
   EXPECT_EQ(r.p.helpContexts, std::vector<int>{1});
 
   // A sparse file of 1,234,567 bytes: the boxes group the digits.
-  const QString big = r.files.Path("big.bin");
-  {
-    QFile f(big);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    ASSERT_TRUE(f.resize(1234567));
-  }
+  const QString big = r.files.Write("big.bin", {});
+  ASSERT_TRUE(QFile::resize(big, 1234567));
   r.p.ExpectOpenFile(big);
   r.w->mnuFileOpen_Click();
   EXPECT_EQ(r.w->FilenameBox->text(), big);
   EXPECT_EQ(r.w->FileLengthBox->text(), "1,234,567");
   EXPECT_EQ(r.w->RecordCountBox->text(), "4,823");
-  EXPECT_EQ(r.w->BufferTopBox->text(), "0");
-  EXPECT_EQ(r.w->MenuItem("mnuWindowWindows(0)")->text(), "&1 " + big);
   EXPECT_EQ(r.w->MenuItem("mnuFileFiles(0)")->text(), "&1 " + big);
   EXPECT_TRUE(r.w->MenuItem("mnuFileFiles(0)")->isVisible());
 
@@ -246,47 +161,30 @@ TEST(MainWindow, StartsEmptyAndShowsTheStatusOfAnOpenedFile) {
 
 TEST(MainWindow, PanesPaintThePageAndTheCursor) {
   WindowRig r;
-  r.w->show();
   r.Open("a.bin", Sample(300));
-  EXPECT_EQ(r.w->HexBox->CellText(0, 0), "7F");
-  EXPECT_EQ(r.w->HexBox->CellText(0, 5), "FF");
-  EXPECT_EQ(r.w->HexBox->CellText(15, 15), "FF");
-  EXPECT_EQ(r.w->AsciiBox->CellText(0, 0), ".");  // 0x7F
-  EXPECT_EQ(r.w->AsciiBox->CellText(0, 1), ".");  // 0x1F
-  EXPECT_EQ(r.w->AsciiBox->CellText(0, 2), " ");
-  EXPECT_EQ(r.w->AsciiBox->CellText(0, 3), "~");
-  EXPECT_EQ(r.w->AsciiBox->CellText(0, 4), "A");
-  EXPECT_EQ(r.w->AsciiBox->CellText(3, 1), "1");  // byte 0x31
+  EXPECT_EQ(WindowRig::RowText(r.w->HexBox, 0, 0, 6), "7F1F207E41FF");
+  EXPECT_EQ(WindowRig::RowText(r.w->AsciiBox, 0, 0, 6), ".. ~A.");
   // The cursor at 0: red on the active hex side, green in the characters.
   EXPECT_EQ(r.w->HexBox->CellColor(0, 0), QColor(255, 0, 0));
   EXPECT_EQ(r.w->AsciiBox->CellColor(0, 0), QColor(0, 255, 0));
   EXPECT_EQ(r.w->HexBox->CellColor(0, 1), QColor(0, 0, 0));
 
-  // What reaches the screen: red pixels in the first cell, black in the next.
-  const QImage hex = r.w->HexBox->grab().toImage();
-  auto countColour = [&](const QImage& img, QRect area, auto pred) {
+  // What reaches the screen: pixels near a colour in cell (0, col) of a pane.
+  auto pixels = [&](PagePane* pane, int col, QColor want) {
+    const QImage img = pane->grab().toImage();
+    const double k = img.devicePixelRatio(), chars = pane == r.w->HexBox ? 2 : 1;
+    const QPoint c = r.CellCentre(pane, 0, col) * k;
+    const int w = static_cast<int>(chars * r.w->CharWidth * pane->logicalDpiX() * k / 2880);
+    const int h = static_cast<int>(r.w->RowHeight * pane->logicalDpiY() * k / 2880);
     int n = 0;
-    area = area.intersected(img.rect());
-    for (int y = area.top(); y <= area.bottom(); ++y)
-      for (int x = area.left(); x <= area.right(); ++x) n += pred(img.pixelColor(x, y)) ? 1 : 0;
+    for (int y = c.y() - h; y < c.y() + h; ++y)
+      for (int x = c.x() - w; x < c.x() + w; ++x)
+        n += img.rect().contains(x, y) && NearColour(img.pixelColor(x, y), want);
     return n;
   };
-  const qreal ratio = hex.devicePixelRatio();
-  auto cellRect = [&](PagePane* pane, int row, int col, int chars) {
-    const QPoint c = r.CellCentre(pane, row, col);
-    const int w = static_cast<int>(chars * r.w->CharWidth * pane->logicalDpiX() / 1440.0 * ratio);
-    const int h = static_cast<int>(r.w->RowHeight * pane->logicalDpiY() / 1440.0 * ratio);
-    return QRect(static_cast<int>(c.x() * ratio) - w / 2, static_cast<int>(c.y() * ratio) - h / 2,
-                 w, h);
-  };
-  auto reddish = [](QColor c) { return c.red() > 150 && c.green() < 100 && c.blue() < 100; };
-  auto dark = [](QColor c) { return c.red() < 100 && c.green() < 100 && c.blue() < 100; };
-  EXPECT_GT(countColour(hex, cellRect(r.w->HexBox, 0, 0, 2), reddish), 0);
-  EXPECT_EQ(countColour(hex, cellRect(r.w->HexBox, 0, 1, 2), reddish), 0);
-  EXPECT_GT(countColour(hex, cellRect(r.w->HexBox, 0, 1, 2), dark), 0);
-  const QImage chars = r.w->AsciiBox->grab().toImage();
-  auto greenish = [](QColor c) { return c.green() > 150 && c.red() < 100 && c.blue() < 100; };
-  EXPECT_GT(countColour(chars, cellRect(r.w->AsciiBox, 0, 0, 1), greenish), 0);
+  EXPECT_GT(pixels(r.w->HexBox, 0, Qt::red), 0);
+  EXPECT_EQ(pixels(r.w->HexBox, 1, Qt::red), 0);
+  EXPECT_GT(pixels(r.w->AsciiBox, 0, Qt::green), 0);
 
   // Toggle Cursor swaps the colours between the panes.
   r.Key(Qt::Key_F5);
@@ -295,20 +193,17 @@ TEST(MainWindow, PanesPaintThePageAndTheCursor) {
 
   // The last page of 300 bytes, 20 bytes from its top: 20 cells and no more.
   r.w->FileBar->setValue(1 + 16);  // one trough click: a page down
-  EXPECT_EQ(r.s.Current.BufferTop, 256);
   EXPECT_EQ(r.w->BufferTopBox->text(), "256");
   r.s.Current.BufferTop = 280;
   r.w->Io().ShowPage();
-  int hexCells = 0, charCells = 0;
-  for (int row = 0; row < 16; ++row)
-    for (int col = 0; col < 16; ++col) {
-      hexCells += r.w->HexBox->CellText(row, col).isEmpty() ? 0 : 1;
-      charCells += r.w->AsciiBox->CellText(row, col).isEmpty() ? 0 : 1;
-    }
-  EXPECT_EQ(hexCells, 20);
-  EXPECT_EQ(charCells, 20);
-  EXPECT_EQ(r.w->HexBox->CellText(1, 3), QStringLiteral("%1").arg(299 & 0xFF, 2, 16).toUpper());
-  EXPECT_TRUE(r.w->HexBox->CellText(1, 4).isEmpty());
+  QString hex, chars;
+  for (int row = 0; row < 16; ++row) {
+    hex += WindowRig::RowText(r.w->HexBox, row, 0, 16);
+    chars += WindowRig::RowText(r.w->AsciiBox, row, 0, 16);
+  }
+  EXPECT_EQ(hex.size(), 40);
+  EXPECT_EQ(chars.size(), 20);
+  EXPECT_TRUE(hex.endsWith("2A2B"));  // bytes 298 and 299
   r.p.Verify();
 }
 
@@ -318,9 +213,6 @@ TEST(MainWindow, ScrollBarMovesThePageByRowPageAndThumb) {
   QScrollBar* bar = r.w->FileBar;
   for (int i = 0; i < 10; ++i) bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
   EXPECT_EQ(r.s.Current.BufferTop, 992);
-  EXPECT_EQ(r.w->HexBox->CellText(0, 7), "E7");  // 999 & 0xFF
-  EXPECT_TRUE(r.w->HexBox->CellText(0, 8).isEmpty());
-  EXPECT_EQ(bar->value(), r.w->LastBarValue);
   EXPECT_EQ(bar->value(), 32506);  // round(992 / 1000 x 32767 + 1)
 
   bar->setValue(kScrollMax);  // the thumb dragged to the bottom
@@ -347,21 +239,18 @@ TEST(MainWindow, ScrollBarMovesThePageByRowPageAndThumb) {
   bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
   EXPECT_EQ(r.s.Current.BufferTop, 32);
 
-  WindowRig one;
-  one.Open("o.bin", TempFiles::Counting(1024));
-  for (int i = 0; i < 10; ++i) one.w->FileBar->triggerAction(QAbstractSlider::SliderPageStepAdd);
-  EXPECT_EQ(one.s.Current.BufferTop, 1008);
-
-  WindowRig exact;
-  exact.Open("e.bin", TempFiles::Counting(32767));
-  exact.w->FileBar->setValue(5000);
-  EXPECT_EQ(exact.s.Current.BufferTop, 4999);
   // The wheel over the page scrolls by rows, however small the file.
-  bar->setValue(1);
   QWheelEvent down(QPointF(10, 10), r.w->HexBox->mapToGlobal(QPointF(10, 10)), QPoint(),
                    QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
   QApplication::sendEvent(r.w->HexBox, &down);
-  EXPECT_EQ(r.s.Current.BufferTop, 48);
+  EXPECT_EQ(r.s.Current.BufferTop, 80);
+
+  r.Open("o.bin", TempFiles::Counting(1024));
+  for (int i = 0; i < 10; ++i) bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
+  EXPECT_EQ(r.s.Current.BufferTop, 1008);
+  r.Open("e.bin", TempFiles::Counting(32767));
+  bar->setValue(5000);
+  EXPECT_EQ(r.s.Current.BufferTop, 4999);
   r.p.Verify();
 }
 
@@ -371,7 +260,6 @@ TEST(MainWindow, WindowMenuRecentFilesCloseAndExit) {
   const QString b = r.Open("b.bin", TempFiles::Counting(200));
   EXPECT_EQ(r.w->MenuItem("mnuWindowWindows(0)")->text(), "&1 " + b);
   EXPECT_EQ(r.w->MenuItem("mnuWindowWindows(1)")->text(), "&2 " + a);
-  EXPECT_TRUE(r.w->MenuItem("mnuWindowWindows(1)")->isVisible());
   EXPECT_FALSE(r.w->MenuItem("mnuWindowWindows(2)")->isVisible());
   r.w->MenuItem("mnuWindowWindows(1)")->trigger();
   EXPECT_EQ(r.s.Current.FileName, a);
@@ -382,16 +270,11 @@ TEST(MainWindow, WindowMenuRecentFilesCloseAndExit) {
   r.w->MenuItem("mnuFileClose")->trigger();
   EXPECT_EQ(r.s.Current.FileName, a);
   r.w->MenuItem("mnuFileClose")->trigger();
-  EXPECT_TRUE(r.s.Current.FileName.isEmpty());
   EXPECT_TRUE(r.w->MenuItem("mnuWindowWindows(0)")->text().isEmpty());
-  EXPECT_TRUE(r.w->MenuItem("mnuWindowWindows(0)")->isVisible());
-  EXPECT_EQ(r.w->HexBox->CellText(0, 0), QString());
+  EXPECT_TRUE(r.w->HexBox->CellText(0, 0).isEmpty());
 
   // Exit deletes the clip file.
-  QFile clip(r.s.ClipFile);
-  ASSERT_TRUE(clip.open(QIODevice::WriteOnly));
-  clip.close();
-  r.w->show();
+  ASSERT_TRUE(QFile(r.s.ClipFile).open(QIODevice::WriteOnly));
   r.w->MenuItem("mnuFileExit")->trigger();
   EXPECT_FALSE(QFile::exists(r.s.ClipFile));
   r.p.Verify();

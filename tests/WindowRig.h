@@ -1,12 +1,16 @@
 // The real main window over real files, with the scripted platform.
 #pragma once
 
+#include <QApplication>
+#include <QDialog>
+#include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
+#include <QTimer>
+#include <functional>
 #include <memory>
 
-#include <QLabel>
 #include "tests/Fakes.h"
-
 #include "ui/main/ClickableLabel.h"
 #include "ui/main/PagePane.h"
 #include "ui/main/QX.h"
@@ -19,45 +23,72 @@ struct WindowRig {
   TempFiles files;
   std::unique_ptr<QX> w = MakeWindow();
 
-  // The clip file of the window lies in the test's own directory.
   std::unique_ptr<QX> MakeWindow() {
-    const QByteArray oldTemp = qgetenv("TEMP");
-    const bool hadTemp = qEnvironmentVariableIsSet("TEMP");
+    const QByteArray oldTemp = qgetenv("TEMP");  // the clip file goes to the test's directory
     qputenv("TEMP", QFile::encodeName(files.Dir()));
     auto window = std::make_unique<QX>(s, p);
-    // Shortcuts act only in the active window.
-    window->show();
+    if (oldTemp.isNull())
+      qunsetenv("TEMP");
+    else
+      qputenv("TEMP", oldTemp);
+    window->show();  // shortcuts act only in the active window
     window->activateWindow();
     EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
-    if (hadTemp) {
-      qputenv("TEMP", oldTemp);
-    } else {
-      qunsetenv("TEMP");
-    }
     return window;
   }
-
   QString Open(const QString& name, const QByteArray& bytes) {
     const QString path = files.Write(name, bytes);
     w->Io().OpenFile(path);
     return path;
   }
-  void Key(int key) { QTest::keyClick(w->FileBar, static_cast<Qt::Key>(key)); }
+  void Key(int key, Qt::KeyboardModifiers m = {}) {
+    QTest::keyClick(w->FileBar, static_cast<Qt::Key>(key), m);
+  }
   void Type(char c) { QTest::keyClick(w->FileBar, c); }
   // The centre of cell (row, col) of a pane, in pixels.
   QPoint CellCentre(PagePane* pane, int row, int col) const {
-    const double dpiX = pane->logicalDpiX(), dpiY = pane->logicalDpiY();
     const double x = pane->CellXTwips(col) + (pane == w->HexBox ? w->CharWidth : w->CharWidth / 2);
     const double y = pane->CellYTwips(row) + w->RowHeight / 2.0;
-    return QPoint(static_cast<int>(x * dpiX / 1440.0), static_cast<int>(y * dpiY / 1440.0));
+    return QPoint(static_cast<int>(x * pane->logicalDpiX() / 1440.0),
+                  static_cast<int>(y * pane->logicalDpiY() / 1440.0));
   }
   void Click(PagePane* pane, int row, int col) {
     QTest::mouseClick(pane, Qt::LeftButton, {}, CellCentre(pane, row, col));
   }
-  // The byte at offset of the file on disk.
+  // The texts of n cells of a row, joined.
+  static QString RowText(PagePane* pane, int row, int col, int n) {
+    QString t;
+    for (int c = col; c < col + n; ++c) t += pane->CellText(row, c);
+    return t;
+  }
   static int DiskByte(const QString& path, int offset) {
     return static_cast<std::uint8_t>(TempFiles::Read(path).at(offset));
   }
+};
+
+// Runs act on each of the next `times` modal windows of type W as the event
+// loop shows them; one that act leaves open fails the test instead of hanging.
+template <class W>
+class WhenModal {
+ public:
+  explicit WhenModal(std::function<void(W*)> act, int times = 1) : left_(times) {
+    QObject::connect(&poll_, &QTimer::timeout, [this, act] {
+      auto* w = qobject_cast<W*>(QApplication::activeModalWidget());
+      if (!w || left_ == 0) return;
+      --left_;
+      act(w);
+      if (w->isVisible()) {
+        ADD_FAILURE() << "the window did not close";
+        static_cast<QDialog*>(w)->reject();
+      }
+    });
+    poll_.start(1);
+  }
+  ~WhenModal() { EXPECT_EQ(left_, 0) << "modal window(s) never shown"; }
+
+ private:
+  int left_;
+  QTimer poll_;
 };
 
 }  // namespace qx::test

@@ -11,7 +11,6 @@
 #include <QIcon>
 #include <QLabel>
 #include <QMenu>
-#include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QToolBar>
 #include <algorithm>
@@ -218,41 +217,18 @@ void QX::BuildControls() {
   connect(AsciiBox, &PagePane::MouseDown, this,
           [this](double x, double y) { AsciiBox_MouseDown(x, y); });
 
-  Text1 = new QPlainTextEdit(client);
+  // The row rulers share the panes' row geometry, so each digit stands
+  // exactly beside the row it names.
+  Text1 = new PagePane(1, client);
   Text1->setObjectName(QStringLiteral("Text1"));
-  Text1->setReadOnly(true);
-  Text1->setFocusPolicy(Qt::NoFocus);
-  Text1->setFrameShape(QFrame::NoFrame);
-  Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  Text1->setTextInteractionFlags(Qt::NoTextInteraction);
-  Text1->viewport()->setCursor(Qt::ArrowCursor);
-  {
-    // One ruler line per page row: the line spacing nearest the row height.
-    QFont rulerFont = glyphs;
-    const double rowPixels = RowHeight * logicalDpiY() / 1440.0;
-    double best = 1e9;
-    for (int pixels = 6; pixels <= 40; ++pixels) {
-      QFont f = glyphs;
-      f.setPixelSize(pixels);
-      const double miss = std::abs(QFontMetrics(f).lineSpacing() - rowPixels);
-      if (miss < best) {
-        best = miss;
-        rulerFont = f;
-      }
-    }
-    Text1->setFont(rulerFont);
-  }
-  Text1->document()->setDocumentMargin(0);
   {
     QPalette pal = Text1->palette();
-    pal.setColor(QPalette::Base, QColor(192, 192, 192));
+    pal.setColor(QPalette::Window, QColor(192, 192, 192));
     Text1->setPalette(pal);
   }
-  QStringList rows;
-  for (int i = 0; i < 16; ++i) rows << QString(QLatin1Char(digits[i]));
-  Text1->setPlainText(rows.join(QLatin1Char('\n')));
-  Place(Text1, 5760, 2400, 255, 3195);
+  Text1->SetMetrics(CharWidth, RowHeight, glyphs);
+  for (int i = 0; i < 16; ++i) Text1->PrintCell(i, 0, QString(QLatin1Char(digits[i])), kBlack);
+  Place(Text1, 5760, 2280, 255, 3435);
 
   FileBar = new QScrollBar(Qt::Vertical, client);
   FileBar->setObjectName(QStringLiteral("FileBar"));

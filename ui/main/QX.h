@@ -20,7 +20,6 @@ class QScrollBar;
 class QToolBar;
 class QMenu;
 class QGroupBox;
-class QPlainTextEdit;
 
 namespace qx {
 
@@ -92,7 +91,7 @@ class QX : public QMainWindow, public FileView {
   QLabel* BufferTopBox = nullptr;
   std::array<QLabel*, 32> RBar{};
   PagePane* HexBox = nullptr;
-  QPlainTextEdit* Text1 = nullptr;
+  PagePane* Text1 = nullptr;
   PagePane* AsciiBox = nullptr;
   QScrollBar* FileBar = nullptr;
 
