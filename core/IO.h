@@ -65,7 +65,8 @@ class IO {
   [[nodiscard]] bool CopyRange(TempFileWriter& out, std::int64_t first, std::int64_t last);
   // Commits out while OperationRunning is true, else discards it and shows
   // the file from offset 0. A writer that failed is never committed.
-  void EndFileOperation(TempFileWriter& out);
+  // True when the new content became the file.
+  bool EndFileOperation(TempFileWriter& out);
   // Replaces the current file by out, keeping the old one as its backup.
   bool CommitFileOperation(TempFileWriter& out);
   // The two renames of a commit; false (and the message) when they fail.

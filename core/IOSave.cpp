@@ -142,19 +142,21 @@ bool IO::CopyRange(TempFileWriter& out, std::int64_t first, std::int64_t last) {
   return !out.Failed();
 }
 
-void IO::EndFileOperation(TempFileWriter& out) {
+bool IO::EndFileOperation(TempFileWriter& out) {
+  bool committed = false;
   if (out.Failed()) {
     p_.MessageBox(out.Error() + QStringLiteral("\nOperation aborted; the file was not changed."),
                   Buttons::Ok, Icon::Critical);
     out.Discard();
   } else if (s_.OperationRunning) {
-    (void)CommitFileOperation(out);
+    committed = CommitFileOperation(out);
   } else {
     out.Discard();
     s_.Current.CursorOffset = 0;
     GoToCursor();
   }
   s_.OperationRunning = false;
+  return committed;
 }
 
 bool IO::CommitFileOperation(TempFileWriter& out) {

@@ -72,7 +72,10 @@ QString ShortestText(F value) {
     }
   } else {
     out = digits.substr(0, 1);
-    if (digits.size() > 1) out += "." + digits.substr(1);
+    if (digits.size() > 1) {
+      out += '.';
+      out.append(digits, 1, std::string::npos);
+    }
     std::string exp = std::to_string(std::abs(exponent));
     if (exp.size() < 2) exp.insert(0, "0");
     out += (exponent < 0 ? "E-" : "E+") + exp;

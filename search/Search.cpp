@@ -13,8 +13,6 @@ namespace {
 // Ranges longer than this show the progress bar of Find and Count.
 constexpr std::int64_t kProgressThreshold = 8192;
 constexpr std::int64_t kStop = -1;
-// Unchanged stretches at least this long are copied from the file itself.
-constexpr std::int64_t kDirectCopy = std::int64_t{64} << 10;
 
 const QString kReadError = QStringLiteral("The file could not be read. The search was stopped.");
 const QString kRewriteReadError =
@@ -247,12 +245,11 @@ ReplaceResult ReplaceScan(IO& io, const std::vector<std::uint8_t>& replacement, 
     BarShown shown(bar, true);
     OperationPacer pacer(s, p, shown.Bar());
     pacer.Flush();
+    // The scan has just read these bytes: writing them from its buffer is
+    // cheaper than copying them again from the file.
     const auto flushTo = [&](const std::uint8_t* buf, std::int64_t bufStart, std::int64_t end) {
       if (next >= end) return true;
-      // Long stretches go file to file, which the writer may do in the
-      // kernel; short ones come from the buffer at hand.
-      const bool wrote = end - next >= kDirectCopy ? out.CopyRange(s.File1, next, end - 1)
-                                                   : out.Write(buf + (next - bufStart), end - next);
+      const bool wrote = out.Write(buf + (next - bufStart), end - next);
       next = end;
       return wrote;
     };
@@ -297,8 +294,7 @@ ReplaceResult ReplaceScan(IO& io, const std::vector<std::uint8_t>& replacement, 
   } else if (!s.OperationRunning) {
     result.status = ScanStatus::Cancelled;
   }
-  result.committed = result.status == ScanStatus::Done;
-  io.EndFileOperation(out);
+  result.committed = io.EndFileOperation(out);
   return result;
 }
 

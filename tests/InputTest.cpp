@@ -142,7 +142,7 @@ TEST(InputKeys, KeyTableAndCtrlE) {
   for (const Case& c : cases) {
     const KeyDecision d = FilterKey(c.kind, QChar(c.key), s, c.hex);
     std::string got = !d.accept ? "-" : d.key == QChar(c.key) ? "" : QString(d.key).toStdString();
-    if (d.setText) got += "=" + d.setText->toStdString();
+    if (d.setText) got.append("=").append(d.setText->toStdString());
     if (d.focusNext) got += ">";
     EXPECT_EQ(got, c.want) << "kind " << static_cast<int>(c.kind) << " key "
                            << static_cast<int>(c.key) << " hex " << c.hex;
