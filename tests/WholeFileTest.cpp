@@ -155,6 +155,19 @@ TEST(WholeFile, BackupOfOddNames) {
     r.io.UndoChange();
     EXPECT_EQ(TempFiles::Read(path), Counting(300));
   }
+  // The backup name already links to the file itself.
+  {
+    Rig r;
+    const QString path = r.files.Write("L.DAT", Counting(300));
+    ASSERT_EQ(::link(QFile::encodeName(path).constData(),
+                     QFile::encodeName(r.files.Path("L.BAK")).constData()),
+              0);
+    r.io.OpenFile(path);
+    Rewrite(r, 0, 1, "");
+    EXPECT_EQ(TempFiles::Read(path), Counting(300).mid(1));
+    EXPECT_EQ(TempFiles::Read(r.files.Path("L.BAK")), Counting(300));
+    EXPECT_TRUE(Leftovers(r.files).isEmpty());
+  }
   // A "." in a directory name does not count.
   {
     Rig r;
