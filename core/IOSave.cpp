@@ -36,8 +36,8 @@ void MatchOwnerAndMode(const QString& newFile, const QString& oldFile) {
 // its own backup "a.BAK" and the commit would lose the only old copy.
 QString BackupFor(const QString& file) {
   const QString backup = BackupName(file);
-  struct stat a {
-  }, b{};
+  struct stat a {};
+  struct stat b {};
   if (backup.compare(file, Qt::CaseInsensitive) == 0 &&
       ::stat(QFile::encodeName(file).constData(), &a) == 0 &&
       ::stat(QFile::encodeName(backup).constData(), &b) == 0 && a.st_dev == b.st_dev &&
@@ -100,6 +100,8 @@ void IO::UndoChange() {
       // take another page's bytes as its undo image.
       s_.CleanPage = s_.PageBuffer;
       SetUndoRedo(true, true);
+    } else {
+      s_.Dirty = true;  // the page on screen is not what the file holds
     }
     v_.LoadDisplay();
     v_.SyncScrollBar();
@@ -138,7 +140,11 @@ void IO::RedoChange() {
   if (ReadOnlyRefused()) return;
   s_.PageBuffer = s_.RedoPage;
   s_.Current.BufferTop = s_.UndoBufferTop;
-  if (WritePage()) s_.CleanPage = s_.PageBuffer;
+  if (WritePage()) {
+    s_.CleanPage = s_.PageBuffer;
+  } else {
+    s_.Dirty = true;
+  }
   v_.LoadDisplay();
   v_.SyncScrollBar();
 }
