@@ -26,6 +26,21 @@ QString Reason(int error) {
   return QString::fromLocal8Bit(std::strerror(error));
 }
 
+// 0, or the errno of the write that failed.
+int WriteAll(int fd, const char* data, std::size_t n) {
+  std::size_t done = 0;
+  while (done < n) {
+    const ssize_t put = ::write(fd, data + done, n - done);
+    if (put < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    if (put == 0) return ENOSPC;
+    done += static_cast<std::size_t>(put);
+  }
+  return 0;
+}
+
 }  // namespace
 
 bool TempFileWriter::Create(const QString& forFile) {
@@ -57,15 +72,8 @@ bool TempFileWriter::Fail(const QString& why) {
 }
 
 bool TempFileWriter::Flush() {
-  std::size_t done = 0;
-  while (done < used_) {
-    const ssize_t put = ::write(fd_, buffer_.data() + done, used_ - done);
-    if (put < 0) {
-      if (errno == EINTR) continue;
-      return Fail(QStringLiteral("Couldn't write %1: %2").arg(path_, Reason(errno)));
-    }
-    if (put == 0) return Fail(QStringLiteral("Couldn't write %1: %2").arg(path_, Reason(ENOSPC)));
-    done += static_cast<std::size_t>(put);
+  if (const int e = WriteAll(fd_, buffer_.data(), used_); e != 0) {
+    return Fail(QStringLiteral("Couldn't write %1: %2").arg(path_, Reason(e)));
   }
   used_ = 0;
   return true;
@@ -77,6 +85,15 @@ bool TempFileWriter::Write(const void* data, std::int64_t n) {
   if (n < 0) return Fail(QStringLiteral("Invalid length written to %1").arg(path_));
   const auto* in = static_cast<const char*>(data);
   auto left = static_cast<std::size_t>(n);
+  if (left >= buffer_.size()) {
+    // A large block goes out as it is, after what was buffered before it.
+    if (!Flush()) return false;
+    if (const int e = WriteAll(fd_, in, left); e != 0) {
+      return Fail(QStringLiteral("Couldn't write %1: %2").arg(path_, Reason(e)));
+    }
+    written_ += n;
+    return true;
+  }
   while (left > 0) {
     if (used_ == buffer_.size() && !Flush()) return false;
     const std::size_t take = std::min(left, buffer_.size() - used_);

@@ -203,9 +203,12 @@ TEST(WholeFile, CopyRangeBounds) {
   EXPECT_TRUE(r.io.CopyRange(out, 7, 6));
   EXPECT_EQ(out.BytesWritten(), 1 + 8193);
   EXPECT_TRUE(r.io.CopyRange(out, 5, big - 1));
+  EXPECT_TRUE(out.Write("ab", 2));
+  EXPECT_TRUE(out.Write(data.constData(), big));  // larger than the buffer
   ASSERT_TRUE(out.Finish());
   EXPECT_TRUE(out.Finish());
-  EXPECT_EQ(TempFiles::Read(out.Path()), data.mid(40, 1) + data.mid(100, 8193) + data.mid(5));
+  EXPECT_EQ(TempFiles::Read(out.Path()),
+            data.mid(40, 1) + data.mid(100, 8193) + data.mid(5) + "ab" + data);
 
   // Past the end of the file is a short read: the writer fails for good.
   TempFileWriter bad;
