@@ -1,7 +1,6 @@
 // Whole-file operations: the temporary file, the commit with its backup,
 // Undo/Redo by exchange, and failures that must leave the file untouched.
 #include <gtest/gtest.h>
-#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -62,11 +61,6 @@ struct FileSizeLimit {
   }
   rlimit old{};
   void (*handler)(int) = nullptr;
-};
-
-struct Unmount {
-  ~Unmount() { ::umount(dir.constData()); }
-  QByteArray dir;
 };
 
 mode_t ModeOf(const QString& path) {
@@ -340,31 +334,6 @@ TEST(WholeFile, FailedCommitsLeaveTheFileUnchanged) {
     EXPECT_TRUE(r.p.boxes.back().text.startsWith("Couldn't create a temporary file"));
     EXPECT_EQ(TempFiles::Read(path), original);
     ::chmod(QFile::encodeName(r.files.Path("locked")).constData(), 0700);
-    r.p.Verify();
-  }
-}
-
-TEST(WholeFile, FullTmpfs) {
-  TempFiles f;
-  const QString dir = f.Path("small");
-  ASSERT_TRUE(QDir().mkpath(dir));
-  if (::mount("tmpfs", QFile::encodeName(dir).constData(), "tmpfs", 0, "size=64k") != 0) {
-    GTEST_SKIP() << "no tmpfs can be mounted here";
-  }
-  Unmount unmount{QFile::encodeName(dir)};
-  {
-    Rig r;
-    const QByteArray original = Counting(40000);
-    QFile file(dir + "/K.DAT");
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    ASSERT_EQ(file.write(original), original.size());
-    file.close();
-    r.io.OpenFile(dir + "/K.DAT");
-    r.p.ExpectBox(QString());
-    Rewrite(r, 0, 0, "more");  // a second copy does not fit
-    EXPECT_TRUE(r.p.boxes.back().text.contains("No space left"));
-    EXPECT_EQ(TempFiles::Read(dir + "/K.DAT"), original);
-    EXPECT_EQ(QDir(dir).entryList(QDir::Files).join(","), "K.DAT");
     r.p.Verify();
   }
 }
