@@ -3,6 +3,7 @@
 // toolbar. Its slots are the commands of the program.
 #pragma once
 
+#include <QColor>
 #include <QHash>
 #include <QMainWindow>
 #include <array>
@@ -159,6 +160,12 @@ class QX : public QMainWindow, public FileView {
   // F4: Find Next when a file is open.
   void FindNextKey();
 
+ public:
+  // The guards every command handler tests first: Writable asks the
+  // writable guard ("File is read-only") and then the file-open guard.
+  enum class Guard { FileOpen, Writable };
+  bool GuardsPass(Guard g);
+
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void closeEvent(QCloseEvent* e) override;
@@ -172,6 +179,11 @@ class QX : public QMainWindow, public FileView {
   void HexBox_MouseDown(double xTwips, double yTwips);
   void AsciiBox_MouseDown(double xTwips, double yTwips);
   bool Form_KeyDown(QKeyEvent* e);  // true when consumed
+  void DrawHexCell(int row, int col);
+  void DrawAsciiCell(int row, int col);
+  void Place(QWidget* w, int left, int top, int width, int height);
+  void TypeKey(QKeyEvent* e);
+  QAction* AddMenuAction(QMenu* menu, const QString& name);
 
   EditorState& s_;
   Platform& p_;
@@ -183,6 +195,9 @@ class QX : public QMainWindow, public FileView {
   QHash<QString, QAction*> toolActions_;  // toolbar buttons by key
   std::array<QAction*, 4> mnuFileFiles_{};
   std::array<QAction*, 4> mnuWindowWindows_{};
+  int wheelDelta_ = 0;  // wheel rotation not yet turned into rows
+  QColor hexFore_;      // the print colour of HexBox
+  QColor asciiFore_;    // the print colour of AsciiBox
 };
 
 }  // namespace qx

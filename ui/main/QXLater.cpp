@@ -1,17 +1,34 @@
-// Commands whose operations are not built yet: they do nothing.
+// Commands whose operations are not built yet: each tests its guards and
+// then does nothing.
 #include "ui/main/QX.h"
 
 namespace qx {
 
-void QX::mnuEditCut_Click() {}
-void QX::mnuEditCopy_Click() {}
-void QX::mnuEditPaste_Click() {}
-void QX::mnuEditFill_Click() {}
-void QX::mnuRecordChop_Click() {}
-void QX::mnuRecordPaste_Click() {}
-void QX::mnuRecordFill_Click() {}
+void QX::mnuEditCut_Click() {
+  (void)GuardsPass(Guard::Writable);
+}
+void QX::mnuEditCopy_Click() {
+  (void)GuardsPass(Guard::FileOpen);
+}
+void QX::mnuEditPaste_Click() {
+  (void)GuardsPass(Guard::Writable);
+}
+void QX::mnuEditFill_Click() {
+  (void)GuardsPass(Guard::Writable);
+}
+void QX::mnuRecordChop_Click() {
+  (void)GuardsPass(Guard::Writable);
+}
+void QX::mnuRecordPaste_Click() {
+  (void)GuardsPass(Guard::Writable);
+}
+void QX::mnuRecordFill_Click() {
+  (void)GuardsPass(Guard::Writable);
+}
 void QX::mnuFileChoosePrinter_Click() {}
-void QX::mnuFilePrint_Click() {}
+void QX::mnuFilePrint_Click() {
+  (void)GuardsPass(Guard::FileOpen);
+}
 void QX::mnuHelpSearch_Click() {}
 void QX::mnuHelpAbout_Click() {}
 

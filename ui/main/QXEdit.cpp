@@ -1,0 +1,295 @@
+// The cursor, the keys of the main window and typing over the page.
+#include <QAction>
+#include <QApplication>
+#include <QEvent>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScrollBar>
+#include <QWheelEvent>
+
+#include "core/ScrollMath.h"
+#include "input/Utility.h"
+#include "ui/main/PagePane.h"
+#include "ui/main/QX.h"
+
+namespace qx {
+
+namespace {
+
+const QColor kBlack(0, 0, 0);
+const QColor kActiveCursor(255, 0, 0);
+const QColor kOtherCursor(0, 255, 0);
+const QColor kPaneBackground(255, 255, 255);
+
+bool IsModifierKey(int key) {
+  return key == Qt::Key_Shift || key == Qt::Key_Control || key == Qt::Key_Alt ||
+         key == Qt::Key_Meta || key == Qt::Key_AltGr || key == Qt::Key_CapsLock ||
+         key == Qt::Key_NumLock || key == Qt::Key_ScrollLock;
+}
+
+}  // namespace
+
+// ---- Cursor ----
+
+void QX::SetCXCY() {
+  const std::int64_t at = s_.Current.CursorOffset - s_.Current.BufferTop;
+  s_.CY = static_cast<std::int16_t>(at / 16);
+  s_.CX = static_cast<std::int16_t>(at % 16);
+}
+
+void QX::SetCursor() {
+  const std::int64_t at = s_.Current.BufferTop + 16 * s_.CY + s_.CX;
+  if (at > s_.WorkingLength - 1) return;
+  s_.Current.CursorOffset = at;
+  ShowCursor();
+}
+
+void QX::ShowCursor() {
+  const FileState& c = s_.Current;
+  if (c.CursorOffset < c.BufferTop || c.CursorOffset > c.BufferTop + kPageSize - 1) return;
+  SetCXCY();
+  DrawHexCursor();
+  DrawAsciiCursor();
+  OldCY = s_.CY;
+  OldCX = s_.CX;
+  if (c.RecordLength >= 1) {
+    s_.RecordNumber = c.CursorOffset / c.RecordLength;
+    s_.FieldOffset = static_cast<std::int16_t>(c.CursorOffset % c.RecordLength);
+  }
+  DisplayState();
+}
+
+void QX::DrawHexCursor() {
+  hexFore_ = kBlack;
+  DrawHexCell(OldCY, OldCX);
+  hexFore_ = AsciiSide ? kOtherCursor : kActiveCursor;
+  DrawHexCell(s_.CY, s_.CX);
+  hexFore_ = kBlack;
+}
+
+void QX::DrawAsciiCursor() {
+  asciiFore_ = kBlack;
+  DrawAsciiCell(OldCY, OldCX);
+  asciiFore_ = AsciiSide ? kActiveCursor : kOtherCursor;
+  DrawAsciiCell(s_.CY, s_.CX);
+  asciiFore_ = kBlack;
+}
+
+void QX::EraseCursorCell() {
+  hexFore_ = kPaneBackground;
+  asciiFore_ = kPaneBackground;
+  DrawHexCell(s_.CY, s_.CX);
+  DrawAsciiCell(s_.CY, s_.CX);
+  hexFore_ = kBlack;
+  asciiFore_ = kBlack;
+}
+
+void QX::CursorForward(int n) {
+  SecondNibble = false;
+  FileState& c = s_.Current;
+  const std::int64_t next = c.CursorOffset + n;
+  if (next > s_.WorkingLength - 1) return;
+  c.CursorOffset = next;
+  if (next > c.BufferTop + kPageSize - 1 && c.BufferTop + 16 <= s_.WorkingLength - 1) {
+    io_.CheckDirty();
+    c.BufferTop += 16;
+    io_.ShowPage();
+  }
+}
+
+void QX::CursorBack(int n) {
+  FileState& c = s_.Current;
+  const std::int64_t next = c.CursorOffset - n;
+  if (next < 0) return;
+  c.CursorOffset = next;
+  if (next < c.BufferTop) {
+    io_.CheckDirty();
+    c.BufferTop = std::max<std::int64_t>(c.BufferTop - 16, 0);
+    io_.ShowPage();
+  }
+}
+
+void QX::mnuNavGoToCursor_Click() {
+  if (!GuardsPass(Guard::FileOpen)) return;
+  io_.GoToCursor();
+}
+
+void QX::mnuNavToggle_Click() {
+  if (!s_.FileOpen()) {
+    AsciiSide = false;
+    return;
+  }
+  AsciiSide = !AsciiSide;
+  ShowCursor();
+}
+
+void QX::HexBox_MouseDown(double xTwips, double yTwips) {
+  if (!s_.FileOpen()) return;
+  const std::int64_t row = RoundHalfEven(yTwips - 100) / RowHeight;
+  const std::int64_t col = RoundHalfEven(xTwips - 100) / (2 * CharWidth);
+  // The margins right of and below the grid hold no cell.
+  if (row > 15 || col > 15) return;
+  AsciiSide = false;
+  s_.CY = static_cast<std::int16_t>(row);
+  s_.CX = static_cast<std::int16_t>(col);
+  SetCursor();
+}
+
+void QX::AsciiBox_MouseDown(double xTwips, double yTwips) {
+  if (!s_.FileOpen()) return;
+  const std::int64_t row = RoundHalfEven(yTwips - 100) / RowHeight;
+  const std::int64_t col = RoundHalfEven(xTwips - 100) / CharWidth;
+  if (row > 15 || col > 15) return;
+  AsciiSide = true;
+  s_.CY = static_cast<std::int16_t>(row);
+  s_.CX = static_cast<std::int16_t>(col);
+  SetCursor();
+}
+
+// ---- Typing ----
+
+void QX::TypeCharacter(std::uint8_t k) {
+  if (io_.ReadOnlyRefused() || !s_.FileOpen()) return;
+  const FileState& c = s_.Current;
+  // Only a byte that is on the page and in the file can be typed over; any
+  // other cell is stale or beyond the end and would never reach the file.
+  if (c.CursorOffset < c.BufferTop || c.CursorOffset > c.BufferTop + kPageSize - 1 ||
+      c.CursorOffset > s_.WorkingLength - 1) {
+    p_.Beep();
+    return;
+  }
+  SetCXCY();
+  const auto i = static_cast<std::size_t>(16 * s_.CY + s_.CX);
+  if (AsciiSide) {
+    EraseCursorCell();
+    s_.PageBuffer[i] = k;
+    s_.Dirty = true;
+    CursorForward(1);
+    ShowCursor();
+    return;
+  }
+  const QChar digit = QChar(k).toUpper();
+  if (!IsHexChar(digit)) {
+    p_.MessageBox(QStringLiteral("Invalid Hexadecimal Character"));
+    ShowCursor();
+    return;
+  }
+  QString h = QStringLiteral("%1").arg(s_.PageBuffer[i], 2, 16, QLatin1Char('0')).toUpper();
+  EraseCursorCell();
+  if (SecondNibble) {
+    h[1] = digit;
+    s_.PageBuffer[i] = static_cast<std::uint8_t>(HexByteValue(h));
+    s_.Dirty = true;
+    CursorForward(1);
+  } else {
+    h[0] = digit;
+    s_.PageBuffer[i] = static_cast<std::uint8_t>(HexByteValue(h));
+    s_.Dirty = true;
+    SecondNibble = true;
+  }
+  ShowCursor();
+}
+
+void QX::TypeKey(QKeyEvent* e) {
+  const QString text = e->text();
+  if (text.size() != 1) return;
+  // A shortcut of a disabled item (Ctrl+Z with nothing to undo) is no character.
+  const QKeySequence pressed(e->keyCombination());
+  for (QAction* a : std::as_const(actions_)) {
+    if (!a->shortcut().isEmpty() && a->shortcut() == pressed) return;
+  }
+  const auto code = ByteCode(text.at(0));
+  if (!code) return;  // wider than 8 bits: no byte to store
+  TypeCharacter(*code);
+}
+
+bool QX::Form_KeyDown(QKeyEvent* e) {
+  const int key = e->key();
+  if (key == Qt::Key_F1) {
+    p_.ShowHelp(1);
+    return true;
+  }
+  if (IsModifierKey(key)) return false;
+  if (!s_.FileOpen()) return true;
+  switch (key) {
+    case Qt::Key_Up:
+      CursorBack(16);
+      ShowCursor();
+      return true;
+    case Qt::Key_Down:
+      CursorForward(16);
+      ShowCursor();
+      return true;
+    case Qt::Key_Left:
+      CursorBack(1);
+      ShowCursor();
+      return true;
+    case Qt::Key_Right:
+      CursorForward(1);
+      ShowCursor();
+      return true;
+    case Qt::Key_F4:
+      FindNextKey();
+      return true;
+    case Qt::Key_PageUp:
+      FileBar->setValue(std::max(1, FileBar->value() - FileBar->pageStep()));
+      FileBar->setFocus();
+      return true;
+    case Qt::Key_PageDown:
+      FileBar->setValue(std::min(FileBar->maximum(), FileBar->value() + FileBar->pageStep()));
+      FileBar->setFocus();
+      return true;
+    default:
+      break;
+  }
+  if (e->text().size() != 1) return false;
+  TypeKey(e);
+  return true;
+}
+
+bool QX::eventFilter(QObject* watched, QEvent* event) {
+  const QEvent::Type type = event->type();
+  if (type == QEvent::KeyPress) {
+    auto* ke = static_cast<QKeyEvent*>(event);
+    if (auto* menu = qobject_cast<QMenu*>(watched)) {
+      // F1 on a highlighted item opens the help at that item's topic.
+      if (ke->key() == Qt::Key_F1 && menu->activeAction() != nullptr) {
+        const int context = menu->activeAction()->property("HelpContext").toInt();
+        if (context > 0) {
+          p_.ShowHelp(context);
+          return true;
+        }
+      }
+      return false;
+    }
+    auto* w = qobject_cast<QWidget*>(watched);
+    // The window sees its keys before the focused control; a menu bar being
+    // walked with the keyboard keeps its own.
+    if (w != nullptr && w->window() == this && qobject_cast<QMenuBar*>(w) == nullptr) {
+      return Form_KeyDown(ke);
+    }
+    return false;
+  }
+  if (type == QEvent::Wheel && (watched == FileBar || watched == HexBox || watched == AsciiBox)) {
+    // The wheel scrolls by rows, like the bar's arrows: its own steps would
+    // move by bar values, which in a small file are fractions of a byte.
+    wheelDelta_ += static_cast<QWheelEvent*>(event)->angleDelta().y();
+    while (wheelDelta_ >= 40) {
+      wheelDelta_ -= 40;
+      FileBar->triggerAction(QAbstractSlider::SliderSingleStepSub);
+    }
+    while (wheelDelta_ <= -40) {
+      wheelDelta_ += 40;
+      FileBar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    }
+    return true;
+  }
+  if (type == QEvent::Enter && (watched == Frame1 || watched == Frame2)) {
+    FocusFileBar();
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+}  // namespace qx

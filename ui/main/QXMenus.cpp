@@ -1,0 +1,277 @@
+// The menu tree and the toolbar of the main window, each built from one
+// table, and the toolbar's dispatch by key.
+#include <QAction>
+#include <QIcon>
+#include <QMenu>
+#include <QMenuBar>
+#include <QToolBar>
+
+#include "ui/main/QX.h"
+
+namespace qx {
+
+namespace {
+
+enum class Kind { Menu, Item, Separator, RecentFiles, OpenWindows };
+enum State { kNormal = 0, kDisabled = 1 };
+
+struct MenuEntry {
+  Kind kind;
+  const char* name;
+  const char* caption;
+  const char* shortcut;
+  int helpContext;  // 0: none
+  int state;
+  void (QX::*handler)();
+};
+
+// In display order; a Menu entry opens a top-level menu for the items after it.
+const MenuEntry kMenuTable[] = {
+    {Kind::Menu, "mnuFile", "&File", "", 100, kNormal, nullptr},
+    {Kind::Item, "mnuFileOpen", "&Open File...", "", 100, kNormal, &QX::mnuFileOpen_Click},
+    {Kind::Item, "mnuFileClose", "&Close File", "", 100, kNormal, &QX::mnuFileClose_Click},
+    {Kind::Separator, "file1", "-", "", 0, kNormal, nullptr},
+    {Kind::Item, "mnuFileSaveSector", "&Save Sector", "F2", 100, kNormal,
+     &QX::mnuFileSaveSector_Click},
+    {Kind::Separator, "file2", "-", "", 0, kNormal, nullptr},
+    {Kind::Item, "mnuFileChoosePrinter", "&Choose Printer...", "", 100, kNormal,
+     &QX::mnuFileChoosePrinter_Click},
+    {Kind::Item, "mnuFilePrint", "&Print...", "", 100, kNormal, &QX::mnuFilePrint_Click},
+    {Kind::Separator, "file3", "-", "", 0, kNormal, nullptr},
+    {Kind::RecentFiles, "mnuFileFiles", "", "", 0, kNormal, nullptr},
+    {Kind::Separator, "file4", "-", "", 0, kNormal, nullptr},
+    {Kind::Item, "mnuFileExit", "E&xit", "", 0, kNormal, &QX::mnuFileExit_Click},
+
+    {Kind::Menu, "mnuEdit", "&Edit", "", 200, kNormal, nullptr},
+    {Kind::Item, "mnuEditUndo", "&Undo", "Ctrl+Z", 200, kDisabled, &QX::mnuEditUndo_Click},
+    {Kind::Item, "mnuEditRedo", "&Re-do", "", 200, kDisabled, &QX::mnuEditRedo_Click},
+    {Kind::Separator, "edit2", "-", "", 0, kNormal, nullptr},
+    {Kind::Item, "mnuEditCut", "Cu&t...", "", 200, kNormal, &QX::mnuEditCut_Click},
+    {Kind::Item, "mnuEditCopy", "&Copy...", "", 200, kNormal, &QX::mnuEditCopy_Click},
+    {Kind::Item, "mnuEditPaste", "&Paste...", "", 200, kNormal, &QX::mnuEditPaste_Click},
+    {Kind::Item, "mnuEditFill", "Fi&ll...", "", 200, kNormal, &QX::mnuEditFill_Click},
+    {Kind::Separator, "edit3", "-", "", 0, kNormal, nullptr},
+    {Kind::Item, "mnuEditFind", "&Find...", "Ctrl+F", 200, kNormal, &QX::mnuEditFind_Click},
+    {Kind::Item, "mnuEditFindNext", "Find Ne&xt", "F4", 200, kNormal, &QX::mnuEditFindNext_Click},
+    {Kind::Item, "mnuEditReplace", "&Search and Replace...", "", 200, kNormal,
+     &QX::mnuEditReplace_Click},
+    {Kind::Separator, "edit4", "-", "", 0, kNormal, nullptr},
+    {Kind::Item, "mnuEditValues", "Show &Values...", "", 200, kNormal, &QX::mnuEditValues_Click},
+
+    {Kind::Menu, "mnuNav", "&Navigate", "", 300, kNormal, nullptr},
+    {Kind::Item, "mnuNavMark", "&Mark...", "Ctrl+M", 300, kNormal, &QX::mnuNavMark_Click},
+    {Kind::Item, "mnuNavGoToMark", "&Go To Mark...", "Ctrl+G", 300, kNormal,
+     &QX::mnuNavGoToMark_Click},
+    {Kind::Separator, "nav1", "-", "", 0, kNormal, nullptr},
+    {Kind::Item, "mnuNavGoToRecord", "Go To This &Record", "", 300, kNormal,
+     &QX::mnuNavGoToRecord_Click},
+    {Kind::Item, "mnuNavPreviousRecord", "&Previous Record", "", 300, kNormal,
+     &QX::mnuNavPreviousRecord_Click},
+    {Kind::Item, "mnuNavNextRecord", "&Next Record", "", 300, kNormal, &QX::mnuNavNextRecord_Click},
+    {Kind::Separator, "nav2", "-", "", 0, kNormal, nullptr},
+    {Kind::Item, "mnuNavGoToCursor", "Go To &Cursor", "", 300, kNormal,
+     &QX::mnuNavGoToCursor_Click},
+    {Kind::Item, "mnuNavGoToByte", "Go To &Byte...", "", 300, kNormal, &QX::mnuNavGoToByte_Click},
+    {Kind::Separator, "nav3", "-", "", 0, kNormal, nullptr},
+    {Kind::Item, "mnuNavToggle", "&Toggle Cursor", "F5", 300, kNormal, &QX::mnuNavToggle_Click},
+
+    {Kind::Menu, "mnuConfig", "&Configure", "", 400, kNormal, nullptr},
+    {Kind::Item, "mnuConfigSetWorkingBase", "Set &Working Base...", "", 400, kNormal,
+     &QX::mnuConfigSetWorkingBase_Click},
+    {Kind::Item, "mnuConfigSetRecordLength", "Set Record &Length...", "", 400, kNormal,
+     &QX::mnuConfigSetRecordLength_Click},
+    {Kind::Item, "mnuConfigRecordNumber", "Set Record &Number...", "", 400, kNormal,
+     &QX::mnuConfigRecordNumber_Click},
+    {Kind::Item, "mnuConfigRecordOffset", "Set Record &Offset...", "", 400, kNormal,
+     &QX::mnuConfigRecordOffset_Click},
+
+    {Kind::Menu, "mnuWindow", "&Window", "", 0, kNormal, nullptr},
+    {Kind::OpenWindows, "mnuWindowWindows", "", "", 0, kNormal, nullptr},
+
+    {Kind::Menu, "mnuRecord", "&Record Operations", "", 500, kNormal, nullptr},
+    {Kind::Item, "mnuRecordChop", "&Chop...", "", 500, kNormal, &QX::mnuRecordChop_Click},
+    {Kind::Item, "mnuRecordPaste", "&Paste...", "", 500, kNormal, &QX::mnuRecordPaste_Click},
+    {Kind::Item, "mnuRecordFill", "&Fill...", "", 500, kNormal, &QX::mnuRecordFill_Click},
+
+    {Kind::Menu, "mnuHelp", "&Help", "", 0, kNormal, nullptr},
+    {Kind::Item, "mnuHelpSearch", "&Quellox Help Topics...", "", 0, kNormal,
+     &QX::mnuHelpSearch_Click},
+    {Kind::Item, "mnuHelpAbout", "&About Quellox...", "", 0, kNormal, &QX::mnuHelpAbout_Click},
+};
+
+struct ToolEntry {
+  const char* key;  // empty: a separator
+  const char* tooltip;
+};
+
+const ToolEntry kToolTable[] = {
+    {"", ""},
+    {"OpenFile", "Open File"},
+    {"SaveSector", "Save Sector"},
+    {"Undo", "Undo"},
+    {"Redo", "Redo"},
+    {"", ""},
+    {"Print", "Print"},
+    {"", ""},
+    {"Find", "Find"},
+    {"", ""},
+    {"Mark", "Mark"},
+    {"GoToMark", "Go To Mark"},
+    {"", ""},
+    {"GoToCursor", "Go To Cursor"},
+    {"GoToByte", "Go To Byte"},
+    {"", ""},
+    {"RequestedRecord", "Go To Requested Record"},
+    {"NextRecord", "Go To Next Record"},
+    {"PreviousRecord", "Go To Previous Record"},
+    {"", ""},
+    {"ShowValues", "Show Values"},
+    {"", ""},
+    {"Cut", "Cut"},
+    {"Copy", "Copy"},
+    {"Paste", "Paste"},
+    {"", ""},
+    {"ToggleCursor", "Toggle Cursor"},
+};
+
+struct ToolHandler {
+  const char* key;
+  void (QX::*handler)();
+};
+
+// Compared in this order; the first equal key decides.
+const ToolHandler kToolHandlers[] = {
+    {"OpenFile", &QX::mnuFileOpen_Click},
+    {"SaveSector", &QX::mnuFileSaveSector_Click},
+    {"Undo", &QX::mnuEditUndo_Click},
+    {"Redo", &QX::mnuEditRedo_Click},
+    {"Print", &QX::mnuFilePrint_Click},
+    {"Find", &QX::mnuEditFind_Click},
+    {"Mark", &QX::mnuNavMark_Click},
+    {"GoToMark", &QX::mnuNavGoToMark_Click},
+    {"GoToCursor", &QX::mnuNavGoToCursor_Click},
+    {"GoToByte", &QX::mnuNavGoToByte_Click},
+    {"RequestedRecord", &QX::mnuNavGoToRecord_Click},
+    {"NextRecord", &QX::mnuNavNextRecord_Click},
+    {"PreviousRecord", &QX::mnuNavPreviousRecord_Click},
+    {"ShowValues", &QX::mnuEditValues_Click},
+    {"Cut", &QX::mnuEditCut_Click},
+    {"Copy", &QX::mnuEditCopy_Click},
+    {"Paste", &QX::mnuEditPaste_Click},
+    {"ToggleCursor", &QX::mnuNavToggle_Click},
+};
+
+}  // namespace
+
+QAction* QX::AddMenuAction(QMenu* menu, const QString& name) {
+  QAction* a = menu->addAction(QString());
+  a->setObjectName(name);
+  actions_.insert(name, a);
+  return a;
+}
+
+void QX::BuildMenus() {
+  QMenu* menu = nullptr;
+  for (const MenuEntry& e : kMenuTable) {
+    const QString name = QString::fromLatin1(e.name);
+    const QString caption = QString::fromLatin1(e.caption);
+    switch (e.kind) {
+      case Kind::Menu: {
+        menu = menuBar()->addMenu(caption);
+        menu->setObjectName(name);
+        menu->menuAction()->setObjectName(name);
+        menu->menuAction()->setProperty("HelpContext", e.helpContext);
+        actions_.insert(name, menu->menuAction());
+        break;
+      }
+      case Kind::Separator: {
+        QAction* a = menu->addSeparator();
+        a->setObjectName(name);
+        actions_.insert(name, a);
+        break;
+      }
+      case Kind::Item: {
+        QAction* a = AddMenuAction(menu, name);
+        a->setText(caption);
+        if (*e.shortcut != '\0') a->setShortcut(QKeySequence(QString::fromLatin1(e.shortcut)));
+        a->setProperty("HelpContext", e.helpContext);
+        a->setEnabled(e.state != kDisabled);
+        connect(a, &QAction::triggered, this, e.handler);
+        break;
+      }
+      case Kind::RecentFiles:
+        for (int i = 0; i < kRecentFileCount; ++i) {
+          QAction* a = AddMenuAction(menu, QStringLiteral("%1(%2)").arg(name).arg(i));
+          a->setProperty("HelpContext", 0);
+          a->setVisible(false);
+          connect(a, &QAction::triggered, this, [this, i] { mnuFileFiles_Click(i); });
+          mnuFileFiles_[static_cast<std::size_t>(i)] = a;
+        }
+        break;
+      case Kind::OpenWindows:
+        for (int i = 0; i < kMaxOpenFiles; ++i) {
+          QAction* a = AddMenuAction(menu, QStringLiteral("%1(%2)").arg(name).arg(i));
+          a->setProperty("HelpContext", 0);
+          a->setVisible(i == 0);
+          connect(a, &QAction::triggered, this, [this, i] { mnuWindowWindows_Click(i); });
+          mnuWindowWindows_[static_cast<std::size_t>(i)] = a;
+        }
+        break;
+    }
+  }
+}
+
+void QX::BuildToolbar() {
+  Toolbar1 = addToolBar(QStringLiteral("Toolbar1"));
+  Toolbar1->setObjectName(QStringLiteral("Toolbar1"));
+  Toolbar1->setMovable(false);
+  Toolbar1->setFloatable(false);
+  Toolbar1->setIconSize(QSize(16, 16));
+  Toolbar1->setFocusPolicy(Qt::NoFocus);
+  Toolbar1->toggleViewAction()->setEnabled(false);
+  for (const ToolEntry& e : kToolTable) {
+    const QString key = QString::fromLatin1(e.key);
+    if (key.isEmpty()) {
+      Toolbar1->addSeparator();
+      continue;
+    }
+    QAction* a = Toolbar1->addAction(QIcon(QStringLiteral(":/icons/%1.png").arg(key)), QString());
+    a->setObjectName(key);
+    a->setProperty("Key", key);
+    a->setToolTip(QString::fromLatin1(e.tooltip));
+    connect(a, &QAction::triggered, this, [this, key] { Toolbar1_ButtonClick(key); });
+    toolActions_.insert(key, a);
+  }
+  // The buttons never take the focus from the scroll bar.
+  for (QWidget* w : Toolbar1->findChildren<QWidget*>()) w->setFocusPolicy(Qt::NoFocus);
+}
+
+QAction* QX::MenuItem(const QString& name) const {
+  return actions_.value(name, nullptr);
+}
+
+QAction* QX::ToolButton(const QString& key) const {
+  return toolActions_.value(key, nullptr);
+}
+
+void QX::Toolbar1_ButtonClick(const QString& key) {
+  for (const ToolHandler& t : kToolHandlers) {
+    if (key != QLatin1String(t.key)) continue;
+    (this->*t.handler)();
+    // Go To Cursor from the toolbar hands the focus back to the scroll bar.
+    if (t.handler == &QX::mnuNavGoToCursor_Click) FocusFileBar();
+    return;
+  }
+}
+
+bool QX::GuardsPass(Guard g) {
+  if (g == Guard::Writable && io_.ReadOnlyRefused()) return false;
+  return s_.FileOpen();
+}
+
+void QX::UndoRedoChanged() {
+  if (QAction* undo = MenuItem(QStringLiteral("mnuEditUndo"))) undo->setEnabled(s_.UndoEnabled);
+  if (QAction* redo = MenuItem(QStringLiteral("mnuEditRedo"))) redo->setEnabled(s_.RedoEnabled);
+}
+
+}  // namespace qx
