@@ -94,9 +94,16 @@ int ReplaceKeepingBackup(const QString& file, const QString& replacement, const 
     // the old content (now under the replacement's name) to the backup.
     int e = AtomicExchange(nr, nf);
     if (e == 0) {
-      if (::rename(nr.constData(), nb.constData()) == 0) return 0;
+      if (::rename(nr.constData(), nb.constData()) == 0) {
+        // Renaming onto a hard link of the same file does nothing: drop the
+        // extra name.
+        if (Exists(nr)) ::unlink(nr.constData());
+        return 0;
+      }
       e = errno;
-      (void)AtomicExchange(nr, nf);
+      // Should the swap back fail too, the commit stands: the old content
+      // keeps the replacement's name rather than being deleted with it.
+      if (AtomicExchange(nr, nf) != 0) return 0;
       return e;
     }
     if (e > 0) return e;

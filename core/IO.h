@@ -62,6 +62,8 @@ class IO {
 
   // ---- Whole-file operations ----
   // Appends bytes first..last (absolute offsets of the current file) to out.
+  // False when out failed, or when Cancel stopped a cancellable operation
+  // during the copy; either way the caller stops and calls EndFileOperation.
   [[nodiscard]] bool CopyRange(TempFileWriter& out, std::int64_t first, std::int64_t last);
   // Commits out while OperationRunning is true, else discards it and shows
   // the file from offset 0. A writer that failed is never committed.

@@ -32,6 +32,21 @@ void MatchOwnerAndMode(const QString& newFile, const QString& oldFile) {
   (void)::chmod(name.constData(), st.st_mode & 07777);
 }
 
+// The backup of file. On a file system that ignores case, "a.bak" would be
+// its own backup "a.BAK" and the commit would lose the only old copy.
+QString BackupFor(const QString& file) {
+  const QString backup = BackupName(file);
+  struct stat a {};
+  struct stat b {};
+  if (backup.compare(file, Qt::CaseInsensitive) == 0 &&
+      ::stat(QFile::encodeName(file).constData(), &a) == 0 &&
+      ::stat(QFile::encodeName(backup).constData(), &b) == 0 && a.st_dev == b.st_dev &&
+      a.st_ino == b.st_ino) {
+    return file + QStringLiteral(".BAK");
+  }
+  return backup;
+}
+
 }  // namespace
 
 void IO::SetUndoRedo(bool undo, bool redo) {
@@ -85,6 +100,8 @@ void IO::UndoChange() {
       // take another page's bytes as its undo image.
       s_.CleanPage = s_.PageBuffer;
       SetUndoRedo(true, true);
+    } else {
+      s_.Dirty = true;  // the page on screen is not what the file holds
     }
     v_.LoadDisplay();
     v_.SyncScrollBar();
@@ -92,7 +109,7 @@ void IO::UndoChange() {
   }
 
   const QString file = s_.Current.FileName;
-  const QString backup = BackupName(file);
+  const QString backup = BackupFor(file);
   struct stat st {};
   if (::lstat(QFile::encodeName(backup).constData(), &st) != 0) {
     p_.MessageBox(QStringLiteral("Can't Undo. No Backup file found"));
@@ -123,7 +140,11 @@ void IO::RedoChange() {
   if (ReadOnlyRefused()) return;
   s_.PageBuffer = s_.RedoPage;
   s_.Current.BufferTop = s_.UndoBufferTop;
-  if (WritePage()) s_.CleanPage = s_.PageBuffer;
+  if (WritePage()) {
+    s_.CleanPage = s_.PageBuffer;
+  } else {
+    s_.Dirty = true;
+  }
   v_.LoadDisplay();
   v_.SyncScrollBar();
 }
@@ -194,7 +215,7 @@ bool IO::CommitFileOperation(TempFileWriter& out) {
 
 bool IO::ReplaceWithBackup(const QString& tempPath) {
   const QString file = s_.Current.FileName;
-  if (ReplaceKeepingBackup(file, tempPath, BackupName(file)) != 0) {
+  if (ReplaceKeepingBackup(file, tempPath, BackupFor(file)) != 0) {
     p_.MessageBox(QStringLiteral("Couldn't create a backup file. Operation aborted"), Buttons::Ok,
                   Icon::Critical);
     return false;

@@ -99,15 +99,28 @@ TEST(SaveUndo, ReadOnlyAndFailedWritesChangeNothing) {
   // A write the system refuses (the file is open for reading only) keeps
   // the edit and the undo state, and says so.
   r.s.ReadOnly = false;
+  r.io.SavePage();
+  QByteArray saved = Counting(512);
+  saved[0] = '\x7F';
+  ASSERT_EQ(TempFiles::Read(path), saved);
   ASSERT_TRUE(r.s.File1.Open(path, false));
+  r.s.PageBuffer[1] = 0x11;
+  r.s.Dirty = true;
   r.p.ExpectBox(QString());
   r.io.SavePage();
   EXPECT_TRUE(r.p.boxes.back().text.startsWith("Couldn't write the page to"));
   EXPECT_EQ(r.p.boxes.back().icon, Icon::Critical);
   EXPECT_TRUE(r.s.Dirty);
-  EXPECT_EQ(r.s.PageBuffer[0], 0x7F);
-  EXPECT_FALSE(r.s.UndoEnabled);
-  EXPECT_EQ(TempFiles::Read(path), Counting(512));
+  EXPECT_EQ(r.s.PageBuffer[1], 0x11);
+  EXPECT_EQ(r.s.RedoPage[1], 0x01);  // the images of the last good save stay
+
+  // An undo that cannot be written leaves the page marked as changed.
+  r.s.Dirty = false;
+  r.p.ExpectBox(QString());
+  r.io.UndoChange();
+  EXPECT_TRUE(r.s.Dirty);
+  EXPECT_FALSE(r.s.RedoEnabled);
+  EXPECT_EQ(TempFiles::Read(path), saved);
   r.p.Verify();
 }
 
