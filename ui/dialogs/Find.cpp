@@ -19,44 +19,25 @@
 
 namespace qx {
 
-Find::Find(QWidget* mainWindow, IO& io) : QDialog(mainWindow), io_(io) {
+Find::Find(QWidget* mainWindow, IO& io)
+    : SearchForm(mainWindow, io, {"ASCII", "Unicode", "Hexadecimal"}, false,
+                 QStringLiteral("C&ancel")) {
   setWindowTitle(QStringLiteral("Find"));
-  setModal(true);
 
   Label1 = new QLabel(QStringLiteral("Find What:"), this);
-  FindStringBox = new QLineEdit(this);
   Label2 = new QLabel(QStringLiteral("Between:"), this);
   StartBox = new QLineEdit(this);
   Label3 = new QLabel(QStringLiteral("And:"), this);
   EndBox = new QLineEdit(this);
-  for (QLineEdit* box : {FindStringBox, StartBox, EndBox}) box->setMaxLength(kPatternFieldLength);
-
-  Frame1 = new QGroupBox(QStringLiteral("Search Type"), this);
-  const char* const typeNames[] = {"ASCII", "Unicode", "Hexadecimal"};
-  auto* typeLayout = new QHBoxLayout(Frame1);
-  for (int i = 0; i < 3; ++i) {
-    SearchTypeButton[i] = new QRadioButton(QString::fromLatin1(typeNames[i]), Frame1);
-    typeLayout->addWidget(SearchTypeButton[i]);
-    connect(SearchTypeButton[i], &QRadioButton::clicked, this,
-            [this, i] { SearchTypeButton_Click(i); });
-  }
+  for (QLineEdit* box : {StartBox, EndBox}) box->setMaxLength(kPatternFieldLength);
 
   FindFirstButton = new QPushButton(QStringLiteral("Find &First"), this);
   FindNextButton = new QPushButton(QStringLiteral("Find &Next"), this);
   CountButton = new QPushButton(QStringLiteral("&Count"), this);
-  CancelButton = new QPushButton(QStringLiteral("C&ancel"), this);
-  for (QPushButton* b : {FindFirstButton, FindNextButton, CountButton, CancelButton}) {
-    b->setAutoDefault(false);
-  }
+  for (QPushButton* b : {FindFirstButton, FindNextButton, CountButton}) b->setAutoDefault(false);
   connect(FindFirstButton, &QPushButton::clicked, this, &Find::FindFirstButton_Click);
   connect(FindNextButton, &QPushButton::clicked, this, &Find::FindNextButton_Click);
   connect(CountButton, &QPushButton::clicked, this, &Find::CountButton_Click);
-  connect(CancelButton, &QPushButton::clicked, this, &Find::CancelButton_Click);
-
-  Progress = new QProgressBar(this);
-  Progress->setRange(0, 10000);
-  Progress->setTextVisible(false);
-  Progress->setVisible(false);
 
   auto* fields = new QGridLayout;
   fields->addWidget(Label1, 0, 0);
@@ -83,7 +64,7 @@ Find::Find(QWidget* mainWindow, IO& io) : QDialog(mainWindow), io_(io) {
   setTabOrder(StartBox, EndBox);
 
   const EditorState& s = io_.State();
-  const auto hexMode = [this] { return SearchTypeButton[kSearchHex]->isChecked(); };
+  const auto hexMode = [this] { return HexChecked(); };
   AttachFieldFilter(
       FindStringBox, FieldKind::Pattern, s, nullptr, [this] { FindNextButton_Click(); }, hexMode);
   AttachFieldFilter(StartBox, FieldKind::RangeStart, s, EndBox);
@@ -99,18 +80,9 @@ void Find::Form_Load(QWidget* mainWindow) {
   StartBox->setText(FormatCount(s.RangeStart));
   const bool wholeFile = s.RangeEnd < 1 || s.RangeEnd >= s.WorkingLength;
   EndBox->setText(FormatCount(wholeFile ? s.WorkingLength - 1 : s.RangeEnd));
-  Loading = true;
-  SearchTypeButton[std::clamp(s.SearchType, 0, 2)]->setChecked(true);
+  PresetSearchType();
   FindStringBox->clear();
-  Loading = false;
   FindStringBox->setFocus();
-}
-
-int Find::CheckedType() const {
-  for (int i = 0; i < 3; ++i) {
-    if (SearchTypeButton[i]->isChecked()) return i;
-  }
-  return kSearchAscii;
 }
 
 void Find::PrepareSearch() {
@@ -152,35 +124,12 @@ void Find::CountButton_Click() {
   CountOccurrences(io_, this, Options);
 }
 
-void Find::CancelButton_Click() {
-  io_.State().OperationRunning = false;
-  hide();
-}
-
-void Find::SearchTypeButton_Click(int) {
-  if (Loading) return;
-  FindStringBox->clear();
-  FindStringBox->setFocus();
-}
-
-void Find::ShowProgress(bool visible) {
-  Progress->setVisible(visible);
-}
-
-void Find::SetProgress(int value) {
-  Progress->setValue(value);
-}
-
 void Find::keyPressEvent(QKeyEvent* e) {
   if (e->key() == Qt::Key_Escape && e->modifiers() == Qt::NoModifier) {
     CountButton->click();
     return;
   }
   QDialog::keyPressEvent(e);
-}
-
-void Find::reject() {
-  CancelButton_Click();
 }
 
 }  // namespace qx

@@ -19,44 +19,26 @@
 
 namespace qx {
 
-Replace::Replace(QWidget* mainWindow, IO& io) : QDialog(mainWindow), io_(io) {
+Replace::Replace(QWidget* mainWindow, IO& io)
+    : SearchForm(mainWindow, io, {"ASCII String", "Unicode String", "Hexadecimal String"}, true,
+                 QStringLiteral("&Cancel")) {
   setWindowTitle(QStringLiteral("Replace"));
-  setModal(true);
 
   Label1 = new QLabel(QStringLiteral("Find What:"), this);
-  FindStringBox = new QLineEdit(this);
   Label2 = new QLabel(QStringLiteral("Replace With:"), this);
   ReplaceStringBox = new QLineEdit(this);
   Label4 = new QLabel(QStringLiteral("Between:"), this);
   StartBox = new QLineEdit(this);
   Label3 = new QLabel(QStringLiteral("And:"), this);
   EndBox = new QLineEdit(this);
-  for (QLineEdit* box : {FindStringBox, ReplaceStringBox, StartBox, EndBox}) {
+  for (QLineEdit* box : {ReplaceStringBox, StartBox, EndBox})
     box->setMaxLength(kPatternFieldLength);
-  }
-
-  Frame1 = new QGroupBox(QStringLiteral("Search Type"), this);
-  const char* const typeNames[] = {"ASCII String", "Unicode String", "Hexadecimal String"};
-  auto* typeLayout = new QVBoxLayout(Frame1);
-  for (int i = 0; i < 3; ++i) {
-    SearchTypeButton[i] = new QRadioButton(QString::fromLatin1(typeNames[i]), Frame1);
-    typeLayout->addWidget(SearchTypeButton[i]);
-    connect(SearchTypeButton[i], &QRadioButton::clicked, this,
-            [this, i] { SearchTypeButton_Click(i); });
-  }
 
   ReplaceAllButton = new QPushButton(QStringLiteral("&Replace All"), this);
   AskFirstButton = new QPushButton(QStringLiteral("&Ask First"), this);
-  CancelButton = new QPushButton(QStringLiteral("&Cancel"), this);
-  for (QPushButton* b : {ReplaceAllButton, AskFirstButton, CancelButton}) b->setAutoDefault(false);
+  for (QPushButton* b : {ReplaceAllButton, AskFirstButton}) b->setAutoDefault(false);
   connect(ReplaceAllButton, &QPushButton::clicked, this, &Replace::ReplaceAllButton_Click);
   connect(AskFirstButton, &QPushButton::clicked, this, &Replace::AskFirstButton_Click);
-  connect(CancelButton, &QPushButton::clicked, this, &Replace::CancelButton_Click);
-
-  Progress = new QProgressBar(this);
-  Progress->setRange(0, 10000);
-  Progress->setTextVisible(false);
-  Progress->setVisible(false);
 
   auto* fields = new QGridLayout;
   fields->addWidget(Label1, 0, 0);
@@ -84,7 +66,7 @@ Replace::Replace(QWidget* mainWindow, IO& io) : QDialog(mainWindow), io_(io) {
   setTabOrder(StartBox, EndBox);
 
   const EditorState& s = io_.State();
-  const auto hexMode = [this] { return SearchTypeButton[kSearchHex]->isChecked(); };
+  const auto hexMode = [this] { return HexChecked(); };
   AttachFieldFilter(FindStringBox, FieldKind::Pattern, s, ReplaceStringBox, {}, hexMode);
   AttachFieldFilter(ReplaceStringBox, FieldKind::Pattern, s, StartBox, {}, hexMode);
   AttachFieldFilter(StartBox, FieldKind::RangeStart, s, EndBox);
@@ -102,19 +84,10 @@ void Replace::Form_Load(QWidget* mainWindow) {
   if (s.RangeEnd == 0) s.RangeEnd = s.WorkingLength;
   const bool wholeFile = s.RangeEnd < 1 || s.RangeEnd >= s.WorkingLength;
   EndBox->setText(FormatCount(wholeFile ? s.WorkingLength - 1 : s.RangeEnd));
-  Loading = true;
-  SearchTypeButton[std::clamp(s.SearchType, 0, 2)]->setChecked(true);
+  PresetSearchType();
   FindStringBox->clear();
   ReplaceStringBox->clear();
-  Loading = false;
   FindStringBox->setFocus();
-}
-
-int Replace::CheckedType() const {
-  for (int i = 0; i < 3; ++i) {
-    if (SearchTypeButton[i]->isChecked()) return i;
-  }
-  return kSearchAscii;
 }
 
 bool Replace::ValidateReplaceFields() {
@@ -141,29 +114,6 @@ void Replace::AskFirstButton_Click() {
   if (!ValidateReplaceFields()) return;
   AskFirst = true;
   PrepareReplace();
-}
-
-void Replace::CancelButton_Click() {
-  io_.State().OperationRunning = false;
-  hide();
-}
-
-void Replace::SearchTypeButton_Click(int) {
-  if (Loading) return;
-  FindStringBox->clear();
-  FindStringBox->setFocus();
-}
-
-void Replace::ShowProgress(bool visible) {
-  Progress->setVisible(visible);
-}
-
-void Replace::SetProgress(int value) {
-  Progress->setValue(value);
-}
-
-void Replace::reject() {
-  CancelButton_Click();
 }
 
 }  // namespace qx

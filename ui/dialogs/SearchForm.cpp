@@ -1,0 +1,82 @@
+#include "ui/dialogs/SearchForm.h"
+
+#include <QBoxLayout>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <algorithm>
+
+#include "input/PatternText.h"
+
+namespace qx {
+
+SearchForm::SearchForm(QWidget* mainWindow, IO& io, const std::array<const char*, 3>& typeNames,
+                       bool typesInColumn, const QString& cancelCaption)
+    : QDialog(mainWindow), io_(io) {
+  setModal(true);
+  FindStringBox = new QLineEdit(this);
+  FindStringBox->setMaxLength(kPatternFieldLength);
+
+  Frame1 = new QGroupBox(QStringLiteral("Search Type"), this);
+  auto* typeLayout =
+      new QBoxLayout(typesInColumn ? QBoxLayout::TopToBottom : QBoxLayout::LeftToRight, Frame1);
+  for (int i = 0; i < 3; ++i) {
+    SearchTypeButton[i] = new QRadioButton(QString::fromLatin1(typeNames[i]), Frame1);
+    typeLayout->addWidget(SearchTypeButton[i]);
+    connect(SearchTypeButton[i], &QRadioButton::clicked, this,
+            [this, i] { SearchTypeButton_Click(i); });
+  }
+
+  CancelButton = new QPushButton(cancelCaption, this);
+  CancelButton->setAutoDefault(false);
+  connect(CancelButton, &QPushButton::clicked, this, &SearchForm::CancelButton_Click);
+
+  Progress = new QProgressBar(this);
+  Progress->setRange(0, 10000);
+  Progress->setTextVisible(false);
+  Progress->setVisible(false);
+}
+
+int SearchForm::CheckedType() const {
+  for (int i = 0; i < 3; ++i) {
+    if (SearchTypeButton[i]->isChecked()) return i;
+  }
+  return kSearchAscii;
+}
+
+void SearchForm::PresetSearchType() {
+  Loading = true;
+  SearchTypeButton[std::clamp(io_.State().SearchType, 0, 2)]->setChecked(true);
+  Loading = false;
+}
+
+bool SearchForm::HexChecked() const {
+  return SearchTypeButton[kSearchHex]->isChecked();
+}
+
+void SearchForm::CancelButton_Click() {
+  io_.State().OperationRunning = false;
+  hide();
+}
+
+void SearchForm::SearchTypeButton_Click(int) {
+  if (Loading) return;
+  FindStringBox->clear();
+  FindStringBox->setFocus();
+}
+
+void SearchForm::ShowProgress(bool visible) {
+  Progress->setVisible(visible);
+}
+
+void SearchForm::SetProgress(int value) {
+  Progress->setValue(value);
+}
+
+void SearchForm::reject() {
+  CancelButton_Click();
+}
+
+}  // namespace qx

@@ -1,0 +1,53 @@
+// What the Find and Replace dialogs share: the pattern box, the search-type
+// options, the progress bar and Cancel.
+#pragma once
+
+#include <QDialog>
+#include <array>
+
+#include "core/IO.h"
+#include "core/Progress.h"
+#include "search/Search.h"
+
+class QGroupBox;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+
+namespace qx {
+
+class SearchForm : public QDialog, public ProgressBar {
+  Q_OBJECT
+ public:
+  void ShowProgress(bool visible) override;
+  void SetProgress(int value) override;
+
+  QLineEdit* FindStringBox = nullptr;
+  QGroupBox* Frame1 = nullptr;
+  std::array<QRadioButton*, 3> SearchTypeButton{};
+  QPushButton* CancelButton = nullptr;
+  QProgressBar* Progress = nullptr;
+
+  bool Loading = false;
+  ScanOptions Options;  // tests shrink the chunk size
+
+ public slots:
+  void CancelButton_Click();
+  void SearchTypeButton_Click(int index);
+
+ protected:
+  // typeNames: the captions of the three options; cancelCaption: Cancel's.
+  SearchForm(QWidget* mainWindow, IO& io, const std::array<const char*, 3>& typeNames,
+             bool typesInColumn, const QString& cancelCaption);
+  int CheckedType() const;
+  // Checks the option of the last search type without emptying the box.
+  void PresetSearchType();
+  bool HexChecked() const;
+  // The close box (and, in Replace, Escape) cancel.
+  void reject() override;
+
+  IO& io_;
+};
+
+}  // namespace qx
