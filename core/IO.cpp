@@ -91,14 +91,10 @@ void IO::OpenFile(const QString& requested) {
 
   for (int i = 0; i < kMaxOpenFiles; ++i) {
     if (s_.OpenFiles[i].FileName != path) continue;
-    s_.Current = s_.OpenFiles[i];
+    const FileState chosen = s_.OpenFiles[i];
     for (int j = i - 1; j >= 0; --j) s_.OpenFiles[j + 1] = s_.OpenFiles[j];
-    s_.OpenFiles[0] = s_.Current;
-    ApplyReadOnly(readOnly);
-    SetUndoRedo(false, false);
-    s_.Dirty = false;
-    s_.File1 = std::move(file);
-    ReopenFile();
+    s_.OpenFiles[0] = chosen;
+    MakeSlotZeroCurrent(std::move(file), readOnly);
     return;
   }
 
@@ -125,6 +121,16 @@ void IO::OpenFile(const QString& requested) {
   v_.UpdateRecentFiles();
   ++s_.OpenFileCount;
   v_.DisplayState();
+}
+
+void IO::MakeSlotZeroCurrent(BinaryFile file, bool readOnly) {
+  s_.Current = s_.OpenFiles[0];
+  ApplyReadOnly(readOnly);
+  // Undo images and backups belong to the file that was current.
+  SetUndoRedo(false, false);
+  s_.Dirty = false;
+  s_.File1 = std::move(file);
+  ReopenFile();
 }
 
 void IO::OpenRecentFile(int index) {
@@ -159,12 +165,7 @@ void IO::CloseFile() {
     bool readOnly = false;
     const QString path = s_.OpenFiles[0].FileName;
     if (OpenBestAccess(file, path, readOnly)) {
-      s_.Current = s_.OpenFiles[0];
-      ApplyReadOnly(readOnly);
-      SetUndoRedo(false, false);
-      s_.Dirty = false;
-      s_.File1 = std::move(file);
-      ReopenFile();
+      MakeSlotZeroCurrent(std::move(file), readOnly);
       return;
     }
     // It vanished while it waited in the table: drop it as well.

@@ -77,6 +77,8 @@ class IO {
  private:
   void RecomputeLengths();
   void ApplyReadOnly(bool readOnly);
+  // Restores the saved state of slot 0 as the current file, open as file.
+  void MakeSlotZeroCurrent(BinaryFile file, bool readOnly);
 
   EditorState& s_;
   Platform& p_;
