@@ -2,10 +2,12 @@
 #include <QIcon>
 
 #include "core/Declare.h"
+#include "core/SysCalls.h"
 #include "platform/QtPlatform.h"
 #include "ui/main/QX.h"
 
 int main(int argc, char** argv) {
+  qx::FailWritesPastSizeLimit();
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Quellox"));
   QApplication::setApplicationVersion(QStringLiteral("1.3.0"));

@@ -1,14 +1,44 @@
 #include "core/BinaryFile.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
+
 #include <QFile>
 #include <cerrno>
+#include <cstring>
 
 namespace qx {
 
-BinaryFile::BinaryFile(BinaryFile&& other) noexcept : fd_(other.fd_) {
+namespace {
+
+// Why a file of this type is not opened: reading a pipe, socket or terminal
+// would wait for ever or consume what another program expects.
+QString TypeRefusal(mode_t mode) {
+  if (S_ISDIR(mode)) return QString::fromLocal8Bit(std::strerror(EISDIR));
+  if (S_ISFIFO(mode)) return QStringLiteral("It is a named pipe, not a file");
+  if (S_ISSOCK(mode)) return QStringLiteral("It is a socket, not a file");
+  if (S_ISCHR(mode)) return QStringLiteral("It is a character device, not a file");
+  return QStringLiteral("It is not a regular file");
+}
+
+}  // namespace
+
+FileStamp FileStamp::Of(const struct stat& st) {
+  FileStamp f;
+  f.device = st.st_dev;
+  f.inode = st.st_ino;
+  f.size = st.st_size;
+  f.modified = st.st_mtim;
+  return f;
+}
+
+bool FileStamp::operator==(const FileStamp& o) const {
+  return SameFile(o) && size == o.size && modified.tv_sec == o.modified.tv_sec &&
+         modified.tv_nsec == o.modified.tv_nsec;
+}
+
+BinaryFile::BinaryFile(BinaryFile&& other) noexcept
+    : fd_(other.fd_), device_(other.device_), error_(other.error_), sys_(other.sys_) {
   other.fd_ = -1;
 }
 
@@ -16,28 +46,57 @@ BinaryFile& BinaryFile::operator=(BinaryFile&& other) noexcept {
   if (this != &other) {
     Close();
     fd_ = other.fd_;
+    device_ = other.device_;
+    error_ = other.error_;
+    sys_ = other.sys_;
     other.fd_ = -1;
   }
   return *this;
 }
 
-bool BinaryFile::Open(const QString& path, bool writable) {
+bool BinaryFile::Open(const QString& path, bool writable, SysCalls& sys) {
   Close();
+  sys_ = &sys;
+  error_.clear();
   const QByteArray name = QFile::encodeName(path);
-  int fd = ::open(name.constData(), (writable ? O_RDWR : O_RDONLY) | O_CLOEXEC);
-  if (fd < 0) return false;
+  const int flags = (writable ? O_RDWR : O_RDONLY) | O_CLOEXEC | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW;
+  const int fd = sys.Open(name.constData(), flags);
+  if (fd < 0) {
+    const int e = errno;
+    error_ = QString::fromLocal8Bit(std::strerror(e));
+    errno = e;
+    return false;
+  }
   struct stat st {};
-  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-    ::close(fd);
+  int e = 0;
+  if (sys.Fstat(fd, &st) != 0) {
+    e = errno;
+    error_ = QString::fromLocal8Bit(std::strerror(e));
+  } else if (!S_ISREG(st.st_mode) && !S_ISBLK(st.st_mode)) {
+    e = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+    error_ = TypeRefusal(st.st_mode);
+  } else {
+    // Reads and writes of a file or device may block like any other.
+    const int fl = ::fcntl(fd, F_GETFL);
+    if (fl < 0 || ::fcntl(fd, F_SETFL, fl & ~O_NONBLOCK) != 0) {
+      e = errno;
+      error_ = QString::fromLocal8Bit(std::strerror(e));
+    }
+  }
+  if (e != 0) {
+    (void)sys.Close(fd);
+    errno = e;
     return false;
   }
   fd_ = fd;
+  device_ = S_ISBLK(st.st_mode);
   return true;
 }
 
 void BinaryFile::Close() {
-  if (fd_ >= 0) ::close(fd_);
+  if (fd_ >= 0) (void)sys_->Close(fd_);
   fd_ = -1;
+  device_ = false;
 }
 
 std::int64_t BinaryFile::ReadAt(std::int64_t offset, void* buffer, std::int64_t n) const {
@@ -45,7 +104,7 @@ std::int64_t BinaryFile::ReadAt(std::int64_t offset, void* buffer, std::int64_t 
   auto* out = static_cast<char*>(buffer);
   std::int64_t done = 0;
   while (done < n) {
-    ssize_t got = ::pread(fd_, out + done, static_cast<size_t>(n - done), offset + done);
+    const ssize_t got = sys_->Pread(fd_, out + done, static_cast<size_t>(n - done), offset + done);
     if (got < 0) {
       if (errno == EINTR) continue;
       return -1;
@@ -61,25 +120,38 @@ bool BinaryFile::WriteAt(std::int64_t offset, const void* data, std::int64_t n) 
   const auto* in = static_cast<const char*>(data);
   std::int64_t done = 0;
   while (done < n) {
-    ssize_t put = ::pwrite(fd_, in + done, static_cast<size_t>(n - done), offset + done);
+    const ssize_t put = sys_->Pwrite(fd_, in + done, static_cast<size_t>(n - done), offset + done);
     if (put < 0) {
       if (errno == EINTR) continue;
       return false;
     }
-    if (put == 0) return false;
+    if (put == 0) {
+      errno = ENOSPC;
+      return false;
+    }
     done += put;
   }
   return true;
 }
 
 std::int64_t BinaryFile::Length() const {
+  if (fd_ < 0) return -1;
+  if (device_) return sys_->Seek(fd_, 0, SEEK_END);
   struct stat st {};
-  if (fd_ < 0 || ::fstat(fd_, &st) != 0) return -1;
+  if (sys_->Fstat(fd_, &st) != 0) return -1;
   return st.st_size;
 }
 
+FileStamp BinaryFile::Stamp() const {
+  struct stat st {};
+  if (fd_ < 0 || sys_->Fstat(fd_, &st) != 0) return {};
+  FileStamp f = FileStamp::Of(st);
+  if (device_) f.size = Length();
+  return f;
+}
+
 bool BinaryFile::Sync() {
-  return fd_ >= 0 && ::fsync(fd_) == 0;
+  return fd_ >= 0 && sys_->Fsync(fd_) == 0;
 }
 
 }  // namespace qx

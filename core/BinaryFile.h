@@ -1,10 +1,29 @@
 // An open file addressed by 0-based byte offsets; closes itself.
 #pragma once
 
+#include <sys/stat.h>
+
 #include <QString>
 #include <cstdint>
+#include <ctime>
+
+#include "core/SysCalls.h"
 
 namespace qx {
+
+// What tells a file apart from another, or from itself changed: its
+// identity, length and last modification.
+struct FileStamp {
+  dev_t device = 0;
+  ino_t inode = 0;
+  std::int64_t size = -1;
+  timespec modified{};
+
+  static FileStamp Of(const struct stat& st);
+  bool Valid() const { return size >= 0; }
+  bool SameFile(const FileStamp& o) const { return device == o.device && inode == o.inode; }
+  bool operator==(const FileStamp& o) const;
+};
 
 class BinaryFile {
  public:
@@ -15,11 +34,17 @@ class BinaryFile {
   BinaryFile(BinaryFile&& other) noexcept;
   BinaryFile& operator=(BinaryFile&& other) noexcept;
 
-  // Opens an existing file; writable asks for read and write access.
-  [[nodiscard]] bool Open(const QString& path, bool writable);
+  // Opens an existing regular file or block device without following a
+  // link and without waiting; writable asks for read and write access.
+  // On failure errno holds the reason, and Error() says it in words.
+  [[nodiscard]] bool Open(const QString& path, bool writable, SysCalls& sys = SysCalls::Real());
   void Close();
   bool IsOpen() const { return fd_ >= 0; }
   int Descriptor() const { return fd_; }
+  // A block device: pages can be edited, but it cannot be renamed.
+  bool IsDevice() const { return device_; }
+  const QString& Error() const { return error_; }
+  SysCalls& Sys() const { return *sys_; }
 
   // Reads up to n bytes at offset; returns the count read (short at end of
   // file) or -1 on an error.
@@ -28,10 +53,15 @@ class BinaryFile {
   [[nodiscard]] bool WriteAt(std::int64_t offset, const void* data, std::int64_t n);
   // -1 on an error.
   std::int64_t Length() const;
+  // Invalid on an error.
+  FileStamp Stamp() const;
   [[nodiscard]] bool Sync();
 
  private:
   int fd_ = -1;
+  bool device_ = false;
+  QString error_;
+  SysCalls* sys_ = &SysCalls::Real();
 };
 
 }  // namespace qx

@@ -59,14 +59,21 @@ struct EditorState {
   Page PageBuffer{};
   Page CleanPage{};  // as last read; the undo image of a page write
   bool Dirty = false;
+  // False when the page could not be read whole: it is never written back.
+  bool PageWhole = true;
   std::int16_t CX = 0;
   std::int16_t CY = 0;
 
   // Shown as READ ONLY; every write is refused while set.
   bool ReadOnly = false;
 
-  // The current file, open while it is current.
+  // The current file, open while it is current, and what the editor last
+  // saw of it on disk: a file that differs was changed by another program.
   BinaryFile File1;
+  FileStamp Seen;
+
+  // The system calls of the file routines; a test may make them fail.
+  SysCalls* Sys = &SysCalls::Real();
 
   std::array<QString, kRecentFileCount> RecentFiles;
   QString ClipFile;
@@ -74,8 +81,14 @@ struct EditorState {
   // Undo: one level, either a page write or a whole-file operation.
   Page UndoPage{};
   Page RedoPage{};
-  std::int64_t UndoBufferTop = 0;
+  // Where the page images belong: an absolute file offset, so that a later
+  // change of the working base cannot move them.
+  std::int64_t UndoPageOffset = 0;
+  std::int64_t UndoPageLength = 0;
   bool WholeFileUndo = false;
+  // The backup that the last whole-file operation made: Undo exchanges with
+  // this file only.
+  FileStamp BackupSeen;
   bool UndoEnabled = false;  // the state of Edit > Undo
   bool RedoEnabled = false;  // the state of Edit > Re-do
 

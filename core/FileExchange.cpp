@@ -1,17 +1,10 @@
 #include "core/FileExchange.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
-#include <sys/syscall.h>
 #include <unistd.h>
+
 #include <QFile>
 #include <cerrno>
-#include <cstdio>
-#include <cstdlib>
-
-#ifndef RENAME_EXCHANGE
-#define RENAME_EXCHANGE (1 << 1)
-#endif
 
 namespace qx {
 
@@ -21,6 +14,39 @@ QByteArray Native(const QString& path) {
   return QFile::encodeName(path);
 }
 
+bool NoAtomicExchange(int e) {
+  return e == EINVAL || e == ENOSYS || e == EOPNOTSUPP;
+}
+
+// The file system keeps no second name for a file (hard links).
+bool NoHardLinks(int e) {
+  return e == EPERM || e == EOPNOTSUPP || e == ENOSYS;
+}
+
+bool Exists(SysCalls& sys, const QByteArray& path) {
+  struct stat st {};
+  return sys.Lstat(path.constData(), &st) == 0;
+}
+
+// A new, unique name beside dir's files, held by an empty placeholder that
+// the caller replaces (rename) or removes first (link). Empty on failure.
+QByteArray SpareName(SysCalls& sys, const QString& dir) {
+  QByteArray spare = Native(dir + QStringLiteral("/qxswapXXXXXX"));
+  const int fd = sys.CreateTemp(spare.data());
+  if (fd < 0) return {};
+  (void)sys.Close(fd);
+  return spare;
+}
+
+RenameOutcome Failed(int e, const QByteArray& kept = {}) {
+  RenameOutcome r;
+  r.error = e;
+  if (!kept.isEmpty()) r.keptAs << QFile::decodeName(kept);
+  return r;
+}
+
+}  // namespace
+
 QString DirectoryOf(const QString& path) {
   const int slash = path.lastIndexOf(QLatin1Char('/'));
   if (slash < 0) return QStringLiteral(".");
@@ -28,101 +54,118 @@ QString DirectoryOf(const QString& path) {
   return path.left(slash);
 }
 
-// -1 when the file system (or the kernel) has no atomic exchange.
-int AtomicExchange(const QByteArray& a, const QByteArray& b) {
-#ifdef SYS_renameat2
-  if (::syscall(SYS_renameat2, AT_FDCWD, a.constData(), AT_FDCWD, b.constData(), RENAME_EXCHANGE) ==
-      0) {
-    return 0;
-  }
-  if (errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP) return -1;
-  return errno;
-#else
-  (void)a;
-  (void)b;
-  return -1;
-#endif
-}
-
-bool Exists(const QByteArray& path) {
-  struct stat st {};
-  return ::lstat(path.constData(), &st) == 0;
-}
-
-int RenameExchange(const QByteArray& a, const QByteArray& b, const QString& dirOfA) {
-  if (!Exists(a) || !Exists(b)) return ENOENT;
-  // A new, unique name; the first rename replaces this empty placeholder.
-  QByteArray spare = Native(dirOfA + QStringLiteral("/qxswapXXXXXX"));
-  const int fd = ::mkostemp(spare.data(), O_CLOEXEC);
-  if (fd < 0) return errno;
-  ::close(fd);
-  if (::rename(a.constData(), spare.constData()) != 0) {
-    const int e = errno;
-    ::unlink(spare.constData());
-    return e;
-  }
-  if (::rename(b.constData(), a.constData()) != 0) {
-    const int e = errno;
-    (void)::rename(spare.constData(), a.constData());
-    return e;
-  }
-  if (::rename(spare.constData(), b.constData()) != 0) {
-    const int e = errno;
-    (void)::rename(a.constData(), b.constData());
-    (void)::rename(spare.constData(), a.constData());
-    return e;
-  }
-  return 0;
-}
-
-}  // namespace
-
-int ExchangeFiles(const QString& a, const QString& b, bool allowAtomic) {
+RenameOutcome ExchangeFiles(SysCalls& sys, const QString& a, const QString& b, bool allowAtomic) {
   const QByteArray na = Native(a), nb = Native(b);
   if (allowAtomic) {
-    const int e = AtomicExchange(na, nb);
-    if (e >= 0) return e;
+    if (sys.Exchange(na.constData(), nb.constData()) == 0) return {0, true, {}, false};
+    if (!NoAtomicExchange(errno)) return Failed(errno);
   }
-  return RenameExchange(na, nb, DirectoryOf(a));
+  if (!Exists(sys, na) || !Exists(sys, nb)) return Failed(ENOENT);
+  const QByteArray spare = SpareName(sys, DirectoryOf(a));
+  if (spare.isEmpty()) return Failed(errno);
+  // a keeps its name throughout: its content gets a second name, then b's
+  // content replaces it in one rename.
+  bool linked = false;
+  if (sys.Unlink(spare.constData()) == 0) {
+    if (sys.Link(na.constData(), spare.constData()) == 0) {
+      linked = true;
+    } else if (!NoHardLinks(errno)) {
+      return Failed(errno);
+    }
+  }
+  if (!linked && sys.Rename(na.constData(), spare.constData()) != 0) {
+    const int e = errno;
+    (void)sys.Unlink(spare.constData());
+    return Failed(e);
+  }
+  if (sys.Rename(nb.constData(), na.constData()) != 0) {
+    const int e = errno;
+    if (linked) {
+      // Only a second name of a's own content is left over.
+      return Failed(e, sys.Unlink(spare.constData()) == 0 ? QByteArray() : spare);
+    }
+    if (sys.Rename(spare.constData(), na.constData()) == 0) return Failed(e);
+    RenameOutcome r = Failed(e, spare);
+    r.nameMissing = true;
+    return r;
+  }
+  if (sys.Rename(spare.constData(), nb.constData()) != 0) {
+    // Half done: a holds b's version; a's former content keeps the spare name.
+    RenameOutcome r = Failed(errno, spare);
+    r.swapped = true;
+    return r;
+  }
+  return {0, true, {}, false};
 }
 
-int ReplaceKeepingBackup(const QString& file, const QString& replacement, const QString& backup,
-                         bool allowAtomic) {
+RenameOutcome ReplaceKeepingBackup(SysCalls& sys, const QString& file, const QString& replacement,
+                                   const QString& backup, bool allowAtomic) {
   const QByteArray nf = Native(file), nr = Native(replacement), nb = Native(backup);
   if (allowAtomic) {
     // The file's name never goes missing: swap in the new content, then move
     // the old content (now under the replacement's name) to the backup.
-    int e = AtomicExchange(nr, nf);
-    if (e == 0) {
-      if (::rename(nr.constData(), nb.constData()) == 0) {
+    if (sys.Exchange(nr.constData(), nf.constData()) == 0) {
+      if (sys.Rename(nr.constData(), nb.constData()) == 0) {
         // Renaming onto a hard link of the same file does nothing: drop the
         // extra name.
-        if (Exists(nr)) ::unlink(nr.constData());
-        return 0;
+        if (Exists(sys, nr)) (void)sys.Unlink(nr.constData());
+        return {0, true, {}, false};
       }
-      e = errno;
-      // Should the swap back fail too, the commit stands: the old content
-      // keeps the replacement's name rather than being deleted with it.
-      if (AtomicExchange(nr, nf) != 0) return 0;
-      return e;
+      const int e = errno;
+      if (sys.Exchange(nr.constData(), nf.constData()) == 0) return Failed(e);
+      // The commit stands; the old content keeps the replacement's name.
+      RenameOutcome r = Failed(e, nr);
+      r.swapped = true;
+      return r;
     }
-    if (e > 0) return e;
+    if (!NoAtomicExchange(errno)) return Failed(errno);
   }
-  if (::rename(nf.constData(), nb.constData()) != 0) return errno;
-  if (::rename(nr.constData(), nf.constData()) != 0) {
+
+  // The previous backup steps aside until the new content has the name, so
+  // that a failure gives it back.
+  QByteArray spare = SpareName(sys, DirectoryOf(file));
+  if (spare.isEmpty()) return Failed(errno);
+  if (sys.Rename(nb.constData(), spare.constData()) != 0) {
     const int e = errno;
-    // The old content is only under the backup's name: give it its own back.
-    (void)::rename(nb.constData(), nf.constData());
-    return e;
+    (void)sys.Unlink(spare.constData());
+    if (e != ENOENT) return Failed(e);
+    spare.clear();  // there was no backup yet
   }
-  return 0;
+  const auto giveBackupBack = [&](int e) {
+    if (spare.isEmpty() || sys.Rename(spare.constData(), nb.constData()) == 0) return Failed(e);
+    return Failed(e, spare);
+  };
+  bool linked = sys.Link(nf.constData(), nb.constData()) == 0;
+  if (!linked && (!NoHardLinks(errno) || sys.Rename(nf.constData(), nb.constData()) != 0)) {
+    return giveBackupBack(errno);
+  }
+  if (sys.Rename(nr.constData(), nf.constData()) != 0) {
+    const int e = errno;
+    if (linked) {
+      // The backup name is a second name of the file: remove it again.
+      if (sys.Unlink(nb.constData()) != 0) return Failed(e, spare);
+      return giveBackupBack(e);
+    }
+    if (sys.Rename(nb.constData(), nf.constData()) != 0) {
+      RenameOutcome r = Failed(e, nb);
+      r.nameMissing = true;
+      if (!spare.isEmpty()) r.keptAs << QFile::decodeName(spare);
+      return r;
+    }
+    return giveBackupBack(e);
+  }
+  RenameOutcome r;
+  r.swapped = true;
+  if (!spare.isEmpty() && sys.Unlink(spare.constData()) != 0) r.keptAs << QFile::decodeName(spare);
+  return r;
 }
 
-void SyncDirectoryOf(const QString& path) {
-  const int fd = ::open(Native(DirectoryOf(path)).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+void SyncDirectoryOf(SysCalls& sys, const QString& path) {
+  const int fd =
+      sys.Open(Native(DirectoryOf(path)).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return;
-  (void)::fsync(fd);
-  ::close(fd);
+  (void)sys.Fsync(fd);
+  (void)sys.Close(fd);
 }
 
 }  // namespace qx

@@ -1,12 +1,19 @@
 // Opening, switching and closing files, and reading and placing the page.
 #include "core/IO.h"
 
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
+
+#include "core/FileExchange.h"
 
 namespace qx {
 
@@ -14,14 +21,27 @@ namespace {
 
 // Opens path for reading and writing when the user may write it, for
 // reading alone otherwise. False when it cannot be read at all.
-bool OpenBestAccess(BinaryFile& file, const QString& path, bool& readOnly) {
-  if (file.Open(path, true)) {
+bool OpenBestAccess(BinaryFile& file, const QString& path, bool& readOnly, SysCalls& sys) {
+  if (file.Open(path, true, sys)) {
     readOnly = false;
     return true;
   }
   if (errno != EACCES && errno != EROFS && errno != EPERM && errno != ETXTBSY) return false;
   readOnly = true;
-  return file.Open(path, false);
+  return file.Open(path, false, sys);
+}
+
+QString CouldNotOpen(const QString& path, const BinaryFile& file) {
+  return QStringLiteral("Couldn't open ") + path + QStringLiteral(": ") + file.Error();
+}
+
+QString Reason(int error) {
+  return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// Offsets and lengths in messages, grouped as the status boxes show them.
+QString Grouped(std::int64_t n) {
+  return QLocale(QLocale::English, QLocale::UnitedStates).toString(static_cast<qlonglong>(n));
 }
 
 QString SettingKey(int index) {
@@ -68,19 +88,21 @@ void IO::RecomputeLengths() {
 
 void IO::OpenFile(const QString& requested) {
   if (requested.isEmpty()) return;
-  // One file has one name in the table, however it was typed.
-  const QString path = QFileInfo(requested).absoluteFilePath();
-  if (path == s_.Current.FileName) return;
-  if (!FileExists(path)) {
-    p_.MessageBox(QStringLiteral("Couldn't find ") + path);
+  if (!FileExists(requested)) {
+    p_.MessageBox(QStringLiteral("Couldn't find ") + QFileInfo(requested).absoluteFilePath());
     return;
   }
+  // One file has one name in the table, however it was typed; a link is
+  // followed once, here, so that every write, rename and backup is the
+  // target's.
+  const QString path = QFileInfo(requested).canonicalFilePath();
+  if (path == s_.Current.FileName) return;
   // Open before anything changes, so that a file that cannot be read
   // leaves the table and the current file as they were.
   BinaryFile file;
   bool readOnly = false;
-  if (!OpenBestAccess(file, path, readOnly)) {
-    p_.MessageBox(QStringLiteral("Couldn't open ") + path);
+  if (!OpenBestAccess(file, path, readOnly, *s_.Sys)) {
+    p_.MessageBox(CouldNotOpen(path, file));
     return;
   }
   // An edit on the page of the file we leave is offered for saving first.
@@ -104,6 +126,7 @@ void IO::OpenFile(const QString& requested) {
   s_.Current.FileName = path;
   s_.File1 = std::move(file);
   s_.FileLength = std::max<std::int64_t>(s_.File1.Length(), 0);
+  RememberFile();
   s_.WorkingLength = s_.FileLength;
   if (s_.FileLength < s_.Current.RecordLength) {
     // An empty file keeps a record length of 1: nothing may divide by zero.
@@ -121,6 +144,54 @@ void IO::OpenFile(const QString& requested) {
   v_.UpdateRecentFiles();
   ++s_.OpenFileCount;
   v_.DisplayState();
+  OfferLeftovers(path);
+}
+
+void IO::OfferLeftovers(const QString& path) {
+  const QDir dir(DirectoryOf(path));
+  const QStringList names = dir.entryList({QStringLiteral("qxtmp*")}, QDir::Files | QDir::Hidden);
+  // A running operation holds its lock; only what nobody holds is left over.
+  const auto unlockedOfMine = [this](const QString& file) {
+    const QByteArray name = QFile::encodeName(file);
+    struct stat st {};
+    if (s_.Sys->Lstat(name.constData(), &st) != 0 || !S_ISREG(st.st_mode) ||
+        st.st_uid != ::geteuid()) {
+      return false;
+    }
+    const int fd = s_.Sys->Open(name.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    if (fd < 0) return false;
+    const bool free = s_.Sys->Flock(fd, LOCK_EX | LOCK_NB) == 0;
+    (void)s_.Sys->Close(fd);
+    return free;
+  };
+  QStringList found;
+  QString listing;
+  for (const QString& name : names) {
+    const QString file = dir.filePath(name);
+    if (!unlockedOfMine(file)) continue;
+    found << file;
+    listing += QStringLiteral("\n") + name + QStringLiteral(" (") +
+               Grouped(QFileInfo(file).size()) + QStringLiteral(" bytes)");
+  }
+  if (found.isEmpty()) return;
+  const QString text =
+      QStringLiteral(
+          "%1 holds %2 temporary file(s) left by an operation that was interrupted:%3"
+          "\nDelete them?")
+          .arg(dir.path())
+          .arg(found.size())
+          .arg(listing);
+  if (p_.MessageBox(text, Buttons::YesNo) != Answer::Yes) return;
+  QStringList kept;
+  for (const QString& file : found) {
+    // Checked again: an operation may have begun meanwhile.
+    if (!unlockedOfMine(file) || s_.Sys->Unlink(QFile::encodeName(file).constData()) != 0) {
+      kept << file;
+    }
+  }
+  if (!kept.isEmpty()) {
+    p_.MessageBox(QStringLiteral("Couldn't delete ") + kept.join(QStringLiteral(", ")));
+  }
 }
 
 void IO::MakeSlotZeroCurrent(BinaryFile file, bool readOnly) {
@@ -164,12 +235,12 @@ void IO::CloseFile() {
     BinaryFile file;
     bool readOnly = false;
     const QString path = s_.OpenFiles[0].FileName;
-    if (OpenBestAccess(file, path, readOnly)) {
+    if (OpenBestAccess(file, path, readOnly, *s_.Sys)) {
       MakeSlotZeroCurrent(std::move(file), readOnly);
       return;
     }
     // It vanished while it waited in the table: drop it as well.
-    p_.MessageBox(QStringLiteral("Couldn't open ") + path);
+    p_.MessageBox(CouldNotOpen(path, file));
     for (int j = 0; j < kMaxOpenFiles - 1; ++j) s_.OpenFiles[j] = s_.OpenFiles[j + 1];
     s_.OpenFiles[kMaxOpenFiles - 1] = FileState{};
     --s_.OpenFileCount;
@@ -213,21 +284,78 @@ void IO::AddRecentFile() {
 void IO::ReadPage() {
   if (s_.WorkingLength < 1) return;
   s_.PageBuffer.fill(0);
+  s_.PageWhole = true;
   const std::int64_t at = s_.Current.WorkingBase + s_.Current.BufferTop;
-  // A file that shrank or vanished under us shows what can still be read.
-  if (at >= 0) (void)s_.File1.ReadAt(at, s_.PageBuffer.data(), kPageSize);
+  const std::int64_t want = at < 0 ? 0 : std::clamp<std::int64_t>(s_.FileLength - at, 0, kPageSize);
+  const std::int64_t got = want > 0 ? s_.File1.ReadAt(at, s_.PageBuffer.data(), want) : 0;
   s_.CleanPage = s_.PageBuffer;
+  if (got == want) return;
+  const int e = errno;
+  // Zeros where bytes could not be read must never reach the file.
+  s_.PageWhole = false;
+  if (got >= 0 && !reloading_ && FileChangedOnDisk()) {
+    (void)RefuseIfChanged();
+    return;
+  }
+  const QString why = got < 0
+                          ? Reason(e)
+                          : QStringLiteral(
+                                "the file ends at offset %1; it may have been changed by another "
+                                "program")
+                                .arg(Grouped(at + got));
+  p_.MessageBox(QStringLiteral("Couldn't read the page at offset %1 of %2: %3")
+                    .arg(Grouped(at), s_.Current.FileName, why),
+                Buttons::Ok, Icon::Critical);
+}
+
+void IO::RememberFile() {
+  s_.Seen = s_.File1.Stamp();
+}
+
+bool IO::FileChangedOnDisk() {
+  if (s_.Current.FileName.isEmpty() || !s_.File1.IsOpen()) return false;
+  struct stat st {};
+  if (s_.Sys->Lstat(QFile::encodeName(s_.Current.FileName).constData(), &st) != 0) return true;
+  FileStamp now = FileStamp::Of(st);
+  if (s_.File1.IsDevice()) now.size = s_.File1.Length();
+  return !(now == s_.Seen);
+}
+
+bool IO::RefuseIfChanged() {
+  if (!FileChangedOnDisk()) return false;
+  const std::int64_t before = s_.Seen.size;
+  // The page and the undo images belong to the content the editor saw.
+  s_.File1.Close();
+  s_.Dirty = false;
+  s_.WholeFileUndo = false;
+  SetUndoRedo(false, false);
+  reloading_ = true;
+  ReopenFile();
+  reloading_ = false;
+  const QString lengths = s_.File1.IsOpen()
+                              ? QStringLiteral("its length was %1 bytes and is now %2")
+                                    .arg(Grouped(before), Grouped(s_.FileLength))
+                              : QStringLiteral("it is gone");
+  p_.MessageBox(QStringLiteral("%1 was changed by another program: %2.\nNothing was written; "
+                               "the file has been read again.")
+                    .arg(s_.Current.FileName, lengths),
+                Buttons::Ok, Icon::Critical);
+  return true;
 }
 
 void IO::ReopenFile() {
   if (!s_.File1.IsOpen()) {
     bool readOnly = s_.ReadOnly;
-    if (!OpenBestAccess(s_.File1, s_.Current.FileName, readOnly)) {
-      p_.MessageBox(QStringLiteral("Couldn't open ") + s_.Current.FileName);
+    if (!OpenBestAccess(s_.File1, s_.Current.FileName, readOnly, *s_.Sys)) {
+      p_.MessageBox(CouldNotOpen(s_.Current.FileName, s_.File1));
     }
     if (readOnly != s_.ReadOnly) ApplyReadOnly(readOnly);
   }
   s_.FileLength = std::max<std::int64_t>(s_.File1.Length(), 0);
+  RememberFile();
+  // A file that is now shorter than the working base shows from its end,
+  // never at a negative length.
+  if (s_.Current.WorkingBase > s_.FileLength) s_.Current.WorkingBase = s_.FileLength;
   RecomputeLengths();
   v_.DisplayState();
   v_.UpdateWindows();

@@ -50,6 +50,12 @@ class IO {
   void GoToCursor();
   // "File is read-only" and true when the current file may not be written.
   bool ReadOnlyRefused();
+  // True when another program changed, replaced or removed the file since
+  // the editor last saw it.
+  bool FileChangedOnDisk();
+  // When the file changed on disk: says so, reads it again (the unsaved page
+  // and the undo state go: they belong to the old content) and returns true.
+  bool RefuseIfChanged();
 
   // ---- Saving, undo and redo ----
   void SavePage();
@@ -61,6 +67,10 @@ class IO {
   void SetUndoRedo(bool undo, bool redo);
 
   // ---- Whole-file operations ----
+  // Creates out beside the current file, after checking that the file may
+  // be rewritten (not a device, not changed by another program). False,
+  // with the message shown, when the operation must not start.
+  [[nodiscard]] bool BeginFileOperation(TempFileWriter& out);
   // Appends bytes first..last (absolute offsets of the current file) to out.
   // False when out failed, or when Cancel stopped a cancellable operation
   // during the copy; either way the caller stops and calls EndFileOperation.
@@ -71,11 +81,22 @@ class IO {
   bool EndFileOperation(TempFileWriter& out);
   // Replaces the current file by out, keeping the old one as its backup.
   bool CommitFileOperation(TempFileWriter& out);
-  // The two renames of a commit; false (and the message) when they fail.
+  // The renames of a commit; false (and the message) when the file did not
+  // get the new content. Undo is enabled only when the backup holds the old.
   bool ReplaceWithBackup(const QString& tempPath);
+  // The backup name of the current file.
+  QString BackupPath() const;
 
  private:
   void RecomputeLengths();
+  // Takes note of the file as it is on disk now.
+  void RememberFile();
+  // The whole-file Undo and Redo: exchange the file with its backup.
+  void ExchangeWithBackup(const QString& command);
+  // Offers to delete the unlocked temporary files of this user found beside
+  // path: leftovers of an operation that was killed.
+  void OfferLeftovers(const QString& path);
+  bool reloading_ = false;
   void ApplyReadOnly(bool readOnly);
   // Restores the saved state of slot 0 as the current file, open as file.
   void MakeSlotZeroCurrent(BinaryFile file, bool readOnly);

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "core/BinaryFile.h"
 #include "core/FileExchange.h"
 #include "core/IO.h"
 #include "core/Progress.h"
@@ -21,16 +22,6 @@ QString Reason(int error) {
 // Bytes copied between two looks at the event queue: small enough that the
 // window stays live on a slow disk.
 constexpr std::int64_t kCopyStep = std::int64_t{1} << 20;
-
-// The new file takes the owner and permissions of the file it replaces;
-// where that is not allowed it keeps its own (the user's, 0600).
-void MatchOwnerAndMode(const QString& newFile, const QString& oldFile) {
-  struct stat st {};
-  if (::stat(QFile::encodeName(oldFile).constData(), &st) != 0) return;
-  const QByteArray name = QFile::encodeName(newFile);
-  (void)::chown(name.constData(), st.st_uid, st.st_gid);
-  (void)::chmod(name.constData(), st.st_mode & 07777);
-}
 
 // The backup of file. On a file system that ignores case, "a.bak" would be
 // its own backup "a.BAK" and the commit would lose the only old copy.
@@ -64,89 +55,149 @@ void IO::SavePage() {
   }
   const Page before = s_.CleanPage;
   const Page after = s_.PageBuffer;
-  const std::int64_t top = s_.Current.BufferTop;
+  const std::int64_t at = s_.Current.WorkingBase + s_.Current.BufferTop;
+  const std::int64_t length =
+      std::clamp<std::int64_t>(s_.WorkingLength - s_.Current.BufferTop, 0, kPageSize);
   if (!WritePage()) return;
   s_.UndoPage = before;
   s_.RedoPage = after;
-  s_.UndoBufferTop = top;
+  s_.UndoPageOffset = at;
+  s_.UndoPageLength = length;
   s_.WholeFileUndo = false;
   SetUndoRedo(true, false);
 }
 
 bool IO::WritePage() {
-  if (ReadOnlyRefused()) return false;
+  if (ReadOnlyRefused() || RefuseIfChanged()) return false;
+  const std::int64_t at = s_.Current.WorkingBase + s_.Current.BufferTop;
+  if (!s_.PageWhole) {
+    p_.MessageBox(QStringLiteral("The page at offset %1 of %2 could not be read whole, so it is "
+                                 "not written back.")
+                      .arg(at)
+                      .arg(s_.Current.FileName),
+                  Buttons::Ok, Icon::Critical);
+    return false;
+  }
   const std::int64_t remaining = s_.WorkingLength - s_.Current.BufferTop;
   // Bytes past the end of the file are never written: the file never grows.
   const std::int64_t n = std::min<std::int64_t>(remaining, kPageSize);
-  if (n > 0 &&
-      !s_.File1.WriteAt(s_.Current.WorkingBase + s_.Current.BufferTop, s_.PageBuffer.data(), n)) {
+  if (n > 0 && !s_.File1.WriteAt(at, s_.PageBuffer.data(), n)) {
     const int e = errno;
+    RememberFile();  // a write that failed half way changed the file too
     p_.MessageBox(
         QStringLiteral("Couldn't write the page to %1: %2").arg(s_.Current.FileName, Reason(e)),
         Buttons::Ok, Icon::Critical);
     return false;
   }
+  RememberFile();
   s_.Dirty = false;
   return true;
 }
 
 void IO::UndoChange() {
   if (ReadOnlyRefused()) return;
-  if (!s_.WholeFileUndo) {
-    s_.PageBuffer = s_.UndoPage;
-    s_.Current.BufferTop = s_.UndoBufferTop;
-    if (WritePage()) {
-      // The page on disk is now the undo image; a later edit of it must not
-      // take another page's bytes as its undo image.
-      s_.CleanPage = s_.PageBuffer;
-      SetUndoRedo(true, true);
-    } else {
-      s_.Dirty = true;  // the page on screen is not what the file holds
-    }
-    v_.LoadDisplay();
-    v_.SyncScrollBar();
+  if (s_.WholeFileUndo) {
+    ExchangeWithBackup(QStringLiteral("Undo"));
     return;
   }
-
-  const QString file = s_.Current.FileName;
-  const QString backup = BackupFor(file);
-  struct stat st {};
-  if (::lstat(QFile::encodeName(backup).constData(), &st) != 0) {
-    p_.MessageBox(QStringLiteral("Can't Undo. No Backup file found"));
-    return;
-  }
-  s_.File1.Close();
-  const int e = ExchangeFiles(file, backup);
-  if (e == 0) {
-    SyncDirectoryOf(file);
-    SetUndoRedo(true, true);
-  } else if (e == ENOENT) {
-    p_.MessageBox(QStringLiteral("Can't Undo. No Backup file found"));
-  } else {
+  if (RefuseIfChanged()) return;
+  // The image goes back where it was taken, whatever the working base is now.
+  const std::int64_t at = s_.UndoPageOffset;
+  if (!s_.File1.WriteAt(at, s_.UndoPage.data(), s_.UndoPageLength)) {
+    const int e = errno;
+    RememberFile();
     p_.MessageBox(
-        QStringLiteral("Can't Undo. Couldn't exchange %1 and %2: %3").arg(file, backup, Reason(e)),
+        QStringLiteral("Couldn't write the page to %1: %2").arg(s_.Current.FileName, Reason(e)),
         Buttons::Ok, Icon::Critical);
+    return;
   }
-  // The page is read again from whichever version now has the name.
+  RememberFile();
+  SetUndoRedo(true, true);
+  // An unsaved change of the page on screen is dropped: the page is read again.
   s_.Dirty = false;
-  ReopenFile();
+  if (at >= s_.Current.WorkingBase) s_.Current.BufferTop = at - s_.Current.WorkingBase;
+  ShowPage();
 }
 
 void IO::RedoChange() {
+  if (ReadOnlyRefused()) return;
   if (s_.WholeFileUndo) {
-    UndoChange();
+    ExchangeWithBackup(QStringLiteral("Redo"));
     return;
   }
-  if (ReadOnlyRefused()) return;
-  s_.PageBuffer = s_.RedoPage;
-  s_.Current.BufferTop = s_.UndoBufferTop;
-  if (WritePage()) {
-    s_.CleanPage = s_.PageBuffer;
-  } else {
-    s_.Dirty = true;
+  if (RefuseIfChanged()) return;
+  const std::int64_t at = s_.UndoPageOffset;
+  if (!s_.File1.WriteAt(at, s_.RedoPage.data(), s_.UndoPageLength)) {
+    const int e = errno;
+    RememberFile();
+    p_.MessageBox(
+        QStringLiteral("Couldn't write the page to %1: %2").arg(s_.Current.FileName, Reason(e)),
+        Buttons::Ok, Icon::Critical);
+    return;
   }
-  v_.LoadDisplay();
-  v_.SyncScrollBar();
+  RememberFile();
+  s_.Dirty = false;
+  if (at >= s_.Current.WorkingBase) s_.Current.BufferTop = at - s_.Current.WorkingBase;
+  ShowPage();
+}
+
+QString IO::BackupPath() const {
+  return BackupFor(s_.Current.FileName);
+}
+
+void IO::ExchangeWithBackup(const QString& command) {
+  if (RefuseIfChanged()) return;
+  const QString file = s_.Current.FileName;
+  const QString backup = BackupPath();
+  const QString cant = QStringLiteral("Can't %1. ").arg(command);
+  struct stat st {};
+  if (s_.Sys->Lstat(QFile::encodeName(backup).constData(), &st) != 0) {
+    p_.MessageBox(cant + QStringLiteral("No Backup file found"));
+    return;
+  }
+  // Another file of the same stem, or something put there since, is not
+  // this file's backup: exchanging with it would lose one of them.
+  if (!S_ISREG(st.st_mode) || !FileStamp::Of(st).SameFile(s_.BackupSeen)) {
+    p_.MessageBox(cant + QStringLiteral("%1 is no longer the backup that the last operation on "
+                                        "%2 made; nothing was changed.")
+                             .arg(backup, file));
+    return;
+  }
+  const FileStamp was = s_.Seen;
+  s_.File1.Close();
+  s_.Dirty = false;
+  const RenameOutcome r = ExchangeFiles(*s_.Sys, file, backup);
+  if (r.error == 0) {
+    SyncDirectoryOf(*s_.Sys, file);
+    s_.BackupSeen = was;
+    SetUndoRedo(true, true);
+  } else if (!r.swapped) {
+    QString text =
+        cant +
+        QStringLiteral("Couldn't exchange %1 and %2: %3.").arg(file, backup, Reason(r.error));
+    if (r.nameMissing) {
+      text += QStringLiteral("\nThe content of %1 is now named %2.").arg(file, r.keptAs.front());
+    } else if (!r.keptAs.isEmpty()) {
+      text += QStringLiteral("\n%1 holds a second copy of %2; it may be deleted.")
+                  .arg(r.keptAs.front(), file);
+    } else {
+      text += QStringLiteral(" Nothing was changed.");
+    }
+    p_.MessageBox(text, Buttons::Ok, Icon::Critical);
+  } else {
+    SyncDirectoryOf(*s_.Sys, file);
+    // Half done: the file has the backup's version; its own is elsewhere,
+    // so there is no backup to exchange with any more.
+    SetUndoRedo(false, false);
+    s_.WholeFileUndo = false;
+    p_.MessageBox(
+        QStringLiteral("%1 now holds the version from %2, but its former version couldn't "
+                       "be named %2 (%3); it is kept as %4.")
+            .arg(file, backup, Reason(r.error), r.keptAs.front()),
+        Buttons::Ok, Icon::Critical);
+  }
+  // The page is read again from whichever version now has the name.
+  ReopenFile();
 }
 
 bool IO::CopyRange(TempFileWriter& out, std::int64_t first, std::int64_t last) {
@@ -161,6 +212,28 @@ bool IO::CopyRange(TempFileWriter& out, std::int64_t first, std::int64_t last) {
     if (!pacer.Step(at - first, last - first + 1) && cancellable) return false;
   }
   return !out.Failed();
+}
+
+bool IO::BeginFileOperation(TempFileWriter& out) {
+  if (s_.File1.IsDevice()) {
+    p_.MessageBox(QStringLiteral("%1 is a device: its bytes can be changed page by page, but it "
+                                 "can't be rewritten.")
+                      .arg(s_.Current.FileName),
+                  Buttons::Ok, Icon::Critical);
+    return false;
+  }
+  if (RefuseIfChanged()) return false;
+  if (!out.Create(s_.Current.FileName, *s_.Sys)) {
+    p_.MessageBox(out.Error(), Buttons::Ok, Icon::Critical);
+    return false;
+  }
+  // A disk image with holes keeps them.
+  struct stat st {};
+  if (s_.Sys->Fstat(s_.File1.Descriptor(), &st) == 0 &&
+      static_cast<std::int64_t>(st.st_blocks) * 512 < st.st_size) {
+    out.KeepHoles(true);
+  }
+  return true;
 }
 
 bool IO::EndFileOperation(TempFileWriter& out) {
@@ -181,13 +254,22 @@ bool IO::EndFileOperation(TempFileWriter& out) {
 }
 
 bool IO::CommitFileOperation(TempFileWriter& out) {
-  if (!out.Failed()) MatchOwnerAndMode(out.Path(), s_.Current.FileName);
+  const QString aborted = QStringLiteral("\nOperation aborted; the file was not changed.");
+  struct stat original {};
+  if (!out.Failed() && s_.Sys->Fstat(s_.File1.Descriptor(), &original) != 0) {
+    p_.MessageBox(QStringLiteral("Couldn't read the attributes of %1: %2")
+                          .arg(s_.Current.FileName, Reason(errno)) +
+                      aborted,
+                  Buttons::Ok, Icon::Critical);
+    out.Discard();
+    return false;
+  }
   // The window stays live while the data reaches the disk.
   const bool cancellable = s_.OperationRunning;
-  if (out.Failed() || !out.Finish([this] { p_.ProcessEvents(); })) {
+  if (out.Failed() || !out.MatchOwnerAndMode(original) ||
+      !out.Finish([this] { p_.ProcessEvents(); })) {
     // A damaged temporary file is never committed; the file is untouched.
-    p_.MessageBox(out.Error() + QStringLiteral("\nOperation aborted; the file was not changed."),
-                  Buttons::Ok, Icon::Critical);
+    p_.MessageBox(out.Error() + aborted, Buttons::Ok, Icon::Critical);
     out.Discard();
     return false;
   }
@@ -198,31 +280,83 @@ bool IO::CommitFileOperation(TempFileWriter& out) {
     GoToCursor();
     return false;
   }
-  s_.File1.Close();
-  s_.Dirty = false;
-  if (ReplaceWithBackup(out.Path())) {
-    out.Release();
-    SetUndoRedo(true, false);
-    ReopenFile();
-    return true;
+  // Another program's change while the operation ran would be lost under
+  // the backup's name.
+  if (RefuseIfChanged()) {
+    out.Discard();
+    return false;
   }
-  out.Discard();
+  // The name must still be the file written: a link or another file put in
+  // its place would be renamed over the user's file.
+  struct stat named {};
+  if (s_.Sys->Lstat(QFile::encodeName(out.Path()).constData(), &named) != 0 ||
+      !S_ISREG(named.st_mode) || !FileStamp::Of(named).SameFile(out.Stamp())) {
+    p_.MessageBox(QStringLiteral("The temporary file %1 is gone or was replaced by something else.")
+                          .arg(out.Path()) +
+                      aborted,
+                  Buttons::Ok, Icon::Critical);
+    out.Release();  // what has the name now is not ours to delete
+    return false;
+  }
+  s_.Dirty = false;
+  const bool committed = ReplaceWithBackup(out.Path());
+  if (committed) {
+    out.Release();
+  } else {
+    out.Discard();
+  }
   ReopenFile();
-  s_.Current.CursorOffset = 0;
-  GoToCursor();
-  return false;
+  if (!committed) {
+    s_.Current.CursorOffset = 0;
+    GoToCursor();
+  }
+  return committed;
 }
 
 bool IO::ReplaceWithBackup(const QString& tempPath) {
   const QString file = s_.Current.FileName;
-  if (ReplaceKeepingBackup(file, tempPath, BackupFor(file)) != 0) {
-    p_.MessageBox(QStringLiteral("Couldn't create a backup file. Operation aborted"), Buttons::Ok,
-                  Icon::Critical);
-    return false;
+  const QString backup = BackupPath();
+  const FileStamp old = s_.Seen;
+  s_.File1.Close();
+  const RenameOutcome r = ReplaceKeepingBackup(*s_.Sys, file, tempPath, backup);
+  if (r.swapped) SyncDirectoryOf(*s_.Sys, file);
+  if (r.error == 0) {
+    s_.WholeFileUndo = true;
+    s_.BackupSeen = old;
+    SetUndoRedo(true, false);
+    if (!r.keptAs.isEmpty()) {
+      p_.MessageBox(
+          QStringLiteral("The file was changed and %1 holds its previous version, but the "
+                         "backup before it couldn't be deleted: it is kept as %2.")
+              .arg(backup, r.keptAs.front()));
+    }
+    return true;
   }
-  SyncDirectoryOf(file);
-  s_.WholeFileUndo = true;
-  return true;
+  const QString why = QStringLiteral(": ") + Reason(r.error) + QStringLiteral(".");
+  if (r.swapped) {
+    // The new content has the name, but the old one is not the backup.
+    s_.WholeFileUndo = false;
+    SetUndoRedo(false, false);
+    p_.MessageBox(QStringLiteral("The file was changed, but its previous version couldn't be named "
+                                 "%1%2\nThe previous version is kept as %3; Undo is not possible.")
+                      .arg(backup, why, r.keptAs.front()),
+                  Buttons::Ok, Icon::Critical);
+    return true;
+  }
+  QString text = QStringLiteral("Couldn't create a backup file. Operation aborted") + why;
+  if (r.nameMissing) {
+    text += QStringLiteral("\nThe content of %1 is now named %2.").arg(file, r.keptAs.front());
+    if (r.keptAs.size() > 1) {
+      text += QStringLiteral("\nThe previous backup is kept as %1.").arg(r.keptAs.at(1));
+    }
+  } else {
+    text += QStringLiteral("\nThe file was not changed.");
+    if (!r.keptAs.isEmpty()) {
+      text += QStringLiteral("\nThe previous backup is kept as %1.").arg(r.keptAs.front());
+    }
+  }
+  p_.MessageBox(text, Buttons::Ok, Icon::Critical);
+  return false;
 }
 
 }  // namespace qx

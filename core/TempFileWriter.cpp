@@ -1,6 +1,7 @@
 #include "core/TempFileWriter.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 #include <QFile>
 #include <algorithm>
@@ -14,6 +15,8 @@
 #include <stop_token>
 #include <system_error>
 #include <thread>
+
+#include "core/FileExchange.h"
 
 namespace qx {
 
@@ -29,15 +32,10 @@ constexpr std::int64_t kKernelCopyMax = std::int64_t{4} << 20;
 // Written data is handed to writeback in steps of this, so that the final
 // sync finds little left to write.
 constexpr std::int64_t kWritebackStep = std::int64_t{32} << 20;
+// The unit of holes kept in a sparse file: the usual file-system block.
+constexpr std::size_t kHoleBlock = 4096;
 // How often Finish lets the window run while the sync goes on.
 constexpr auto kWaitTick = std::chrono::milliseconds(10);
-
-QString DirectoryOf(const QString& path) {
-  const int slash = path.lastIndexOf(QLatin1Char('/'));
-  if (slash < 0) return QStringLiteral(".");
-  if (slash == 0) return QStringLiteral("/");
-  return path.left(slash);
-}
 
 QString Reason(int error) {
   return QString::fromLocal8Bit(std::strerror(error));
@@ -51,22 +49,26 @@ bool KernelCopyUnsupported(int error) {
 }
 
 // 0 or the errno of a failed fsync.
-int SyncFile(int fd) {
-  return ::fsync(fd) == 0 ? 0 : errno;
+int SyncFile(SysCalls& sys, int fd) {
+  return sys.Fsync(fd) == 0 ? 0 : errno;
 }
 
 // fsync on a thread of its own, calling whileWaiting until it ends.
-int SyncWhileWaiting(int fd, const std::function<void()>& whileWaiting) {
+int SyncWhileWaiting(SysCalls& sys, int fd, const std::function<void()>& whileWaiting) {
   std::promise<int> result;
   std::future<int> done = result.get_future();
   std::jthread worker;
   try {
-    worker = std::jthread([fd, &result] { result.set_value(SyncFile(fd)); });
+    worker = std::jthread([&sys, fd, &result] { result.set_value(SyncFile(sys, fd)); });
   } catch (const std::system_error&) {
-    return SyncFile(fd);  // no thread to be had: wait without events
+    return SyncFile(sys, fd);  // no thread to be had: wait without events
   }
   while (done.wait_for(kWaitTick) != std::future_status::ready) whileWaiting();
   return done.get();  // worker joins as it goes out of scope
+}
+
+bool AllZero(const char* p, std::size_t n) {
+  return n == 0 || (p[0] == 0 && std::memcmp(p, p + 1, n - 1) == 0);
 }
 
 }  // namespace
@@ -114,8 +116,11 @@ TempFileWriter::~TempFileWriter() {
   Discard();
 }
 
-bool TempFileWriter::Create(const QString& forFile) {
+bool TempFileWriter::Create(const QString& forFile, SysCalls& sys) {
   Discard();
+  sys_ = &sys;
+  keepHoles_ = false;
+  finished_ = false;
   failed_ = false;
   error_.clear();
   written_ = 0;
@@ -128,15 +133,47 @@ bool TempFileWriter::Create(const QString& forFile) {
   QByteArray name = QFile::encodeName(dir + QStringLiteral("/qxtmpXXXXXX"));
   // mkostemp creates the file exclusively with mode 0600: nothing that
   // already exists is ever reused.
-  const int fd = ::mkostemp(name.data(), O_CLOEXEC);
+  const int fd = sys.CreateTemp(name.data());
   if (fd < 0) {
     return Fail(
         QStringLiteral("Couldn't create a temporary file in %1: %2").arg(dir, Reason(errno)));
   }
   fd_ = fd;
   path_ = QFile::decodeName(name);
+  // The lock tells a running operation's file from a leftover of one that
+  // was killed.
+  if (sys.Flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    const int e = errno;
+    Discard();
+    return Fail(QStringLiteral("Couldn't lock the temporary file in %1: %2").arg(dir, Reason(e)));
+  }
   buffer_.resize(kBufferSize);
   return true;
+}
+
+void TempFileWriter::KeepHoles(bool on) {
+  keepHoles_ = on;
+  if (on) kernelCopy_ = false;  // a kernel copy would fill the holes in
+}
+
+bool TempFileWriter::MatchOwnerAndMode(const struct stat& original) {
+  if (failed_) return false;
+  if (fd_ < 0) return Fail(QStringLiteral("The temporary file is not open"));
+  // Through the descriptor: a name could meanwhile lead somewhere else.
+  if (sys_->Fchown(fd_, original.st_uid, original.st_gid) != 0 && errno != EPERM) {
+    return Fail(QStringLiteral("Couldn't set the owner of %1: %2").arg(path_, Reason(errno)));
+  }
+  // After the owner: a change of owner clears the set-id bits.
+  if (sys_->Fchmod(fd_, original.st_mode & 07777) != 0) {
+    return Fail(QStringLiteral("Couldn't set the permissions of %1: %2").arg(path_, Reason(errno)));
+  }
+  return true;
+}
+
+FileStamp TempFileWriter::Stamp() const {
+  struct stat st {};
+  if (fd_ < 0 || sys_->Fstat(fd_, &st) != 0) return {};
+  return FileStamp::Of(st);
 }
 
 bool TempFileWriter::Fail(const QString& why) {
@@ -151,10 +188,38 @@ bool TempFileWriter::Flush() {
   return true;
 }
 
-bool TempFileWriter::WriteOut(const char* data, std::size_t n) {
+bool TempFileWriter::WriteSparse(const char* data, std::size_t n) {
+  // Runs of data blocks go out in one write, runs of zero blocks are skipped.
   std::size_t done = 0;
   while (done < n) {
-    const ssize_t put = ::write(fd_, data + done, n - done);
+    // Blocks are aligned to the file's own offsets, as the file system's are.
+    const auto into = static_cast<std::size_t>(inFile_ % static_cast<std::int64_t>(kHoleBlock));
+    std::size_t run = std::min(n - done, kHoleBlock - into);
+    const bool zeros = into == 0 && run == kHoleBlock && AllZero(data + done, run);
+    while (done + run + kHoleBlock <= n && AllZero(data + done + run, kHoleBlock) == zeros) {
+      run += kHoleBlock;
+    }
+    if (zeros) {
+      if (sys_->Seek(fd_, static_cast<off_t>(run), SEEK_CUR) < 0) {
+        return Fail(QStringLiteral("Couldn't write %1: %2").arg(path_, Reason(errno)));
+      }
+      inFile_ += static_cast<std::int64_t>(run);
+    } else {
+      keepHoles_ = false;
+      const bool wrote = WriteOut(data + done, run);
+      keepHoles_ = true;
+      if (!wrote) return false;
+    }
+    done += run;
+  }
+  return true;
+}
+
+bool TempFileWriter::WriteOut(const char* data, std::size_t n) {
+  if (keepHoles_) return WriteSparse(data, n);
+  std::size_t done = 0;
+  while (done < n) {
+    const ssize_t put = sys_->Write(fd_, data + done, n - done);
     if (put < 0) {
       if (errno == EINTR) continue;
       return Fail(QStringLiteral("Couldn't write %1: %2").arg(path_, Reason(errno)));
@@ -188,9 +253,9 @@ bool TempFileWriter::KernelCopy(const BinaryFile& from, std::int64_t& at, std::i
   // What the buffer holds comes first in the file.
   if (!Flush()) return false;
   while (at <= last) {
-    loff_t in = at;
+    off_t in = at;
     const auto want = static_cast<std::size_t>(std::min(last - at + 1, kKernelCopyMax));
-    const ssize_t got = ::copy_file_range(from.Descriptor(), &in, fd_, nullptr, want, 0);
+    const ssize_t got = sys_->CopyFileRange(from.Descriptor(), &in, fd_, want);
     if (got < 0) {
       const int e = errno;
       if (e == EINTR) continue;
@@ -274,43 +339,41 @@ bool TempFileWriter::CopyRange(const BinaryFile& from, std::int64_t first, std::
 
 bool TempFileWriter::Finish(const std::function<void()>& whileWaiting) {
   if (failed_) return false;
-  if (fd_ < 0) {
-    // Finished already; a second call changes nothing.
-    return !path_.isEmpty() || Fail(QStringLiteral("The temporary file is not open"));
-  }
+  if (fd_ < 0) return Fail(QStringLiteral("The temporary file is not open"));
+  if (finished_) return true;  // a second call changes nothing
   if (!Flush()) return false;
-  const int syncError = whileWaiting ? SyncWhileWaiting(fd_, whileWaiting) : SyncFile(fd_);
+  // A hole at the end is only a length.
+  if (keepHoles_ && sys_->Truncate(fd_, inFile_) != 0) {
+    return Fail(QStringLiteral("Couldn't write %1: %2").arg(path_, Reason(errno)));
+  }
+  const int syncError =
+      whileWaiting ? SyncWhileWaiting(*sys_, fd_, whileWaiting) : SyncFile(*sys_, fd_);
   StopWriteback();  // quick now: the sync left it nothing to wait for
   if (syncError != 0) {
     return Fail(QStringLiteral("Couldn't write %1 to disk: %2").arg(path_, Reason(syncError)));
   }
-  const int fd = fd_;
-  fd_ = -1;
-  // Some file systems report a failed write only at close.
-  if (::close(fd) != 0 && errno != EINTR) {
-    return Fail(QStringLiteral("Couldn't write %1: %2").arg(path_, Reason(errno)));
-  }
+  finished_ = true;
   std::vector<char>().swap(buffer_);
   return true;
 }
 
-void TempFileWriter::Discard() {
+void TempFileWriter::CloseFile() {
   StopWriteback();
-  if (fd_ >= 0) ::close(fd_);
+  if (fd_ >= 0) (void)sys_->Close(fd_);
   fd_ = -1;
-  if (!path_.isEmpty()) ::unlink(QFile::encodeName(path_).constData());
-  path_.clear();
   used_ = 0;
   std::vector<char>().swap(buffer_);
 }
 
-void TempFileWriter::Release() {
-  StopWriteback();
-  if (fd_ >= 0) ::close(fd_);
-  fd_ = -1;
+void TempFileWriter::Discard() {
+  CloseFile();
+  if (!path_.isEmpty()) (void)sys_->Unlink(QFile::encodeName(path_).constData());
   path_.clear();
-  used_ = 0;
-  std::vector<char>().swap(buffer_);
+}
+
+void TempFileWriter::Release() {
+  CloseFile();
+  path_.clear();
 }
 
 QString BackupName(const QString& path) {

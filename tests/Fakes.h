@@ -11,10 +11,13 @@
 #include <QTemporaryDir>
 #include <deque>
 #include <functional>
+#include <map>
+#include <set>
 
 #include "core/Declare.h"
 #include "core/FileView.h"
 #include "core/IO.h"
+#include "core/SysCalls.h"
 #include "platform/Platform.h"
 
 namespace qx::test {
@@ -38,6 +41,7 @@ class FakePlatform : public Platform {
 
   Answer MessageBox(const QString& text, Buttons buttons, Icon icon, const QString&) override {
     boxes.push_back({text, icon});
+    if (boxAnswers.empty() && anyBox) return buttons == Buttons::YesNo ? Answer::No : Answer::Ok;
     if (boxAnswers.empty()) {
       ADD_FAILURE() << "unexpected message box: " << text.toStdString();
       return buttons == Buttons::YesNo ? Answer::No : Answer::Ok;
@@ -82,6 +86,13 @@ class FakePlatform : public Platform {
   std::vector<int> helpContexts;
   int beeps = 0;
   std::function<void()> onEvents;  // runs inside ProcessEvents (a Cancel click, say)
+  bool anyBox = false;             // unqueued message boxes are answered OK / No
+  // Every message box text since the case began, for names a message gave.
+  QString AllText() const {
+    QString all;
+    for (const Box& b : boxes) all += b.text + QLatin1Char('\n');
+    return all;
+  }
 
  private:
   template <class T>
@@ -97,6 +108,30 @@ class FakePlatform : public Platform {
   std::deque<std::pair<QString, Answer>> boxAnswers;
   std::deque<std::int64_t> values;
   std::deque<QString> openNames, saveNames;
+};
+
+// System calls that fail on demand: the calls numbered in failAt (counted
+// from 0 since the last Reset) fail with error, and the kinds in always fail
+// every time with their own errno (a file system without that call).
+class FaultySys : public SysCalls {
+ public:
+  void Reset(std::set<int> at = {}) {
+    failAt = std::move(at);
+    count = 0;
+    log.clear();
+  }
+  std::set<int> failAt;
+  int error = EIO;
+  std::map<Call, int> always;
+  int count = 0;
+  std::vector<int> log;  // the kinds of the counted calls, in order
+
+ protected:
+  int Inject(Call c) override {
+    if (auto it = always.find(c); it != always.end()) return it->second;
+    log.push_back(static_cast<int>(c));
+    return failAt.count(count++) ? error : 0;
+  }
 };
 
 // Counts the page loads and scroll-bar resets the file routines ask for.
@@ -117,7 +152,11 @@ class FakeView : public FileView {
 // A temporary directory with real files.
 class TempFiles {
  public:
-  TempFiles() { EXPECT_TRUE(dir_.isValid()); }
+  // Under the given directory, or the system's temporary directory.
+  explicit TempFiles(const QString& under = QDir::tempPath())
+      : dir_(under + QStringLiteral("/quellox_tests-XXXXXX")) {
+    EXPECT_TRUE(dir_.isValid());
+  }
   QString Path(const QString& name) const { return dir_.filePath(name); }
   QString Dir() const { return dir_.path(); }
   QString Write(const QString& name, const QByteArray& bytes) const {
@@ -144,7 +183,9 @@ class TempFiles {
 
 // State, fakes and IO wired together, for tests without a window.
 struct Rig {
+  explicit Rig(const QString& under = QDir::tempPath()) : files(under) { s.Sys = &sys; }
   EditorState s;
+  FaultySys sys;
   FakePlatform p;
   FakeView v;
   IO io{s, p, v};

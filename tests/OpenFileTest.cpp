@@ -43,12 +43,26 @@ TEST(OpenFile, BadPathsChangeNothing) {
 
   r.p.ExpectBox("Couldn't find " + r.files.Path("missing"));
   r.io.OpenFile(r.files.Path("missing"));
-  r.p.ExpectBox("Couldn't open " + r.files.Dir());
-  r.io.OpenFile(r.files.Dir());
+  // Nothing but files and block devices opens, and nothing waits for a
+  // writer on a pipe; a link opens its target.
+  ASSERT_EQ(::mkfifo(QFile::encodeName(r.files.Path("fifo")).constData(), 0600), 0);
+  ASSERT_EQ(::symlink(QFile::encodeName(r.files.Path("fifo")).constData(),
+                      QFile::encodeName(r.files.Path("to-fifo")).constData()),
+            0);
+  const std::pair<QString, QString> refused[] = {
+      {r.files.Dir(), r.files.Dir() + ": Is a directory"},
+      {r.files.Path("fifo"), r.files.Path("fifo") + ": It is a named pipe, not a file"},
+      {r.files.Path("to-fifo"), r.files.Path("fifo") + ": It is a named pipe, not a file"},
+      {"/dev/null", "/dev/null: It is a character device, not a file"},
+  };
+  for (const auto& [path, said] : refused) {
+    r.p.ExpectBox("Couldn't open " + said);
+    r.io.OpenFile(path);
+  }
   if (::geteuid() != 0) {  // root reads everything
     const QString locked = r.files.Write("locked.bin", "x");
     ::chmod(QFile::encodeName(locked).constData(), 0);
-    r.p.ExpectBox("Couldn't open " + locked);
+    r.p.ExpectBox("Couldn't open " + locked + ": Permission denied");
     r.io.OpenFile(locked);
   }
   r.io.OpenFile(a);  // the current file again: nothing
@@ -185,11 +199,14 @@ TEST(PagePlacement, ShortAndVanishingFilesShowWhatCanBeRead) {
   EXPECT_EQ(r.s.PageBuffer[9], 999 & 0xFF);
   EXPECT_EQ(r.s.PageBuffer[10], 0);
 
-  // Shrunk on disk behind our back: the page reads what is left.
+  // Shrunk on disk behind our back: said, and read again as it is now.
   ASSERT_EQ(::truncate(QFile::encodeName(path).constData(), 995), 0);
+  r.p.ExpectBox(path +
+                " was changed by another program: its length was 1,000 bytes and is now "
+                "995.\nNothing was written; the file has been read again.");
   r.io.ReadPage();
   EXPECT_EQ(r.s.PageBuffer[4], 994 & 0xFF);
-  r.io.ReopenFile();
+  EXPECT_EQ(r.s.PageBuffer[5], 0);
   EXPECT_EQ(r.s.FileLength, 995);
   QFile::remove(path);
   r.io.ReadPage();

@@ -76,6 +76,22 @@ TEST(SaveUndo, PageUndoRedoUndo) {
   EXPECT_FALSE(r.s.RedoEnabled);
   r.io.UndoChange();
   EXPECT_EQ(TempFiles::Read(path), Counting(1000));
+
+  // The images belong to their file offsets, whatever the working base
+  // becomes: byte 0 edited and saved, base 100, undo puts byte 0 back.
+  r.s.Current.BufferTop = 0;
+  r.io.ShowPage();
+  r.s.PageBuffer[0] = 0xAB;
+  r.s.Dirty = true;
+  r.io.SavePage();
+  r.s.Current.WorkingBase = 100;
+  r.io.ReopenFile();
+  r.io.UndoChange();
+  EXPECT_EQ(TempFiles::Read(path), Counting(1000));
+  r.io.RedoChange();
+  QByteArray redone = Counting(1000);
+  redone[0] = '\xAB';
+  EXPECT_EQ(TempFiles::Read(path), redone);
   r.p.Verify();
 }
 
@@ -114,12 +130,25 @@ TEST(SaveUndo, ReadOnlyAndFailedWritesChangeNothing) {
   EXPECT_EQ(r.s.PageBuffer[1], 0x11);
   EXPECT_EQ(r.s.RedoPage[1], 0x01);  // the images of the last good save stay
 
-  // An undo that cannot be written leaves the page marked as changed.
+  // An undo that cannot be written changes nothing and offers no Redo.
   r.s.Dirty = false;
   r.p.ExpectBox(QString());
   r.io.UndoChange();
-  EXPECT_TRUE(r.s.Dirty);
   EXPECT_FALSE(r.s.RedoEnabled);
+  EXPECT_EQ(TempFiles::Read(path), saved);
+
+  // A page that could not be read shows zeros that must never be written.
+  ASSERT_TRUE(r.s.File1.Open(path, true, r.sys));
+  r.sys.always[SysCalls::Call::Read] = EIO;
+  r.p.ExpectBox({});
+  r.io.ShowPage();
+  EXPECT_TRUE(r.p.boxes.back().text.startsWith("Couldn't read the page at offset 0 of"));
+  r.sys.always.clear();
+  r.s.PageBuffer[2] = 0x22;
+  r.s.Dirty = true;
+  r.p.ExpectBox({});
+  r.io.SavePage();
+  EXPECT_TRUE(r.p.boxes.back().text.contains("could not be read whole"));
   EXPECT_EQ(TempFiles::Read(path), saved);
   r.p.Verify();
 }
