@@ -82,8 +82,9 @@ std::optional<std::int64_t> ReadNumber(const QString& text) {
     }
     if (!IsAsciiDigit(c)) return std::nullopt;
     const std::uint64_t d = c.unicode() - u'0';
-    if (m > (limit - d) / 10) return std::nullopt;
-    m = m * 10 + d;
+    // Past the limit the digits still have to form a number; the value
+    // stays at the limit.
+    m = m > (limit - d) / 10 ? limit : m * 10 + d;
     ++groupDigits;
   }
   if (grouped && groupDigits != 3) return std::nullopt;

@@ -5,6 +5,7 @@
 #include <QChar>
 #include <QString>
 #include <cstdint>
+#include <limits>
 #include <optional>
 
 #include "core/Declare.h"
@@ -22,8 +23,17 @@ QString FormatCount(std::int64_t n);
 QString MarkText(const EditorState& s, QChar letter);
 // A whole number with optional "," separators (grouping the digits in threes,
 // as FormatCount writes them) and an optional leading "-"; spaces around it
-// are ignored. nullopt for anything else or on overflow.
+// are ignored. nullopt for anything else. A number beyond 64 bits reads as
+// the nearest value that is not: still a number, just past every end.
 std::optional<std::int64_t> ReadNumber(const QString& text);
+// a + b, held at the int64 limits instead of overflowing.
+constexpr std::int64_t AddClamped(std::int64_t a, std::int64_t b) {
+  constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
+  constexpr std::int64_t kMin = std::numeric_limits<std::int64_t>::min();
+  if (b > 0 && a > kMax - b) return kMax;
+  if (b < 0 && a < kMin - b) return kMin;
+  return a + b;
+}
 // The 8-bit (ISO 8859-1) code of c, or nullopt when it has none.
 std::optional<std::uint8_t> ByteCode(QChar c);
 

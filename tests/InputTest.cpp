@@ -60,9 +60,12 @@ TEST(InputUtility, ReadNumber) {
       {"007", 7},
       {"9,223,372,036,854,775,807", kMax},
       {"-9223372036854775808", -kMax - 1},
-      // Too large, empty, and anything that is not a plainly grouped number.
-      {"9223372036854775808", {}},
-      {"-9223372036854775809", {}},
+      // Too large: held at the limit, past the end of any range.
+      {"9223372036854775808", kMax},
+      {"99,999,999,999,999,999,999", kMax},
+      {"-9223372036854775809", -kMax - 1},
+      // Empty, and anything that is not a plainly grouped number.
+      {"99999999999999999999,999", {}},
       {"", {}},
       {"-", {}},
       {"12a", {}},
@@ -75,6 +78,13 @@ TEST(InputUtility, ReadNumber) {
       {"0x10", {}},
       {"\u0661", {}}};
   for (auto [text, want] : cases) EXPECT_EQ(ReadNumber(QString::fromUtf8(text)), want) << text;
+
+  const std::tuple<std::int64_t, std::int64_t, std::int64_t> sums[] = {{kMax, 1, kMax},
+                                                                       {1, kMax, kMax},
+                                                                       {-kMax - 1, -1, -kMax - 1},
+                                                                       {kMax, -kMax - 1, -1},
+                                                                       {5, -7, -2}};
+  for (auto [a, b, want] : sums) EXPECT_EQ(AddClamped(a, b), want) << a << " + " << b;
 }
 
 TEST(InputPattern, FindReplaceAndFillText) {

@@ -7,6 +7,7 @@
 #include <QTest>
 #include <QTimer>
 #include <functional>
+#include <limits>
 
 #include "input/KeyFilters.h"
 #include "tests/Fakes.h"
@@ -63,7 +64,9 @@ TEST(Prompt, RequestTakesDigitsAndKeepsTheValueOtherwise) {
   EXPECT_EQ(AskTyping(42, QString()), 42);  // Enter at once
   EXPECT_EQ(AskTyping(3, QStringLiteral("a-,x +.")), 3);
   EXPECT_EQ(AskTyping(3, QStringLiteral("1,2-9")), 129);
-  EXPECT_EQ(AskTyping(7, QStringLiteral("99999999999999999999999")), 7);  // too large
+  // Too large: the largest value, which every caller refuses or clamps.
+  EXPECT_EQ(AskTyping(7, QStringLiteral("99999999999999999999999")),
+            std::numeric_limits<std::int64_t>::max());
 
   // The prompt sits 500 twips below the main window's top, centred across
   // the screen; Exit reads the entry like Enter.

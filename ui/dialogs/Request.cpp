@@ -58,7 +58,8 @@ std::int64_t Request::Ask(QWidget* mainWindow, const QString& caption, std::int6
 }
 
 void Request::ExitButton_Click() {
-  // A number too large for the value reads as no number: the value stays.
+  // A number too large for the value reads as the largest one, so the
+  // caller refuses or clamps it like any other value past the end.
   if (!Entry->text().isEmpty()) {
     if (auto v = ReadNumber(Entry->text())) value_ = *v;
   }
