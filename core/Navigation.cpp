@@ -46,7 +46,8 @@ bool NextRecord(IO& io) {
   io.CheckDirty();
   FileState& c = s.Current;
   if (c.RequestedRecord >= s.RecordCount - 1) io.Plat().ShowNotice(kLastRecord);
-  c.RequestedRecord = std::min(c.RequestedRecord + 1, s.RecordCount - 1);
+  c.RequestedRecord =
+      c.RequestedRecord >= s.RecordCount - 1 ? s.RecordCount - 1 : c.RequestedRecord + 1;
   ClampRequest(s);
   io.GoToRequested();
   return true;

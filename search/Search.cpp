@@ -29,14 +29,16 @@ template <class OnHit, class OnWindow>
 ScanStatus Scan(const BinaryFile& f, const Matcher& m, std::int64_t from, std::int64_t last,
                 const ScanOptions& opt, OperationPacer& pacer, OnHit&& onHit, OnWindow&& onWindow) {
   const std::int64_t n = m.Size();
-  if (n == 0 || from + n - 1 > last) return ScanStatus::Done;
+  // Written as differences: from may lie anywhere up to the int64 limit.
+  if (n == 0 || from < 0 || from > last || last - from < n - 1) return ScanStatus::Done;
   const std::int64_t chunk = std::max<std::int64_t>(opt.chunkSize, 1);
   const std::int64_t total = last - from + 1;
-  std::vector<std::uint8_t> buf(static_cast<std::size_t>(std::min(chunk + n - 1, total)));
+  const std::int64_t window = AddClamped(chunk, n - 1);
+  std::vector<std::uint8_t> buf(static_cast<std::size_t>(std::min(window, total)));
   std::int64_t resume = from;
-  for (std::int64_t p = from; p + n - 1 <= last; p += chunk) {
+  for (std::int64_t p = from;; p += chunk) {
     if (!pacer.Step(p - from, total)) return ScanStatus::Cancelled;
-    const std::int64_t len = std::min(chunk + n - 1, last + 1 - p);
+    const std::int64_t len = std::min(window, last + 1 - p);
     if (f.ReadAt(p, buf.data(), len) != len) return ScanStatus::Failed;
     const std::int64_t lastStart = len - n;
     std::int64_t i = std::max<std::int64_t>(resume - p, 0);
@@ -45,9 +47,17 @@ ScanStatus Scan(const BinaryFile& f, const Matcher& m, std::int64_t from, std::i
       if (resume == kStop) return ScanStatus::Done;
       i = resume - p;
     }
-    if (!onWindow(buf.data(), p, std::min(p + chunk, last + 1))) return ScanStatus::Failed;
+    if (!onWindow(buf.data(), p, std::min(AddClamped(p, chunk), last + 1))) {
+      return ScanStatus::Failed;
+    }
+    if (last - p < window) break;  // no whole match starts in a next window
   }
   return ScanStatus::Done;
+}
+
+// Whether the range holds more than bytes bytes past its first.
+bool LongerThan(const AbsoluteRange& r, std::int64_t bytes) {
+  return r.first <= r.last && r.last - r.first > bytes;
 }
 
 bool NoWindowWork(const std::uint8_t*, std::int64_t, std::int64_t) {
@@ -89,8 +99,10 @@ std::int64_t MatchPattern(const Matcher& m, const std::uint8_t* buf, std::int64_
 AbsoluteRange SearchRange(const EditorState& s) {
   const std::int64_t base = s.Current.WorkingBase;
   AbsoluteRange r;
-  r.first = base + std::max<std::int64_t>(s.RangeStart, 0);
-  r.last = std::min(base + s.RangeEnd, s.FileLength - 1);
+  // A typed Start or End may be anything up to the int64 limits: held
+  // there, it simply lies past the end of the file.
+  r.first = AddClamped(base, std::max<std::int64_t>(s.RangeStart, 0));
+  r.last = std::min(AddClamped(base, s.RangeEnd), s.FileLength - 1);
   return r;
 }
 
@@ -114,12 +126,12 @@ std::int64_t FindNext(IO& io, ProgressBar* bar, const ScanOptions& opt) {
   s.OperationRunning = true;
   const AbsoluteRange r = SearchRange(s);
   // After a hit the next scan begins one byte after it, never on it again.
-  const std::int64_t from = std::max(s.SearchPosition + (s.Found ? 1 : 0), r.first);
+  const std::int64_t from = std::max(AddClamped(s.SearchPosition, s.Found ? 1 : 0), r.first);
   const Matcher m(s.Pattern);
   std::int64_t hit = -1;
   ScanStatus status;
   {
-    BarShown shown(bar, s.RangeEnd - s.RangeStart > kProgressThreshold);
+    BarShown shown(bar, LongerThan(r, kProgressThreshold));
     OperationPacer pacer(s, p, shown.Bar());
     pacer.Flush();
     status = Scan(
@@ -161,7 +173,7 @@ std::int64_t CountOccurrences(IO& io, ProgressBar* bar, const ScanOptions& opt, 
   std::int64_t count = 0;
   ScanStatus status;
   {
-    BarShown shown(bar, s.RangeEnd - s.RangeStart > kProgressThreshold);
+    BarShown shown(bar, LongerThan(r, kProgressThreshold));
     OperationPacer pacer(s, p, shown.Bar());
     pacer.Flush();
     // Overlapping occurrences all count: the next may begin one byte later.
@@ -223,6 +235,9 @@ ReplaceResult ReplaceScan(IO& io, const std::vector<std::uint8_t>& replacement, 
     result.status = ScanStatus::Failed;
     return result;
   }
+  // A Start past the last byte leaves nothing to replace and nothing to
+  // rewrite: the file stays exactly as it is, without a temporary file.
+  if (SearchRange(s).first > s.FileLength - 1) return result;
   // Unsaved page edits would otherwise vanish with the rewrite.
   if (s.Dirty) io.CheckDirty();
 

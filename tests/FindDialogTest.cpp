@@ -1,6 +1,7 @@
 #include <QLineEdit>
 #include <QRadioButton>
 
+#include "core/Navigation.h"
 #include "tests/WindowRig.h"
 #include "ui/dialogs/Find.h"
 #include "ui/dialogs/Found.h"
@@ -67,6 +68,22 @@ TEST(FindDialog, FindsCountsAndFollowsTheFieldRules) {
   Find again(nullptr, r.io);
   EXPECT_EQ(again.StartBox->text(), "200");
   EXPECT_TRUE(again.SearchTypeButton[2]->isChecked());
+
+  // A Start no offset reaches, past a working base: nothing found or counted.
+  ASSERT_TRUE(SetWorkingBase(r.io, 10));
+  again.show();
+  QTest::keyClicks(again.FindStringBox, "5859");
+  again.StartBox->setText("9223372036854775807");
+  again.EndBox->setText("99999999999999999999");
+  r.p.notices.clear();
+  const std::int64_t cursor = r.s.Current.CursorOffset;
+  QTest::mouseClick(again.FindFirstButton, Qt::LeftButton);
+  QTest::mouseClick(again.FindNextButton, Qt::LeftButton);
+  r.p.ExpectBox(" 0 Occurrences");
+  QTest::mouseClick(again.CountButton, Qt::LeftButton);
+  r.p.Verify();
+  EXPECT_EQ(r.p.notices, QStringList(2, "Not Found Within Range"));
+  EXPECT_EQ(r.s.Current.CursorOffset, cursor);
 }
 
 TEST(FindDialog, ReplaceDialogRewritesAsksAndCancels) {

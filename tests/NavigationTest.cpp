@@ -1,3 +1,5 @@
+#include <limits>
+
 #include "core/Navigation.h"
 #include "tests/WindowRig.h"
 #include "ui/dialogs/Marks.h"
@@ -6,6 +8,8 @@
 namespace qx::test {
 
 namespace {
+
+constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
 
 // A rig with one file of n counting bytes open.
 struct Opened : Rig {
@@ -35,8 +39,9 @@ TEST(Navigation, GoToByteAndRecordRequests) {
 
   // The position just past the last byte is accepted; beyond it nothing moves.
   EXPECT_TRUE(GoToByte(r.io, 1000));
-  EXPECT_FALSE(GoToByte(r.io, 1001));
-  EXPECT_FALSE(GoToByte(r.io, -1));
+  for (std::int64_t beyond : {std::int64_t{1001}, std::int64_t{-1}, kMax, -kMax - 1}) {
+    EXPECT_FALSE(GoToByte(r.io, beyond));
+  }
   EXPECT_EQ(r.s.Current.CursorOffset, 1000);
   EXPECT_EQ(r.s.Current.BufferTop, 888);
   EXPECT_EQ(r.s.Current.RequestedRecord, 0);  // Go To Byte leaves the requested record alone
@@ -71,11 +76,18 @@ TEST(Navigation, GoToByteAndRecordRequests) {
   ASSERT_TRUE(SetRecordLength(r.io, 100));
   EXPECT_TRUE(RequestRecordNumber(r.io, 99999));
   EXPECT_EQ(r.s.Current.RequestedRecord, 9);
-  EXPECT_EQ(r.s.Current.CursorOffset, 905);  // the field offset 5 kept
+  EXPECT_EQ(r.s.Current.CursorOffset, 905);      // the field offset 5 kept
+  EXPECT_TRUE(RequestRecordNumber(r.io, kMax));  // the largest a prompt returns
+  EXPECT_EQ(r.s.Current.RequestedRecord, 9);
+  r.s.Current.RequestedRecord = kMax;  // a request never clamped: Next stops at the last
+  EXPECT_TRUE(NextRecord(r.io));
+  EXPECT_EQ(r.s.Current.RequestedRecord, 9);
+  EXPECT_EQ(r.p.notices.last(), "Last Record");
   EXPECT_TRUE(RequestRecordNumber(r.io, -4));
   EXPECT_EQ(r.s.Current.RequestedRecord, 0);
 
-  for (int beyond : {70000, 65536 + 7}) {  // beyond 16 bits; the second would wrap to 7
+  for (std::int64_t beyond : {std::int64_t{70000}, std::int64_t{65536 + 7},
+                              kMax}) {  // beyond 16 bits; the second would wrap to 7
     EXPECT_TRUE(RequestFieldOffset(r.io, beyond));
     EXPECT_EQ(r.s.Current.RequestedOffset, 99);
   }
@@ -109,8 +121,9 @@ TEST(Navigation, SetWorkingBaseAndRecordLength) {
   EXPECT_EQ(r.s.PageBuffer[0], 600 & 0xFF);
 
   // Refused: the file length and beyond, negative, no file; nothing changes.
-  EXPECT_FALSE(SetWorkingBase(r.io, 1000));
-  EXPECT_FALSE(SetWorkingBase(r.io, -1));
+  for (std::int64_t beyond : {std::int64_t{1000}, std::int64_t{-1}, kMax}) {
+    EXPECT_FALSE(SetWorkingBase(r.io, beyond));
+  }
   EXPECT_EQ(r.s.Current.WorkingBase, 600);
   Rig none;
   EXPECT_FALSE(SetWorkingBase(none.io, 0));
@@ -127,6 +140,7 @@ TEST(Navigation, SetWorkingBaseAndRecordLength) {
   EXPECT_EQ(r.s.RecordCount, 10);
   EXPECT_FALSE(SetRecordLength(r.io, 0));
   EXPECT_FALSE(SetRecordLength(r.io, 1001));
+  EXPECT_FALSE(SetRecordLength(r.io, kMax));
   EXPECT_EQ(r.s.Current.RecordLength, 101);
 
   // The same record and offset under the new division, or the last record.

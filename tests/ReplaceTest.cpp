@@ -128,6 +128,28 @@ TEST(Replace, TheRangeDecidesWhatIsTouched) {
   EXPECT_EQ(none.Run("AB", "Q", kSearchAscii, "200", "100").replaced, 0);
   EXPECT_EQ(none.Content(), data);
   EXPECT_EQ(none.Backup(), data);
+
+  // (base, start, end, replaced): numbers at and past the int64 limits are
+  // held there. A Start past the last byte leaves nothing to do: no
+  // temporary file, no backup, the file as it was. A negative End is refused.
+  const char* kMax = "9223372036854775807";
+  for (auto [base, start, end, want] : {std::tuple{0, kMax, kMax, 0},
+                                        {100, kMax, kMax, 0},
+                                        {100, "200", "", 0},
+                                        {0, "99999999999999999999", "", 0},
+                                        {0, "0", "-99999999999999999999", 0},
+                                        {100, "-9223372036854775808", kMax, 2},
+                                        {0, "-99999999999999999999", "99999999999999999999", 3}}) {
+    ReplaceRig huge(data);
+    huge.s.Current.WorkingBase = base;
+    huge.s.WorkingLength = 300 - base;
+    const ReplaceResult res = huge.Run("AB", "Q", kSearchAscii, start, end);
+    EXPECT_EQ(res.replaced, want) << base << " " << start << ".." << end;
+    EXPECT_EQ(res.committed, want > 0) << base << " " << start << ".." << end;
+    EXPECT_EQ(huge.Content(), want > 0 ? ReferenceReplace(data, "AB", "Q", base, 299) : data);
+    EXPECT_EQ(QFile::exists(huge.files.Path("DATA.BAK")), want > 0);
+    huge.ExpectNoTemporaryFiles();
+  }
 }
 
 TEST(Replace, UnsavedEditUnicodeAndUndoRedo) {
@@ -175,11 +197,11 @@ TEST(Replace, RefusesTextWithoutBytesAndStopsCleanlyOnFailureOrCancel) {
 
   // A read failure halfway: told, nothing committed, nothing left behind.
   ReplaceRig f(QByteArray(5000, 'A'));
-  ASSERT_TRUE(QFile::resize(f.path, 1000));
+  f.sys.always[SysCalls::Call::Read] = EIO;
   f.p.ExpectBox("The file could not be read.\nOperation aborted; the file was not changed.");
   EXPECT_EQ(f.Run("AA", "B", kSearchAscii, "0", "", {}, 64).status, ScanStatus::Failed);
   f.p.Verify();
-  EXPECT_EQ(f.Content(), QByteArray(1000, 'A'));
+  EXPECT_EQ(f.Content(), QByteArray(5000, 'A'));
   EXPECT_FALSE(QFile::exists(f.files.Path("DATA.BAK")));
   f.ExpectNoTemporaryFiles();
 }

@@ -1,7 +1,9 @@
 #include <QByteArray>
+#include <limits>
 #include <random>
 
 #include "core/Navigation.h"
+#include "input/Utility.h"
 #include "search/Search.h"
 #include "tests/Fakes.h"
 
@@ -19,7 +21,7 @@ void OpenBytes(Rig& r, const QByteArray& bytes, const QString& name = "f.bin") {
 // Find First: the fields read, the search starting at Start.
 void FindFirst(Rig& r, const QString& text, const QString& start = "", int type = kSearchAscii) {
   ASSERT_TRUE(PrepareSearch(r.s, text, start, "", type));
-  r.s.SearchPosition = r.s.Current.WorkingBase + r.s.RangeStart;
+  r.s.SearchPosition = AddClamped(r.s.Current.WorkingBase, r.s.RangeStart);
   r.s.Found = false;
 }
 
@@ -71,18 +73,29 @@ TEST(SearchEngine, MatcherAndScanFindEveryOccurrenceInsideTheRangeOnly) {
   EXPECT_EQ(MatchPattern(m, raw, 0, -1), -1);
   EXPECT_EQ(Matcher({}).Find(raw, 0, 38), -1);
 
-  // (start, end, count): exactly the range, one byte short of it, across the
-  // border, the last two bytes of the file, a start after the end.
-  for (auto [start, end, want] : {std::tuple{"", "", 3},
-                                  {"0", "1", 1},
-                                  {"0", "0", 0},
-                                  {"1", "16", 1},
-                                  {"16", "39", 1},
-                                  {"16", "38", 0},
-                                  {"30", "20", 0}}) {
+  // (start, end, count, first hit): exactly the range, one byte short of it,
+  // across the border, the last two bytes of the file, a start after the end,
+  // then numbers at and past the int64 limits (held there: far past the end).
+  const char* kMax = "9223372036854775807";
+  for (auto [start, end, want, first] : {std::tuple{"", "", 3, 0},
+                                         {"0", "1", 1, 0},
+                                         {"0", "0", 0, -1},
+                                         {"1", "16", 1, 15},
+                                         {"16", "39", 1, 38},
+                                         {"16", "38", 0, -1},
+                                         {"30", "20", 0, -1},
+                                         {kMax, kMax, 0, -1},
+                                         {kMax, "", 0, -1},
+                                         {"99999999999999999999", "1", 0, -1},
+                                         {"-9223372036854775808", kMax, 3, 0},
+                                         {"-99999999999999999999", "99999999999999999999", 3, 0}}) {
     ASSERT_TRUE(PrepareSearch(r.s, "AB", start, end, kSearchAscii));
     EXPECT_EQ(CountOccurrences(r.io, nullptr, small, false), want) << start << ".." << end;
+    r.s.SearchPosition = AddClamped(r.s.Current.WorkingBase, r.s.RangeStart);
+    r.s.Found = false;
+    EXPECT_EQ(FindNext(r.io, nullptr, small), first) << start << ".." << end;
   }
+  r.p.notices.clear();
 
   // Find Next sees the same hits in file order, each once.
   FindFirst(r, "41 42", "", kSearchHex);
@@ -134,6 +147,15 @@ TEST(SearchEngine, FindNextGoesOnAfterAHitWithAWorkingBase) {
   EXPECT_EQ(r.s.Current.CursorOffset, 1500);  // a miss leaves the cursor
   EXPECT_EQ(r.s.SearchPosition, 2500);
   EXPECT_EQ(r.s.PageBuffer[1500 - r.s.Current.BufferTop], 'X');  // the page followed the hits
+
+  // A Start no offset can reach, past the working base: nothing, no overflow.
+  FindFirst(r, "XYZ", "9223372036854775807");
+  EXPECT_EQ(FindNext(r.io, nullptr, {64}), -1);
+  r.s.SearchPosition = std::numeric_limits<std::int64_t>::max();
+  r.s.Found = true;
+  EXPECT_EQ(FindNext(r.io, nullptr, {64}), -1);
+  EXPECT_EQ(CountOccurrences(r.io, nullptr, {64}, false), 0);
+  EXPECT_EQ(r.s.Current.CursorOffset, 1500);
 }
 
 TEST(SearchEngine, FindNextAfterANewFileIsNotFoundAndCancelLeavesTheCursor) {

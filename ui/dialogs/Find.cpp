@@ -101,7 +101,7 @@ void Find::FindFirstButton_Click() {
   EditorState& s = io_.State();
   PrepareSearch();
   s.LastRangeStart = s.RangeStart;
-  s.SearchPosition = s.Current.WorkingBase + s.RangeStart;
+  s.SearchPosition = AddClamped(s.Current.WorkingBase, s.RangeStart);
   s.Found = false;
   FindNext();
 }
@@ -114,7 +114,7 @@ void Find::FindNextButton_Click() {
   if (s.RangeStart != s.LastRangeStart) {
     s.LastRangeStart = s.RangeStart;
     s.Found = false;
-    s.SearchPosition = s.Current.WorkingBase + s.RangeStart;
+    s.SearchPosition = AddClamped(s.Current.WorkingBase, s.RangeStart);
   }
   FindNext();
 }
