@@ -1,10 +1,16 @@
 #include <QAction>
+#include <QGroupBox>
 #include <QImage>
 #include <QMenu>
 #include <QMenuBar>
 #include <QToolBar>
 #include <QWheelEvent>
+#include <functional>
+#include <limits>
+#include <tuple>
 
+#include "input/Utility.h"
+#include "search/Search.h"
 #include "tests/WindowRig.h"
 
 namespace qx::test {
@@ -153,6 +159,31 @@ TEST(MainWindow, StartsEmptyAndShowsTheStatusOfAnOpenedFile) {
   EXPECT_EQ(r.w->MenuItem("mnuFileFiles(0)")->text(), "&1 " + big);
   EXPECT_TRUE(r.w->MenuItem("mnuFileFiles(0)")->isVisible());
 
+  // Every number box shows the largest count whole, and the status area's
+  // controls neither overlap nor leave the window.
+  QX& w = *r.w;
+  const QString most = FormatCount(std::numeric_limits<std::int64_t>::max());
+  for (QLabel* box : std::initializer_list<QLabel*>{
+           w.WorkingBaseBox, w.RecordLengthBox, w.RecordCountBox, w.FileLengthBox,
+           w.RecordNumberBoxActual, w.RecordNumberBoxRequest, w.FieldOffsetBoxActual,
+           w.FieldOffsetBoxRequest, w.FileOffsetBox, w.BufferTopBox}) {
+    SCOPED_TRACE(box->objectName().toStdString());
+    box->setText(most);
+    EXPECT_LE(box->fontMetrics().horizontalAdvance(most), box->contentsRect().width());
+    EXPECT_LE(box->sizeHint().width(), box->width());
+  }
+  const std::vector<QWidget*> status = {
+      w.Label5,          w.ReadOnlyWarning, w.FilenameBox,   w.Label13, w.WorkingBaseBox, w.Label6,
+      w.RecordLengthBox, w.RecordCountBox,  w.Label8,        w.Frame1,  w.Frame2,         w.Label9,
+      w.FileLengthBox,   w.Label19,         w.FileOffsetBox, w.Label1,  w.BufferTopBox};
+  for (std::size_t i = 0; i < status.size(); ++i) {
+    SCOPED_TRACE(status[i]->objectName().toStdString());
+    EXPECT_LE(status[i]->geometry().right(), w.centralWidget()->width());
+    for (std::size_t j = 0; j < i; ++j)
+      EXPECT_FALSE(status[i]->geometry().intersects(status[j]->geometry()))
+          << status[j]->objectName().toStdString();
+  }
+
   r.p.ExpectOpenFile({});  // cancelled: nothing changes
   r.w->mnuFileOpen_Click();
   EXPECT_EQ(r.s.OpenFileCount, 1);
@@ -245,6 +276,38 @@ TEST(MainWindow, ScrollBarMovesThePageByRowPageAndThumb) {
   QApplication::sendEvent(r.w->HexBox, &down);
   EXPECT_EQ(r.s.Current.BufferTop, 80);
 
+  // Far longer than the bar's range: near either end a step leaves the
+  // bar's value where it is, and still moves the page by its own amount.
+  const QString big = r.files.Write("big.bin", {});
+  ASSERT_TRUE(QFile::resize(big, 100000000));
+  r.w->Io().OpenFile(big);
+  const auto wheel = [&](int dy) {
+    QWheelEvent e(QPointF(10, 10), r.w->HexBox->mapToGlobal(QPointF(10, 10)), QPoint(),
+                  QPoint(0, dy), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(r.w->HexBox, &e);
+  };
+  const auto act = [&](QAbstractSlider::SliderAction a) { return [=] { bar->triggerAction(a); }; };
+  const std::vector<std::tuple<std::int64_t, std::function<void()>, std::int64_t>> steps = {
+      {1000, [&] { r.Key(Qt::Key_PageUp); }, 744},
+      {100, [&] { r.Key(Qt::Key_PageUp); }, 0},
+      {1000, act(QAbstractSlider::SliderSingleStepSub), 984},
+      {1000, [&] { wheel(120); }, 952},
+      {1000, act(QAbstractSlider::SliderToMinimum), 0},
+      {99999000, [&] { r.Key(Qt::Key_PageDown); }, 99999256},
+      {99999900, [&] { r.Key(Qt::Key_PageDown); }, 99999984},
+      {99999000, act(QAbstractSlider::SliderSingleStepAdd), 99999016},
+      {99999000, [&] { wheel(-120); }, 99999048},
+      {99999000, act(QAbstractSlider::SliderToMaximum), 99999999},
+  };
+  for (const auto& [from, step, want] : steps) {
+    SCOPED_TRACE(want);
+    r.s.Current.BufferTop = from;
+    r.w->Io().ShowPage();
+    step();
+    EXPECT_EQ(r.s.Current.BufferTop, want);
+    EXPECT_EQ(bar->value(), want < 3052 ? 1 : kScrollMax);
+  }
+
   r.Open("o.bin", TempFiles::Counting(1024));
   for (int i = 0; i < 10; ++i) bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
   EXPECT_EQ(r.s.Current.BufferTop, 1008);
@@ -269,9 +332,28 @@ TEST(MainWindow, WindowMenuRecentFilesCloseAndExit) {
 
   r.w->MenuItem("mnuFileClose")->trigger();
   EXPECT_EQ(r.s.Current.FileName, a);
+  ASSERT_TRUE(PrepareSearch(r.s, "a", "0", "99", 0));
   r.w->MenuItem("mnuFileClose")->trigger();
   EXPECT_TRUE(r.w->MenuItem("mnuWindowWindows(0)")->text().isEmpty());
   EXPECT_TRUE(r.w->HexBox->CellText(0, 0).isEmpty());
+
+  // Without a file the menu shortcuts do nothing, F4 with a search left
+  // from a closed file and Ctrl+Z with Undo left enabled among them.
+  r.s.UndoEnabled = true;
+  r.w->UndoRedoChanged();
+  for (auto [key, m] : {std::pair{Qt::Key_F4, Qt::NoModifier},
+                        {Qt::Key_Z, Qt::ControlModifier},
+                        {Qt::Key_F2, Qt::NoModifier},
+                        {Qt::Key_F, Qt::ControlModifier},
+                        {Qt::Key_M, Qt::ControlModifier},
+                        {Qt::Key_G, Qt::ControlModifier},
+                        {Qt::Key_F5, Qt::NoModifier}}) {
+    r.Key(key, m);
+  }
+  r.w->MenuItem("mnuEditFindNext")->trigger();
+  EXPECT_TRUE(r.p.boxes.empty());
+  EXPECT_TRUE(r.p.notices.isEmpty());
+  EXPECT_EQ(r.s.Current.CursorOffset, 0);
 
   // Exit deletes the clip file.
   ASSERT_TRUE(QFile(r.s.ClipFile).open(QIODevice::WriteOnly));

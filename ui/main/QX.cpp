@@ -7,6 +7,7 @@
 #include <QCloseEvent>
 #include <QFile>
 #include <QFontDatabase>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QIcon>
 #include <QLabel>
@@ -15,6 +16,8 @@
 #include <QToolBar>
 #include <algorithm>
 #include <cmath>
+#include <limits>
+#include <memory>
 
 #include "core/ScrollMath.h"
 #include "input/Utility.h"
@@ -35,7 +38,8 @@ namespace {
 // The twip tops of the window are measured from the top of the client area,
 // toolbar included; Qt places the controls below the toolbar.
 constexpr int kToolbarTwips = 480;
-constexpr int kClientWidthTwips = 9375;
+// The page, from the left edge to the right of the scroll bar.
+constexpr int kPageWidthTwips = 9375;
 constexpr int kClientHeightTwips = 5715 + 240 - kToolbarTwips;
 constexpr int kLabelHeight = 240;
 constexpr int kBoxHeight = 285;
@@ -66,6 +70,19 @@ void FitCaption(QLabel* l) {
   const int need = l->sizeHint().width();
   const QRect g = l->geometry();
   if (need > g.width()) l->setGeometry(g.right() + 1 - need, g.y(), need, g.height());
+}
+
+// The largest count a box shows, in the widest digit of the font.
+QString WidestCount(const QFontMetrics& fm) {
+  QChar widest(u'0');
+  for (char16_t d = u'1'; d <= u'9'; ++d) {
+    if (fm.horizontalAdvance(QChar(d)) > fm.horizontalAdvance(widest)) widest = QChar(d);
+  }
+  QString text = FormatCount(std::numeric_limits<std::int64_t>::max());
+  for (QChar& ch : text) {
+    if (ch.isDigit()) ch = widest;
+  }
+  return text;
 }
 
 QLabel* MakeDisplayBox(QWidget* parent, const QString& name) {
@@ -120,7 +137,37 @@ void QX::BuildControls() {
   auto* client = new QWidget(this);
   client->setObjectName(QStringLiteral("Client"));
   setCentralWidget(client);
-  client->setMinimumSize(TwipsToPixels(this, kClientWidthTwips),
+
+  // Widths that depend on the window's font, in twips: every number box
+  // holds the largest 64-bit count with its separators, and the columns of
+  // the status area move apart to make room for the boxes and captions.
+  const QFontMetrics fm(font());
+  const auto twips = [this](int pixels) {
+    return static_cast<int>(std::ceil(pixels * 1440.0 / logicalDpiX()));
+  };
+  const auto captionTwips = [&](const char* caption) {
+    return twips(fm.horizontalAdvance(QString::fromLatin1(caption)) + 4);
+  };
+  int numberBox = 0;
+  {
+    const std::unique_ptr<ClickableLabel> probe(MakeBox(nullptr, QString()));
+    probe->setFont(font());
+    probe->setText(WidestCount(fm));
+    numberBox = std::max(1200, twips(probe->sizeHint().width() + 4));
+  }
+  const int frameWidth = 840 + numberBox + 120;
+  const int leftEnd = std::max(240 + 2472, 300 + numberBox);
+  const int col1 = std::max(2940, leftEnd + 240);
+  const int col2 =
+      col1 + std::max(frameWidth + 165, numberBox + 180 + captionTwips("Record Length:"));
+  const int col3Boxes = col2 + frameWidth + 300 +
+                        std::max(captionTwips("File Length:"), captionTwips("Cursor Location:"));
+  const int recordsCaption = captionTwips("Records");
+  const int clientWidth =
+      std::max(kPageWidthTwips, col3Boxes + numberBox + 60 + recordsCaption + 240);
+  // The page sits in the middle of a window that the status area widened.
+  const int page = (clientWidth - kPageWidthTwips) / 2;
+  client->setMinimumSize(TwipsToPixels(this, clientWidth),
                          TwipsToPixels(this, kClientHeightTwips, true));
 
   Label5 = MakeLabel(client, QStringLiteral("Label5"), QStringLiteral("Zapping:"));
@@ -136,60 +183,61 @@ void QX::BuildControls() {
   FilenameBox = MakeLabel(client, QStringLiteral("FilenameBox"), QString());
   Place(FilenameBox, 240, 840, 2472, kLabelHeight);
 
+  // Each caption of the top row ends just left of its box.
   Label13 = MakeLabel(client, QStringLiteral("Label13"), QStringLiteral("Working Base:"));
-  Place(Label13, 2940, 600, 1020, kLabelHeight);
+  Place(Label13, col1, 600, 780, kLabelHeight);
   FitCaption(Label13);
   WorkingBaseBox = MakeBox(client, QStringLiteral("WorkingBaseBox"));
-  Place(WorkingBaseBox, 4020, 540, 1000, kBoxHeight);
+  Place(WorkingBaseBox, col1 + 840, 540, numberBox, kBoxHeight);
   Label6 = MakeLabel(client, QStringLiteral("Label6"), QStringLiteral("Record Length:"));
-  Place(Label6, 5400, 600, 1080, kLabelHeight);
+  Place(Label6, col2, 600, 780, kLabelHeight);
   FitCaption(Label6);
   RecordLengthBox = MakeBox(client, QStringLiteral("RecordLengthBox"));
-  Place(RecordLengthBox, 6540, 540, 900, kBoxHeight);
+  Place(RecordLengthBox, col2 + 840, 540, numberBox, kBoxHeight);
   RecordCountBox = MakeDisplayBox(client, QStringLiteral("RecordCountBox"));
-  Place(RecordCountBox, 7800, 540, 780, kBoxHeight);
+  Place(RecordCountBox, col3Boxes, 540, numberBox, kBoxHeight);
   Label8 = MakeLabel(client, QStringLiteral("Label8"), QStringLiteral("Records"));
-  Place(Label8, 8640, 600, 735, kLabelHeight);
+  Place(Label8, col3Boxes + numberBox + 60, 600, recordsCaption, kLabelHeight);
 
   Frame1 = new QGroupBox(QStringLiteral("Record Number"), client);
   Frame1->setObjectName(QStringLiteral("Frame1"));
-  Place(Frame1, 2940, 840, 1815, 975);
+  Place(Frame1, col1, 840, frameWidth, 975);
   Label14 = MakeLabel(Frame1, QStringLiteral("Label14"), QStringLiteral("Actual"));
   Place(Label14, 120, 300, 700, kLabelHeight);
   RecordNumberBoxActual = MakeDisplayBox(Frame1, QStringLiteral("RecordNumberBoxActual"));
-  Place(RecordNumberBoxActual, 840, 270, 855, kBoxHeight);
+  Place(RecordNumberBoxActual, 840, 270, numberBox, kBoxHeight);
   Label15 = MakeLabel(Frame1, QStringLiteral("Label15"), QStringLiteral("Request"));
   Place(Label15, 120, 630, 700, kLabelHeight);
   RecordNumberBoxRequest = MakeBox(Frame1, QStringLiteral("RecordNumberBoxRequest"));
-  Place(RecordNumberBoxRequest, 840, 600, 855, kBoxHeight);
+  Place(RecordNumberBoxRequest, 840, 600, numberBox, kBoxHeight);
 
   Frame2 = new QGroupBox(QStringLiteral("Record Offset"), client);
   Frame2->setObjectName(QStringLiteral("Frame2"));
-  Place(Frame2, 4920, 840, 1815, 975);
+  Place(Frame2, col2, 840, frameWidth, 975);
   Label17 = MakeLabel(Frame2, QStringLiteral("Label17"), QStringLiteral("Actual"));
   Place(Label17, 120, 300, 700, kLabelHeight);
   FieldOffsetBoxActual = MakeDisplayBox(Frame2, QStringLiteral("FieldOffsetBoxActual"));
-  Place(FieldOffsetBoxActual, 840, 270, 855, kBoxHeight);
+  Place(FieldOffsetBoxActual, 840, 270, numberBox, kBoxHeight);
   Label18 = MakeLabel(Frame2, QStringLiteral("Label18"), QStringLiteral("Request"));
   Place(Label18, 120, 630, 700, kLabelHeight);
   FieldOffsetBoxRequest = MakeBox(Frame2, QStringLiteral("FieldOffsetBoxRequest"));
-  Place(FieldOffsetBoxRequest, 840, 600, 855, kBoxHeight);
+  Place(FieldOffsetBoxRequest, 840, 600, numberBox, kBoxHeight);
 
   Label9 = MakeLabel(client, QStringLiteral("Label9"), QStringLiteral("File Length:"));
-  Place(Label9, 7200, 1200, 780, kLabelHeight);
+  Place(Label9, col3Boxes - 840, 1200, 780, kLabelHeight);
   FitCaption(Label9);
   FileLengthBox = MakeDisplayBox(client, QStringLiteral("FileLengthBox"));
-  Place(FileLengthBox, 8040, 1140, 1095, kBoxHeight);
+  Place(FileLengthBox, col3Boxes, 1140, numberBox, kBoxHeight);
   Label19 = MakeLabel(client, QStringLiteral("Label19"), QStringLiteral("Cursor Location:"));
-  Place(Label19, 6840, 1560, 1140, kLabelHeight);
+  Place(Label19, col3Boxes - 840, 1560, 780, kLabelHeight);
   FitCaption(Label19);
   FileOffsetBox = MakeBox(client, QStringLiteral("FileOffsetBox"));
-  Place(FileOffsetBox, 8040, 1500, 1095, kBoxHeight);
+  Place(FileOffsetBox, col3Boxes, 1500, numberBox, kBoxHeight);
   Label1 = MakeLabel(client, QStringLiteral("Label1"), QStringLiteral("Buffer Bottom"));
   Place(Label1, 300, 1200, 1200, kLabelHeight);
   BufferTopBox = MakeDisplayBox(client, QStringLiteral("BufferTopBox"));
   BufferTopBox->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-  Place(BufferTopBox, 300, 1440, 1200, kBoxHeight);
+  Place(BufferTopBox, 300, 1440, numberBox, kBoxHeight);
 
   QFont glyphs = QFontDatabase::systemFont(QFontDatabase::FixedFont);
   glyphs.setPointSize(font().pointSize());
@@ -198,20 +246,20 @@ void QX::BuildControls() {
     const QString digit(QLatin1Char(digits[i]));
     RBar[i + 16] = MakeLabel(client, QStringLiteral("RBar(%1)").arg(i + 16), digit);
     RBar[i + 16]->setFont(glyphs);
-    Place(RBar[i + 16], 240 + 100 + 2 * CharWidth * i, 1980, 2 * CharWidth, kLabelHeight);
+    Place(RBar[i + 16], page + 240 + 100 + 2 * CharWidth * i, 1980, 2 * CharWidth, kLabelHeight);
     RBar[i] = MakeLabel(client, QStringLiteral("RBar(%1)").arg(i), digit);
     RBar[i]->setFont(glyphs);
-    Place(RBar[i], 6000 + 100 + CharWidth * i, 1980, CharWidth, kLabelHeight);
+    Place(RBar[i], page + 6000 + 100 + CharWidth * i, 1980, CharWidth, kLabelHeight);
   }
 
   HexBox = new PagePane(2, client);
   HexBox->setObjectName(QStringLiteral("HexBox"));
   HexBox->SetMetrics(CharWidth, RowHeight, glyphs);
-  Place(HexBox, 240, 2280, 5415, 3435);
+  Place(HexBox, page + 240, 2280, 5415, 3435);
   AsciiBox = new PagePane(1, client);
   AsciiBox->setObjectName(QStringLiteral("AsciiBox"));
   AsciiBox->SetMetrics(CharWidth, RowHeight, glyphs);
-  Place(AsciiBox, 6000, 2280, 2775, 3435);
+  Place(AsciiBox, page + 6000, 2280, 2775, 3435);
   connect(HexBox, &PagePane::MouseDown, this,
           [this](double x, double y) { HexBox_MouseDown(x, y); });
   connect(AsciiBox, &PagePane::MouseDown, this,
@@ -228,7 +276,7 @@ void QX::BuildControls() {
   }
   Text1->SetMetrics(CharWidth, RowHeight, glyphs);
   for (int i = 0; i < 16; ++i) Text1->PrintCell(i, 0, QString(QLatin1Char(digits[i])), kBlack);
-  Place(Text1, 5760, 2280, 255, 3435);
+  Place(Text1, page + 5760, 2280, 255, 3435);
 
   FileBar = new QScrollBar(Qt::Vertical, client);
   FileBar->setObjectName(QStringLiteral("FileBar"));
@@ -237,8 +285,9 @@ void QX::BuildControls() {
   FileBar->setPageStep(16);
   FileBar->setValue(1);
   FileBar->setFocusPolicy(Qt::StrongFocus);
-  Place(FileBar, 8880, 2280, 255, 3435);
+  Place(FileBar, page + 8880, 2280, 255, 3435);
   connect(FileBar, &QScrollBar::valueChanged, this, [this] { FileBar_Change(); });
+  connect(FileBar, &QScrollBar::actionTriggered, this, &QX::FileBar_Action);
 
   connect(WorkingBaseBox, &ClickableLabel::Click, this, &QX::WorkingBaseBox_Click);
   connect(RecordLengthBox, &ClickableLabel::Click, this, &QX::RecordLengthBox_Click);
@@ -356,6 +405,65 @@ void QX::ResetScrollBar() {
   FileBar->setValue(1);
   LastBarValue = 1;
   ignoreNextBarChange_ = false;
+}
+
+namespace {
+
+// Rows of 16 bytes that an arrow or trough step of the bar moves the page; 0
+// for the other actions.
+int StepRows(int action) {
+  switch (action) {
+    case QAbstractSlider::SliderSingleStepAdd:
+      return 1;
+    case QAbstractSlider::SliderSingleStepSub:
+      return -1;
+    case QAbstractSlider::SliderPageStepAdd:
+      return 16;
+    case QAbstractSlider::SliderPageStepSub:
+      return -16;
+    default:
+      return 0;
+  }
+}
+
+}  // namespace
+
+// A step of the bar (arrows, trough, Page Up/Down, wheel) moves the page by
+// its own amount. In a file longer than the bar's range a step near either
+// end leaves the value where it was, so the value cannot carry the step; the
+// bar's own move is dropped and the bar follows the page instead. Top and
+// Bottom likewise go to the ends even when the value is already there.
+void QX::FileBar_Action(int action) {
+  const int rows = StepRows(action);
+  const bool toEnd =
+      action == QAbstractSlider::SliderToMinimum || action == QAbstractSlider::SliderToMaximum;
+  if (rows == 0 && !toEnd) return;  // a drag: its new value places the page
+  FileBar->setSliderPosition(FileBar->value());
+  if (!s_.FileOpen()) {
+    FocusFileBar();
+    return;
+  }
+  FileState& c = s_.Current;
+  const int end =
+      action == QAbstractSlider::SliderToMinimum ? FileBar->minimum() : FileBar->maximum();
+  const std::int64_t top = rows != 0 ? TopForStep(c.BufferTop, rows, s_.WorkingLength)
+                                     : TopForThumb(end, s_.ScrollScale, s_.WorkingLength);
+  // A step against an end moves nothing and asks nothing.
+  if (top == c.BufferTop && (rows != 0 || FileBar->value() == end)) return;
+  io_.CheckDirty();
+  c.BufferTop = top;
+  if (rows != 0) {
+    io_.ShowPage();
+    return;
+  }
+  // Like a thumb dragged to the end: the bar stays at the end.
+  io_.ReadPage();
+  LoadDisplay();
+  {
+    const QSignalBlocker quiet(FileBar);
+    FileBar->setValue(end);
+  }
+  LastBarValue = end;
 }
 
 void QX::FileBar_Change() {

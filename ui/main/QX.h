@@ -156,6 +156,8 @@ class QX : public QMainWindow, public FileView {
   // Toolbar and scroll bar
   void Toolbar1_ButtonClick(const QString& key);
   void FileBar_Change();
+  // An action of the bar: arrow and trough steps, Top and Bottom.
+  void FileBar_Action(int action);
   // F4: Find Next when a file is open.
   void FindNextKey();
 
@@ -182,6 +184,8 @@ class QX : public QMainWindow, public FileView {
   void DrawAsciiCell(int row, int col);
   void Place(QWidget* w, int left, int top, int width, int height);
   void TypeKey(QKeyEvent* e);
+  // The key is the shortcut of a menu item, enabled or not.
+  bool IsMenuShortcut(const QKeyEvent* e) const;
   QAction* AddMenuAction(QMenu* menu, const QString& name);
 
   EditorState& s_;

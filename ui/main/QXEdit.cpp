@@ -192,14 +192,19 @@ void QX::TypeCharacter(std::uint8_t k) {
   ShowCursor();
 }
 
+bool QX::IsMenuShortcut(const QKeyEvent* e) const {
+  const QKeySequence pressed(e->keyCombination());
+  for (QAction* a : std::as_const(actions_)) {
+    if (!a->shortcut().isEmpty() && a->shortcut() == pressed) return true;
+  }
+  return false;
+}
+
 void QX::TypeKey(QKeyEvent* e) {
   const QString text = e->text();
   if (text.size() != 1) return;
   // A shortcut of a disabled item (Ctrl+Z with nothing to undo) is no character.
-  const QKeySequence pressed(e->keyCombination());
-  for (QAction* a : std::as_const(actions_)) {
-    if (!a->shortcut().isEmpty() && a->shortcut() == pressed) return;
-  }
+  if (IsMenuShortcut(e)) return;
   const auto code = ByteCode(text.at(0));
   if (!code) return;  // wider than 8 bits: no byte to store
   TypeCharacter(*code);
@@ -234,11 +239,12 @@ bool QX::Form_KeyDown(QKeyEvent* e) {
       FindNextKey();
       return true;
     case Qt::Key_PageUp:
-      FileBar->setValue(std::max(1, FileBar->value() - FileBar->pageStep()));
+      // A trough step of the bar: a page, wherever the bar stands.
+      FileBar->triggerAction(QAbstractSlider::SliderPageStepSub);
       FileBar->setFocus();
       return true;
     case Qt::Key_PageDown:
-      FileBar->setValue(std::min(FileBar->maximum(), FileBar->value() + FileBar->pageStep()));
+      FileBar->triggerAction(QAbstractSlider::SliderPageStepAdd);
       FileBar->setFocus();
       return true;
     default:
@@ -251,6 +257,17 @@ bool QX::Form_KeyDown(QKeyEvent* e) {
 
 bool QX::eventFilter(QObject* watched, QEvent* event) {
   const QEvent::Type type = event->type();
+  if (type == QEvent::ShortcutOverride && s_.Current.FileName.isEmpty()) {
+    // Without a file the menu shortcuts are keys like any other: the window
+    // takes them and nothing happens. A file emptied past its working base
+    // keeps them, so that Ctrl+Z can bring its bytes back.
+    auto* ke = static_cast<QKeyEvent*>(event);
+    auto* w = qobject_cast<QWidget*>(watched);
+    if (w != nullptr && w->window() == this && IsMenuShortcut(ke)) {
+      ke->accept();
+      return true;
+    }
+  }
   if (type == QEvent::KeyPress) {
     auto* ke = static_cast<QKeyEvent*>(event);
     if (auto* menu = qobject_cast<QMenu*>(watched)) {

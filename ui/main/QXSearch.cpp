@@ -14,9 +14,10 @@ void QX::mnuEditFind_Click() {
 }
 
 // The menu and F4 continue the last search without showing the dialog; the
-// dialog object only carries the scan.
+// dialog object only carries the scan. Without a file there is nothing to
+// scan: the last search's range belongs to a file that is gone.
 void QX::mnuEditFindNext_Click() {
-  {
+  if (GuardsPass(Guard::FileOpen)) {
     Find dialog(this, io_);
     dialog.FindNext();
   }
