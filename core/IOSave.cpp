@@ -242,6 +242,8 @@ bool IO::EndFileOperation(TempFileWriter& out) {
     p_.MessageBox(out.Error() + QStringLiteral("\nOperation aborted; the file was not changed."),
                   Buttons::Ok, Icon::Critical);
     out.Discard();
+    // A source that ended early was most likely cut short by another program.
+    (void)RefuseIfChanged();
   } else if (s_.OperationRunning) {
     committed = CommitFileOperation(out);
   } else {

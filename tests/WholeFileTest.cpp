@@ -1,5 +1,6 @@
 // Whole-file operations: the temporary file, the commit with its backup,
 // Undo/Redo by exchange, and failures that must leave the file untouched.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -11,6 +12,7 @@
 #include <csignal>
 
 #include "core/FileExchange.h"
+#include "core/Navigation.h"
 #include "core/TempFileWriter.h"
 #include "tests/Fakes.h"
 
@@ -127,6 +129,18 @@ TEST(WholeFile, CommitKeepsBackupAndUndoRedoExchange) {
   EXPECT_EQ(TempFiles::Read(backup), first);
   EXPECT_TRUE(Leftovers(r.files).isEmpty());
 
+  // An Undo that leaves the file shorter than the working base shows it
+  // from its end, and Redo still works.
+  ASSERT_TRUE(Rewrite(r, 0, 0, QByteArray(500, 'g')));
+  r.s.Current.WorkingBase = 1300;
+  r.io.ReopenFile();
+  r.io.UndoChange();
+  EXPECT_EQ(r.s.Current.WorkingBase, first.size() - 3);
+  EXPECT_EQ(r.s.WorkingLength, 0);
+  r.io.RedoChange();
+  EXPECT_EQ(r.s.FileLength, first.size() - 3 + 500);
+  r.io.UndoChange();
+
   // Without a backup Undo says so and the file stays as it is.
   ASSERT_TRUE(QFile::remove(backup));
   r.p.ExpectBox("Can't Undo. No Backup file found");
@@ -204,6 +218,7 @@ TEST(WholeFile, KernelCopiesMixWithBufferedWrites) {
   EXPECT_FALSE(r.io.CopyRange(cut, 0, big - 1));
   EXPECT_TRUE(cut.Error().contains(QStringLiteral("ended at offset %1").arg(shrunk)));
   r.p.ExpectBox(QString());
+  r.p.ExpectBox(QString());
   r.io.EndFileOperation(cut);
   EXPECT_EQ(TempFiles::Read(path), want.left(shrunk));
   EXPECT_EQ(TempFiles::Read(r.files.Path("M.BAK")), data);
@@ -225,7 +240,7 @@ TEST(WholeFile, CancelledAndFailedOperationsLeaveTheFileUnchanged) {
   auto expectUnchanged = [&](const QString& path, const char* why, const QByteArray& want) {
     if (why) {
       ASSERT_FALSE(r.p.boxes.empty());
-      EXPECT_TRUE(r.p.boxes.back().text.contains(why)) << r.p.boxes.back().text.toStdString();
+      EXPECT_TRUE(r.p.AllText().contains(why)) << r.p.AllText().toStdString();
       EXPECT_EQ(r.p.boxes.back().icon, Icon::Critical);
     }
     EXPECT_EQ(TempFiles::Read(path), want);
@@ -263,6 +278,7 @@ TEST(WholeFile, CancelledAndFailedOperationsLeaveTheFileUnchanged) {
   // The source shrank under the operation: a short read is never committed.
   path = open("H.DAT");
   r.p.ExpectBox({});
+  r.p.ExpectBox({});  // and the file is read again as it now is
   Rewrite(r, 0, 0, "", [&](TempFileWriter&) { ASSERT_TRUE(QFile::resize(path, 3000)); });
   expectUnchanged(path, "ended at offset 3000", original.left(3000));
 
@@ -371,8 +387,187 @@ TEST(WholeFile, EveryFailureOfACommitOrUndoKeepsBothVersions) {
   }
 }
 
-// The same random page edits, rewrites, cancels, undos and redos applied to
-// a real file through the program and to a byte array; every byte compared.
+// Another program changes the file between two steps of the editor: the
+// next write is refused, said, and the file read again as it now is.
+TEST(WholeFile, AnotherProgramsChangeIsReadAgainNeverOverwritten) {
+  const QByteArray original = Counting(1000);
+  // What the other program does to the file at path, and what it leaves.
+  const std::pair<const char*, std::function<QByteArray(const QString&)>> changes[] = {
+      {"truncated",
+       [](const QString& path) {
+         const QByteArray was = TempFiles::Read(path);
+         EXPECT_TRUE(QFile::resize(path, 10));
+         return was.left(10);
+       }},
+      {"appended",
+       [](const QString& path) {
+         const QByteArray was = TempFiles::Read(path);
+         QFile f(path);
+         EXPECT_TRUE(f.open(QIODevice::Append) && f.write(QByteArray(27, 'z')) == 27);
+         return was + QByteArray(27, 'z');
+       }},
+      {"replaced",
+       [](const QString& path) {
+         const QString other = path + ".new";
+         QFile o(other);
+         EXPECT_TRUE(o.open(QIODevice::WriteOnly) && o.write("another file") == 12);
+         o.close();
+         EXPECT_TRUE(::rename(QFile::encodeName(other), QFile::encodeName(path)) == 0);
+         return QByteArray("another file");
+       }},
+      {"overwritten, same length",
+       [](const QString& path) {
+         const QByteArray was = TempFiles::Read(path);
+         QFile f(path);
+         EXPECT_TRUE(f.open(QIODevice::ReadWrite) && f.write("Q") == 1);
+         f.close();
+         const timespec later[2] = {{0, UTIME_OMIT}, {::time(nullptr) + 5, 0}};
+         EXPECT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), later, 0), 0);
+         return "Q" + was.mid(1);
+       }},
+  };
+  enum Op { kSave, kRewrite, kDuringRewrite, kPageUndo, kFileUndo };
+  for (const auto& [what, change] : changes) {
+    for (const Op op : {kSave, kRewrite, kDuringRewrite, kPageUndo, kFileUndo}) {
+      Rig r;
+      r.p.anyBox = true;
+      const QString path = r.files.Write("O.DAT", original);
+      r.io.OpenFile(path);
+      r.s.Current.BufferTop = 256;
+      r.io.ShowPage();
+      r.s.PageBuffer[0] = 0xEE;
+      r.s.Dirty = true;
+      if (op == kPageUndo) r.io.SavePage();
+      if (op == kFileUndo) ASSERT_TRUE(Rewrite(r, 0, 1, ""));
+      const QByteArray backup = TempFiles::Read(r.files.Path("O.BAK"));
+      QByteArray left;
+      if (op != kDuringRewrite) left = change(path);
+      r.p.boxes.clear();
+      switch (op) {
+        case kSave:
+          r.io.SavePage();
+          break;
+        case kRewrite:
+          EXPECT_FALSE(Rewrite(r, 0, 0, "new"));
+          break;
+        case kDuringRewrite:
+          EXPECT_FALSE(Rewrite(r, 0, 0, "new", [&](TempFileWriter&) { left = change(path); }));
+          break;
+        case kPageUndo:
+        case kFileUndo:
+          r.io.UndoChange();
+          break;
+      }
+      const std::string where = std::string(what) + " before op " + std::to_string(op);
+      EXPECT_EQ(TempFiles::Read(path), left) << where;
+      EXPECT_EQ(TempFiles::Read(r.files.Path("O.BAK")), backup) << where;
+      EXPECT_EQ(r.s.FileLength, left.size()) << where;
+      EXPECT_FALSE(r.s.UndoEnabled || r.s.RedoEnabled || r.s.Dirty) << where;
+      ASSERT_FALSE(r.p.boxes.empty()) << where;
+      EXPECT_TRUE(r.p.AllText().contains("changed by another program")) << where;
+      EXPECT_TRUE(Leftovers(r.files).isEmpty()) << where;
+    }
+  }
+
+  // Two files of one stem share a backup name: Undo in the first after a
+  // rewrite of the second must not take the second's backup.
+  Rig a, b;
+  const QString txt = a.files.Write("a.txt", "text file"), dat = a.files.Write("a.dat", "data");
+  a.io.OpenFile(txt);
+  b.io.OpenFile(dat);
+  ASSERT_TRUE(Rewrite(a, 0, 4, "TEXT"));
+  ASSERT_TRUE(Rewrite(b, 0, 4, "DATA"));
+  a.p.ExpectBox("Can't Undo. " + a.files.Path("a.BAK") +
+                " is no longer the backup that the last operation on " + txt +
+                " made; nothing was changed.");
+  a.io.UndoChange();
+  EXPECT_EQ(TempFiles::Read(txt), "TEXT file");
+  EXPECT_EQ(TempFiles::Read(a.files.Path("a.BAK")), "data");
+  b.io.UndoChange();
+  EXPECT_EQ(TempFiles::Read(dat), "data");
+  a.p.Verify();
+
+  // The temporary file's name swapped for a link to another file before
+  // the commit: neither the link's target nor the file is touched.
+  Rig r;
+  const QString path = r.files.Write("S.DAT", original);
+  const QString victim = r.files.Write("victim", "root's own");
+  ASSERT_EQ(::chmod(QFile::encodeName(victim).constData(), 0600), 0);
+  ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0666), 0);
+  r.io.OpenFile(path);
+  r.p.ExpectBox({});
+  EXPECT_FALSE(Rewrite(r, 0, 0, "new", [&](TempFileWriter& out) {
+    const QByteArray name = QFile::encodeName(out.Path());
+    ASSERT_EQ(::rename(name, name + ".moved"), 0);
+    ASSERT_EQ(::symlink(QFile::encodeName(victim).constData(), name.constData()), 0);
+  }));
+  EXPECT_TRUE(r.p.boxes.back().text.contains("was replaced by something else"));
+  EXPECT_EQ(ModeOf(victim), 0600u);
+  EXPECT_EQ(TempFiles::Read(victim), "root's own");
+  EXPECT_EQ(TempFiles::Read(path), original);
+  EXPECT_TRUE(QFileInfo(path).isFile() && !QFileInfo(path).isSymLink());
+  r.p.Verify();
+}
+
+// A file opened through a link is rewritten where it lies; holes of a
+// sparse file stay holes; leftovers of a killed operation are offered for
+// deletion, a running operation's file is not.
+TEST(WholeFile, LinksSparseFilesAndLeftovers) {
+  Rig r;
+  ASSERT_TRUE(QDir(r.files.Dir()).mkdir("real"));
+  const QString target = r.files.Write("real/T.DAT", Counting(600));
+  const QString link = r.files.Path("L.DAT");
+  ASSERT_EQ(::symlink(QFile::encodeName(target).constData(), QFile::encodeName(link).constData()),
+            0);
+  r.io.OpenFile(link);
+  EXPECT_EQ(r.s.Current.FileName, target);
+  ASSERT_TRUE(Rewrite(r, 0, 100, ""));
+  r.s.PageBuffer[0] = 0xAB;
+  r.s.Dirty = true;
+  r.io.SavePage();
+  QByteArray want = Counting(600).mid(100);
+  want[0] = '\xAB';
+  EXPECT_TRUE(QFileInfo(link).isSymLink());
+  EXPECT_EQ(TempFiles::Read(link), want);
+  EXPECT_EQ(TempFiles::Read(r.files.Path("real/T.BAK")), Counting(600));
+  r.io.CloseFile();
+
+  // 64 MiB with three stretches of data.
+  const QString sparse = r.files.Path("disk.img");
+  QByteArray image;
+  {
+    QFile f(sparse);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.resize(64 << 20));
+    for (const qint64 at : {qint64{0}, qint64{32} << 20, (qint64{64} << 20) - 5000}) {
+      ASSERT_TRUE(f.seek(at) && f.write(Counting(5000)) == 5000);
+    }
+  }
+  image = TempFiles::Read(sparse);
+  r.io.OpenFile(sparse);
+  ASSERT_TRUE(Rewrite(r, 10, 3, "xyzw"));
+  struct stat st {};
+  ASSERT_EQ(::stat(QFile::encodeName(sparse).constData(), &st), 0);
+  EXPECT_LT(st.st_blocks * 512, 1 << 20);
+  EXPECT_EQ(TempFiles::Read(sparse), Removed(image, 10, 3, "xyzw"));
+  r.io.CloseFile();
+
+  // A leftover of this user, and the file of an operation still running.
+  const QString left = r.files.Write("qxtmpLEFT01", "12345");
+  TempFileWriter running;
+  ASSERT_TRUE(running.Create(target));
+  r.p.ExpectBox(r.files.Dir() +
+                    " holds 1 temporary file(s) left by an operation that was "
+                    "interrupted:\nqxtmpLEFT01 (5 bytes)\nDelete them?",
+                Answer::Yes);
+  r.io.OpenFile(r.files.Write("N.DAT", "n"));
+  EXPECT_FALSE(QFile::exists(left));
+  EXPECT_TRUE(QFile::exists(running.Path()));
+  r.p.Verify();
+}
+
+// The same random page edits, working bases, rewrites, cancels, undos,
+// redos and changes by another program applied to a real file through the
+// program and to a byte array; every byte compared after every step.
 TEST(WholeFile, RandomizedAgainstAByteArray) {
   Rig r;
   QRandomGenerator gen(20261206);
@@ -385,19 +580,24 @@ TEST(WholeFile, RandomizedAgainstAByteArray) {
   const QString path = r.files.Write("rand.bin", model);
   r.io.OpenFile(path);
   QByteArray undoModel, redoModel;
+  bool changedOutside = false;
 
-  for (int step = 0; step < 250; ++step) {
+  for (int step = 0; step < 300; ++step) {
     const int len = static_cast<int>(model.size());
-    const int what = static_cast<int>(gen.bounded(10));
+    const std::int64_t base = r.s.Current.WorkingBase;
+    // After another program's change the next write must be refused.
+    const int what = static_cast<int>(changedOutside ? 4 + gen.bounded(2) * 3 : gen.bounded(12));
     const QByteArray before = model;
-    if (what < 4) {  // page edit and Save Sector
-      r.s.Current.BufferTop = gen.bounded(len);
+    const auto boxesBefore = r.p.boxes.size();
+    if (changedOutside) r.p.ExpectBox({});
+    if (what < 4 && r.s.WorkingLength > 0) {  // page edit and Save Sector
+      r.s.Current.BufferTop = gen.bounded(static_cast<int>(r.s.WorkingLength));
       r.io.ShowPage();
       for (int k = static_cast<int>(gen.bounded(1, 6)); k > 0; --k) {
         const int i = static_cast<int>(gen.bounded(kPageSize));
         const auto v = static_cast<std::uint8_t>(gen.bounded(256));
         r.s.PageBuffer[i] = v;
-        const std::int64_t at = r.s.Current.BufferTop + i;
+        const std::int64_t at = base + r.s.Current.BufferTop + i;
         if (at < len) model[static_cast<int>(at)] = static_cast<char>(v);
       }
       r.s.Dirty = true;
@@ -408,7 +608,9 @@ TEST(WholeFile, RandomizedAgainstAByteArray) {
       const int at = static_cast<int>(gen.bounded(len));
       const int removed = std::min(len - at - 1, static_cast<int>(gen.bounded(300)));
       const QByteArray insert = randomBytes(static_cast<int>(gen.bounded(300)));
-      if (what == 6 && step % 2) {
+      if (changedOutside) {
+        EXPECT_FALSE(Rewrite(r, at, removed, insert));
+      } else if (what == 6 && step % 2) {
         Rewrite(r, at, removed, insert, [&](TempFileWriter&) { r.s.OperationRunning = false; });
       } else {
         Rewrite(r, at, removed, insert);
@@ -416,7 +618,10 @@ TEST(WholeFile, RandomizedAgainstAByteArray) {
         undoModel = before;
         redoModel = model;
       }
-    } else if (what < 9 ? r.s.UndoEnabled : r.s.RedoEnabled) {
+    } else if (what == 7 && changedOutside) {  // a page write of the old content
+      r.s.Dirty = true;
+      r.io.SavePage();
+    } else if (what < 10 && (what < 9 ? r.s.UndoEnabled : r.s.RedoEnabled)) {
       // A page Undo/Redo writes its image; a whole-file one swaps versions.
       const bool swap = r.s.WholeFileUndo;
       what < 9 ? r.io.UndoChange() : r.io.RedoChange();
@@ -426,9 +631,39 @@ TEST(WholeFile, RandomizedAgainstAByteArray) {
       } else {
         model = what < 9 ? undoModel : redoModel;
       }
+    } else if (what == 10 && len > 1) {  // a new working base
+      (void)SetWorkingBase(r.io, gen.bounded(len));
+    } else if (what == 11) {  // another program truncates, appends or overwrites
+      QFile f(path);
+      ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+      const int how = static_cast<int>(gen.bounded(3));
+      if (how == 0) {
+        model.truncate(static_cast<int>(gen.bounded(1, len)));
+        ASSERT_TRUE(f.resize(model.size()));
+      } else {
+        const int at = how == 1 ? len : static_cast<int>(gen.bounded(len));
+        const QByteArray bytes = randomBytes(static_cast<int>(gen.bounded(1, 100)));
+        ASSERT_TRUE(f.seek(at) && f.write(bytes) == bytes.size());
+        model = model.left(at) + bytes + model.mid(at + bytes.size());
+      }
+      f.close();
+      // Later than anything the editor saw, even within one clock tick.
+      const timespec later[2] = {{0, UTIME_OMIT}, {r.s.Seen.modified.tv_sec + 1, 0}};
+      ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), later, 0), 0);
+      changedOutside = true;
+      ASSERT_EQ(TempFiles::Read(path), model);
+      continue;
+    }
+    if (changedOutside) {
+      ASSERT_GT(r.p.boxes.size(), boxesBefore);
+      EXPECT_TRUE(r.p.boxes[boxesBefore].text.contains("was changed by another program"))
+          << r.p.boxes[boxesBefore].text.toStdString();
+      EXPECT_FALSE(r.s.UndoEnabled || r.s.RedoEnabled);
+      changedOutside = false;
     }
     ASSERT_EQ(TempFiles::Read(path), model) << "step " << step << " kind " << what;
     ASSERT_EQ(r.s.FileLength, model.size());
+    ASSERT_GE(r.s.WorkingLength, 0);
   }
   EXPECT_TRUE(Leftovers(r.files).isEmpty());
   r.p.Verify();

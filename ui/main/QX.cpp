@@ -540,7 +540,8 @@ void QX::mnuWindowWindows_Click(int index) {
 }
 
 void QX::mnuEditUndo_Click() {
-  if (!s_.FileOpen() || !s_.UndoEnabled) {
+  // A file emptied past its working base (by Undo, say) can still go back.
+  if (s_.Current.FileName.isEmpty() || !s_.UndoEnabled) {
     p_.MessageBox(QStringLiteral("Can't Undo"));
     return;
   }
@@ -549,7 +550,7 @@ void QX::mnuEditUndo_Click() {
 }
 
 void QX::mnuEditRedo_Click() {
-  if (!s_.FileOpen() || !s_.RedoEnabled) {
+  if (s_.Current.FileName.isEmpty() || !s_.RedoEnabled) {
     p_.MessageBox(QStringLiteral("Can't Redo"));
     return;
   }
