@@ -246,8 +246,7 @@ ReplaceResult ReplaceScan(IO& io, const std::vector<std::uint8_t>& replacement, 
   const std::int64_t length = s.FileLength;
   const AbsoluteRange r = SearchRange(s);
   TempFileWriter out;
-  if (!out.Create(s.Current.FileName)) {
-    p.MessageBox(out.Error(), Buttons::Ok, Icon::Critical);
+  if (!io.BeginFileOperation(out)) {
     result.status = ScanStatus::Failed;
     return result;
   }
