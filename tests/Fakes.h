@@ -184,8 +184,8 @@ class TempFiles {
 // State, fakes and IO wired together, for tests without a window.
 struct Rig {
   explicit Rig(const QString& under = QDir::tempPath()) : files(under) { s.Sys = &sys; }
+  FaultySys sys;  // first: the open file's descriptor closes through it last
   EditorState s;
-  FaultySys sys;
   FakePlatform p;
   FakeView v;
   IO io{s, p, v};

@@ -330,7 +330,9 @@ TEST(WholeFile, EveryFailureOfACommitOrUndoKeepsBothVersions) {
         const QString path = r.files.Write("F.DAT", old), backup = r.files.Path("F.BAK");
         r.files.Write("F.BAK", previous);
         r.io.OpenFile(path);
-        if (undo) EXPECT_TRUE(Rewrite(r, 100, 50, "new"));
+        if (undo) {
+          EXPECT_TRUE(Rewrite(r, 100, 50, "new"));
+        }
         const QByteArray before = undo ? fresh : old, after = undo ? old : fresh;
         const QByteArray otherBackup = undo ? old : previous;
         r.p.boxes.clear();
@@ -365,7 +367,9 @@ TEST(WholeFile, EveryFailureOfACommitOrUndoKeepsBothVersions) {
         }
         const QByteArray now = TempFiles::Read(path);
         EXPECT_TRUE(now == before || now == after) << where.toStdString();
-        if (!undo) EXPECT_EQ(changed, now == after) << where.toStdString();
+        if (!undo) {
+          EXPECT_EQ(changed, now == after) << where.toStdString();
+        }
         EXPECT_TRUE(now == after ? at(before) : at(otherBackup)) << where.toStdString();
         if (r.s.UndoEnabled) {
           EXPECT_EQ(TempFiles::Read(backup), now == after ? before : after) << where.toStdString();
@@ -438,7 +442,9 @@ TEST(WholeFile, AnotherProgramsChangeIsReadAgainNeverOverwritten) {
       r.s.PageBuffer[0] = 0xEE;
       r.s.Dirty = true;
       if (op == kPageUndo) r.io.SavePage();
-      if (op == kFileUndo) ASSERT_TRUE(Rewrite(r, 0, 1, ""));
+      if (op == kFileUndo) {
+        ASSERT_TRUE(Rewrite(r, 0, 1, ""));
+      }
       const QByteArray backup = TempFiles::Read(r.files.Path("O.BAK"));
       QByteArray left;
       if (op != kDuringRewrite) left = change(path);
