@@ -80,7 +80,8 @@ struct ReplaceResult {
 // by ValidateReplaceFields) and rewrites the file: the bytes before the
 // range, each occurrence in the range replaced (or offered to ask when it is
 // set), the rest; then the whole-file commit with its backup. Cancel or a
-// failure leaves the file as it was.
+// failure leaves the file as it was; so does a Start past the last byte,
+// which writes nothing at all.
 ReplaceResult PrepareReplace(IO& io, const QString& findText, const QString& replaceText,
                              int searchType, const AskFn& ask = {}, ProgressBar* bar = nullptr,
                              const ScanOptions& opt = {});
