@@ -13,9 +13,6 @@ void QX::mnuEditCopy_Click() {
 void QX::mnuEditPaste_Click() {
   (void)GuardsPass(Guard::Writable);
 }
-void QX::mnuEditFill_Click() {
-  (void)GuardsPass(Guard::Writable);
-}
 void QX::mnuRecordChop_Click() {
   (void)GuardsPass(Guard::Writable);
 }

@@ -1,0 +1,147 @@
+#include "ops/Fill.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "input/Utility.h"
+
+namespace qx {
+
+namespace {
+
+// Ranges longer than this show the progress bar.
+constexpr std::int64_t kFillProgressThreshold = 8192;
+
+// Hides the progress bar however the fill ends.
+class BarShown {
+ public:
+  BarShown(ProgressBar* bar, bool show) : bar_(show ? bar : nullptr) {
+    if (bar_) {
+      bar_->SetProgress(0);
+      bar_->ShowProgress(true);
+    }
+  }
+  ~BarShown() {
+    if (bar_) bar_->ShowProgress(false);
+  }
+  BarShown(const BarShown&) = delete;
+  BarShown& operator=(const BarShown&) = delete;
+  ProgressBar* Bar() const { return bar_; }
+
+ private:
+  ProgressBar* bar_;
+};
+
+// Writes n bytes at offset; returns how many reached the file before an
+// error (errno set), so that the message can say exactly how far the fill got.
+std::int64_t WriteCounted(BinaryFile& f, std::int64_t offset, const std::uint8_t* data,
+                          std::int64_t n) {
+  std::int64_t done = 0;
+  while (done < n) {
+    const ssize_t put = f.Sys().Pwrite(f.Descriptor(), data + done,
+                                       static_cast<std::size_t>(n - done), offset + done);
+    if (put < 0) {
+      if (errno == EINTR) continue;
+      return done;
+    }
+    if (put == 0) {
+      errno = ENOSPC;
+      return done;
+    }
+    done += put;
+  }
+  return done;
+}
+
+QString FillFailure(const EditorState& s, int error, std::int64_t first, std::int64_t written) {
+  const QString how =
+      written > 0
+          ? QStringLiteral(
+                "Bytes %1 to %2 (%3 bytes) were filled; the rest of the range "
+                "is unchanged.")
+                .arg(FormatCount(first), FormatCount(first + written - 1), FormatCount(written))
+          : QStringLiteral("Nothing was filled.");
+  return QStringLiteral("Couldn't fill %1: %2.\n%3")
+      .arg(s.Current.FileName, QString::fromLocal8Bit(std::strerror(error)), how);
+}
+
+// What every fill leaves behind, however far it got: the bytes written
+// cannot be undone, and the file is what the editor now knows.
+void AfterFill(IO& io) {
+  EditorState& s = io.State();
+  s.OperationRunning = false;
+  s.WholeFileUndo = false;
+  io.SetUndoRedo(false, false);
+  io.ReopenFile();
+}
+
+}  // namespace
+
+FillResult FillRange(IO& io, const std::vector<std::uint8_t>& pattern, FillKind kind,
+                     std::int64_t start, std::int64_t end, ProgressBar* bar,
+                     const FillOptions& opt) {
+  EditorState& s = io.State();
+  Platform& p = io.Plat();
+  if (io.ReadOnlyRefused()) return {FillStatus::Failed, 0};
+  if (pattern.empty()) {
+    p.MessageBox(QStringLiteral("You must enter values"), Buttons::Ok, Icon::None, QString());
+    return {FillStatus::Failed, 0};
+  }
+  s.SearchType = kind == FillKind::Hex ? kSearchHex : kSearchAscii;
+
+  const std::int64_t first = std::max<std::int64_t>(start, 0);
+  const std::int64_t last = std::min(end, s.WorkingLength - 1);
+  if (last < first) {
+    AfterFill(io);
+    return {};
+  }
+  // Another program's bytes are never overwritten with a fill meant for
+  // the file as the editor saw it.
+  if (io.RefuseIfChanged()) return {FillStatus::Failed, 0};
+  // An unsaved page edit would vanish when the page is read again.
+  if (s.Dirty) io.CheckDirty();
+
+  const std::int64_t total = last - first + 1;
+  const auto L = static_cast<std::int64_t>(pattern.size());
+  const std::int64_t copies = std::max<std::int64_t>(opt.pieceSize / L, 1);
+  // Whole copies only, so that each piece continues where the last stopped.
+  const std::int64_t piece = std::min(copies, total / L + (total % L != 0 ? 1 : 0)) * L;
+  std::vector<std::uint8_t> buf(static_cast<std::size_t>(piece));
+  for (std::int64_t i = 0; i < piece; i += L) {
+    std::copy(pattern.begin(), pattern.end(), buf.begin() + i);
+  }
+
+  const std::int64_t at = s.Current.WorkingBase + first;
+  FillResult result;
+  s.OperationRunning = true;
+  {
+    BarShown shown(bar, total - 1 > kFillProgressThreshold);
+    OperationPacer pacer(s, p, shown.Bar());
+    pacer.Flush();
+    while (result.written < total) {
+      if (!s.OperationRunning) {
+        result.status = FillStatus::Cancelled;
+        break;
+      }
+      const std::int64_t n = std::min(piece, total - result.written);
+      const std::int64_t put = WriteCounted(s.File1, at + result.written, buf.data(), n);
+      result.written += put;
+      if (put < n) {
+        const int e = errno;
+        result.status = FillStatus::Failed;
+        AfterFill(io);
+        p.MessageBox(FillFailure(s, e, first, result.written), Buttons::Ok, Icon::Critical);
+        return result;
+      }
+      if (!pacer.Step(result.written, total) && result.written < total) {
+        result.status = FillStatus::Cancelled;
+        break;
+      }
+    }
+  }
+  AfterFill(io);
+  return result;
+}
+
+}  // namespace qx

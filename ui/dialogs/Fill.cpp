@@ -1,0 +1,156 @@
+#include "ui/dialogs/Fill.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "input/PatternText.h"
+#include "input/Utility.h"
+#include "search/Search.h"
+#include "ui/dialogs/FieldFilter.h"
+#include "ui/main/Library.h"
+
+namespace qx {
+
+Fill::Fill(QWidget* mainWindow, IO& io) : QDialog(mainWindow), io_(io) {
+  setModal(true);
+  setWindowTitle(QStringLiteral("Fill"));
+
+  Label1 = new QLabel(QStringLiteral("Fill Pattern:"), this);
+  PatternBox = new QLineEdit(this);
+  Frame1 = new QGroupBox(QStringLiteral("Fill Pattern Is"), this);
+  auto* kinds = new QVBoxLayout(Frame1);
+  const std::array<const char*, 2> kindNames{"ASCII", "Hexadecimal"};
+  for (int i = 0; i < 2; ++i) {
+    PatternTypeButton[i] = new QRadioButton(QString::fromLatin1(kindNames[i]), Frame1);
+    kinds->addWidget(PatternTypeButton[i]);
+    connect(PatternTypeButton[i], &QRadioButton::clicked, this,
+            [this, i] { PatternTypeButton_Click(i); });
+  }
+  Label2 = new QLabel(QStringLiteral("Between:"), this);
+  StartBox = new QLineEdit(this);
+  Label3 = new QLabel(QStringLiteral("And:"), this);
+  EndBox = new QLineEdit(this);
+  for (QLineEdit* box : {PatternBox, StartBox, EndBox}) box->setMaxLength(kPatternFieldLength);
+
+  FillButton = new QPushButton(QStringLiteral("Fill"), this);
+  CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
+  for (QPushButton* b : {FillButton, CancelButton}) b->setAutoDefault(false);
+  connect(FillButton, &QPushButton::clicked, this, &Fill::FillButton_Click);
+  connect(CancelButton, &QPushButton::clicked, this, &Fill::CancelButton_Click);
+
+  Progress = new QProgressBar(this);
+  Progress->setRange(0, 10000);
+  Progress->setTextVisible(false);
+  Progress->setVisible(false);
+
+  auto* fields = new QGridLayout;
+  fields->addWidget(Label1, 0, 0);
+  fields->addWidget(PatternBox, 0, 1, 1, 3);
+  fields->addWidget(Label2, 1, 0);
+  fields->addWidget(StartBox, 1, 1);
+  fields->addWidget(Label3, 1, 2);
+  fields->addWidget(EndBox, 1, 3);
+  auto* buttons = new QVBoxLayout;
+  buttons->addWidget(FillButton);
+  buttons->addWidget(CancelButton);
+  buttons->addStretch();
+  auto* left = new QVBoxLayout;
+  left->addLayout(fields);
+  left->addWidget(Frame1);
+  left->addWidget(Progress);
+  left->addStretch();
+  auto* top = new QHBoxLayout(this);
+  top->addLayout(left, 1);
+  top->addLayout(buttons);
+
+  setTabOrder(PatternBox, StartBox);
+  setTabOrder(StartBox, EndBox);
+
+  const EditorState& s = io_.State();
+  AttachFieldFilter(PatternBox, FieldKind::Pattern, s, StartBox, {},
+                    [this] { return CheckedKind() == FillKind::Hex; });
+  AttachFieldFilter(StartBox, FieldKind::FillRangeStart, s, EndBox);
+  AttachFieldFilter(EndBox, FieldKind::RangeEnd, s, FillButton);
+
+  Form_Load(mainWindow);
+}
+
+void Fill::Form_Load(QWidget* mainWindow) {
+  adjustSize();
+  if (mainWindow) PlaceBelowMain(this, mainWindow, 100);
+  // Only here: the kind the user chooses stays through any repaint.
+  PatternTypeButton[static_cast<int>(FillKind::Ascii)]->setChecked(true);
+  PatternBox->setFocus();
+}
+
+FillKind Fill::CheckedKind() const {
+  return PatternTypeButton[static_cast<int>(FillKind::Hex)]->isChecked() ? FillKind::Hex
+                                                                         : FillKind::Ascii;
+}
+
+void Fill::PatternTypeButton_Click(int) {
+  PatternBox->clear();
+  PatternBox->setFocus();
+}
+
+void Fill::MustEnterValues(QLineEdit* box) {
+  io_.Plat().MessageBox(kMustEnterValues, Buttons::Ok, Icon::None, QString());
+  box->setFocus();
+}
+
+void Fill::FillButton_Click() {
+  if (PatternBox->text().isEmpty() || StartBox->text().isEmpty() || EndBox->text().isEmpty()) {
+    MustEnterValues(PatternBox);
+    return;
+  }
+  const auto start = ReadNumber(StartBox->text());
+  if (!start) {
+    MustEnterValues(StartBox);
+    return;
+  }
+  const auto end = ReadNumber(EndBox->text());
+  if (!end) {
+    MustEnterValues(EndBox);
+    return;
+  }
+  const FillKind kind = CheckedKind();
+  const auto pattern = BuildFillPattern(PatternBox->text(), kind);
+  if (!pattern) {
+    MustEnterValues(PatternBox);
+    return;
+  }
+  // An end before the start leaves the dialog open for another try.
+  if (*end < std::max<std::int64_t>(*start, 0)) return;
+
+  FillButton->setEnabled(false);  // no second fill from inside this one's events
+  (void)FillRange(io_, *pattern, kind, *start, *end, this, Options);
+  FillButton->setEnabled(true);
+  CancelButton_Click();
+}
+
+void Fill::CancelButton_Click() {
+  io_.State().OperationRunning = false;
+  hide();
+}
+
+void Fill::reject() {
+  CancelButton_Click();
+}
+
+void Fill::ShowProgress(bool visible) {
+  Progress->setVisible(visible);
+}
+
+void Fill::SetProgress(int value) {
+  Progress->setValue(value);
+}
+
+}  // namespace qx

@@ -1,0 +1,61 @@
+// The Fill dialog: a pattern, its kind (ASCII or hexadecimal) and a range
+// of bytes to overwrite with it; the fill itself is FillRange.
+#pragma once
+
+#include <QDialog>
+#include <array>
+
+#include "core/IO.h"
+#include "core/Progress.h"
+#include "ops/Fill.h"
+
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+
+namespace qx {
+
+class Fill : public QDialog, public ProgressBar {
+  Q_OBJECT
+ public:
+  Fill(QWidget* mainWindow, IO& io);
+
+  void ShowProgress(bool visible) override;
+  void SetProgress(int value) override;
+
+  QLabel* Label1 = nullptr;
+  QLineEdit* PatternBox = nullptr;
+  QGroupBox* Frame1 = nullptr;
+  std::array<QRadioButton*, 2> PatternTypeButton{};
+  QLabel* Label2 = nullptr;
+  QLineEdit* StartBox = nullptr;
+  QLabel* Label3 = nullptr;
+  QLineEdit* EndBox = nullptr;
+  QPushButton* FillButton = nullptr;
+  QPushButton* CancelButton = nullptr;
+  QProgressBar* Progress = nullptr;
+
+  FillOptions Options;  // tests shrink the pieces
+
+ public slots:
+  void PatternTypeButton_Click(int index);
+  void FillButton_Click();
+  void CancelButton_Click();
+
+ protected:
+  // The close box and Escape cancel, during a fill too.
+  void reject() override;
+
+ private:
+  void Form_Load(QWidget* mainWindow);
+  FillKind CheckedKind() const;
+  // "You must enter values" and the focus to box.
+  void MustEnterValues(QLineEdit* box);
+
+  IO& io_;
+};
+
+}  // namespace qx
