@@ -77,6 +77,7 @@ struct EditorState {
 
   std::array<QString, kRecentFileCount> RecentFiles;
   QString ClipFile;
+  FileStamp ClipSeen;  // the clip file this program wrote last
 
   // Undo: one level, either a page write or a whole-file operation.
   Page UndoPage{};

@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "core/ClipFile.h"
 #include "core/FileExchange.h"
 
 namespace qx {
@@ -54,10 +55,7 @@ void IO::LoadSettings() {
   for (int i = 0; i < kRecentFileCount; ++i) {
     s_.RecentFiles[i] = p_.ReadSetting(QStringLiteral("Filenames"), SettingKey(i));
   }
-  QString dir = qEnvironmentVariable("TEMP");
-  if (dir.isEmpty()) dir = qEnvironmentVariable("XDG_RUNTIME_DIR");
-  if (dir.isEmpty()) dir = QDir::tempPath();
-  s_.ClipFile = QDir(dir).filePath(QStringLiteral("qx$$qx.$$$"));
+  s_.ClipFile = ClipFilePath();
   v_.UpdateRecentFiles();
   v_.DisplayState();
 }
@@ -367,6 +365,9 @@ void IO::ReopenFile() {
 void IO::GoToRequested() {
   if (s_.WorkingLength < 1) return;
   FileState& c = s_.Current;
+  // Callers clamp the record; a stray one must not overflow the product.
+  c.RequestedRecord = std::clamp<std::int64_t>(c.RequestedRecord, 0,
+                                               std::max<std::int64_t>(s_.RecordCount - 1, 0));
   c.BufferTop = static_cast<std::int64_t>(c.RecordLength) * c.RequestedRecord;
   c.CursorOffset = c.BufferTop + c.RequestedOffset;
   if (c.RequestedOffset > 255) c.BufferTop = c.CursorOffset - 36;

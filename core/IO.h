@@ -75,6 +75,12 @@ class IO {
   // False when out failed, or when Cancel stopped a cancellable operation
   // during the copy; either way the caller stops and calls EndFileOperation.
   [[nodiscard]] bool CopyRange(TempFileWriter& out, std::int64_t first, std::int64_t last);
+  // The same from another open file (a paste's source).
+  [[nodiscard]] bool CopyRange(TempFileWriter& out, const BinaryFile& from, std::int64_t first,
+                               std::int64_t last);
+  // After a change written into the file in place (overlay, fill): there is
+  // no backup, so Undo and Redo go; the lengths and the page are read again.
+  void EndInPlaceChange();
   // Commits out while OperationRunning is true, else discards it and shows
   // the file from offset 0. A writer that failed is never committed.
   // True when the new content became the file.

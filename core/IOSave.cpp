@@ -201,12 +201,24 @@ void IO::ExchangeWithBackup(const QString& command) {
 }
 
 bool IO::CopyRange(TempFileWriter& out, std::int64_t first, std::int64_t last) {
+  return CopyRange(out, s_.File1, first, last);
+}
+
+void IO::EndInPlaceChange() {
+  s_.WholeFileUndo = false;
+  SetUndoRedo(false, false);
+  s_.Dirty = false;
+  ReopenFile();
+}
+
+bool IO::CopyRange(TempFileWriter& out, const BinaryFile& from, std::int64_t first,
+                   std::int64_t last) {
   // Only an operation that can be cancelled stops here when Cancel is pressed.
   const bool cancellable = s_.OperationRunning;
   OperationPacer pacer(s_, p_);
   for (std::int64_t at = first; at <= last;) {
     const std::int64_t to = last - at >= kCopyStep ? at + kCopyStep - 1 : last;
-    if (!out.CopyRange(s_.File1, at, to)) return false;
+    if (!out.CopyRange(from, at, to)) return false;
     if (to == last) break;
     at = to + 1;
     if (!pacer.Step(at - first, last - first + 1) && cancellable) return false;

@@ -1,3 +1,4 @@
+#include <sys/stat.h>
 #include <QAction>
 #include <QGroupBox>
 #include <QImage>
@@ -355,8 +356,11 @@ TEST(MainWindow, WindowMenuRecentFilesCloseAndExit) {
   EXPECT_TRUE(r.p.notices.isEmpty());
   EXPECT_EQ(r.s.Current.CursorOffset, 0);
 
-  // Exit deletes the clip file.
+  // Exit deletes the clip file that this program wrote.
   ASSERT_TRUE(QFile(r.s.ClipFile).open(QIODevice::WriteOnly));
+  struct stat st {};
+  ASSERT_EQ(::stat(QFile::encodeName(r.s.ClipFile).constData(), &st), 0);
+  r.s.ClipSeen = FileStamp::Of(st);
   r.w->MenuItem("mnuFileExit")->trigger();
   EXPECT_FALSE(QFile::exists(r.s.ClipFile));
   r.p.Verify();

@@ -19,6 +19,7 @@
 #include <limits>
 #include <memory>
 
+#include "core/ClipFile.h"
 #include "core/ScrollMath.h"
 #include "input/Utility.h"
 #include "ui/main/ClickableLabel.h"
@@ -562,7 +563,7 @@ void QX::closeEvent(QCloseEvent* e) {
   if (!closing_) {
     closing_ = true;
     io_.CheckDirty();
-    if (!s_.ClipFile.isEmpty()) QFile::remove(s_.ClipFile);
+    DeleteClipFile(s_);
   }
   e->accept();
 }

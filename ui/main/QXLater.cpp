@@ -4,15 +4,6 @@
 
 namespace qx {
 
-void QX::mnuEditCut_Click() {
-  (void)GuardsPass(Guard::Writable);
-}
-void QX::mnuEditCopy_Click() {
-  (void)GuardsPass(Guard::FileOpen);
-}
-void QX::mnuEditPaste_Click() {
-  (void)GuardsPass(Guard::Writable);
-}
 void QX::mnuRecordChop_Click() {
   (void)GuardsPass(Guard::Writable);
 }

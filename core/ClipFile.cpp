@@ -1,0 +1,61 @@
+#include "core/ClipFile.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <cerrno>
+#include <cstring>
+
+namespace qx {
+
+namespace {
+
+const QString kClipName = QStringLiteral("qx$$qx.$$$");
+
+// The directory of the shared temporary directory that belongs to this user.
+QString PrivateDirectory() {
+  return QDir(QDir::tempPath()).filePath(QStringLiteral("quellox-%1").arg(::geteuid()));
+}
+
+}  // namespace
+
+QString ClipFilePath() {
+  QString dir = qEnvironmentVariable("TEMP");
+  if (dir.isEmpty()) dir = qEnvironmentVariable("XDG_RUNTIME_DIR");
+  if (dir.isEmpty()) dir = PrivateDirectory();
+  return QDir(QFileInfo(dir).absoluteFilePath()).filePath(kClipName);
+}
+
+QString PrepareClipDirectory(const QString& clipPath) {
+  const QString dir = QFileInfo(clipPath).absolutePath();
+  if (dir != PrivateDirectory()) return {};
+  const QByteArray name = QFile::encodeName(dir);
+  if (::mkdir(name.constData(), 0700) != 0 && errno != EEXIST) {
+    return QStringLiteral("Couldn't create %1: %2")
+        .arg(dir, QString::fromLocal8Bit(std::strerror(errno)));
+  }
+  // Anyone may create names in the shared directory: one made by another
+  // user in advance must not receive this user's bytes.
+  struct stat st {};
+  if (::lstat(name.constData(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid() ||
+      (st.st_mode & 077) != 0) {
+    return QStringLiteral("%1 is not a directory of your own that only you can use").arg(dir);
+  }
+  return {};
+}
+
+void DeleteClipFile(EditorState& s) {
+  if (s.ClipFile.isEmpty() || !s.ClipSeen.Valid()) return;
+  const QByteArray name = QFile::encodeName(s.ClipFile);
+  struct stat st {};
+  if (::lstat(name.constData(), &st) == 0 && S_ISREG(st.st_mode) &&
+      FileStamp::Of(st).SameFile(s.ClipSeen)) {
+    ::unlink(name.constData());
+  }
+  s.ClipSeen = {};
+}
+
+}  // namespace qx

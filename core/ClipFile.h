@@ -1,0 +1,24 @@
+// The clip file: where it lives, that its directory is the user's own, and
+// its removal when the program ends.
+#pragma once
+
+#include <QString>
+
+#include "core/Declare.h"
+
+namespace qx {
+
+// TEMP (made absolute) when set, else XDG_RUNTIME_DIR, else a directory of
+// the user's own in the system's temporary directory; then "qx$$qx.$$$".
+QString ClipFilePath();
+
+// Creates the clip file's directory when it is the user's own one in the
+// shared temporary directory, and checks that nobody else owns or can
+// enter it. Empty when the directory may be used, else the reason.
+QString PrepareClipDirectory(const QString& clipPath);
+
+// Deletes the clip file if it is still the one this program wrote, never
+// another running copy's or another user's.
+void DeleteClipFile(EditorState& s);
+
+}  // namespace qx

@@ -1,0 +1,29 @@
+// The file that receives a cut or copied range: the clip file or a file the
+// user names. It is written beside its name, synced, and only then renamed
+// over it, so a failure never leaves a half-written or a deleted target.
+#pragma once
+
+#include <QString>
+
+#include "core/IO.h"
+#include "core/TempFileWriter.h"
+
+namespace qx {
+
+class BlockTarget {
+ public:
+  // Refuses (with the message) the file being edited, its backup, and
+  // anything that is not a file; then creates the new file beside path.
+  [[nodiscard]] bool Begin(IO& io, const QString& path);
+  TempFileWriter& Out() { return out_; }
+  // Syncs the new content and gives it the target's name. False, with the
+  // message, when that fails: the old target is then as it was.
+  [[nodiscard]] bool Commit(IO& io);
+  const QString& Path() const { return path_; }
+
+ private:
+  TempFileWriter out_;
+  QString path_;
+};
+
+}  // namespace qx

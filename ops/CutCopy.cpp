@@ -1,0 +1,69 @@
+#include "ops/CutCopy.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include "core/TempFileWriter.h"
+#include "input/Utility.h"
+#include "ops/BlockTarget.h"
+
+namespace qx {
+
+RangeFields GetRange(const EditorState& s, const QString& startText, const QString& endText) {
+  RangeFields f;
+  const std::optional<std::int64_t> start = ReadNumber(startText);
+  const std::optional<std::int64_t> end = ReadNumber(endText);
+  if (!start || !end) {
+    f.check = RangeCheck::EmptyBox;
+    f.box = start ? 1 : 0;
+    return f;
+  }
+  f.range.start = std::max<std::int64_t>(*start, 0);
+  f.range.end = std::min(*end, s.WorkingLength - 1);
+  if (f.range.start >= s.WorkingLength || *end < f.range.start) f.check = RangeCheck::NotInFile;
+  return f;
+}
+
+QString BlockFilePath(const EditorState& s, const QString& typed) {
+  if (typed.isEmpty()) return s.ClipFile;
+  return QFileInfo(QDir::current(), typed).absoluteFilePath();
+}
+
+bool CutFile(IO& io, const ByteRange& range, const QString& target) {
+  EditorState& s = io.State();
+  TempFileWriter out;
+  if (!io.BeginFileOperation(out)) return false;
+  BlockTarget to;
+  if (!to.Begin(io, target)) return false;
+  const std::int64_t first = s.Current.WorkingBase + range.start;
+  const std::int64_t last = s.Current.WorkingBase + range.end;
+  if (!io.CopyRange(out, 0, first - 1) || !io.CopyRange(to.Out(), first, last) ||
+      !io.CopyRange(out, last + 1, s.FileLength - 1)) {
+    const QString why = out.Failed() ? out.Error() : to.Out().Error();
+    io.Plat().MessageBox(why + QStringLiteral("\nOperation aborted; the file was not changed."),
+                         Buttons::Ok, Icon::Critical);
+    (void)io.RefuseIfChanged();
+    return false;
+  }
+  // The range leaves the file only once it is safe in the target.
+  if (!to.Commit(io)) return false;
+  return io.CommitFileOperation(out);
+}
+
+bool CopyFile(IO& io, const ByteRange& range, const QString& target) {
+  EditorState& s = io.State();
+  if (io.RefuseIfChanged()) return false;
+  BlockTarget to;
+  if (!to.Begin(io, target)) return false;
+  const std::int64_t base = s.Current.WorkingBase;
+  if (!io.CopyRange(to.Out(), base + range.start, base + range.end)) {
+    io.Plat().MessageBox(
+        to.Out().Error() + QStringLiteral("\nNothing was written to %1.").arg(to.Path()),
+        Buttons::Ok, Icon::Critical);
+    (void)io.RefuseIfChanged();
+    return false;
+  }
+  return to.Commit(io);
+}
+
+}  // namespace qx

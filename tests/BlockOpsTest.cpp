@@ -1,0 +1,254 @@
+// Cut, Copy and Paste: the range rules, the clip and named targets, the
+// commit with its backup, and failures that must leave everything as it was.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include "core/ClipFile.h"
+#include "ops/CutCopy.h"
+#include "ops/Paste.h"
+#include "tests/WindowRig.h"
+#include "ui/dialogs/CutCopy.h"
+#include "ui/dialogs/Paste.h"
+
+namespace qx::test {
+
+namespace {
+
+constexpr auto Counting = &TempFiles::Counting;
+
+// A file of counting bytes open at a working base, with the clip file in
+// the test's directory.
+struct BlockRig : Rig {
+  QString path;
+  BlockRig(int size, std::int64_t base, const QByteArray& clip = {}) {
+    path = files.Write("B.DAT", Counting(size));
+    s.ClipFile = files.Path("clip");
+    if (!clip.isNull()) files.Write("clip", clip);
+    io.OpenFile(path);
+    s.Current.WorkingBase = base;
+    io.ReopenFile();
+  }
+  QByteArray Clip() const { return TempFiles::Read(s.ClipFile); }
+  QStringList Leftovers() const { return files.Entries().filter(QRegularExpression("^qx")); }
+};
+
+}  // namespace
+
+TEST(BlockOps, CutAndCopyTakeTheRangeFromTheWorkingBase) {
+  struct Case {
+    int size;
+    std::int64_t base;
+    const char *start, *end;
+    bool cut;
+    int from, to;  // the file offsets that go to the clip; from > to: nothing happens
+  };
+  const Case cases[] = {
+      {100, 0, "10", "999999", true, 10, 99},
+      {100, 0, "5", "5", false, 5, 5},
+      {100, 16, "0", "3", true, 16, 19},
+      {100, 0, "-7", "2", true, 0, 2},
+      {100, 16, "84", "90", true, 1, 0},
+      {100, 0, "9", "8", false, 1, 0},
+      {9000, 0, "0", "8,192", false, 0, 8192},
+      {300, 0, "1,000,000,000,000,000,000,000", "5", true, 1, 0},
+  };
+  for (const Case& c : cases) {
+    BlockRig r(c.size, c.base, "old clip");
+    const RangeFields f = GetRange(r.s, c.start, c.end);
+    const std::string where = std::string(c.start) + ".." + c.end;
+    const bool happens = c.from <= c.to;
+    ASSERT_EQ(f.check, happens ? RangeCheck::Ok : RangeCheck::NotInFile) << where;
+    if (!happens) continue;
+    EXPECT_TRUE(c.cut ? CutFile(r.io, f.range, r.s.ClipFile)
+                      : CopyFile(r.io, f.range, r.s.ClipFile))
+        << where;
+    const QByteArray old = Counting(c.size);
+    EXPECT_EQ(r.Clip(), old.mid(c.from, c.to - c.from + 1)) << where;
+    EXPECT_EQ(TempFiles::Read(r.path), c.cut ? old.left(c.from) + old.mid(c.to + 1) : old) << where;
+    EXPECT_EQ(r.s.UndoEnabled, c.cut) << where;
+    EXPECT_TRUE(r.Leftovers().isEmpty()) << where;
+    if (c.cut) {
+      r.io.UndoChange();
+      EXPECT_EQ(TempFiles::Read(r.path), old) << where;
+      r.io.RedoChange();
+      EXPECT_EQ(TempFiles::Read(r.path).size(), c.size - (c.to - c.from + 1)) << where;
+    }
+    r.p.Verify();
+  }
+
+  // Boxes that hold no whole number say so and name the box.
+  BlockRig r(100, 0);
+  for (auto [start, end, box] : {std::tuple{"", "5", 0}, {"1 2", "5", 0}, {"1", "--5", 1}}) {
+    const RangeFields f = GetRange(r.s, start, end);
+    EXPECT_EQ(f.check, RangeCheck::EmptyBox);
+    EXPECT_EQ(f.box, box);
+  }
+}
+
+TEST(BlockOps, TargetsAreWrittenWholeOrNotAtAll) {
+  // Send to file leaves the clip file alone; a relative name is the current
+  // directory's; a new file gets the user's usual permissions.
+  BlockRig r(1000, 0, "old clip");
+  const QString cwd = QDir::currentPath();
+  ASSERT_TRUE(QDir::setCurrent(r.files.Dir()));
+  EXPECT_TRUE(CopyFile(r.io, {10, 19}, BlockFilePath(r.s, "sent.bin")));
+  QDir::setCurrent(cwd);
+  EXPECT_EQ(TempFiles::Read(r.files.Path("sent.bin")), Counting(1000).mid(10, 10));
+  EXPECT_EQ(r.Clip(), "old clip");
+  struct stat st {};
+  ASSERT_EQ(::stat(QFile::encodeName(r.files.Path("sent.bin")).constData(), &st), 0);
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  EXPECT_EQ(st.st_mode & 0777, 0666 & ~mask);
+
+  // The file being edited, its backup, a link to it and a directory are refused.
+  ASSERT_TRUE(CutFile(r.io, {0, 0}, r.s.ClipFile));
+  ASSERT_EQ(::symlink(QFile::encodeName(r.path).constData(),
+                      QFile::encodeName(r.files.Path("to-file")).constData()),
+            0);
+  ASSERT_TRUE(QDir(r.files.Dir()).mkdir("dir"));
+  const QByteArray file = TempFiles::Read(r.path), backup = TempFiles::Read(r.files.Path("B.BAK"));
+  for (const QString& target :
+       {r.path, r.files.Path("B.BAK"), r.files.Path("to-file"), r.files.Path("dir")}) {
+    r.p.ExpectBox({});
+    EXPECT_FALSE(CutFile(r.io, {0, 9}, target)) << target.toStdString();
+    EXPECT_EQ(r.p.boxes.back().icon, Icon::Critical);
+  }
+  EXPECT_EQ(TempFiles::Read(r.path), file);
+  EXPECT_EQ(TempFiles::Read(r.files.Path("B.BAK")), backup);
+
+  // Every write of a cut failing in turn: the file is cut only when the
+  // clip holds the range whole; otherwise both are as they were.
+  for (int n = 0;; ++n) {
+    BlockRig f(5000, 0, "previous clip");
+    f.p.anyBox = true;
+    f.sys.Reset({n});
+    const bool cut = CutFile(f.io, {100, 3999}, f.s.ClipFile);
+    const int calls = f.sys.count;
+    f.sys.Reset();
+    const QByteArray now = TempFiles::Read(f.path);
+    if (cut) {
+      EXPECT_EQ(f.Clip(), Counting(5000).mid(100, 3900)) << n;
+      EXPECT_EQ(now, Counting(5000).left(100) + Counting(5000).mid(4000)) << n;
+    } else {
+      EXPECT_FALSE(f.p.boxes.empty()) << n;
+      EXPECT_EQ(now, Counting(5000)) << n;
+      const QByteArray clip = f.Clip();
+      EXPECT_TRUE(clip == "previous clip" || clip == Counting(5000).mid(100, 3900)) << n;
+    }
+    if (n >= calls) break;
+  }
+}
+
+TEST(BlockOps, PasteInsertsOverlaysAndAppends) {
+  const QByteArray ten = "0123456789";
+  struct Case {
+    PasteMode mode;
+    std::int64_t base, cursor;
+    const char* want;
+  };
+  const Case cases[] = {
+      {PasteMode::Insert, 0, 4, "0123abc456789"}, {PasteMode::Append, 0, 4, "0123456789abc"},
+      {PasteMode::Overlay, 0, 4, "0123abc789"},   {PasteMode::Overlay, 0, 8, "01234567abc"},
+      {PasteMode::Insert, 0, 9, "012345678abc9"}, {PasteMode::Insert, 3, 0, "012abc3456789"},
+  };
+  for (const Case& c : cases) {
+    Rig r;
+    const QString path = r.files.Write("P.DAT", ten);
+    r.s.ClipFile = r.files.Write("clip", "abc");
+    r.io.OpenFile(path);
+    r.s.Current.WorkingBase = c.base;
+    r.s.Current.CursorOffset = c.cursor;
+    r.io.ReopenFile();
+    EXPECT_EQ(PasteFile(r.io, c.mode, {}), PasteResult::Done);
+    EXPECT_EQ(TempFiles::Read(path), c.want);
+    EXPECT_EQ(r.s.FileLength, QByteArray(c.want).size());
+    // Only a rewrite keeps a backup to undo with.
+    EXPECT_EQ(r.s.UndoEnabled, c.mode != PasteMode::Overlay);
+    if (c.mode != PasteMode::Overlay) {
+      r.io.UndoChange();
+      EXPECT_EQ(TempFiles::Read(path), ten);
+    }
+    r.p.Verify();
+  }
+
+  // No source: said, and nothing changes; a source that is the file itself
+  // is read whole before anything is written.
+  Rig r;
+  const QString path = r.files.Write("S.DAT", ten);
+  r.s.ClipFile = r.files.Path("clip");
+  r.io.OpenFile(path);
+  r.p.ExpectBox("Nothing cut or copied");
+  EXPECT_EQ(PasteFile(r.io, PasteMode::Insert, {}), PasteResult::NoSource);
+  r.p.ExpectBox("Couldn't open " + r.files.Path("missing"));
+  EXPECT_EQ(PasteFile(r.io, PasteMode::Insert, r.files.Path("missing")), PasteResult::NoSource);
+  r.p.ExpectBox("Couldn't open " + r.files.Dir() + ": Is a directory");
+  EXPECT_EQ(PasteFile(r.io, PasteMode::Overlay, r.files.Dir()), PasteResult::NoSource);
+  r.s.Current.CursorOffset = 2;
+  EXPECT_EQ(PasteFile(r.io, PasteMode::Overlay, path), PasteResult::Done);
+  EXPECT_EQ(TempFiles::Read(path), "01" + ten);
+  EXPECT_EQ(PasteFile(r.io, PasteMode::Insert, path), PasteResult::Done);
+  EXPECT_EQ(TempFiles::Read(path), "01" + ("01" + ten) + ten);
+  EXPECT_TRUE(r.files.Entries().filter(QRegularExpression("^qx")).isEmpty());
+
+  // An overlay whose write fails says how far it got.
+  r.sys.always[SysCalls::Call::Write] = ENOSPC;
+  r.p.ExpectBox({});
+  r.s.Current.CursorOffset = 0;
+  EXPECT_EQ(PasteFile(r.io, PasteMode::Overlay, path), PasteResult::Failed);
+  EXPECT_TRUE(r.p.boxes.back().text.contains("0 of 24 bytes were pasted"))
+      << r.p.boxes.back().text.toStdString();
+  r.p.Verify();
+}
+
+TEST(BlockOps, DialogsReadTheirBoxesAndCloseAsTheySay) {
+  WindowRig r;
+  const QString path = r.Open("D.DAT", Counting(300));
+  r.s.Current.MarkTable[2].CursorOffset = 20;  // mark C
+  WhenModal<CutCopy> cut([&](CutCopy* d) {
+    EXPECT_EQ(d->windowTitle(), "Cut");
+    EXPECT_FALSE(d->PathNameBox->isVisible());
+    r.p.ExpectBox("You must enter starting and ending points");
+    d->OKButton->click();
+    QTest::keyClick(d->StartBox, 'c');
+    EXPECT_EQ(d->StartBox->text(), "20");
+    QTest::keyClick(d->EndBox, Qt::Key_E, Qt::ControlModifier);
+    EXPECT_EQ(d->EndBox->text(), "299");
+    QTest::keyClick(d->EndBox, Qt::Key_Backspace);  // not taken
+    EXPECT_EQ(d->EndBox->text(), "299");
+    d->OKButton->click();
+  });
+  r.w->mnuEditCut_Click();
+  EXPECT_EQ(TempFiles::Read(path), Counting(20));
+  EXPECT_EQ(TempFiles::Read(r.s.ClipFile), Counting(300).mid(20));
+
+  WhenModal<Paste> paste([&](Paste* d) {
+    EXPECT_FALSE(d->PathNameBox->isVisible());
+    d->ReadFromFileBox->click();
+    EXPECT_TRUE(d->PathNameBox->isVisible());
+    d->PathNameBox->setText(r.files.Path("none"));
+    r.p.ExpectBox("Couldn't open " + r.files.Path("none"));
+    d->InsertButton->click();
+    EXPECT_TRUE(d->isVisible());
+    d->ReadFromFileBox->click();  // unchecked, the path stays in effect
+    d->PathNameBox->clear();
+    d->AppendBox->click();
+  });
+  r.w->mnuEditPaste_Click();
+  EXPECT_EQ(TempFiles::Read(path), Counting(20) + Counting(300).mid(20));
+  r.p.Verify();
+
+  // Only the clip file this program wrote goes at exit.
+  const QString foreign = r.files.Write("foreign", "x");
+  EditorState other;
+  other.ClipFile = foreign;
+  DeleteClipFile(other);
+  EXPECT_TRUE(QFile::exists(foreign));
+}
+
+}  // namespace qx::test
