@@ -14,6 +14,9 @@
 #include "core/FileExchange.h"
 #include "core/Navigation.h"
 #include "core/TempFileWriter.h"
+#include "ops/CutCopy.h"
+#include "ops/Fill.h"
+#include "ops/Paste.h"
 #include "tests/Fakes.h"
 
 namespace qx::test {
@@ -572,8 +575,9 @@ TEST(WholeFile, LinksSparseFilesAndLeftovers) {
 }
 
 // The same random page edits, working bases, rewrites, cancels, undos,
-// redos and changes by another program applied to a real file through the
-// program and to a byte array; every byte compared after every step.
+// redos, cuts, copies, pastes, fills and changes by another program applied
+// to a real file through the program and to a byte array; every byte
+// compared after every step.
 TEST(WholeFile, RandomizedAgainstAByteArray) {
   Rig r;
   QRandomGenerator gen(20261206);
@@ -584,15 +588,24 @@ TEST(WholeFile, RandomizedAgainstAByteArray) {
   };
   QByteArray model = randomBytes(5000);
   const QString path = r.files.Write("rand.bin", model);
+  r.s.ClipFile = r.files.Path("clip");
   r.io.OpenFile(path);
-  QByteArray undoModel, redoModel;
+  QByteArray undoModel, redoModel, clip;
   bool changedOutside = false;
+  // A random range of the working area, both ends included, or none.
+  const auto randomRange = [&](ByteRange& range) {
+    if (r.s.WorkingLength < 1) return false;
+    const auto n = static_cast<int>(r.s.WorkingLength);
+    range.start = gen.bounded(n);
+    range.end = std::min(n - 1, static_cast<int>(range.start + gen.bounded(400)));
+    return true;
+  };
 
-  for (int step = 0; step < 300; ++step) {
+  for (int step = 0; step < 400; ++step) {
     const int len = static_cast<int>(model.size());
     const std::int64_t base = r.s.Current.WorkingBase;
     // After another program's change the next write must be refused.
-    const int what = static_cast<int>(changedOutside ? 4 + gen.bounded(2) * 3 : gen.bounded(12));
+    const int what = static_cast<int>(changedOutside ? 4 + gen.bounded(2) * 3 : gen.bounded(17));
     const QByteArray before = model;
     const auto boxesBefore = r.p.boxes.size();
     if (changedOutside) r.p.ExpectBox({});
@@ -639,6 +652,46 @@ TEST(WholeFile, RandomizedAgainstAByteArray) {
       }
     } else if (what == 10 && len > 1) {  // a new working base
       (void)SetWorkingBase(r.io, gen.bounded(len));
+    } else if (what == 12 || what == 13) {  // cut or copy to the clip file
+      ByteRange range;
+      if (randomRange(range)) {
+        const int from = static_cast<int>(base + range.start);
+        const int n = static_cast<int>(range.end - range.start + 1);
+        clip = model.mid(from, n);
+        if (what == 12) {
+          ASSERT_TRUE(CutFile(r.io, range, r.s.ClipFile));
+          model.remove(from, n);
+          undoModel = before;
+          redoModel = model;
+        } else {
+          ASSERT_TRUE(CopyFile(r.io, range, r.s.ClipFile));
+        }
+        ASSERT_EQ(TempFiles::Read(r.s.ClipFile), clip);
+      }
+    } else if (what == 14 && !clip.isNull()) {  // paste: insert, append or overlay
+      const auto mode = static_cast<PasteMode>(gen.bounded(1, 4));
+      r.s.Current.CursorOffset = gen.bounded(std::max(1, static_cast<int>(r.s.WorkingLength)));
+      const int at =
+          mode == PasteMode::Append ? len : static_cast<int>(base + r.s.Current.CursorOffset);
+      ASSERT_EQ(PasteFile(r.io, mode, {}), PasteResult::Done);
+      if (mode == PasteMode::Overlay) {
+        model = model.left(at) + clip + model.mid(at + clip.size());
+      } else {
+        model.insert(at, clip);
+        undoModel = before;
+        redoModel = model;
+      }
+    } else if (what == 15) {  // fill with a pattern of 1 to 5 bytes
+      ByteRange range;
+      if (randomRange(range)) {
+        const QByteArray pattern = randomBytes(static_cast<int>(gen.bounded(1, 6)));
+        const std::vector<std::uint8_t> bytes(pattern.begin(), pattern.end());
+        FillRange(r.io, bytes, FillKind::Hex, range.start, range.end);
+        for (std::int64_t j = 0; j <= range.end - range.start; ++j) {
+          model[static_cast<int>(base + range.start + j)] =
+              pattern[static_cast<int>(j % pattern.size())];
+        }
+      }
     } else if (what == 11) {  // another program truncates, appends or overwrites
       QFile f(path);
       ASSERT_TRUE(f.open(QIODevice::ReadWrite));
