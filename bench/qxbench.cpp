@@ -1,9 +1,11 @@
 // qxbench: times Count, Find Next and Replace All through the same search
 // functions the dialogs call, beside grep -c -F, cp and cp + sync of the
-// same page-cached file.
+// same page-cached file; then Fill of the whole file with a 3-byte pattern
+// through the dialog's fill, beside dd from /dev/zero over it in place.
 //
 //   qxbench FILE [PATTERN [REPLACEMENT]]   measure (FILE is rewritten and
-//                                          restored; its .BAK is removed)
+//                                          restored, its .BAK removed; the
+//                                          fills leave it overwritten)
 //   qxbench --make FILE MIB HITS [PATTERN] write a test file: pseudo-random
 //                                          bytes with HITS copies of PATTERN
 //
@@ -26,6 +28,7 @@
 #include <vector>
 
 #include "core/IO.h"
+#include "ops/Fill.h"
 #include "search/Search.h"
 
 namespace {
@@ -129,8 +132,8 @@ int Run(const std::string& command) {
 
 constexpr std::string_view kTableHeader =
     "| medium | MiB | grep -c -F | Count | Count/grep | cp | cp+sync | Replace All | Replace/cp "
-    "| Replace/(cp+sync) | peak memory |\n"
-    "|---|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|";
+    "| Replace/(cp+sync) | dd | Fill | Fill/dd | peak memory |\n"
+    "|---|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|";
 
 int Make(const QString& path, long mib, long hits, const QByteArray& pattern) {
   QFile f(path);
@@ -252,6 +255,28 @@ int main(int argc, char** argv) {
     QFile::remove(qx::BackupName(path));
   }
 
+  // Fill last: it overwrites the file. dd and Fill take turns, each after
+  // the file's pages were written out, so that neither pays for the other's
+  // writeback.
+  const std::string dd = "dd if=/dev/zero of=" + file + " bs=1M count=" + std::to_string(length) +
+                         " iflag=count_bytes conv=notrunc status=none";
+  const std::vector<std::uint8_t> fillPattern{'Q', 'X', '!'};
+  double ddTime = 1e300;
+  double fillTime = 1e300;
+  std::int64_t filled = 0;
+  for (int i = 0; i < runs; ++i) {
+    SyncFile(path);
+    ddTime = std::min(ddTime, Best(1, [&] { (void)Run(dd); }));
+    io.ReopenFile();  // dd's write is no stranger's change
+    SyncFile(path);
+    const auto t0 = Clock::now();
+    const qx::FillResult fill =
+        qx::FillRange(io, fillPattern, qx::FillKind::Ascii, 0, s.WorkingLength - 1);
+    fillTime = std::min(fillTime, std::chrono::duration<double>(Clock::now() - t0).count());
+    if (fill.status != qx::FillStatus::Done) return 1;
+    filled = fill.written;
+  }
+
   Row("grep -c -F", grep, length, grepCount + " lines");
   Row("Count", countTime, length,
       std::to_string(count) + " occurrences, " + Fixed(countTime / grep, 2) + "x grep");
@@ -261,14 +286,19 @@ int main(int argc, char** argv) {
   Row("Replace All (with commit)", replaceTime, length,
       std::to_string(replaced) + " replaced, " + Fixed(replaceTime / cp, 2) + "x cp, " +
           Fixed(replaceTime / cpSync, 2) + "x cp+sync");
+  Row("dd over the file", ddTime, length, "");
+  Row("Fill (3-byte pattern)", fillTime, length,
+      std::to_string(filled) + " filled, " + Fixed(fillTime / ddTime, 2) + "x dd");
   const long peak = PeakKiB(RUSAGE_SELF);
   std::printf("peak memory: %ld KiB (qxbench), %ld KiB (largest child)\n", peak,
               PeakKiB(RUSAGE_CHILDREN));
-  std::printf("| %s | %lld | %s s | %s s | %sx | %s s | %s s | %s s | %sx | %sx | %.1f MiB |\n",
-              Medium(path).c_str(), static_cast<long long>(length >> 20), Fixed(grep, 3).c_str(),
-              Fixed(countTime, 3).c_str(), Fixed(countTime / grep, 2).c_str(), Fixed(cp, 3).c_str(),
-              Fixed(cpSync, 3).c_str(), Fixed(replaceTime, 3).c_str(),
-              Fixed(replaceTime / cp, 2).c_str(), Fixed(replaceTime / cpSync, 2).c_str(),
-              static_cast<double>(peak) / 1024.0);
+  std::printf(
+      "| %s | %lld | %s s | %s s | %sx | %s s | %s s | %s s | %sx | %sx | %s s | %s s | %sx | "
+      "%.1f MiB |\n",
+      Medium(path).c_str(), static_cast<long long>(length >> 20), Fixed(grep, 3).c_str(),
+      Fixed(countTime, 3).c_str(), Fixed(countTime / grep, 2).c_str(), Fixed(cp, 3).c_str(),
+      Fixed(cpSync, 3).c_str(), Fixed(replaceTime, 3).c_str(), Fixed(replaceTime / cp, 2).c_str(),
+      Fixed(replaceTime / cpSync, 2).c_str(), Fixed(ddTime, 3).c_str(), Fixed(fillTime, 3).c_str(),
+      Fixed(fillTime / ddTime, 2).c_str(), static_cast<double>(peak) / 1024.0);
   return 0;
 }

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds qxbench in Release and measures Count and Replace All beside grep,
-# cp and cp + sync on a scratch file with 300 hits, of SIZE/4 and SIZE MiB
+# cp and cp + sync, and Fill beside dd over the file in place (qxbench runs
+# the tools), on a scratch file with 300 hits, of SIZE/4 and SIZE MiB
 # (default 1024; the two sizes show that memory does not grow with the file),
 # once on the disk and once on /dev/shm (in memory: the sync costs nothing,
 # which shows the rewrite itself apart from the disk's write speed).

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <numeric>
 
 #include "input/Utility.h"
 
@@ -12,6 +13,8 @@ namespace {
 
 // Ranges longer than this show the progress bar.
 constexpr std::int64_t kFillProgressThreshold = 8192;
+// The page size the pieces keep to where they can.
+constexpr std::int64_t kPageBytes = 4096;
 
 // Hides the progress bar however the fill ends.
 class BarShown {
@@ -104,8 +107,12 @@ FillResult FillRange(IO& io, const std::vector<std::uint8_t>& pattern, FillKind 
 
   const std::int64_t total = last - first + 1;
   const auto L = static_cast<std::int64_t>(pattern.size());
-  const std::int64_t copies = std::max<std::int64_t>(opt.pieceSize / L, 1);
-  // Whole copies only, so that each piece continues where the last stopped.
+  // Whole copies only, so that each piece continues where the last stopped;
+  // and, where they fit, whole pages too: writes that begin and end on page
+  // borders go into the page cache much faster.
+  const std::int64_t aligned = std::lcm<std::int64_t>(L, kPageBytes);
+  const std::int64_t unit = aligned <= opt.pieceSize ? aligned : L;
+  const std::int64_t copies = std::max<std::int64_t>(opt.pieceSize / unit, 1) * (unit / L);
   const std::int64_t piece = std::min(copies, total / L + (total % L != 0 ? 1 : 0)) * L;
   std::vector<std::uint8_t> buf(static_cast<std::size_t>(piece));
   for (std::int64_t i = 0; i < piece; i += L) {

@@ -13,7 +13,8 @@
 namespace qx {
 
 struct FillOptions {
-  // Bytes written per call, rounded down to whole pattern copies; memory
+  // Bytes written per call, rounded down to whole pattern copies (and to
+  // whole 4 KiB pages of the range when that leaves at least one); memory
   // is about this much. Tests shrink it.
   std::int64_t pieceSize = std::int64_t{1} << 20;
 };

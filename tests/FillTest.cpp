@@ -163,8 +163,9 @@ TEST(Fill, CancelFailureAndAnotherProgramStopCleanly) {
   Rig r;
   const QByteArray zeros(1 << 20, '\0');
   const Bytes pat{'x', 'y', 'z'};
-  const FillOptions opt{1 << 16};
-  const std::int64_t piece = (std::int64_t{1} << 16) / 3 * 3;
+  // Whole copies of the pattern and whole pages at once.
+  const std::int64_t piece = 3 * 4096 * 5;
+  const FillOptions opt{piece};
   // The file holds exactly the first `written` bytes of the fill from 10 on.
   const auto expectFilledUpTo = [&](const QString& path, std::int64_t written) {
     EXPECT_TRUE(TempFiles::Read(path) == Reference(zeros, 0, "xyz", 10, 10 + written - 1));
