@@ -391,6 +391,9 @@ void QX::ReadOnlyChanged() {
 }
 
 void QX::FocusFileBar() {
+  // Without a window manager nobody makes the window active again after a
+  // dialog, and its shortcuts (Ctrl+Z) would stay dead.
+  if (isVisible() && !isActiveWindow() && !QApplication::activeModalWidget()) activateWindow();
   FileBar->setFocus();
 }
 
