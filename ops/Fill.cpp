@@ -72,11 +72,8 @@ QString FillFailure(const EditorState& s, int error, std::int64_t first, std::in
 // What every fill leaves behind, however far it got: the bytes written
 // cannot be undone, and the file is what the editor now knows.
 void AfterFill(IO& io) {
-  EditorState& s = io.State();
-  s.OperationRunning = false;
-  s.WholeFileUndo = false;
-  io.SetUndoRedo(false, false);
-  io.ReopenFile();
+  io.State().OperationRunning = false;
+  io.EndInPlaceChange();
 }
 
 }  // namespace
@@ -96,7 +93,9 @@ FillResult FillRange(IO& io, const std::vector<std::uint8_t>& pattern, FillKind 
   const std::int64_t first = std::max<std::int64_t>(start, 0);
   const std::int64_t last = std::min(end, s.WorkingLength - 1);
   if (last < first) {
-    AfterFill(io);
+    // Nothing written: the page, and an unsaved edit on it, stay as they are.
+    s.WholeFileUndo = false;
+    io.SetUndoRedo(false, false);
     return {};
   }
   // Another program's bytes are never overwritten with a fill meant for

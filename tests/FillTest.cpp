@@ -133,6 +133,18 @@ TEST(Fill, WritesThePatternAlignedToTheRangeAndNeverGrowsTheFile) {
     // Our own write is not taken for another program's change.
     EXPECT_FALSE(r.io.FileChangedOnDisk());
   }
+  // An unsaved page edit: kept by a fill that writes nothing, offered for
+  // saving before one that writes.
+  const QString path = Reopen(r, "......");
+  r.s.PageBuffer[0] = 'E';
+  r.s.Dirty = true;
+  (void)FillRange(r.io, {'a'}, FillKind::Ascii, 6, 9);
+  EXPECT_TRUE(r.s.Dirty);
+  EXPECT_EQ(r.s.PageBuffer[0], 'E');
+  r.p.ExpectBox("Save Change?", Answer::Yes);
+  (void)FillRange(r.io, {'a'}, FillKind::Ascii, 2, 3);
+  EXPECT_EQ(TempFiles::Read(path), "E.aa..");
+  EXPECT_FALSE(r.s.Dirty || r.s.UndoEnabled);
   r.p.Verify();
 }
 
