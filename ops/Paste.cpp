@@ -94,6 +94,7 @@ PasteResult Overlay(IO& io, const BinaryFile& source, std::int64_t length, std::
 
 PasteResult PasteFile(IO& io, PasteMode mode, const QString& typed) {
   EditorState& s = io.State();
+  if (io.ReadOnlyRefused()) return PasteResult::Failed;
   BinaryFile source;
   if (!OpenSource(io, typed, source)) return PasteResult::NoSource;
   const std::int64_t length = source.Length();
