@@ -1,7 +1,10 @@
 // qxbench: times Count, Find Next and Replace All through the same search
 // functions the dialogs call, beside grep -c -F, cp and cp + sync of the
-// same page-cached file; then Fill of the whole file with a 3-byte pattern
-// through the dialog's fill, beside dd from /dev/zero over it in place.
+// same page-cached file; Copy of the whole file, Cut of 64 MiB from its
+// middle and Paste Insert and Append of that 64 MiB through the block
+// operations the dialogs call; then Fill of the whole file with a 3-byte
+// pattern through the dialog's fill, beside dd from /dev/zero over it in
+// place.
 //
 //   qxbench FILE [PATTERN [REPLACEMENT]]   measure (FILE is rewritten and
 //                                          restored, its .BAK removed; the
@@ -9,7 +12,8 @@
 //   qxbench --make FILE MIB HITS [PATTERN] write a test file: pseudo-random
 //                                          bytes with HITS copies of PATTERN
 //
-// The last line of a measurement is a Markdown table row (see kTableHeader).
+// The last two lines of a measurement are Markdown table rows: the search
+// table's (kTableHeader) and, marked "B", the block table's (kBlockHeader).
 #include <fcntl.h>
 #include <linux/magic.h>
 #include <sys/resource.h>
@@ -28,7 +32,9 @@
 #include <vector>
 
 #include "core/IO.h"
+#include "ops/CutCopy.h"
 #include "ops/Fill.h"
+#include "ops/Paste.h"
 #include "search/Search.h"
 
 namespace {
@@ -135,6 +141,12 @@ constexpr std::string_view kTableHeader =
     "| Replace/(cp+sync) | dd | Fill | Fill/dd | peak memory |\n"
     "|---|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|";
 
+constexpr std::string_view kBlockHeader =
+    "| medium | MiB | cp | cp+sync | Copy | Copy/cp | Cut 64 MiB | Cut/(cp+sync) | Cut/cp "
+    "| Insert 64 MiB | Insert/(cp+sync) | Insert/cp | Append 64 MiB | Append/(cp+sync) | "
+    "Append/cp |\n"
+    "|---|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|";
+
 int Make(const QString& path, long mib, long hits, const QByteArray& pattern) {
   QFile f(path);
   if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
@@ -167,6 +179,10 @@ int main(int argc, char** argv) {
   const QByteArray defaultPattern = "QXBENCH!";
   if (argc == 2 && std::string(argv[1]) == "--table-header") {
     std::printf("%s\n", kTableHeader.data());
+    return 0;
+  }
+  if (argc == 2 && std::string(argv[1]) == "--block-header") {
+    std::printf("%s\n", kBlockHeader.data());
     return 0;
   }
   if (argc >= 5 && std::string(argv[1]) == "--make") {
@@ -255,6 +271,46 @@ int main(int argc, char** argv) {
     QFile::remove(qx::BackupName(path));
   }
 
+  // The block operations, with the clip file beside the file (on the same
+  // medium). Each rewrite is undone and its backup removed, as above.
+  s.ClipFile = path + QStringLiteral(".qxclip");
+  const std::int64_t block = std::min<std::int64_t>(std::int64_t{64} << 20, length / 2);
+  const std::int64_t middle = length / 2 - block / 2;
+  const auto undo = [&] {
+    io.UndoChange();
+    QFile::remove(qx::BackupName(path));
+  };
+  // The best time of op over runs, with then (not timed) after each.
+  const auto timed = [&](const std::function<bool()>& op, const std::function<void()>& then) {
+    double best = 1e300;
+    for (int i = 0; i < runs; ++i) {
+      SyncFile(path);
+      const auto t0 = Clock::now();
+      if (!op()) std::fprintf(stderr, "a block operation failed\n");
+      best = std::min(best, std::chrono::duration<double>(Clock::now() - t0).count());
+      then();
+    }
+    return best;
+  };
+  // As with cp, removing the last copy is not part of the time.
+  const double copyTime = timed(
+      [&] {
+        return qx::CopyFile(io, {0, s.WorkingLength - 1}, s.ClipFile);
+      },
+      [&] { QFile::remove(s.ClipFile); });
+  const double cutTime = timed(
+      [&] {
+        return qx::CutFile(io, {middle, middle + block - 1}, s.ClipFile);
+      },
+      undo);
+  // The clip now holds the 64 MiB that the pastes put back.
+  s.Current.CursorOffset = middle;
+  const double insertTime = timed(
+      [&] { return qx::PasteFile(io, qx::PasteMode::Insert, {}) == qx::PasteResult::Done; }, undo);
+  const double appendTime = timed(
+      [&] { return qx::PasteFile(io, qx::PasteMode::Append, {}) == qx::PasteResult::Done; }, undo);
+  QFile::remove(s.ClipFile);
+
   // Fill last: it overwrites the file. dd and Fill take turns, each after
   // the file's pages were written out, so that neither pays for the other's
   // writeback.
@@ -286,6 +342,13 @@ int main(int argc, char** argv) {
   Row("Replace All (with commit)", replaceTime, length,
       std::to_string(replaced) + " replaced, " + Fixed(replaceTime / cp, 2) + "x cp, " +
           Fixed(replaceTime / cpSync, 2) + "x cp+sync");
+  Row("Copy (whole file)", copyTime, length, Fixed(copyTime / cp, 2) + "x cp");
+  Row("Cut (64 MiB, with commit)", cutTime, length,
+      Fixed(cutTime / cpSync, 2) + "x cp+sync, " + Fixed(cutTime / cp, 2) + "x cp");
+  Row("Paste Insert (64 MiB)", insertTime, length,
+      Fixed(insertTime / cpSync, 2) + "x cp+sync, " + Fixed(insertTime / cp, 2) + "x cp");
+  Row("Paste Append (64 MiB)", appendTime, length,
+      Fixed(appendTime / cpSync, 2) + "x cp+sync, " + Fixed(appendTime / cp, 2) + "x cp");
   Row("dd over the file", ddTime, length, "");
   Row("Fill (3-byte pattern)", fillTime, length,
       std::to_string(filled) + " filled, " + Fixed(fillTime / ddTime, 2) + "x dd");
@@ -300,5 +363,12 @@ int main(int argc, char** argv) {
       Fixed(cpSync, 3).c_str(), Fixed(replaceTime, 3).c_str(), Fixed(replaceTime / cp, 2).c_str(),
       Fixed(replaceTime / cpSync, 2).c_str(), Fixed(ddTime, 3).c_str(), Fixed(fillTime, 3).c_str(),
       Fixed(fillTime / ddTime, 2).c_str(), static_cast<double>(peak) / 1024.0);
+  const auto ratios = [&](double t) {
+    return Fixed(t, 3) + " s | " + Fixed(t / cpSync, 2) + "x | " + Fixed(t / cp, 2) + "x";
+  };
+  std::printf("B| %s | %lld | %s s | %s s | %s s | %sx | %s | %s | %s |\n", Medium(path).c_str(),
+              static_cast<long long>(length >> 20), Fixed(cp, 3).c_str(), Fixed(cpSync, 3).c_str(),
+              Fixed(copyTime, 3).c_str(), Fixed(copyTime / cp, 2).c_str(), ratios(cutTime).c_str(),
+              ratios(insertTime).c_str(), ratios(appendTime).c_str());
   return 0;
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds qxbench in Release and measures Count and Replace All beside grep,
-# cp and cp + sync, and Fill beside dd over the file in place (qxbench runs
-# the tools), on a scratch file with 300 hits, of SIZE/4 and SIZE MiB
+# cp and cp + sync, Copy, Cut and Paste beside cp and cp + sync, and Fill
+# beside dd over the file in place (qxbench runs the tools), on a scratch
+# file with 300 hits, of SIZE/4 and SIZE MiB
 # (default 1024; the two sizes show that memory does not grow with the file),
 # once on the disk and once on /dev/shm (in memory: the sync costs nothing,
 # which shows the rewrite itself apart from the disk's write speed).
@@ -22,13 +23,15 @@ if [ -d /dev/shm ] && [ -w /dev/shm ]; then
 fi
 
 rows=()
+blocks=()
 for dir in "${dirs[@]}"; do
   for mib in $((size / 4)) "$size"; do
     "$bench" --make "$dir/bench.bin" "$mib" 300
     out=$("$bench" "$dir/bench.bin")
-    echo "$out" | grep -v '^|'
+    echo "$out" | grep -v -E '^B?\|'
     echo
     rows+=("$(echo "$out" | grep '^|')")
+    blocks+=("$(echo "$out" | grep '^B|' | cut -c2-)")
     rm -f "$dir/bench.bin"
   done
 done
@@ -36,3 +39,6 @@ done
 echo "$(uname -r), $(nproc) cores, $(date -u '+%Y-%m-%d %H:%M UTC'), load $(cut -d' ' -f1-3 /proc/loadavg)"
 "$bench" --table-header
 printf '%s\n' "${rows[@]}"
+echo
+"$bench" --block-header
+printf '%s\n' "${blocks[@]}"

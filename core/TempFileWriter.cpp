@@ -120,6 +120,7 @@ bool TempFileWriter::Create(const QString& forFile, SysCalls& sys) {
   Discard();
   sys_ = &sys;
   keepHoles_ = false;
+  durable_ = true;
   finished_ = false;
   failed_ = false;
   error_.clear();
@@ -233,7 +234,7 @@ bool TempFileWriter::WriteOut(const char* data, std::size_t n) {
 }
 
 void TempFileWriter::StartWriteback() {
-  if (inFile_ - writebackFrom_ < kWritebackStep) return;
+  if (!durable_ || inFile_ - writebackFrom_ < kWritebackStep) return;
   writebackFrom_ = inFile_;
   if (!writeback_) {
     try {
@@ -346,8 +347,10 @@ bool TempFileWriter::Finish(const std::function<void()>& whileWaiting) {
   if (keepHoles_ && sys_->Truncate(fd_, inFile_) != 0) {
     return Fail(QStringLiteral("Couldn't write %1: %2").arg(path_, Reason(errno)));
   }
-  const int syncError =
-      whileWaiting ? SyncWhileWaiting(*sys_, fd_, whileWaiting) : SyncFile(*sys_, fd_);
+  int syncError = 0;
+  if (durable_) {
+    syncError = whileWaiting ? SyncWhileWaiting(*sys_, fd_, whileWaiting) : SyncFile(*sys_, fd_);
+  }
   StopWriteback();  // quick now: the sync left it nothing to wait for
   if (syncError != 0) {
     return Fail(QStringLiteral("Couldn't write %1 to disk: %2").arg(path_, Reason(syncError)));

@@ -28,6 +28,9 @@ class TempFileWriter {
   // Leaves a hole wherever a whole aligned block of zeros is written, so
   // that a sparse file stays sparse.
   void KeepHoles(bool on);
+  // A file that only mirrors bytes kept elsewhere (a copy) need not wait for
+  // the disk: Finish then flushes without syncing.
+  void SetDurable(bool on) { durable_ = on; }
   // Gives the file the owner and permissions of original, through its
   // descriptor; a change of owner that is not allowed keeps the user's own.
   [[nodiscard]] bool MatchOwnerAndMode(const struct stat& original);
@@ -79,6 +82,7 @@ class TempFileWriter {
   std::unique_ptr<Writeback> writeback_;
   bool kernelCopy_ = true;
   bool keepHoles_ = false;
+  bool durable_ = true;
   bool finished_ = false;
   SysCalls* sys_ = &SysCalls::Real();
   bool failed_ = false;

@@ -28,7 +28,8 @@ mode_t NewFileMode() {
 
 }  // namespace
 
-bool BlockTarget::Begin(IO& io, const QString& path) {
+bool BlockTarget::Begin(IO& io, const QString& path, bool durable) {
+  durable_ = durable;
   EditorState& s = io.State();
   Platform& p = io.Plat();
   const bool clip = path == s.ClipFile;
@@ -77,6 +78,7 @@ bool BlockTarget::Begin(IO& io, const QString& path) {
     out_.Discard();
     return false;
   }
+  out_.SetDurable(durable);
   return true;
 }
 
@@ -109,7 +111,7 @@ bool BlockTarget::Commit(IO& io) {
     return false;
   }
   out_.Release();
-  SyncDirectoryOf(*s.Sys, path_);
+  if (durable_) SyncDirectoryOf(*s.Sys, path_);
   if (path_ == s.ClipFile) s.ClipSeen = written;
   return true;
 }

@@ -13,17 +13,20 @@ namespace qx {
 class BlockTarget {
  public:
   // Refuses (with the message) the file being edited, its backup, and
-  // anything that is not a file; then creates the new file beside path.
-  [[nodiscard]] bool Begin(IO& io, const QString& path);
+  // anything that is not a file; then creates the new file beside path. A
+  // durable target (a cut's: the range will live only there) reaches the
+  // disk before Commit gives it the name.
+  [[nodiscard]] bool Begin(IO& io, const QString& path, bool durable);
   TempFileWriter& Out() { return out_; }
-  // Syncs the new content and gives it the target's name. False, with the
-  // message, when that fails: the old target is then as it was.
+  // Gives the new content the target's name. False, with the message, when
+  // that fails: the old target is then as it was.
   [[nodiscard]] bool Commit(IO& io);
   const QString& Path() const { return path_; }
 
  private:
   TempFileWriter out_;
   QString path_;
+  bool durable_ = true;
 };
 
 }  // namespace qx

@@ -34,7 +34,7 @@ bool CutFile(IO& io, const ByteRange& range, const QString& target) {
   TempFileWriter out;
   if (!io.BeginFileOperation(out)) return false;
   BlockTarget to;
-  if (!to.Begin(io, target)) return false;
+  if (!to.Begin(io, target, true)) return false;
   const std::int64_t first = s.Current.WorkingBase + range.start;
   const std::int64_t last = s.Current.WorkingBase + range.end;
   if (!io.CopyRange(out, 0, first - 1) || !io.CopyRange(to.Out(), first, last) ||
@@ -53,8 +53,9 @@ bool CutFile(IO& io, const ByteRange& range, const QString& target) {
 bool CopyFile(IO& io, const ByteRange& range, const QString& target) {
   EditorState& s = io.State();
   if (io.RefuseIfChanged()) return false;
+  // The bytes stay in the file: the copy need not wait for the disk.
   BlockTarget to;
-  if (!to.Begin(io, target)) return false;
+  if (!to.Begin(io, target, false)) return false;
   const std::int64_t base = s.Current.WorkingBase;
   if (!io.CopyRange(to.Out(), base + range.start, base + range.end)) {
     io.Plat().MessageBox(
