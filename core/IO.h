@@ -97,6 +97,8 @@ class IO {
   void RecomputeLengths();
   // Takes note of the file as it is on disk now.
   void RememberFile();
+  // The page Undo and Redo: the image goes back to its file offset.
+  bool WritePageImage(const Page& image);
   // The whole-file Undo and Redo: exchange the file with its backup.
   void ExchangeWithBackup(const QString& command);
   // Offers to delete the unlocked temporary files of this user found beside

@@ -98,47 +98,38 @@ void IO::UndoChange() {
   if (ReadOnlyRefused()) return;
   if (s_.WholeFileUndo) {
     ExchangeWithBackup(QStringLiteral("Undo"));
-    return;
+  } else if (WritePageImage(s_.UndoPage)) {
+    SetUndoRedo(true, true);
   }
-  if (RefuseIfChanged()) return;
-  // The image goes back where it was taken, whatever the working base is now.
-  const std::int64_t at = s_.UndoPageOffset;
-  if (!s_.File1.WriteAt(at, s_.UndoPage.data(), s_.UndoPageLength)) {
-    const int e = errno;
-    RememberFile();
-    p_.MessageBox(
-        QStringLiteral("Couldn't write the page to %1: %2").arg(s_.Current.FileName, Reason(e)),
-        Buttons::Ok, Icon::Critical);
-    return;
-  }
-  RememberFile();
-  SetUndoRedo(true, true);
-  // An unsaved change of the page on screen is dropped: the page is read again.
-  s_.Dirty = false;
-  if (at >= s_.Current.WorkingBase) s_.Current.BufferTop = at - s_.Current.WorkingBase;
-  ShowPage();
 }
 
 void IO::RedoChange() {
   if (ReadOnlyRefused()) return;
   if (s_.WholeFileUndo) {
     ExchangeWithBackup(QStringLiteral("Redo"));
-    return;
+  } else {
+    (void)WritePageImage(s_.RedoPage);
   }
-  if (RefuseIfChanged()) return;
+}
+
+bool IO::WritePageImage(const Page& image) {
+  if (RefuseIfChanged()) return false;
+  // The image goes back where it was taken, whatever the working base is now.
   const std::int64_t at = s_.UndoPageOffset;
-  if (!s_.File1.WriteAt(at, s_.RedoPage.data(), s_.UndoPageLength)) {
+  if (!s_.File1.WriteAt(at, image.data(), s_.UndoPageLength)) {
     const int e = errno;
     RememberFile();
     p_.MessageBox(
         QStringLiteral("Couldn't write the page to %1: %2").arg(s_.Current.FileName, Reason(e)),
         Buttons::Ok, Icon::Critical);
-    return;
+    return false;
   }
   RememberFile();
+  // An unsaved change of the page on screen is dropped: the page is read again.
   s_.Dirty = false;
   if (at >= s_.Current.WorkingBase) s_.Current.BufferTop = at - s_.Current.WorkingBase;
   ShowPage();
+  return true;
 }
 
 QString IO::BackupPath() const {

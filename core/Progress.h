@@ -17,6 +17,27 @@ class ProgressBar {
   virtual void SetProgress(int value) = 0;
 };
 
+// Shows a progress bar (when there is one and show is true) from 0 for the
+// life of the object, and hides it however the operation ends.
+class BarShown {
+ public:
+  BarShown(ProgressBar* bar, bool show) : bar_(show ? bar : nullptr) {
+    if (bar_) {
+      bar_->SetProgress(0);
+      bar_->ShowProgress(true);
+    }
+  }
+  ~BarShown() {
+    if (bar_) bar_->ShowProgress(false);
+  }
+  BarShown(const BarShown&) = delete;
+  BarShown& operator=(const BarShown&) = delete;
+  ProgressBar* Bar() const { return bar_; }
+
+ private:
+  ProgressBar* bar_;
+};
+
 // Called once per chunk or record. Processes pending events often enough
 // that the window repaints and Cancel answers (well under 50 ms apart), and
 // reports whether the operation may go on (OperationRunning).

@@ -16,26 +16,6 @@ constexpr std::int64_t kFillProgressThreshold = 8192;
 // The page size the pieces keep to where they can.
 constexpr std::int64_t kPageBytes = 4096;
 
-// Hides the progress bar however the fill ends.
-class BarShown {
- public:
-  BarShown(ProgressBar* bar, bool show) : bar_(show ? bar : nullptr) {
-    if (bar_) {
-      bar_->SetProgress(0);
-      bar_->ShowProgress(true);
-    }
-  }
-  ~BarShown() {
-    if (bar_) bar_->ShowProgress(false);
-  }
-  BarShown(const BarShown&) = delete;
-  BarShown& operator=(const BarShown&) = delete;
-  ProgressBar* Bar() const { return bar_; }
-
- private:
-  ProgressBar* bar_;
-};
-
 // Writes n bytes at offset; returns how many reached the file before an
 // error (errno set), so that the message can say exactly how far the fill got.
 std::int64_t WriteCounted(BinaryFile& f, std::int64_t offset, const std::uint8_t* data,

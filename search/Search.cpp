@@ -68,26 +68,6 @@ std::vector<std::uint8_t> BytesOf(const QString& text, int searchType) {
   return PatternBytes(text, searchType).value_or(std::vector<std::uint8_t>{});
 }
 
-// Hides the progress bar however the scan ends.
-class BarShown {
- public:
-  BarShown(ProgressBar* bar, bool show) : bar_(show ? bar : nullptr) {
-    if (bar_) {
-      bar_->SetProgress(0);
-      bar_->ShowProgress(true);
-    }
-  }
-  ~BarShown() {
-    if (bar_) bar_->ShowProgress(false);
-  }
-  BarShown(const BarShown&) = delete;
-  BarShown& operator=(const BarShown&) = delete;
-  ProgressBar* Bar() const { return bar_; }
-
- private:
-  ProgressBar* bar_;
-};
-
 }  // namespace
 
 std::int64_t MatchPattern(const Matcher& m, const std::uint8_t* buf, std::int64_t from,
