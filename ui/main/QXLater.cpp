@@ -7,9 +7,6 @@ namespace qx {
 void QX::mnuRecordChop_Click() {
   (void)GuardsPass(Guard::Writable);
 }
-void QX::mnuRecordPaste_Click() {
-  (void)GuardsPass(Guard::Writable);
-}
 void QX::mnuRecordFill_Click() {
   (void)GuardsPass(Guard::Writable);
 }

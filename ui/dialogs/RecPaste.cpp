@@ -1,0 +1,158 @@
+#include "ui/dialogs/RecPaste.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "input/PatternText.h"
+#include "input/Utility.h"
+#include "search/Search.h"
+#include "ui/dialogs/FieldFilter.h"
+#include "ui/dialogs/PathRow.h"
+#include "ui/main/Library.h"
+
+namespace qx {
+
+RecPaste::RecPaste(QWidget* mainWindow, IO& io) : QDialog(mainWindow), io_(io) {
+  setModal(true);
+  setWindowTitle(QStringLiteral("Paste To Records"));
+
+  Label4 = new QLabel(QStringLiteral("From Record Number:"), this);
+  FromRecordBox = new QLineEdit(this);
+  Label1 = new QLabel(QStringLiteral("To Record Number:"), this);
+  ToRecordBox = new QLineEdit(this);
+  Label2 = new QLabel(QStringLiteral("Starting Offset:"), this);
+  StartOffsetBox = new QLineEdit(this);
+  for (QLineEdit* box : {FromRecordBox, ToRecordBox, StartOffsetBox}) {
+    box->setMaxLength(kPatternFieldLength);
+  }
+
+  InsertButton = new QPushButton(QStringLiteral("Insert"), this);
+  OverlayButton = new QPushButton(QStringLiteral("Overlay"), this);
+  AppendBox = new QPushButton(QStringLiteral("Append"), this);
+  CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
+  auto* buttons = new QVBoxLayout;
+  for (QPushButton* b : {InsertButton, OverlayButton, AppendBox, CancelButton}) {
+    b->setAutoDefault(false);
+    buttons->addWidget(b);
+  }
+  buttons->addStretch();
+  connect(InsertButton, &QPushButton::clicked, this, &RecPaste::InsertButton_Click);
+  connect(OverlayButton, &QPushButton::clicked, this, &RecPaste::OverlayButton_Click);
+  connect(AppendBox, &QPushButton::clicked, this, &RecPaste::AppendBox_Click);
+  connect(CancelButton, &QPushButton::clicked, this, &RecPaste::CancelButton_Click);
+
+  Path =
+      new PathRow(this, io, QStringLiteral("Read From File"), PathRow::Browse::Open, InsertButton);
+  ReadFromFileBox = Path->CheckBox;
+  PathNameBox = Path->PathNameBox;
+  BrowseButton = Path->BrowseButton;
+
+  Progress = new QProgressBar(this);
+  Progress->setRange(0, 10000);
+  Progress->setTextVisible(false);
+  Progress->setVisible(false);
+
+  auto* fields = new QGridLayout;
+  fields->addWidget(Label4, 0, 0);
+  fields->addWidget(FromRecordBox, 0, 1);
+  fields->addWidget(Label1, 1, 0);
+  fields->addWidget(ToRecordBox, 1, 1);
+  fields->addWidget(Label2, 2, 0);
+  fields->addWidget(StartOffsetBox, 2, 1);
+  auto* left = new QVBoxLayout;
+  left->addLayout(fields);
+  left->addWidget(Path);
+  left->addWidget(Progress);
+  left->addStretch();
+  auto* top = new QHBoxLayout(this);
+  top->addLayout(left, 1);
+  top->addLayout(buttons);
+
+  setTabOrder(FromRecordBox, ToRecordBox);
+  setTabOrder(ToRecordBox, StartOffsetBox);
+  setTabOrder(StartOffsetBox, InsertButton);
+
+  const EditorState& s = io_.State();
+  AttachFieldFilter(FromRecordBox, FieldKind::FromRecord, s, ToRecordBox);
+  AttachFieldFilter(ToRecordBox, FieldKind::ToRecord, s, StartOffsetBox);
+  AttachFieldFilter(StartOffsetBox, FieldKind::FieldOffset, s, InsertButton);
+
+  adjustSize();
+  if (mainWindow) PlaceBelowMain(this, mainWindow, 100);
+  FromRecordBox->setText(QStringLiteral("0"));
+  ToRecordBox->setText(FormatCount(s.RecordCount - 1));
+  FromRecordBox->setFocus();
+}
+
+void RecPaste::InsertButton_Click() {
+  Mode = PasteMode::Insert;
+  RunPaste();
+}
+
+void RecPaste::OverlayButton_Click() {
+  Mode = PasteMode::Overlay;
+  RunPaste();
+}
+
+void RecPaste::AppendBox_Click() {
+  Mode = PasteMode::Append;
+  RunPaste();
+}
+
+void RecPaste::CancelButton_Click() {
+  io_.State().OperationRunning = false;
+  hide();
+}
+
+void RecPaste::reject() {
+  CancelButton_Click();
+}
+
+void RecPaste::Insert() {
+  const RecordFields f = ReadRecordFields(io_.State(), FromRecordBox->text(), ToRecordBox->text(),
+                                          StartOffsetBox->text(), nullptr);
+  if (f.check == RecordCheck::EmptyBox) {
+    QLineEdit* const boxes[] = {FromRecordBox, ToRecordBox, StartOffsetBox};
+    io_.Plat().MessageBox(kMustEnterValues, Buttons::Ok, Icon::None, QString());
+    boxes[f.box]->setFocus();
+    return;
+  }
+  if (f.check == RecordCheck::Reversed) {
+    CancelButton_Click();
+    return;
+  }
+  // No second paste from inside this one's events.
+  for (QPushButton* b : {InsertButton, OverlayButton, AppendBox}) b->setEnabled(false);
+  const RecPasteResult res = PasteToRecords(io_, Mode, f.range, PathNameBox->text(), this, Options);
+  for (QPushButton* b : {InsertButton, OverlayButton, AppendBox}) b->setEnabled(true);
+  if (res == RecPasteResult::NoSource) {
+    // Stays open for another source.
+    io_.View().LoadDisplay();
+    return;
+  }
+  CancelButton_Click();
+}
+
+void RecPaste::Overlay() {
+  Insert();
+}
+
+void RecPaste::RunPaste() {
+  Mode == PasteMode::Overlay ? Overlay() : Insert();
+}
+
+void RecPaste::ShowProgress(bool visible) {
+  Progress->setVisible(visible);
+}
+
+void RecPaste::SetProgress(int value) {
+  Progress->setValue(value);
+}
+
+}  // namespace qx

@@ -1,0 +1,15 @@
+// The Record Paste command of the main window.
+#include "ui/dialogs/RecPaste.h"
+#include "ui/main/QX.h"
+
+namespace qx {
+
+void QX::mnuRecordPaste_Click() {
+  if (GuardsPass(Guard::Writable)) {
+    RecPaste dialog(this, io_);
+    dialog.exec();
+  }
+  FocusFileBar();
+}
+
+}  // namespace qx
