@@ -4,9 +4,6 @@
 
 namespace qx {
 
-void QX::mnuRecordChop_Click() {
-  (void)GuardsPass(Guard::Writable);
-}
 void QX::mnuRecordFill_Click() {
   (void)GuardsPass(Guard::Writable);
 }

@@ -1,0 +1,248 @@
+// Record Chop: the field cut out of every record of a range, the clamps of
+// the boxes, a short last record, Undo, Cancel and failures that must leave
+// the file as it was, and the dialog.
+#include <QAction>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <cstring>
+#include <random>
+
+#include "core/Navigation.h"
+#include "input/Utility.h"
+#include "ops/RecChop.h"
+#include "tests/WindowRig.h"
+#include "ui/dialogs/RecChop.h"
+
+namespace qx::test {
+
+namespace {
+
+// The file with bytes start..end of records from..to cut out, as far as they exist.
+QByteArray Reference(const QByteArray& data, std::int64_t base, std::int64_t length,
+                     const RecordRange& g) {
+  QByteArray out;
+  for (std::int64_t i = 0; i < data.size(); ++i) {
+    const std::int64_t r = i < base ? -1 : (i - base) / length;
+    const std::int64_t k = i < base ? -1 : (i - base) % length;
+    if (r >= g.from && r <= g.to && k >= g.startOffset && k <= g.endOffset) continue;
+    out.append(data[static_cast<qsizetype>(i)]);
+  }
+  return out;
+}
+
+// Remembers whether the bar was ever shown.
+struct FakeBar : ProgressBar {
+  void ShowProgress(bool visible) override { shown = shown || visible; }
+  void SetProgress(int) override {}
+  bool shown = false;
+};
+
+struct ChopRig : Rig {
+  QString path;
+  ChopRig(const QByteArray& data, std::int64_t base, std::int64_t length) {
+    path = files.Write("R.DAT", data);
+    io.OpenFile(path);
+    if (base > 0) {
+      EXPECT_TRUE(SetWorkingBase(io, base));
+    }
+    EXPECT_TRUE(SetRecordLength(io, length));
+  }
+  QStringList Leftovers() const { return files.Entries().filter(QRegularExpression("^qx")); }
+};
+
+}  // namespace
+
+TEST(RecChop, CutsTheFieldOutOfEveryRecordOfTheRange) {
+  const QByteArray abc = "abcdefgh";
+  struct Case {
+    const char* what;
+    QByteArray data;
+    std::int64_t base, length;
+    const char *from, *to, *start, *end;
+    QByteArray want;  // null: reversed, nothing happens
+  };
+  QByteArray records, chopped;  // 1500 records, more than 8192 bytes
+  for (int i = 0; i < 1500; ++i) {
+    records += "xyzuvw";
+    chopped += "xzuvw";
+  }
+  const Case cases[] = {
+      {"offsets 2..3 of all", abc + abc + abc, 0, 8, "0", "2", "2", "3",
+       "abefgh"
+       "abefgh"
+       "abefgh"},
+      {"record 1 only", abc + abc + abc, 0, 8, "1", "1", "2", "3", abc + "abefgh" + abc},
+      {"everything", "WXYZ" + abc + abc, 4, 8, "0", "1", "0", "7", "WXYZ"},
+      {"working base 4", "WXYZ" + abc + abc, 4, 8, "0", "1", "2", "3", "WXYZabefghabefgh"},
+      {"end and to past the end", abc + abc, 0, 8, "0", "99", "6", "100", "abcdefabcdef"},
+      {"negative from and start", abc + abc, 0, 8, "-3", "0", "-1", "0", "bcdefgh" + abc},
+      {"records reversed", abc + abc, 0, 8, "1", "0", "0", "0", {}},
+      {"offsets reversed", abc + abc, 0, 8, "0", "1", "5", "4", {}},
+      {"record length 1", "abcdef", 0, 1, "1", "3", "0", "0", "aef"},
+      {"short last record", abc + abc + "abcd", 0, 8, "0", "2", "2", "5", "abghabghab"},
+      {"field past a short last", abc + abc + "abcd", 0, 8, "1", "2", "5", "7", abc + "abcdeabcd"},
+      {"to read with its groups", records, 0, 6, "0", "1,499", "1", "1", chopped},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ChopRig r(c.data, c.base, c.length);
+    const QString end = c.end;
+    const RecordFields f = ReadRecordFields(r.s, c.from, c.to, c.start, &end);
+    ASSERT_EQ(f.check, c.want.isNull() ? RecordCheck::Reversed : RecordCheck::Ok);
+    if (c.want.isNull()) continue;
+    FakeBar bar;
+    EXPECT_EQ(ChopRecords(r.io, f.range, &bar), ChopStatus::Done);
+    EXPECT_EQ(bar.shown, c.data.size() - c.base > 8192);
+    EXPECT_EQ(TempFiles::Read(r.path), c.want);
+    EXPECT_EQ(r.s.FileLength, c.want.size());
+    EXPECT_EQ(r.s.Current.RecordLength, c.length);
+    EXPECT_TRUE(r.s.UndoEnabled);
+    EXPECT_TRUE(r.Leftovers().isEmpty());
+    r.io.UndoChange();
+    EXPECT_EQ(TempFiles::Read(r.path), c.data);
+    r.io.RedoChange();
+    EXPECT_EQ(TempFiles::Read(r.path), c.want);
+    r.p.Verify();
+  }
+}
+
+TEST(RecChop, MatchesAByteArrayOnRandomRecords) {
+  std::mt19937 rng(5151);
+  for (int round = 0; round < 60; ++round) {
+    QByteArray data(1 + static_cast<int>(rng() % 4000), '\0');
+    for (char& c : data) c = static_cast<char>(rng());
+    const std::int64_t base = rng() % 3 == 0 ? rng() % data.size() : 0;
+    const std::int64_t length =
+        1 + static_cast<std::int64_t>(rng() % std::min<std::uint32_t>(40, data.size() - base));
+    ChopRig r(data, base, length);
+    RecordRange g;
+    g.from = rng() % r.s.RecordCount;
+    g.to = g.from + rng() % (r.s.RecordCount - g.from);
+    g.startOffset = rng() % length;
+    g.endOffset = g.startOffset + rng() % (length - g.startOffset);
+    ASSERT_EQ(ChopRecords(r.io, g), ChopStatus::Done);
+    ASSERT_TRUE(TempFiles::Read(r.path) == Reference(data, base, length, g))
+        << "round " << round << " size " << data.size() << " base " << base << " length " << length
+        << " records " << g.from << ".." << g.to << " offsets " << g.startOffset << ".."
+        << g.endOffset;
+  }
+}
+
+TEST(RecChop, CancelAndFailuresLeaveTheFileAsItWas) {
+  // Cancel between two records: the temporary file goes.
+  {
+    const QByteArray big = TempFiles::Counting(3 << 20);
+    ChopRig r(big, 0, 3);
+    int events = 0;
+    r.p.onEvents = [&] {
+      ++events;
+      r.s.OperationRunning = false;
+    };
+    FakeBar bar;
+    EXPECT_EQ(ChopRecords(r.io, {0, r.s.RecordCount - 1, 1, 1}, &bar), ChopStatus::Cancelled);
+    r.p.onEvents = nullptr;
+    EXPECT_GE(events, 1);
+    EXPECT_TRUE(bar.shown);
+    EXPECT_TRUE(TempFiles::Read(r.path) == big);
+    EXPECT_FALSE(r.s.UndoEnabled);
+    EXPECT_TRUE(r.Leftovers().isEmpty());
+  }
+
+  // No room for the temporary file: the real reason, nothing changed.
+  const QByteArray data = TempFiles::Counting(800);
+  const RecordRange g{2, 97, 3, 4};
+  {
+    ChopRig r(data, 0, 8);
+    r.sys.always[SysCalls::Call::Write] = ENOSPC;
+    r.p.ExpectBox({});
+    EXPECT_EQ(ChopRecords(r.io, g), ChopStatus::Failed);
+    r.sys.always.clear();
+    r.p.Verify();
+    EXPECT_EQ(r.p.boxes.back().icon, Icon::Critical);
+    EXPECT_TRUE(r.p.boxes.back().text.contains(QString::fromLocal8Bit(std::strerror(ENOSPC))));
+    EXPECT_EQ(TempFiles::Read(r.path), data);
+    EXPECT_FALSE(r.s.UndoEnabled);
+    EXPECT_TRUE(r.Leftovers().isEmpty());
+  }
+
+  // Every system call failing in turn: the chop is whole, or the file as it
+  // was and the user told.
+  for (int n = 0;; ++n) {
+    ChopRig r(data, 0, 8);
+    r.p.anyBox = true;
+    r.sys.Reset({n});
+    const ChopStatus got = ChopRecords(r.io, g);
+    const int calls = r.sys.count;
+    r.sys.Reset();
+    if (got == ChopStatus::Done) {
+      EXPECT_EQ(TempFiles::Read(r.path), Reference(data, 0, 8, g)) << n;
+    } else {
+      EXPECT_EQ(got, ChopStatus::Failed) << n;
+      EXPECT_FALSE(r.p.boxes.empty()) << n;
+      EXPECT_EQ(TempFiles::Read(r.path), data) << n;
+    }
+    if (n >= calls) break;
+  }
+}
+
+TEST(RecChopDialog, FollowsTheBoxRulesAndChops) {
+  WindowRig r;
+  QByteArray data;
+  for (int i = 0; i < 1500; ++i) data += "abcdefgh";
+  const QString path = r.Open("c.bin", data);
+  ASSERT_TRUE(SetRecordLength(r.w->Io(), 8));
+  {
+    WhenModal<RecChop> chop([&](RecChop* d) {
+      EXPECT_EQ(d->windowTitle(), "Chop Records");
+      EXPECT_EQ(d->FromRecordBox->text(), "0");
+      EXPECT_EQ(d->ToRecordBox->text(), "1,499");
+      EXPECT_EQ(d->EndOffsetBox->maxLength(), 40);
+      EXPECT_EQ(d->focusWidget(), d->FromRecordBox);
+      EXPECT_FALSE(d->Progress->isVisible());
+      QTest::keyClick(d->FromRecordBox, Qt::Key_Return);
+      EXPECT_EQ(d->focusWidget(), d->ToRecordBox);
+      QTest::keyClicks(d->ToRecordBox, "x-");
+      EXPECT_EQ(d->ToRecordBox->text(), "1,499");
+      QTest::keyClick(d->ToRecordBox, Qt::Key_E, Qt::ControlModifier);
+      EXPECT_EQ(d->ToRecordBox->text(), "1499");
+      // An empty box or one without a whole number: said, the focus on it.
+      QTest::keyClicks(d->StartOffsetBox, "2");
+      r.p.ExpectBox("You must enter values");
+      d->ChopButton->click();
+      EXPECT_EQ(d->focusWidget(), d->EndOffsetBox);
+      QTest::keyClicks(d->EndOffsetBox, "3x");
+      r.p.ExpectBox("You must enter values");
+      d->ChopButton->click();
+      EXPECT_EQ(d->focusWidget(), d->EndOffsetBox);
+      EXPECT_TRUE(d->isVisible());
+      r.p.Verify();
+      d->EndOffsetBox->setText("3");
+      QTest::keyClick(d->EndOffsetBox, Qt::Key_Return);
+      EXPECT_EQ(d->focusWidget(), d->ChopButton);
+      d->ChopButton->click();
+    });
+    r.w->mnuRecordChop_Click();
+  }
+  QByteArray want;
+  for (int i = 0; i < 1500; ++i) want += "abefgh";
+  EXPECT_TRUE(TempFiles::Read(path) == want);
+  EXPECT_TRUE(r.w->MenuItem("mnuEditUndo")->isEnabled());
+  EXPECT_EQ(r.w->focusWidget(), r.w->FileBar);
+
+  // A reversed range closes the dialog and changes nothing.
+  {
+    WhenModal<RecChop> chop([&](RecChop* d) {
+      d->FromRecordBox->setText("9");
+      d->ToRecordBox->setText("8");
+      d->StartOffsetBox->setText("0");
+      d->EndOffsetBox->setText("0");
+      d->ChopButton->click();
+    });
+    r.w->mnuRecordChop_Click();
+  }
+  EXPECT_TRUE(TempFiles::Read(path) == want);
+}
+
+}  // namespace qx::test

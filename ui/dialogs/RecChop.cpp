@@ -1,0 +1,118 @@
+#include "ui/dialogs/RecChop.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "input/PatternText.h"
+#include "input/Utility.h"
+#include "ops/RecChop.h"
+#include "ops/RecordRange.h"
+#include "search/Search.h"
+#include "ui/dialogs/FieldFilter.h"
+#include "ui/main/Library.h"
+
+namespace qx {
+
+RecChop::RecChop(QWidget* mainWindow, IO& io) : QDialog(mainWindow), io_(io) {
+  setModal(true);
+  setWindowTitle(QStringLiteral("Chop Records"));
+  const EditorState& s = io_.State();
+
+  Label4 = new QLabel(QStringLiteral("From Record Number:"), this);
+  FromRecordBox = new QLineEdit(QStringLiteral("0"), this);
+  Label1 = new QLabel(QStringLiteral("To Record Number:"), this);
+  ToRecordBox = new QLineEdit(FormatCount(s.RecordCount - 1), this);
+  Label2 = new QLabel(QStringLiteral("Starting Offset:"), this);
+  StartOffsetBox = new QLineEdit(this);
+  Label3 = new QLabel(QStringLiteral("Ending Offset:"), this);
+  EndOffsetBox = new QLineEdit(this);
+  for (QLineEdit* box : {FromRecordBox, ToRecordBox, StartOffsetBox, EndOffsetBox})
+    box->setMaxLength(kPatternFieldLength);
+
+  ChopButton = new QPushButton(QStringLiteral("Chop"), this);
+  CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
+  for (QPushButton* b : {ChopButton, CancelButton}) b->setAutoDefault(false);
+  connect(ChopButton, &QPushButton::clicked, this, &RecChop::ChopButton_Click);
+  connect(CancelButton, &QPushButton::clicked, this, &RecChop::CancelButton_Click);
+
+  Progress = new QProgressBar(this);
+  Progress->setRange(0, 10000);
+  Progress->setTextVisible(false);
+  Progress->setVisible(false);
+
+  auto* fields = new QGridLayout;
+  fields->addWidget(Label4, 0, 0);
+  fields->addWidget(FromRecordBox, 1, 0);
+  fields->addWidget(Label1, 2, 0);
+  fields->addWidget(ToRecordBox, 3, 0);
+  fields->addWidget(Label2, 0, 1);
+  fields->addWidget(StartOffsetBox, 1, 1);
+  fields->addWidget(Label3, 2, 1);
+  fields->addWidget(EndOffsetBox, 3, 1);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(ChopButton);
+  buttons->addWidget(CancelButton);
+  buttons->addStretch();
+  auto* top = new QVBoxLayout(this);
+  top->addLayout(fields);
+  top->addLayout(buttons);
+  top->addWidget(Progress);
+
+  setTabOrder(FromRecordBox, ToRecordBox);
+  setTabOrder(ToRecordBox, StartOffsetBox);
+  setTabOrder(StartOffsetBox, EndOffsetBox);
+  setTabOrder(EndOffsetBox, ChopButton);
+  setTabOrder(ChopButton, CancelButton);
+
+  AttachFieldFilter(FromRecordBox, FieldKind::FromRecord, s, ToRecordBox);
+  AttachFieldFilter(ToRecordBox, FieldKind::ToRecord, s, StartOffsetBox);
+  AttachFieldFilter(StartOffsetBox, FieldKind::FieldOffset, s, EndOffsetBox);
+  AttachFieldFilter(EndOffsetBox, FieldKind::FieldOffset, s, ChopButton);
+
+  adjustSize();
+  if (mainWindow) PlaceBelowMain(this, mainWindow, 100);
+  FromRecordBox->setFocus();
+}
+
+void RecChop::ChopButton_Click() {
+  const QString end = EndOffsetBox->text();
+  const RecordFields f = ReadRecordFields(io_.State(), FromRecordBox->text(), ToRecordBox->text(),
+                                          StartOffsetBox->text(), &end);
+  if (f.check == RecordCheck::EmptyBox) {
+    io_.Plat().MessageBox(kMustEnterValues, Buttons::Ok, Icon::None, QString());
+    QLineEdit* const boxes[] = {FromRecordBox, ToRecordBox, StartOffsetBox, EndOffsetBox};
+    boxes[f.box]->setFocus();
+    return;
+  }
+  if (f.check == RecordCheck::Ok) {
+    ChopButton->setEnabled(false);  // no second chop from inside this one's events
+    (void)ChopRecords(io_, f.range, this);
+    ChopButton->setEnabled(true);
+  }
+  CancelButton_Click();
+}
+
+void RecChop::CancelButton_Click() {
+  io_.State().OperationRunning = false;
+  hide();
+}
+
+void RecChop::reject() {
+  CancelButton_Click();
+}
+
+void RecChop::ShowProgress(bool visible) {
+  Progress->setVisible(visible);
+}
+
+void RecChop::SetProgress(int value) {
+  Progress->setValue(value);
+}
+
+}  // namespace qx
