@@ -19,21 +19,36 @@
 
 namespace qx {
 
+QGroupBox* MakePatternKindFrame(QWidget* parent, std::array<QRadioButton*, 2>& buttons,
+                                const std::function<void(int)>& onClick) {
+  auto* frame = new QGroupBox(QStringLiteral("Fill Pattern Is"), parent);
+  auto* kinds = new QVBoxLayout(frame);
+  const std::array<const char*, 2> kindNames{"ASCII", "Hexadecimal"};
+  for (int i = 0; i < 2; ++i) {
+    buttons[i] = new QRadioButton(QString::fromLatin1(kindNames[i]), frame);
+    kinds->addWidget(buttons[i]);
+    QObject::connect(buttons[i], &QRadioButton::clicked, frame, [onClick, i] { onClick(i); });
+  }
+  return frame;
+}
+
+FillKind CheckedFillKind(const std::array<QRadioButton*, 2>& buttons) {
+  return buttons[static_cast<int>(FillKind::Hex)]->isChecked() ? FillKind::Hex : FillKind::Ascii;
+}
+
+void MustEnterValues(IO& io, QWidget* box) {
+  io.Plat().MessageBox(kMustEnterValues, Buttons::Ok, Icon::None, QString());
+  box->setFocus();
+}
+
 Fill::Fill(QWidget* mainWindow, IO& io) : QDialog(mainWindow), io_(io) {
   setModal(true);
   setWindowTitle(QStringLiteral("Fill"));
 
   Label1 = new QLabel(QStringLiteral("Fill Pattern:"), this);
   PatternBox = new QLineEdit(this);
-  Frame1 = new QGroupBox(QStringLiteral("Fill Pattern Is"), this);
-  auto* kinds = new QVBoxLayout(Frame1);
-  const std::array<const char*, 2> kindNames{"ASCII", "Hexadecimal"};
-  for (int i = 0; i < 2; ++i) {
-    PatternTypeButton[i] = new QRadioButton(QString::fromLatin1(kindNames[i]), Frame1);
-    kinds->addWidget(PatternTypeButton[i]);
-    connect(PatternTypeButton[i], &QRadioButton::clicked, this,
-            [this, i] { PatternTypeButton_Click(i); });
-  }
+  Frame1 =
+      MakePatternKindFrame(this, PatternTypeButton, [this](int i) { PatternTypeButton_Click(i); });
   Label2 = new QLabel(QStringLiteral("Between:"), this);
   StartBox = new QLineEdit(this);
   Label3 = new QLabel(QStringLiteral("And:"), this);
@@ -92,8 +107,7 @@ void Fill::Form_Load(QWidget* mainWindow) {
 }
 
 FillKind Fill::CheckedKind() const {
-  return PatternTypeButton[static_cast<int>(FillKind::Hex)]->isChecked() ? FillKind::Hex
-                                                                         : FillKind::Ascii;
+  return CheckedFillKind(PatternTypeButton);
 }
 
 void Fill::PatternTypeButton_Click(int) {
@@ -101,30 +115,25 @@ void Fill::PatternTypeButton_Click(int) {
   PatternBox->setFocus();
 }
 
-void Fill::MustEnterValues(QLineEdit* box) {
-  io_.Plat().MessageBox(kMustEnterValues, Buttons::Ok, Icon::None, QString());
-  box->setFocus();
-}
-
 void Fill::FillButton_Click() {
   if (PatternBox->text().isEmpty() || StartBox->text().isEmpty() || EndBox->text().isEmpty()) {
-    MustEnterValues(PatternBox);
+    MustEnterValues(io_, PatternBox);
     return;
   }
   const auto start = ReadNumber(StartBox->text());
   if (!start) {
-    MustEnterValues(StartBox);
+    MustEnterValues(io_, StartBox);
     return;
   }
   const auto end = ReadNumber(EndBox->text());
   if (!end) {
-    MustEnterValues(EndBox);
+    MustEnterValues(io_, EndBox);
     return;
   }
   const FillKind kind = CheckedKind();
   const auto pattern = BuildFillPattern(PatternBox->text(), kind);
   if (!pattern) {
-    MustEnterValues(PatternBox);
+    MustEnterValues(io_, PatternBox);
     return;
   }
   // An end before the start leaves the dialog open for another try.

@@ -4,6 +4,7 @@
 
 #include <QDialog>
 #include <array>
+#include <functional>
 
 #include "core/IO.h"
 #include "core/Progress.h"
@@ -15,8 +16,18 @@ class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class QRadioButton;
+class QWidget;
 
 namespace qx {
+
+// What Fill and Record Fill share: the "Fill Pattern Is" frame with its
+// ASCII and Hexadecimal options (clicking one calls onClick with its index),
+// the kind they choose, and the refusal of a box.
+QGroupBox* MakePatternKindFrame(QWidget* parent, std::array<QRadioButton*, 2>& buttons,
+                                const std::function<void(int)>& onClick);
+FillKind CheckedFillKind(const std::array<QRadioButton*, 2>& buttons);
+// "You must enter values" and the focus to box.
+void MustEnterValues(IO& io, QWidget* box);
 
 class Fill : public QDialog, public ProgressBar {
   Q_OBJECT
@@ -52,8 +63,6 @@ class Fill : public QDialog, public ProgressBar {
  private:
   void Form_Load(QWidget* mainWindow);
   FillKind CheckedKind() const;
-  // "You must enter values" and the focus to box.
-  void MustEnterValues(QLineEdit* box);
 
   IO& io_;
 };

@@ -4,9 +4,6 @@
 
 namespace qx {
 
-void QX::mnuRecordFill_Click() {
-  (void)GuardsPass(Guard::Writable);
-}
 void QX::mnuFileChoosePrinter_Click() {}
 void QX::mnuFilePrint_Click() {
   (void)GuardsPass(Guard::FileOpen);

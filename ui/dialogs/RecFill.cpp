@@ -1,0 +1,163 @@
+#include "ui/dialogs/RecFill.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "input/PatternText.h"
+#include "input/Utility.h"
+#include "ui/dialogs/FieldFilter.h"
+#include "ui/dialogs/Fill.h"
+#include "ui/main/Library.h"
+
+namespace qx {
+
+namespace {
+
+// Files at least this long show the progress bar during a fill.
+constexpr std::int64_t kProgressFrom = 8193;
+
+}  // namespace
+
+RecFill::RecFill(QWidget* mainWindow, IO& io) : QDialog(mainWindow), io_(io) {
+  setModal(true);
+  setWindowTitle(QStringLiteral("Fill Records"));
+
+  Label7 = new QLabel(QStringLiteral("Fill Pattern:"), this);
+  PatternBox = new QLineEdit(this);
+  // Unlike Fill, choosing a kind keeps what was typed.
+  Frame1 = MakePatternKindFrame(this, PatternTypeButton, [this](int) { PatternBox->setFocus(); });
+  Label4 = new QLabel(QStringLiteral("From Record Number:"), this);
+  FromRecordBox = new QLineEdit(this);
+  Label1 = new QLabel(QStringLiteral("To Record Number:"), this);
+  ToRecordBox = new QLineEdit(this);
+  Label2 = new QLabel(QStringLiteral("Starting Offset:"), this);
+  StartOffsetBox = new QLineEdit(this);
+  Label3 = new QLabel(QStringLiteral("Ending Offset:"), this);
+  EndOffsetBox = new QLineEdit(this);
+  for (QLineEdit* box : {PatternBox, FromRecordBox, ToRecordBox, StartOffsetBox, EndOffsetBox}) {
+    box->setMaxLength(kPatternFieldLength);
+  }
+
+  FillButton = new QPushButton(QStringLiteral("Fill"), this);
+  CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
+  for (QPushButton* b : {FillButton, CancelButton}) b->setAutoDefault(false);
+  connect(FillButton, &QPushButton::clicked, this, &RecFill::FillButton_Click);
+  connect(CancelButton, &QPushButton::clicked, this, &RecFill::CancelButton_Click);
+
+  Progress = new QProgressBar(this);
+  Progress->setRange(0, 10000);
+  Progress->setTextVisible(false);
+  Progress->setVisible(false);
+
+  auto* fields = new QGridLayout;
+  fields->addWidget(Label7, 0, 0);
+  fields->addWidget(PatternBox, 0, 1, 1, 3);
+  fields->addWidget(Label2, 1, 0);
+  fields->addWidget(StartOffsetBox, 1, 1);
+  fields->addWidget(Label3, 1, 2);
+  fields->addWidget(EndOffsetBox, 1, 3);
+  fields->addWidget(Label4, 2, 0);
+  fields->addWidget(FromRecordBox, 2, 1);
+  fields->addWidget(Label1, 2, 2);
+  fields->addWidget(ToRecordBox, 2, 3);
+  auto* buttons = new QVBoxLayout;
+  buttons->addWidget(FillButton);
+  buttons->addWidget(CancelButton);
+  buttons->addStretch();
+  auto* left = new QVBoxLayout;
+  left->addLayout(fields);
+  left->addWidget(Frame1);
+  left->addWidget(Progress);
+  left->addStretch();
+  auto* top = new QHBoxLayout(this);
+  top->addLayout(left, 1);
+  top->addLayout(buttons);
+
+  setTabOrder(PatternBox, StartOffsetBox);
+  setTabOrder(StartOffsetBox, EndOffsetBox);
+  setTabOrder(EndOffsetBox, FromRecordBox);
+  setTabOrder(FromRecordBox, ToRecordBox);
+  setTabOrder(ToRecordBox, FillButton);
+  setTabOrder(FillButton, CancelButton);
+
+  const EditorState& s = io_.State();
+  AttachFieldFilter(PatternBox, FieldKind::Pattern, s, StartOffsetBox, {},
+                    [this] { return CheckedFillKind(PatternTypeButton) == FillKind::Hex; });
+  AttachFieldFilter(StartOffsetBox, FieldKind::FieldOffset, s, EndOffsetBox);
+  AttachFieldFilter(EndOffsetBox, FieldKind::FieldOffset, s, FillButton);
+  AttachFieldFilter(FromRecordBox, FieldKind::FromRecord, s, ToRecordBox);
+  AttachFieldFilter(ToRecordBox, FieldKind::ToRecord, s, FillButton);
+
+  Form_Load(mainWindow);
+}
+
+void RecFill::Form_Load(QWidget* mainWindow) {
+  adjustSize();
+  if (mainWindow) PlaceBelowMain(this, mainWindow, 0);
+  const EditorState& s = io_.State();
+  FromRecordBox->setText(QStringLiteral("0"));
+  ToRecordBox->setText(FormatCount(s.RecordCount - 1));
+  PatternTypeButton[static_cast<int>(FillKind::Ascii)]->setChecked(true);
+  PatternBox->setFocus();
+}
+
+void RecFill::FillButton_Click() {
+  for (QLineEdit* box : {PatternBox, FromRecordBox, ToRecordBox, StartOffsetBox, EndOffsetBox}) {
+    if (box->text().isEmpty()) {
+      MustEnterValues(io_, PatternBox);
+      return;
+    }
+  }
+  const FillKind kind = CheckedFillKind(PatternTypeButton);
+  const auto pattern = BuildFillPattern(PatternBox->text(), kind);
+  if (!pattern) {
+    MustEnterValues(io_, PatternBox);
+    return;
+  }
+  const QString end = EndOffsetBox->text();
+  const RecordFields f = ReadRecordFields(io_.State(), FromRecordBox->text(), ToRecordBox->text(),
+                                          StartOffsetBox->text(), &end);
+  if (f.check == RecordCheck::EmptyBox) {
+    QLineEdit* const boxes[] = {FromRecordBox, ToRecordBox, StartOffsetBox, EndOffsetBox};
+    MustEnterValues(io_, boxes[f.box]);
+    return;
+  }
+  if (f.check == RecordCheck::Reversed) {
+    CancelButton_Click();
+    return;
+  }
+
+  FillButton->setEnabled(false);  // no second fill from inside this one's events
+  const bool bar = io_.State().WorkingLength >= kProgressFrom;
+  const RecFillResult res =
+      FillRecords(io_, *pattern, kind, f.range, bar ? this : nullptr, Options);
+  FillButton->setEnabled(true);
+  // A refusal or a failure leaves the dialog open for another try.
+  if (res.status != RecFillStatus::Failed) CancelButton_Click();
+}
+
+void RecFill::CancelButton_Click() {
+  io_.State().OperationRunning = false;
+  hide();
+}
+
+void RecFill::reject() {
+  CancelButton_Click();
+}
+
+void RecFill::ShowProgress(bool visible) {
+  Progress->setVisible(visible);
+}
+
+void RecFill::SetProgress(int value) {
+  Progress->setValue(value);
+}
+
+}  // namespace qx
