@@ -228,12 +228,25 @@ TEST(RecPaste, CancelAndFailedWritesStopCleanly) {
   const QByteArray data = Counting(4000);
   const RecordRange all{0, 999, 1, 1};
 
-  // Cancel during Insert: nothing changes, no temporary file stays.
-  QString path = Reopen(r, data, 0, 4, "xyz");
-  r.p.onEvents = CancelAtEvent(2, [&] { r.s.OperationRunning = false; });
-  EXPECT_EQ(PasteToRecords(r.io, PasteMode::Insert, all, {}), RecPasteResult::Cancelled);
+  // Cancel during Insert: nothing changes, no temporary file stays. A file
+  // of 8193 bytes or more shows the bar.
+  struct Bar : ProgressBar {
+    bool visible = false;
+    void ShowProgress(bool v) override { visible = v; }
+    void SetProgress(int) override {}
+  } bar;
+  const QByteArray longer = Counting(8193);
+  QString path = Reopen(r, longer, 0, 4, "xyz");
+  bool barShown = false;
+  r.p.onEvents = CancelAtEvent(2, [&] {
+    barShown = bar.visible;
+    r.s.OperationRunning = false;
+  });
+  EXPECT_EQ(PasteToRecords(r.io, PasteMode::Insert, all, {}, &bar), RecPasteResult::Cancelled);
   r.p.onEvents = nullptr;
-  EXPECT_TRUE(TempFiles::Read(path) == data);
+  EXPECT_TRUE(barShown);
+  EXPECT_FALSE(bar.visible);
+  EXPECT_TRUE(TempFiles::Read(path) == longer);
   EXPECT_TRUE(Leftovers(r).isEmpty());
   EXPECT_EQ(r.s.Current.CursorOffset, 0);
 
