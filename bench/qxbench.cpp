@@ -4,7 +4,8 @@
 // middle and Paste Insert and Append of that 64 MiB through the block
 // operations the dialogs call; then Fill of the whole file with a 3-byte
 // pattern through the dialog's fill, beside dd from /dev/zero over it in
-// place.
+// place; then Record Fill of a 10-byte field of every 100-byte record beside
+// dd reading and rewriting the file in place.
 //
 //   qxbench FILE [PATTERN [REPLACEMENT]]   measure (FILE is rewritten and
 //                                          restored, its .BAK removed; the
@@ -13,7 +14,8 @@
 //                                          bytes with HITS copies of PATTERN
 //
 // The last two lines of a measurement are Markdown table rows: the search
-// table's (kTableHeader) and, marked "B", the block table's (kBlockHeader).
+// table's (kTableHeader), marked "B", the block table's (kBlockHeader) and,
+// marked "R", the record table's (kRecordHeader).
 #include <fcntl.h>
 #include <linux/magic.h>
 #include <sys/resource.h>
@@ -32,9 +34,11 @@
 #include <vector>
 
 #include "core/IO.h"
+#include "core/Navigation.h"
 #include "ops/CutCopy.h"
 #include "ops/Fill.h"
 #include "ops/Paste.h"
+#include "ops/RecFill.h"
 #include "search/Search.h"
 
 namespace {
@@ -147,6 +151,10 @@ constexpr std::string_view kBlockHeader =
     "Append/cp |\n"
     "|---|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|";
 
+constexpr std::string_view kRecordHeader =
+    "| medium | MiB | dd in place | Record Fill 10 of 100 | Record Fill/dd |\n"
+    "|---|--:|--:|--:|--:|";
+
 int Make(const QString& path, long mib, long hits, const QByteArray& pattern) {
   QFile f(path);
   if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
@@ -183,6 +191,10 @@ int main(int argc, char** argv) {
   }
   if (argc == 2 && std::string(argv[1]) == "--block-header") {
     std::printf("%s\n", kBlockHeader.data());
+    return 0;
+  }
+  if (argc == 2 && std::string(argv[1]) == "--record-header") {
+    std::printf("%s\n", kRecordHeader.data());
     return 0;
   }
   if (argc >= 5 && std::string(argv[1]) == "--make") {
@@ -333,6 +345,26 @@ int main(int argc, char** argv) {
     filled = fill.written;
   }
 
+  // Record Fill of bytes 10..19 of every 100-byte record, beside dd reading
+  // and rewriting the same file in place; each after the other's writeback.
+  const std::string ddSelf = "dd if=" + file + " of=" + file + " bs=1M conv=notrunc status=none";
+  double ddSelfTime = 1e300;
+  double recFillTime = 1e300;
+  std::int64_t records = 0;
+  if (!qx::SetRecordLength(io, 100)) return 1;
+  for (int i = 0; i < runs; ++i) {
+    SyncFile(path);
+    ddSelfTime = std::min(ddSelfTime, Best(1, [&] { (void)Run(ddSelf); }));
+    io.ReopenFile();
+    SyncFile(path);
+    const auto t0 = Clock::now();
+    const qx::RecFillResult fill =
+        qx::FillRecords(io, fillPattern, qx::FillKind::Ascii, {0, s.RecordCount - 1, 10, 19});
+    recFillTime = std::min(recFillTime, std::chrono::duration<double>(Clock::now() - t0).count());
+    if (fill.status != qx::RecFillStatus::Done) return 1;
+    records = fill.records;
+  }
+
   Row("grep -c -F", grep, length, grepCount + " lines");
   Row("Count", countTime, length,
       std::to_string(count) + " occurrences, " + Fixed(countTime / grep, 2) + "x grep");
@@ -352,6 +384,9 @@ int main(int argc, char** argv) {
   Row("dd over the file", ddTime, length, "");
   Row("Fill (3-byte pattern)", fillTime, length,
       std::to_string(filled) + " filled, " + Fixed(fillTime / ddTime, 2) + "x dd");
+  Row("dd reading and rewriting", ddSelfTime, length, "");
+  Row("Record Fill (10 of 100)", recFillTime, length,
+      std::to_string(records) + " records, " + Fixed(recFillTime / ddSelfTime, 2) + "x dd");
   const long peak = PeakKiB(RUSAGE_SELF);
   std::printf("peak memory: %ld KiB (qxbench), %ld KiB (largest child)\n", peak,
               PeakKiB(RUSAGE_CHILDREN));
@@ -370,5 +405,8 @@ int main(int argc, char** argv) {
               static_cast<long long>(length >> 20), Fixed(cp, 3).c_str(), Fixed(cpSync, 3).c_str(),
               Fixed(copyTime, 3).c_str(), Fixed(copyTime / cp, 2).c_str(), ratios(cutTime).c_str(),
               ratios(insertTime).c_str(), ratios(appendTime).c_str());
+  std::printf("R| %s | %lld | %s s | %s s | %sx |\n", Medium(path).c_str(),
+              static_cast<long long>(length >> 20), Fixed(ddSelfTime, 3).c_str(),
+              Fixed(recFillTime, 3).c_str(), Fixed(recFillTime / ddSelfTime, 2).c_str());
   return 0;
 }

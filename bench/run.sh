@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds qxbench in Release and measures Count and Replace All beside grep,
 # cp and cp + sync, Copy, Cut and Paste beside cp and cp + sync, and Fill
-# beside dd over the file in place (qxbench runs the tools), on a scratch
+# beside dd over the file in place, Record Fill beside dd reading and
+# rewriting the file in place (qxbench runs the tools), on a scratch
 # file with 300 hits, of SIZE/4 and SIZE MiB
 # (default 1024; the two sizes show that memory does not grow with the file),
 # once on the disk and once on /dev/shm (in memory: the sync costs nothing,
@@ -24,14 +25,16 @@ fi
 
 rows=()
 blocks=()
+records=()
 for dir in "${dirs[@]}"; do
   for mib in $((size / 4)) "$size"; do
     "$bench" --make "$dir/bench.bin" "$mib" 300
     out=$("$bench" "$dir/bench.bin")
-    echo "$out" | grep -v -E '^B?\|'
+    echo "$out" | grep -v -E '^[BR]?\|'
     echo
     rows+=("$(echo "$out" | grep '^|')")
     blocks+=("$(echo "$out" | grep '^B|' | cut -c2-)")
+    records+=("$(echo "$out" | grep '^R|' | cut -c2-)")
     rm -f "$dir/bench.bin"
   done
 done
@@ -42,3 +45,6 @@ printf '%s\n' "${rows[@]}"
 echo
 "$bench" --block-header
 printf '%s\n' "${blocks[@]}"
+echo
+"$bench" --record-header
+printf '%s\n' "${records[@]}"
