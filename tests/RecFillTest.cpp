@@ -176,6 +176,15 @@ TEST(RecFill, FillsTheFieldOfEveryRecordAndOnlyBytesThatExist) {
     EXPECT_EQ(r.s.UndoEnabled || r.s.RedoEnabled, records == 0);
     EXPECT_FALSE(r.io.FileChangedOnDisk());
   }
+  // An unsaved page edit is offered for saving before the fill.
+  const QString path = Reopen(r, Dots(8), 4);
+  r.s.PageBuffer[0] = 'E';
+  r.s.Dirty = true;
+  r.p.ExpectBox("Save Change?", Answer::Yes);
+  (void)FillRecords(r.io, {'a'}, FillKind::Ascii, {0, 1, 2, 2});
+  r.p.Verify();
+  EXPECT_EQ(TempFiles::Read(path), "E.a...a.");
+  EXPECT_FALSE(r.s.Dirty || r.s.UndoEnabled);
 }
 
 TEST(RecFill, MatchesAByteArrayOnRandomRanges) {
