@@ -21,22 +21,6 @@ QString Reason(int error) {
   return QString::fromLocal8Bit(std::strerror(error));
 }
 
-bool OpenSource(IO& io, const QString& typed, BinaryFile& source) {
-  EditorState& s = io.State();
-  const QString path = BlockFilePath(s, typed);
-  if (!IO::FileExists(path)) {
-    io.Plat().MessageBox(typed.isEmpty() ? QStringLiteral("Nothing cut or copied")
-                                         : QStringLiteral("Couldn't open ") + path);
-    return false;
-  }
-  if (!source.Open(path, false, *s.Sys)) {
-    io.Plat().MessageBox(QStringLiteral("Couldn't open ") + path + QStringLiteral(": ") +
-                         source.Error());
-    return false;
-  }
-  return true;
-}
-
 PasteResult Insert(IO& io, const BinaryFile& source, std::int64_t length, std::int64_t at) {
   EditorState& s = io.State();
   TempFileWriter out;
@@ -92,11 +76,27 @@ PasteResult Overlay(IO& io, const BinaryFile& source, std::int64_t length, std::
 
 }  // namespace
 
+bool OpenPasteSource(IO& io, const QString& typed, BinaryFile& source) {
+  EditorState& s = io.State();
+  const QString path = BlockFilePath(s, typed);
+  if (!IO::FileExists(path)) {
+    io.Plat().MessageBox(typed.isEmpty() ? QStringLiteral("Nothing cut or copied")
+                                         : QStringLiteral("Couldn't open ") + path);
+    return false;
+  }
+  if (!source.Open(path, false, *s.Sys)) {
+    io.Plat().MessageBox(QStringLiteral("Couldn't open ") + path + QStringLiteral(": ") +
+                         source.Error());
+    return false;
+  }
+  return true;
+}
+
 PasteResult PasteFile(IO& io, PasteMode mode, const QString& typed) {
   EditorState& s = io.State();
   if (io.ReadOnlyRefused()) return PasteResult::Failed;
   BinaryFile source;
-  if (!OpenSource(io, typed, source)) return PasteResult::NoSource;
+  if (!OpenPasteSource(io, typed, source)) return PasteResult::NoSource;
   const std::int64_t length = source.Length();
   if (length < 0) {
     io.Plat().MessageBox(QStringLiteral("Couldn't open ") + BlockFilePath(s, typed) +

@@ -21,22 +21,6 @@ QString Reason(int error) {
   return QString::fromLocal8Bit(std::strerror(error));
 }
 
-bool OpenSource(IO& io, const QString& typed, BinaryFile& source) {
-  EditorState& s = io.State();
-  const QString path = BlockFilePath(s, typed);
-  if (!IO::FileExists(path)) {
-    io.Plat().MessageBox(typed.isEmpty() ? QStringLiteral("Nothing cut or copied")
-                                         : QStringLiteral("Couldn't open ") + path);
-    return false;
-  }
-  if (!source.Open(path, false, *s.Sys)) {
-    io.Plat().MessageBox(QStringLiteral("Couldn't open ") + path + QStringLiteral(": ") +
-                         source.Error());
-    return false;
-  }
-  return true;
-}
-
 QString HowFar(std::int64_t from, std::int64_t records) {
   if (records <= 0) return QStringLiteral("No record was pasted into.");
   return QStringLiteral("Records %1 to %2 (%3 records) were pasted into; the others are unchanged.")
@@ -131,7 +115,7 @@ RecPasteResult PasteToRecords(IO& io, PasteMode mode, const RecordRange& range,
   EditorState& s = io.State();
   if (io.ReadOnlyRefused()) return RecPasteResult::Failed;
   BinaryFile source;
-  if (!OpenSource(io, typedSource, source)) return RecPasteResult::NoSource;
+  if (!OpenPasteSource(io, typedSource, source)) return RecPasteResult::NoSource;
   const QString path = BlockFilePath(s, typedSource);
   const std::int64_t length = source.Length();
   if (length < 0) {

@@ -44,7 +44,9 @@ QString Reopen(Rig& r, const QByteArray& bytes, std::int64_t length, std::int64_
   r.io.CloseFile();
   const QString path = r.files.Write("f.bin", bytes);
   r.io.OpenFile(path);
-  if (base > 0) EXPECT_TRUE(SetWorkingBase(r.io, base));
+  if (base > 0) {
+    EXPECT_TRUE(SetWorkingBase(r.io, base));
+  }
   EXPECT_TRUE(SetRecordLength(r.io, length));
   return path;
 }
