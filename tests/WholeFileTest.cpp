@@ -17,6 +17,9 @@
 #include "ops/CutCopy.h"
 #include "ops/Fill.h"
 #include "ops/Paste.h"
+#include "ops/RecChop.h"
+#include "ops/RecFill.h"
+#include "ops/RecPaste.h"
 #include "tests/Fakes.h"
 
 namespace qx::test {
@@ -574,10 +577,10 @@ TEST(WholeFile, LinksSparseFilesAndLeftovers) {
   r.p.Verify();
 }
 
-// The same random page edits, working bases, rewrites, cancels, undos,
-// redos, cuts, copies, pastes, fills and changes by another program applied
-// to a real file through the program and to a byte array; every byte
-// compared after every step.
+// The same random page edits, working bases, record lengths, rewrites,
+// cancels, undos, redos, cuts, copies, pastes, fills, record chops, pastes
+// and fills and changes by another program applied to a real file through
+// the program and to a byte array; every byte compared after every step.
 TEST(WholeFile, RandomizedAgainstAByteArray) {
   Rig r;
   QRandomGenerator gen(20261206);
@@ -592,6 +595,7 @@ TEST(WholeFile, RandomizedAgainstAByteArray) {
   r.io.OpenFile(path);
   QByteArray undoModel, redoModel, clip;
   bool changedOutside = false;
+  int recordOps = 0;
   // A random range of the working area, both ends included, or none.
   const auto randomRange = [&](ByteRange& range) {
     if (r.s.WorkingLength < 1) return false;
@@ -605,7 +609,7 @@ TEST(WholeFile, RandomizedAgainstAByteArray) {
     const int len = static_cast<int>(model.size());
     const std::int64_t base = r.s.Current.WorkingBase;
     // After another program's change the next write must be refused.
-    const int what = static_cast<int>(changedOutside ? 4 + gen.bounded(2) * 3 : gen.bounded(17));
+    const int what = static_cast<int>(changedOutside ? 4 + gen.bounded(2) * 3 : gen.bounded(21));
     const QByteArray before = model;
     const auto boxesBefore = r.p.boxes.size();
     if (changedOutside) r.p.ExpectBox({});
@@ -692,6 +696,61 @@ TEST(WholeFile, RandomizedAgainstAByteArray) {
               pattern[static_cast<int>(j % pattern.size())];
         }
       }
+    } else if (what == 16 && r.s.WorkingLength > 1) {  // a new record length
+      (void)SetRecordLength(
+          r.io, gen.bounded(1, static_cast<int>(std::min<std::int64_t>(r.s.WorkingLength, 60))));
+    } else if (what >= 17 && r.s.RecordCount > 0) {  // a record chop, paste or fill
+      const std::int64_t length = r.s.Current.RecordLength;
+      const auto records = static_cast<int>(r.s.RecordCount);
+      RecordRange range;
+      range.from = gen.bounded(records);
+      range.to = std::min(records - 1, static_cast<int>(range.from + gen.bounded(20)));
+      range.startOffset = gen.bounded(static_cast<int>(length));
+      range.endOffset = std::min<std::int64_t>(length - 1, range.startOffset + gen.bounded(5));
+      // Record k's byte o, clipped to the bytes that exist.
+      const auto at = [&](std::int64_t k, std::int64_t o) {
+        return std::min<std::int64_t>(base + k * length + o, len);
+      };
+      QByteArray next = model.left(static_cast<int>(at(range.from, 0)));
+      const bool rewrite = what == 17 || (what == 18 && !clip.isEmpty());
+      if (what == 17) {  // chop the field out of every record of the range
+        ASSERT_EQ(ChopRecords(r.io, range), ChopStatus::Done);
+        for (std::int64_t k = range.from; k <= range.to; ++k) {
+          next += model.mid(static_cast<int>(at(k, 0)),
+                            static_cast<int>(at(k, range.startOffset) - at(k, 0)));
+          next += model.mid(static_cast<int>(at(k, range.endOffset + 1)),
+                            static_cast<int>(at(k + 1, 0) - at(k, range.endOffset + 1)));
+        }
+      } else if (what == 18 && !clip.isEmpty()) {  // insert the clip into every record
+        ASSERT_EQ(PasteToRecords(r.io, PasteMode::Insert, range, {}), RecPasteResult::Done);
+        for (std::int64_t k = range.from; k <= range.to; ++k) {
+          next += model.mid(static_cast<int>(at(k, 0)),
+                            static_cast<int>(at(k, range.startOffset) - at(k, 0)));
+          next += clip;
+          next += model.mid(static_cast<int>(at(k, range.startOffset)),
+                            static_cast<int>(at(k + 1, 0) - at(k, range.startOffset)));
+        }
+      } else {  // fill the field of every record with a 1- to 3-byte pattern
+        const QByteArray pattern = randomBytes(static_cast<int>(gen.bounded(1, 4)));
+        const std::vector<std::uint8_t> bytes(pattern.begin(), pattern.end());
+        FillRecords(r.io, bytes, FillKind::Hex, range);
+        for (std::int64_t k = range.from; k <= range.to; ++k) {
+          QByteArray record =
+              model.mid(static_cast<int>(at(k, 0)), static_cast<int>(at(k + 1, 0) - at(k, 0)));
+          for (std::int64_t o = range.startOffset; o <= range.endOffset && o < record.size(); ++o) {
+            record[static_cast<int>(o)] =
+                pattern[static_cast<int>((o - range.startOffset) % pattern.size())];
+          }
+          next += record;
+        }
+      }
+      next += model.mid(static_cast<int>(at(range.to + 1, 0)));
+      if (rewrite) {
+        undoModel = before;
+        redoModel = next;
+      }
+      model = next;
+      ++recordOps;
     } else if (what == 11) {  // another program truncates, appends or overwrites
       QFile f(path);
       ASSERT_TRUE(f.open(QIODevice::ReadWrite));
@@ -724,6 +783,7 @@ TEST(WholeFile, RandomizedAgainstAByteArray) {
     ASSERT_EQ(r.s.FileLength, model.size());
     ASSERT_GE(r.s.WorkingLength, 0);
   }
+  EXPECT_GT(recordOps, 20);
   EXPECT_TRUE(Leftovers(r.files).isEmpty());
   r.p.Verify();
 }
