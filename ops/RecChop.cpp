@@ -35,8 +35,9 @@ ChopStatus ChopRecords(IO& io, const RecordRange& range, ProgressBar* bar) {
   s.OperationRunning = true;
   QString readError;
   {
-    BarShown shown(bar, s.WorkingLength > kProgressThreshold);
-    OperationPacer pacer(s, io.Plat(), shown.Bar());
+    ProgressBar* const shownBar = s.WorkingLength > kProgressThreshold ? bar : nullptr;
+    OperationPacer pacer(s, io.Plat(), shownBar);
+    BarShown shown(shownBar, true);
     if (io.CopyRange(out, 0, fieldStart(range.from) - 1)) {
       // Between two fields lie a few bytes at most a record long: gathered
       // through one large read, not read record by record.

@@ -8,6 +8,7 @@
 #include <QRegularExpression>
 #include <cstring>
 #include <random>
+#include <thread>
 
 #include "core/Navigation.h"
 #include "input/Utility.h"
@@ -32,9 +33,14 @@ QByteArray Reference(const QByteArray& data, std::int64_t base, std::int64_t len
   return out;
 }
 
-// Remembers whether the bar was ever shown.
+// Remembers whether the bar was ever shown; slow, when asked, to show
+// itself, so that the chop's first pacing step runs events.
 struct FakeBar : ProgressBar {
-  void ShowProgress(bool visible) override { shown = shown || visible; }
+  void ShowProgress(bool visible) override {
+    shown = shown || visible;
+    if (visible && slow) std::this_thread::sleep_for(std::chrono::milliseconds(25));
+  }
+  bool slow = false;
   void SetProgress(int) override {}
   bool shown = false;
 };
@@ -141,6 +147,7 @@ TEST(RecChop, CancelAndFailuresLeaveTheFileAsItWas) {
       r.s.OperationRunning = false;
     };
     FakeBar bar;
+    bar.slow = true;
     EXPECT_EQ(ChopRecords(r.io, {0, r.s.RecordCount - 1, 1, 1}, &bar), ChopStatus::Cancelled);
     r.p.onEvents = nullptr;
     EXPECT_GE(events, 1);
