@@ -4,8 +4,10 @@
 // middle and Paste Insert and Append of that 64 MiB through the block
 // operations the dialogs call; then Fill of the whole file with a 3-byte
 // pattern through the dialog's fill, beside dd from /dev/zero over it in
-// place; then Record Fill of a 10-byte field of every 100-byte record beside
-// dd reading and rewriting the file in place.
+// place; then, on records of 100 and of 7 bytes, Record Chop of a field and
+// Record Paste Insert of 4 bytes beside cp and cp + sync, and Record Fill of
+// the field and Record Paste Overlay of the 4 bytes beside dd reading and
+// rewriting the file in place.
 //
 //   qxbench FILE [PATTERN [REPLACEMENT]]   measure (FILE is rewritten and
 //                                          restored, its .BAK removed; the
@@ -13,9 +15,9 @@
 //   qxbench --make FILE MIB HITS [PATTERN] write a test file: pseudo-random
 //                                          bytes with HITS copies of PATTERN
 //
-// The last two lines of a measurement are Markdown table rows: the search
-// table's (kTableHeader), marked "B", the block table's (kBlockHeader) and,
-// marked "R", the record table's (kRecordHeader).
+// The last lines of a measurement are Markdown table rows: the search
+// table's (kTableHeader), marked "B" the block table's (kBlockHeader) and,
+// marked "R", the record table's (kRecordHeader), one per record length.
 #include <fcntl.h>
 #include <linux/magic.h>
 #include <sys/resource.h>
@@ -38,7 +40,9 @@
 #include "ops/CutCopy.h"
 #include "ops/Fill.h"
 #include "ops/Paste.h"
+#include "ops/RecChop.h"
 #include "ops/RecFill.h"
+#include "ops/RecPaste.h"
 #include "search/Search.h"
 
 namespace {
@@ -152,8 +156,9 @@ constexpr std::string_view kBlockHeader =
     "|---|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|";
 
 constexpr std::string_view kRecordHeader =
-    "| medium | MiB | dd in place | Record Fill 10 of 100 | Record Fill/dd |\n"
-    "|---|--:|--:|--:|--:|";
+    "| medium | MiB | cp | cp+sync | dd in place | record | Chop | Chop/(cp+sync) | Chop/cp | "
+    "Insert 4 | Insert/(cp+sync) | Insert/cp | Fill | Fill/dd | Overlay 4 | Overlay/dd |\n"
+    "|---|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|";
 
 int Make(const QString& path, long mib, long hits, const QByteArray& pattern) {
   QFile f(path);
@@ -345,25 +350,62 @@ int main(int argc, char** argv) {
     filled = fill.written;
   }
 
-  // Record Fill of bytes 10..19 of every 100-byte record, beside dd reading
-  // and rewriting the same file in place; each after the other's writeback.
+  // The record operations on records of 100 bytes and of 7 (the worst
+  // case): Chop of a field and Record Paste Insert of a 4-byte source with
+  // their commits (undone after each run), beside cp and cp + sync; Record
+  // Fill of the field and Record Paste Overlay of the 4 bytes in place,
+  // beside dd reading and rewriting the same file in place.
   const std::string ddSelf = "dd if=" + file + " of=" + file + " bs=1M conv=notrunc status=none";
   double ddSelfTime = 1e300;
-  double recFillTime = 1e300;
-  std::int64_t records = 0;
-  if (!qx::SetRecordLength(io, 100)) return 1;
   for (int i = 0; i < runs; ++i) {
     SyncFile(path);
     ddSelfTime = std::min(ddSelfTime, Best(1, [&] { (void)Run(ddSelf); }));
-    io.ReopenFile();
-    SyncFile(path);
-    const auto t0 = Clock::now();
-    const qx::RecFillResult fill =
-        qx::FillRecords(io, fillPattern, qx::FillKind::Ascii, {0, s.RecordCount - 1, 10, 19});
-    recFillTime = std::min(recFillTime, std::chrono::duration<double>(Clock::now() - t0).count());
-    if (fill.status != qx::RecFillStatus::Done) return 1;
-    records = fill.records;
   }
+  io.ReopenFile();  // dd's write is no stranger's change
+  s.ClipFile = path + QStringLiteral(".qxclip");
+  {
+    QFile clip(s.ClipFile);
+    if (!clip.open(QIODevice::WriteOnly) || clip.write("QX!?") != 4) return 1;
+  }
+  struct RecordTimes {
+    int recordLength;
+    double chop, insert, fill, overlay;
+  };
+  std::vector<RecordTimes> recordRows;
+  for (const int recordLength : {100, 7}) {
+    if (!qx::SetRecordLength(io, recordLength)) return 1;
+    const std::int64_t first = recordLength == 100 ? 10 : 2;
+    const qx::RecordRange range{0, s.RecordCount - 1, first, first + (recordLength == 100 ? 9 : 1)};
+    const double chop =
+        timed([&] { return qx::ChopRecords(io, range) == qx::ChopStatus::Done; }, undo);
+    const double insert = timed(
+        [&] {
+          return qx::PasteToRecords(io, qx::PasteMode::Insert, range, {}) ==
+                 qx::RecPasteResult::Done;
+        },
+        undo);
+    const double recFill = timed(
+        [&] {
+          return qx::FillRecords(io, fillPattern, qx::FillKind::Ascii, range).status ==
+                 qx::RecFillStatus::Done;
+        },
+        [] {});
+    const double overlay = timed(
+        [&] {
+          return qx::PasteToRecords(io, qx::PasteMode::Overlay, range, {}) ==
+                 qx::RecPasteResult::Done;
+        },
+        [] {});
+    Row(recordLength == 100 ? "Record Chop (10 of 100)" : "Record Chop (2 of 7)", chop, length,
+        Fixed(chop / cpSync, 2) + "x cp+sync, " + Fixed(chop / cp, 2) + "x cp");
+    Row("Record Paste Insert (4 bytes)", insert, length,
+        Fixed(insert / cpSync, 2) + "x cp+sync, " + Fixed(insert / cp, 2) + "x cp");
+    Row("Record Fill", recFill, length, Fixed(recFill / ddSelfTime, 2) + "x dd in place");
+    Row("Record Paste Overlay (4 bytes)", overlay, length,
+        Fixed(overlay / ddSelfTime, 2) + "x dd in place");
+    recordRows.push_back({recordLength, chop, insert, recFill, overlay});
+  }
+  QFile::remove(s.ClipFile);
 
   Row("grep -c -F", grep, length, grepCount + " lines");
   Row("Count", countTime, length,
@@ -385,8 +427,6 @@ int main(int argc, char** argv) {
   Row("Fill (3-byte pattern)", fillTime, length,
       std::to_string(filled) + " filled, " + Fixed(fillTime / ddTime, 2) + "x dd");
   Row("dd reading and rewriting", ddSelfTime, length, "");
-  Row("Record Fill (10 of 100)", recFillTime, length,
-      std::to_string(records) + " records, " + Fixed(recFillTime / ddSelfTime, 2) + "x dd");
   const long peak = PeakKiB(RUSAGE_SELF);
   std::printf("peak memory: %ld KiB (qxbench), %ld KiB (largest child)\n", peak,
               PeakKiB(RUSAGE_CHILDREN));
@@ -405,8 +445,13 @@ int main(int argc, char** argv) {
               static_cast<long long>(length >> 20), Fixed(cp, 3).c_str(), Fixed(cpSync, 3).c_str(),
               Fixed(copyTime, 3).c_str(), Fixed(copyTime / cp, 2).c_str(), ratios(cutTime).c_str(),
               ratios(insertTime).c_str(), ratios(appendTime).c_str());
-  std::printf("R| %s | %lld | %s s | %s s | %sx |\n", Medium(path).c_str(),
-              static_cast<long long>(length >> 20), Fixed(ddSelfTime, 3).c_str(),
-              Fixed(recFillTime, 3).c_str(), Fixed(recFillTime / ddSelfTime, 2).c_str());
+  for (const RecordTimes& t : recordRows) {
+    std::printf("R| %s | %lld | %s s | %s s | %s s | %d | %s | %s | %s s | %sx | %s s | %sx |\n",
+                Medium(path).c_str(), static_cast<long long>(length >> 20), Fixed(cp, 3).c_str(),
+                Fixed(cpSync, 3).c_str(), Fixed(ddSelfTime, 3).c_str(), t.recordLength,
+                ratios(t.chop).c_str(), ratios(t.insert).c_str(), Fixed(t.fill, 3).c_str(),
+                Fixed(t.fill / ddSelfTime, 2).c_str(), Fixed(t.overlay, 3).c_str(),
+                Fixed(t.overlay / ddSelfTime, 2).c_str());
+  }
   return 0;
 }

@@ -14,6 +14,41 @@ QString Reason(int error) {
   return QString::fromLocal8Bit(std::strerror(error));
 }
 
+// Writes the field into count records stride bytes apart. Narrow fields
+// (a flag, a code) get a copy of constant size that the compiler inlines:
+// a call per record would cost more than its bytes.
+template <std::int64_t W>
+void PatchFixed(std::uint8_t* block, std::int64_t count, std::int64_t stride,
+                const std::uint8_t* image) {
+  for (std::int64_t k = 0; k < count; ++k) std::memcpy(block + k * stride, image, W);
+}
+
+void PatchFields(std::uint8_t* block, std::int64_t count, std::int64_t stride,
+                 const std::uint8_t* image, std::int64_t width) {
+  switch (width) {
+    case 1:
+      return PatchFixed<1>(block, count, stride, image);
+    case 2:
+      return PatchFixed<2>(block, count, stride, image);
+    case 3:
+      return PatchFixed<3>(block, count, stride, image);
+    case 4:
+      return PatchFixed<4>(block, count, stride, image);
+    case 5:
+      return PatchFixed<5>(block, count, stride, image);
+    case 6:
+      return PatchFixed<6>(block, count, stride, image);
+    case 7:
+      return PatchFixed<7>(block, count, stride, image);
+    case 8:
+      return PatchFixed<8>(block, count, stride, image);
+    default:
+      for (std::int64_t k = 0; k < count; ++k) {
+        std::memcpy(block + k * stride, image, static_cast<std::size_t>(width));
+      }
+  }
+}
+
 // Ranges longer than this show the progress bar.
 constexpr std::int64_t kProgressThreshold = 8192;
 
@@ -60,11 +95,13 @@ PatchResult PatchRecords(IO& io, std::int64_t from, std::int64_t to, std::int64_
                            .arg(Reason(errno ? errno : EIO));
         break;
       }
-      for (std::int64_t k = 0; k <= last - r; ++k) {
-        const std::int64_t at = k * length;
-        if (at >= span) break;
-        std::memcpy(block.data() + at, image.data(),
-                    static_cast<std::size_t>(std::min(width, span - at)));
+      // Whole fields first; a short last record takes what it has.
+      const std::int64_t whole =
+          span < width ? 0 : std::min(last - r + 1, (span - width) / length + 1);
+      PatchFields(block.data(), whole, length, image.data(), width);
+      const std::int64_t at = whole * length;
+      if (whole <= last - r && at < span) {
+        std::memcpy(block.data() + at, image.data(), static_cast<std::size_t>(span - at));
       }
       if (!s.File1.WriteAt(begin, block.data(), span)) {
         result.status = PatchStatus::Failed;

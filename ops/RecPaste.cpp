@@ -9,6 +9,8 @@
 #include "input/Utility.h"
 #include "ops/CutCopy.h"
 #include "ops/ForwardCopier.h"
+#include "ops/RecordRange.h"
+#include "ops/RecordRewrite.h"
 
 namespace qx {
 
@@ -39,23 +41,35 @@ RecPasteResult Insert(IO& io, const BinaryFile& source, std::int64_t length,
   };
   const bool inMemory = !held.empty();
   QString readError;
-  bool ok = io.CopyRange(out, 0, point(from) - 1);
+  // The bytes before the first record rewritten whole, or before the first
+  // insertion point when the source is streamed record by record.
+  const std::int64_t head = inMemory ? std::min(RecordByte(s, from, 0), s.FileLength) : point(from);
+  bool ok = io.CopyRange(out, 0, head - 1);
   if (ok) {
     BarShown shown(bar, s.WorkingLength >= kProgressFrom);
     OperationPacer pacer(s, io.Plat(), shown.Bar());
-    ForwardCopier copier(s.File1, out);
     s.OperationRunning = true;
     pacer.Flush();
-    for (std::int64_t r = from; ok && r <= to; ++r) {
-      ok = inMemory ? out.Write(held.data(), length) : io.CopyRange(out, source, 0, length - 1);
-      if (ok && r < to && !copier.Copy(point(r), point(r + 1) - 1)) {
-        ok = false;
-        if (!out.Failed()) readError = copier.Error();
+    if (inMemory) {
+      // Every record rewritten in one pass over large blocks.
+      RecordRewrite job{from, to, offset, offset, held};
+      ok = RewriteRecords(io, out, job, pacer, readError) == RewriteStatus::Done;
+      if (ok)
+        (void)io.CopyRange(out, std::min(RecordByte(s, to + 1, 0), s.FileLength), s.FileLength - 1);
+    } else {
+      // A large source is streamed into each record from its file.
+      ForwardCopier copier(s.File1, out);
+      for (std::int64_t r = from; ok && r <= to; ++r) {
+        ok = io.CopyRange(out, source, 0, length - 1);
+        if (ok && r < to && !copier.Copy(point(r), point(r + 1) - 1)) {
+          ok = false;
+          if (!out.Failed()) readError = copier.Error();
+        }
+        if (ok) ok = pacer.Step(r - from + 1, to - from + 1);
       }
-      if (ok) ok = pacer.Step(r - from + 1, to - from + 1);
+      if (ok) (void)io.CopyRange(out, point(to), s.FileLength - 1);
     }
   }
-  if (ok) (void)io.CopyRange(out, point(to), s.FileLength - 1);
   if (!readError.isEmpty()) {
     io.Plat().MessageBox(
         readError + QStringLiteral("\nOperation aborted; the file was not changed."), Buttons::Ok,

@@ -196,7 +196,7 @@ TEST(RecChop, CancelAndFailuresLeaveTheFileAsItWas) {
     if (n >= calls) break;
   }
   EXPECT_TRUE(said.contains(
-      "Couldn't read the file at offset 21: " + QString::fromLocal8Bit(std::strerror(EIO)) +
+      "Couldn't read the file at offset 16: " + QString::fromLocal8Bit(std::strerror(EIO)) +
       "\nOperation aborted; the file was not changed."))
       << said.toStdString();
 }
