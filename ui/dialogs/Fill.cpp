@@ -41,7 +41,7 @@ void MustEnterValues(IO& io, QWidget* box) {
   box->setFocus();
 }
 
-Fill::Fill(QWidget* mainWindow, IO& io) : QDialog(mainWindow), io_(io) {
+Fill::Fill(QWidget* mainWindow, IO& io) : OperationDialog(mainWindow, io) {
   setModal(true);
   setWindowTitle(QStringLiteral("Fill"));
 
@@ -56,15 +56,9 @@ Fill::Fill(QWidget* mainWindow, IO& io) : QDialog(mainWindow), io_(io) {
   for (QLineEdit* box : {PatternBox, StartBox, EndBox}) box->setMaxLength(kPatternFieldLength);
 
   FillButton = new QPushButton(QStringLiteral("Fill"), this);
-  CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
+  MakeCancelAndProgress();
   for (QPushButton* b : {FillButton, CancelButton}) b->setAutoDefault(false);
   connect(FillButton, &QPushButton::clicked, this, &Fill::FillButton_Click);
-  connect(CancelButton, &QPushButton::clicked, this, &Fill::CancelButton_Click);
-
-  Progress = new QProgressBar(this);
-  Progress->setRange(0, 10000);
-  Progress->setTextVisible(false);
-  Progress->setVisible(false);
 
   auto* fields = new QGridLayout;
   fields->addWidget(Label1, 0, 0);
@@ -143,23 +137,6 @@ void Fill::FillButton_Click() {
   (void)FillRange(io_, *pattern, kind, *start, *end, this, Options);
   FillButton->setEnabled(true);
   CancelButton_Click();
-}
-
-void Fill::CancelButton_Click() {
-  io_.State().OperationRunning = false;
-  hide();
-}
-
-void Fill::reject() {
-  CancelButton_Click();
-}
-
-void Fill::ShowProgress(bool visible) {
-  Progress->setVisible(visible);
-}
-
-void Fill::SetProgress(int value) {
-  Progress->setValue(value);
 }
 
 }  // namespace qx

@@ -2,18 +2,17 @@
 // of bytes to overwrite with it; the fill itself is FillRange.
 #pragma once
 
-#include <QDialog>
 #include <array>
 #include <functional>
 
 #include "core/IO.h"
 #include "core/Progress.h"
 #include "ops/Fill.h"
+#include "ui/dialogs/OperationDialog.h"
 
 class QGroupBox;
 class QLabel;
 class QLineEdit;
-class QProgressBar;
 class QPushButton;
 class QRadioButton;
 class QWidget;
@@ -29,13 +28,10 @@ FillKind CheckedFillKind(const std::array<QRadioButton*, 2>& buttons);
 // "You must enter values" and the focus to box.
 void MustEnterValues(IO& io, QWidget* box);
 
-class Fill : public QDialog, public ProgressBar {
+class Fill : public OperationDialog {
   Q_OBJECT
  public:
   Fill(QWidget* mainWindow, IO& io);
-
-  void ShowProgress(bool visible) override;
-  void SetProgress(int value) override;
 
   QLabel* Label1 = nullptr;
   QLineEdit* PatternBox = nullptr;
@@ -46,25 +42,16 @@ class Fill : public QDialog, public ProgressBar {
   QLabel* Label3 = nullptr;
   QLineEdit* EndBox = nullptr;
   QPushButton* FillButton = nullptr;
-  QPushButton* CancelButton = nullptr;
-  QProgressBar* Progress = nullptr;
 
   FillOptions Options;  // tests shrink the pieces
 
  public slots:
   void PatternTypeButton_Click(int index);
   void FillButton_Click();
-  void CancelButton_Click();
-
- protected:
-  // The close box and Escape cancel, during a fill too.
-  void reject() override;
 
  private:
   void Form_Load(QWidget* mainWindow);
   FillKind CheckedKind() const;
-
-  IO& io_;
 };
 
 }  // namespace qx

@@ -18,7 +18,7 @@
 
 namespace qx {
 
-RecChop::RecChop(QWidget* mainWindow, IO& io) : QDialog(mainWindow), io_(io) {
+RecChop::RecChop(QWidget* mainWindow, IO& io) : OperationDialog(mainWindow, io) {
   setModal(true);
   setWindowTitle(QStringLiteral("Chop Records"));
   const EditorState& s = io_.State();
@@ -35,15 +35,9 @@ RecChop::RecChop(QWidget* mainWindow, IO& io) : QDialog(mainWindow), io_(io) {
     box->setMaxLength(kPatternFieldLength);
 
   ChopButton = new QPushButton(QStringLiteral("Chop"), this);
-  CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
+  MakeCancelAndProgress();
   for (QPushButton* b : {ChopButton, CancelButton}) b->setAutoDefault(false);
   connect(ChopButton, &QPushButton::clicked, this, &RecChop::ChopButton_Click);
-  connect(CancelButton, &QPushButton::clicked, this, &RecChop::CancelButton_Click);
-
-  Progress = new QProgressBar(this);
-  Progress->setRange(0, 10000);
-  Progress->setTextVisible(false);
-  Progress->setVisible(false);
 
   auto* fields = new QGridLayout;
   fields->addWidget(Label4, 0, 0);
@@ -96,23 +90,6 @@ void RecChop::ChopButton_Click() {
     ChopButton->setEnabled(true);
   }
   CancelButton_Click();
-}
-
-void RecChop::CancelButton_Click() {
-  io_.State().OperationRunning = false;
-  hide();
-}
-
-void RecChop::reject() {
-  CancelButton_Click();
-}
-
-void RecChop::ShowProgress(bool visible) {
-  Progress->setVisible(visible);
-}
-
-void RecChop::SetProgress(int value) {
-  Progress->setValue(value);
 }
 
 }  // namespace qx

@@ -25,7 +25,7 @@ constexpr std::int64_t kProgressFrom = 8193;
 
 }  // namespace
 
-RecFill::RecFill(QWidget* mainWindow, IO& io) : QDialog(mainWindow), io_(io) {
+RecFill::RecFill(QWidget* mainWindow, IO& io) : OperationDialog(mainWindow, io) {
   setModal(true);
   setWindowTitle(QStringLiteral("Fill Records"));
 
@@ -46,15 +46,9 @@ RecFill::RecFill(QWidget* mainWindow, IO& io) : QDialog(mainWindow), io_(io) {
   }
 
   FillButton = new QPushButton(QStringLiteral("Fill"), this);
-  CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
+  MakeCancelAndProgress();
   for (QPushButton* b : {FillButton, CancelButton}) b->setAutoDefault(false);
   connect(FillButton, &QPushButton::clicked, this, &RecFill::FillButton_Click);
-  connect(CancelButton, &QPushButton::clicked, this, &RecFill::CancelButton_Click);
-
-  Progress = new QProgressBar(this);
-  Progress->setRange(0, 10000);
-  Progress->setTextVisible(false);
-  Progress->setVisible(false);
 
   auto* fields = new QGridLayout;
   fields->addWidget(Label7, 0, 0);
@@ -141,23 +135,6 @@ void RecFill::FillButton_Click() {
   FillButton->setEnabled(true);
   // A refusal or a failure leaves the dialog open for another try.
   if (res.status != RecFillStatus::Failed) CancelButton_Click();
-}
-
-void RecFill::CancelButton_Click() {
-  io_.State().OperationRunning = false;
-  hide();
-}
-
-void RecFill::reject() {
-  CancelButton_Click();
-}
-
-void RecFill::ShowProgress(bool visible) {
-  Progress->setVisible(visible);
-}
-
-void RecFill::SetProgress(int value) {
-  Progress->setValue(value);
 }
 
 }  // namespace qx

@@ -3,29 +3,25 @@
 // FillRecords.
 #pragma once
 
-#include <QDialog>
 #include <array>
 
 #include "core/IO.h"
 #include "core/Progress.h"
 #include "ops/RecFill.h"
+#include "ui/dialogs/OperationDialog.h"
 
 class QGroupBox;
 class QLabel;
 class QLineEdit;
-class QProgressBar;
 class QPushButton;
 class QRadioButton;
 
 namespace qx {
 
-class RecFill : public QDialog, public ProgressBar {
+class RecFill : public OperationDialog {
   Q_OBJECT
  public:
   RecFill(QWidget* mainWindow, IO& io);
-
-  void ShowProgress(bool visible) override;
-  void SetProgress(int value) override;
 
   QLabel* Label7 = nullptr;
   QLineEdit* PatternBox = nullptr;
@@ -40,23 +36,14 @@ class RecFill : public QDialog, public ProgressBar {
   QLabel* Label3 = nullptr;
   QLineEdit* EndOffsetBox = nullptr;
   QPushButton* FillButton = nullptr;
-  QPushButton* CancelButton = nullptr;
-  QProgressBar* Progress = nullptr;
 
   PatchOptions Options;  // tests shrink the blocks
 
  public slots:
   void FillButton_Click();
-  void CancelButton_Click();
-
- protected:
-  // The close box and Escape cancel, during a fill too.
-  void reject() override;
 
  private:
   void Form_Load(QWidget* mainWindow);
-
-  IO& io_;
 };
 
 }  // namespace qx

@@ -18,7 +18,7 @@
 
 namespace qx {
 
-RecPaste::RecPaste(QWidget* mainWindow, IO& io) : QDialog(mainWindow), io_(io) {
+RecPaste::RecPaste(QWidget* mainWindow, IO& io) : OperationDialog(mainWindow, io) {
   setModal(true);
   setWindowTitle(QStringLiteral("Paste To Records"));
 
@@ -35,7 +35,7 @@ RecPaste::RecPaste(QWidget* mainWindow, IO& io) : QDialog(mainWindow), io_(io) {
   InsertButton = new QPushButton(QStringLiteral("Insert"), this);
   OverlayButton = new QPushButton(QStringLiteral("Overlay"), this);
   AppendBox = new QPushButton(QStringLiteral("Append"), this);
-  CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
+  MakeCancelAndProgress();
   auto* buttons = new QVBoxLayout;
   for (QPushButton* b : {InsertButton, OverlayButton, AppendBox, CancelButton}) {
     b->setAutoDefault(false);
@@ -45,18 +45,12 @@ RecPaste::RecPaste(QWidget* mainWindow, IO& io) : QDialog(mainWindow), io_(io) {
   connect(InsertButton, &QPushButton::clicked, this, &RecPaste::InsertButton_Click);
   connect(OverlayButton, &QPushButton::clicked, this, &RecPaste::OverlayButton_Click);
   connect(AppendBox, &QPushButton::clicked, this, &RecPaste::AppendBox_Click);
-  connect(CancelButton, &QPushButton::clicked, this, &RecPaste::CancelButton_Click);
 
   Path =
       new PathRow(this, io, QStringLiteral("Read From File"), PathRow::Browse::Open, InsertButton);
   ReadFromFileBox = Path->CheckBox;
   PathNameBox = Path->PathNameBox;
   BrowseButton = Path->BrowseButton;
-
-  Progress = new QProgressBar(this);
-  Progress->setRange(0, 10000);
-  Progress->setTextVisible(false);
-  Progress->setVisible(false);
 
   auto* fields = new QGridLayout;
   fields->addWidget(Label4, 0, 0);
@@ -105,15 +99,6 @@ void RecPaste::AppendBox_Click() {
   RunPaste();
 }
 
-void RecPaste::CancelButton_Click() {
-  io_.State().OperationRunning = false;
-  hide();
-}
-
-void RecPaste::reject() {
-  CancelButton_Click();
-}
-
 void RecPaste::Insert() {
   const RecordFields f = ReadRecordFields(io_.State(), FromRecordBox->text(), ToRecordBox->text(),
                                           StartOffsetBox->text(), nullptr);
@@ -145,14 +130,6 @@ void RecPaste::Overlay() {
 
 void RecPaste::RunPaste() {
   Mode == PasteMode::Overlay ? Overlay() : Insert();
-}
-
-void RecPaste::ShowProgress(bool visible) {
-  Progress->setVisible(visible);
-}
-
-void RecPaste::SetProgress(int value) {
-  Progress->setValue(value);
 }
 
 }  // namespace qx

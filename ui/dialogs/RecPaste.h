@@ -3,32 +3,27 @@
 // From File"; the paste itself is PasteToRecords.
 #pragma once
 
-#include <QDialog>
-
 #include "core/IO.h"
 #include "core/Progress.h"
 #include "ops/RecPaste.h"
+#include "ui/dialogs/OperationDialog.h"
 
 class QCheckBox;
 class QLabel;
 class QLineEdit;
-class QProgressBar;
 class QPushButton;
 
 namespace qx {
 
 class PathRow;
 
-class RecPaste : public QDialog, public ProgressBar {
+class RecPaste : public OperationDialog {
   Q_OBJECT
  public:
   RecPaste(QWidget* mainWindow, IO& io);
 
   void Insert();
   void Overlay();
-
-  void ShowProgress(bool visible) override;
-  void SetProgress(int value) override;
 
   QLabel* Label4 = nullptr;
   QLineEdit* FromRecordBox = nullptr;
@@ -39,12 +34,10 @@ class RecPaste : public QDialog, public ProgressBar {
   QPushButton* InsertButton = nullptr;
   QPushButton* OverlayButton = nullptr;
   QPushButton* AppendBox = nullptr;
-  QPushButton* CancelButton = nullptr;
   PathRow* Path = nullptr;
   QCheckBox* ReadFromFileBox = nullptr;
   QLineEdit* PathNameBox = nullptr;
   QPushButton* BrowseButton = nullptr;
-  QProgressBar* Progress = nullptr;
 
   PasteMode Mode = PasteMode::Insert;
   RecPasteOptions Options;  // tests shrink the sizes
@@ -53,16 +46,9 @@ class RecPaste : public QDialog, public ProgressBar {
   void InsertButton_Click();
   void OverlayButton_Click();
   void AppendBox_Click();
-  void CancelButton_Click();
-
- protected:
-  // The close box and Escape cancel, during a paste too.
-  void reject() override;
 
  private:
   void RunPaste();
-
-  IO& io_;
 };
 
 }  // namespace qx

@@ -1,0 +1,37 @@
+#include "ui/dialogs/OperationDialog.h"
+
+#include <QProgressBar>
+#include <QPushButton>
+
+namespace qx {
+
+OperationDialog::OperationDialog(QWidget* mainWindow, IO& io) : QDialog(mainWindow), io_(io) {}
+
+void OperationDialog::MakeCancelAndProgress() {
+  CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
+  CancelButton->setAutoDefault(false);
+  connect(CancelButton, &QPushButton::clicked, this, &OperationDialog::CancelButton_Click);
+  Progress = new QProgressBar(this);
+  Progress->setRange(0, 10000);
+  Progress->setTextVisible(false);
+  Progress->setVisible(false);
+}
+
+void OperationDialog::CancelButton_Click() {
+  io_.State().OperationRunning = false;
+  hide();
+}
+
+void OperationDialog::reject() {
+  CancelButton_Click();
+}
+
+void OperationDialog::ShowProgress(bool visible) {
+  Progress->setVisible(visible);
+}
+
+void OperationDialog::SetProgress(int value) {
+  Progress->setValue(value);
+}
+
+}  // namespace qx
