@@ -366,8 +366,8 @@ void IO::GoToRequested() {
   if (s_.WorkingLength < 1) return;
   FileState& c = s_.Current;
   // Callers clamp the record; a stray one must not overflow the product.
-  c.RequestedRecord = std::clamp<std::int64_t>(c.RequestedRecord, 0,
-                                               std::max<std::int64_t>(s_.RecordCount - 1, 0));
+  c.RequestedRecord =
+      std::clamp<std::int64_t>(c.RequestedRecord, 0, std::max<std::int64_t>(s_.RecordCount - 1, 0));
   c.BufferTop = static_cast<std::int64_t>(c.RecordLength) * c.RequestedRecord;
   c.CursorOffset = c.BufferTop + c.RequestedOffset;
   if (c.RequestedOffset > 255) c.BufferTop = c.CursorOffset - 36;
