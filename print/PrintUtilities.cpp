@@ -1,0 +1,44 @@
+#include "print/PrintUtilities.h"
+
+#include <QRegularExpression>
+#include <cmath>
+
+#include "input/Utility.h"
+#include "print/PrintModule.h"
+
+namespace qx {
+
+int ReadPageLength(const QString& text) {
+  // Reading stops at the first character that cannot belong to the number.
+  static const QRegularExpression number(QStringLiteral("^\\s*[+-]?(\\d+\\.?\\d*|\\.\\d+)"));
+  const QRegularExpressionMatch m = number.match(text);
+  if (!m.hasMatch()) return kDefaultPrintPageLength;
+  const double value = std::nearbyint(m.captured(0).trimmed().toDouble());
+  if (!(value >= 1)) return kDefaultPrintPageLength;
+  if (value > kMaxPrintPageLength) return kMaxPrintPageLength;
+  return static_cast<int>(value);
+}
+
+int LoadPrintPageLength(Platform& p) {
+  return ReadPageLength(p.ReadSetting(kPrinterSection, QStringLiteral("PgLen"), QString()));
+}
+
+std::int64_t ReadPageLimit(const QString& text) {
+  const std::optional<std::int64_t> v = ReadNumber(text);
+  return v && *v >= 1 ? *v : kDefaultPageLimit;
+}
+
+std::vector<TestTick> TestPageTicks(std::int64_t pageHeight) {
+  std::vector<TestTick> ticks;
+  for (int p = 100; p <= 3000; p += 100) {
+    TestTick t;
+    t.position = p;
+    t.y = pageHeight - p;
+    t.length = p % 1000 == 0 ? 300 : p % 500 == 0 ? 200 : 100;
+    if (p % 500 == 0) t.label = QLatin1Char(' ') + QString::number(p);
+    ticks.push_back(t);
+  }
+  return ticks;
+}
+
+}  // namespace qx

@@ -1,0 +1,47 @@
+// The printing settings read at start and by the printer dialog, and the
+// layout of the test page, without a printer or a widget.
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <vector>
+
+#include "platform/Platform.h"
+
+namespace qx {
+
+inline const QString kPrinterSection = QStringLiteral("Printer");
+inline constexpr int kMaxPrintPageLength = 32767;
+inline constexpr std::int64_t kDefaultPageLimit = 100;
+
+// Lines per page from the "PgLen" text: the number it starts with, rounded
+// to a whole number (halves to the even neighbour), "72 words" giving 72;
+// 60 when it holds no number or one below 1; at most 32767.
+int ReadPageLength(const QString& text);
+// The same from the settings store.
+int LoadPrintPageLength(Platform& p);
+// Pages per job from the "Page Limit:" text; 100 when it is not a whole
+// number of at least 1.
+std::int64_t ReadPageLimit(const QString& text);
+
+// The test page, in twips from the page's top left corner. Each tick is a
+// horizontal line from (kTickX, y) to (kTickX + length, y); a label's right
+// edge lies at kTickLabelRight and its vertical middle at y.
+inline constexpr int kTestPageCentre = 11520 / 2;
+inline constexpr int kTickX = kTestPageCentre - 300;
+inline constexpr int kTickLabelRight = kTestPageCentre - 400;
+inline constexpr int kTestPageFontPoints = 8;
+
+struct TestTick {
+  int position = 0;    // twips above the bottom of the page
+  int length = 0;      // twips
+  std::int64_t y = 0;  // pageHeight - position
+  QString label;       // empty on unlabelled ticks
+};
+
+// Thirty ticks 100 twips apart from 100 to 3000 above the bottom: 100 long,
+// 200 at every 500, 300 at every 1000, the last two kinds labelled with
+// their number after one space.
+std::vector<TestTick> TestPageTicks(std::int64_t pageHeight);
+
+}  // namespace qx
