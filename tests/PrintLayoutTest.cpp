@@ -10,6 +10,7 @@ namespace {
 // Records what a printer would get: the lines, where each new page began.
 struct RecordingSink : PrintSink {
   bool Line(const QString& text) override {
+    if (count == failAt) return false;
     ++count;
     if (keep) lines.push_back(text);
     return true;
@@ -24,6 +25,7 @@ struct RecordingSink : PrintSink {
   std::int64_t count = 0;
   int ends = 0;
   bool keep = true;
+  std::int64_t failAt = -1;  // the line the printer refuses
 };
 
 void Open(Rig& r, const QByteArray& bytes, std::int64_t base, std::int64_t length) {
@@ -187,6 +189,29 @@ TEST(PrintLayout, PageBreaksPageLimitAndCounts) {
   EXPECT_EQ(res.records, 40000);
   EXPECT_EQ(counted.count, 40000 * 6 - 1);
   EXPECT_EQ(RecordHeaderLines(big.s, 39999)[1].right(6), QStringLiteral("39,999"));
+}
+
+TEST(PrintLayout, AFailedReadOrPrinterStopsTheJobAndSaysSo) {
+  Rig r;
+  Open(r, TempFiles::Counting(512), 0, 256);
+  RecordingSink refusing;
+  refusing.failAt = 30;
+  PrintResult res = PrintRecords(r.s, r.p, refusing, {2, 60, 0});
+  EXPECT_EQ(res.status, PrintStatus::Failed);
+  EXPECT_EQ(res.records, 1);
+  EXPECT_EQ(refusing.ends, 1);
+  EXPECT_TRUE(res.message.contains("printer")) << res.message.toStdString();
+
+  r.sys.always[SysCalls::Call::Read] = EIO;
+  RecordingSink sink;
+  res = PrintRecords(r.s, r.p, sink, {2, 60, 0});
+  EXPECT_EQ(res.status, PrintStatus::Failed);
+  EXPECT_EQ(res.records, 0);
+  EXPECT_EQ(sink.count, 4);  // the header only
+  EXPECT_EQ(sink.ends, 1);
+  EXPECT_TRUE(res.message.startsWith("Couldn't read the file at offset 0"))
+      << res.message.toStdString();
+  EXPECT_FALSE(r.s.OperationRunning);
 }
 
 TEST(PrintLayout, SettingsAndTestPageTicks) {
