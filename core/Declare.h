@@ -106,6 +106,13 @@ struct EditorState {
   bool Found = false;
   std::int64_t LastRangeStart = 0;  // the Start that Find Next saw last
 
+  // Printing: the current printer and its font (empty: the fixed-pitch
+  // font), lines per page, and the pages one job may take.
+  QString PrinterName;
+  QString PrintFontName;
+  int PrintPageLength = 60;
+  std::int64_t PrintPageLimit = 100;
+
   int PatternUpper() const { return static_cast<int>(Pattern.size()) - 1; }
   bool FileOpen() const { return WorkingLength >= 1; }
 };

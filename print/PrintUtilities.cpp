@@ -28,6 +28,22 @@ std::int64_t ReadPageLimit(const QString& text) {
   return v && *v >= 1 ? *v : kDefaultPageLimit;
 }
 
+void LoadPrintSettings(EditorState& s, Platform& p) {
+  const auto setting = [&p](const char* key) {
+    return p.ReadSetting(kPrinterSection, QString::fromLatin1(key), QString());
+  };
+  s.PrintPageLength = LoadPrintPageLength(p);
+  // Without "Prtr" the dialog's choice is made current again, so that it
+  // survives a restart.
+  QString wanted = setting("Prtr");
+  if (wanted.isEmpty()) wanted = setting("PrinterName").trimmed();
+  s.PrinterName = !wanted.isEmpty() && p.Printers().contains(wanted) ? wanted : p.DefaultPrinter();
+  const QString font = setting("FontName").trimmed();
+  s.PrintFontName =
+      !font.isEmpty() && p.PrinterFonts(s.PrinterName).contains(font) ? font : QString();
+  s.PrintPageLimit = ReadPageLimit(setting("PageLimit"));
+}
+
 std::vector<TestTick> TestPageTicks(std::int64_t pageHeight) {
   std::vector<TestTick> ticks;
   for (int p = 100; p <= 3000; p += 100) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/Declare.h"
 #include "platform/Platform.h"
 
 namespace qx {
@@ -23,6 +24,12 @@ int LoadPrintPageLength(Platform& p);
 // Pages per job from the "Page Limit:" text; 100 when it is not a whole
 // number of at least 1.
 std::int64_t ReadPageLimit(const QString& text);
+
+// At start: lines per page, the current printer ("Prtr" when it holds text,
+// else the printer last chosen in the dialog; the default printer when the
+// system has no such printer), its saved font when the printer has it, and
+// the page limit.
+void LoadPrintSettings(EditorState& s, Platform& p);
 
 // The test page, in twips from the page's top left corner. Each tick is a
 // horizontal line from (kTickX, y) to (kTickX + length, y); a label's right

@@ -22,6 +22,7 @@
 #include "core/ClipFile.h"
 #include "core/ScrollMath.h"
 #include "input/Utility.h"
+#include "print/PrintUtilities.h"
 #include "ui/main/ClickableLabel.h"
 #include "ui/main/Library.h"
 #include "ui/main/PagePane.h"
@@ -116,6 +117,7 @@ QX::QX(EditorState& state, Platform& platform, QWidget* parent)
 
   qApp->installEventFilter(this);
   io_.LoadSettings();
+  LoadPrintSettings(s_, p_);
   UndoRedoChanged();
   ReadOnlyChanged();
   DisplayState();

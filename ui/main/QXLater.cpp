@@ -4,10 +4,6 @@
 
 namespace qx {
 
-void QX::mnuFileChoosePrinter_Click() {}
-void QX::mnuFilePrint_Click() {
-  (void)GuardsPass(Guard::FileOpen);
-}
 void QX::mnuHelpSearch_Click() {}
 void QX::mnuHelpAbout_Click() {}
 
