@@ -18,9 +18,8 @@ namespace qx {
 
 namespace {
 
-// The printer reports no page height through the seam; the test page's
-// ticks are laid out on a letter-sized page and placed by their distance
-// from the bottom.
+// The seam does not tell a printer's page height: the ticks are measured
+// from the bottom of a letter-sized page.
 constexpr std::int64_t kTestPageHeight = 11 * 1440;
 
 // The font a printer starts with when none was chosen: a fixed-pitch one,
