@@ -69,6 +69,20 @@ class BenchPlatform : public qx::Platform {
   void ProcessEvents() override { ++events; }
   void ShowHelp(int) override {}
   void HelpSearch() override {}
+  QStringList Printers() override { return {}; }
+  QString DefaultPrinter() override { return {}; }
+  QStringList PrinterFonts(const QString&) override { return {}; }
+  std::unique_ptr<qx::PrintSink> StartPrintJob(const qx::PrintSetup&, QString& error) override {
+    error = QStringLiteral("The benchmark prints nothing");
+    return nullptr;
+  }
+  bool PrintTestPage(const qx::PrintSetup&, const std::vector<qx::TestTick>&,
+                     QString& error) override {
+    error = QStringLiteral("The benchmark prints nothing");
+    return false;
+  }
+  void PreviewPrintJob(const qx::PrintSetup&, const std::function<void(qx::PrintSink&)>&) override {
+  }
   long events = 0;
 };
 

@@ -4,7 +4,13 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "platform/Printing.h"
 
 namespace qx {
 
@@ -42,6 +48,24 @@ class Platform {
 
   virtual void ShowHelp(int context) = 0;
   virtual void HelpSearch() = 0;
+
+  // ---- Printing ----
+  // The system's printers, then the built-in kPdfPrinter.
+  virtual QStringList Printers() = 0;
+  // The system's default printer; kPdfPrinter when it has none.
+  virtual QString DefaultPrinter() = 0;
+  // The font families the printer can use.
+  virtual QStringList PrinterFonts(const QString& printer) = 0;
+  // Starts a job on the printer of setup (the PDF printer first asks for a
+  // file name). Empty, with error set, when the printer cannot take it;
+  // empty with error empty when the user cancelled the file name.
+  virtual std::unique_ptr<PrintSink> StartPrintJob(const PrintSetup& setup, QString& error) = 0;
+  // Prints the test page; false with error set when the printer refused it.
+  virtual bool PrintTestPage(const PrintSetup& setup, const std::vector<TestTick>& ticks,
+                             QString& error) = 0;
+  // Shows the pages that print would put on paper, before printing.
+  virtual void PreviewPrintJob(const PrintSetup& setup,
+                               const std::function<void(PrintSink&)>& print) = 0;
 };
 
 }  // namespace qx

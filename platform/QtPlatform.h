@@ -1,5 +1,5 @@
 // The real desktop behind Platform: Qt message boxes, file dialogs,
-// QSettings, the beep, the value prompt and the notice window.
+// QSettings, the beep, the value prompt, the notice window and the printers.
 #pragma once
 
 #include <QPointer>
@@ -27,6 +27,16 @@ class QtPlatform : public Platform {
   void ProcessEvents() override;
   void ShowHelp(int context) override;
   void HelpSearch() override;
+
+  // Printing through Qt Print Support (QtPrinting.cpp).
+  QStringList Printers() override;
+  QString DefaultPrinter() override;
+  QStringList PrinterFonts(const QString& printer) override;
+  std::unique_ptr<PrintSink> StartPrintJob(const PrintSetup& setup, QString& error) override;
+  bool PrintTestPage(const PrintSetup& setup, const std::vector<TestTick>& ticks,
+                     QString& error) override;
+  void PreviewPrintJob(const PrintSetup& setup,
+                       const std::function<void(PrintSink&)>& print) override;
 
  private:
   QPointer<QWidget> main_;

@@ -10,6 +10,7 @@
 #include "core/Declare.h"
 #include "core/Progress.h"
 #include "platform/Platform.h"
+#include "platform/Printing.h"
 
 namespace qx {
 
@@ -19,17 +20,6 @@ inline constexpr int kPrintFirstColumn = 5;
 inline constexpr int kDumpLineWidth = 72;
 inline constexpr int kBytesPerDumpLine = 16;
 inline constexpr int kDefaultPrintPageLength = 60;
-
-// Where the lines go. A false result means the printer failed: the job stops.
-class PrintSink {
- public:
-  virtual ~PrintSink() = default;
-  // One line of character columns, column 1 first.
-  [[nodiscard]] virtual bool Line(const QString& text) = 0;
-  [[nodiscard]] virtual bool NewPage() = 0;
-  // Sends the job to the printer; also after Cancel or the page limit.
-  [[nodiscard]] virtual bool EndDocument() = 0;
-};
 
 // A print statement's column rules, as the layout relies on them: items one
 // after the other, Tab(n) to column n, NextZone() to the start of the next

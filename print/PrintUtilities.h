@@ -8,6 +8,7 @@
 
 #include "core/Declare.h"
 #include "platform/Platform.h"
+#include "platform/Printing.h"
 
 namespace qx {
 
@@ -31,24 +32,10 @@ std::int64_t ReadPageLimit(const QString& text);
 // the page limit.
 void LoadPrintSettings(EditorState& s, Platform& p);
 
-// The test page, in twips from the page's top left corner. Each tick is a
-// horizontal line from (kTickX, y) to (kTickX + length, y); a label's right
-// edge lies at kTickLabelRight and its vertical middle at y.
-inline constexpr int kTestPageCentre = 11520 / 2;
-inline constexpr int kTickX = kTestPageCentre - 300;
-inline constexpr int kTickLabelRight = kTestPageCentre - 400;
-inline constexpr int kTestPageFontPoints = 8;
-
-struct TestTick {
-  int position = 0;    // twips above the bottom of the page
-  int length = 0;      // twips
-  std::int64_t y = 0;  // pageHeight - position
-  QString label;       // empty on unlabelled ticks
-};
-
-// Thirty ticks 100 twips apart from 100 to 3000 above the bottom: 100 long,
-// 200 at every 500, 300 at every 1000, the last two kinds labelled with
-// their number after one space.
+// The test page's ticks, in twips from the page's top left corner (the
+// scale's geometry is in platform/Printing.h). Thirty ticks 100 twips apart from 100 to 3000 above
+// the bottom: 100 long, 200 at every 500, 300 at every 1000, the last two kinds labelled with their
+// number after one space.
 std::vector<TestTick> TestPageTicks(std::int64_t pageHeight);
 
 }  // namespace qx

@@ -74,6 +74,65 @@ class FakePlatform : public Platform {
   void ShowHelp(int context) override { helpContexts.push_back(context); }
   void HelpSearch() override {}
 
+  // A printer that records each job's lines; "\f" stands for a page break.
+  struct Job {
+    PrintSetup setup;
+    QStringList lines;
+    bool ended = false;
+  };
+  class RecordingSink : public PrintSink {
+   public:
+    RecordingSink(FakePlatform& p, Job& job) : p_(p), job_(job) {}
+    bool Line(const QString& text) override { return Put(text); }
+    bool NewPage() override { return Put(QStringLiteral("\f")); }
+    bool EndDocument() override {
+      job_.ended = true;
+      return true;
+    }
+    QString Error() const override { return QStringLiteral("The printer is out of paper"); }
+
+   private:
+    bool Put(const QString& text) {
+      if (p_.failAfterLines >= 0 && job_.lines.size() >= p_.failAfterLines) return false;
+      job_.lines << text;
+      return true;
+    }
+    FakePlatform& p_;
+    Job& job_;
+  };
+  QStringList Printers() override { return printers; }
+  QString DefaultPrinter() override { return printers.value(0); }
+  QStringList PrinterFonts(const QString& printer) override { return fonts.value(printer); }
+  std::unique_ptr<PrintSink> StartPrintJob(const PrintSetup& setup, QString& error) override {
+    if (!refuseJob.isEmpty()) {
+      error = refuseJob;
+      return nullptr;
+    }
+    jobs.push_back({setup, {}, false});
+    return std::make_unique<RecordingSink>(*this, jobs.back());
+  }
+  bool PrintTestPage(const PrintSetup& setup, const std::vector<TestTick>& ticks,
+                     QString& error) override {
+    if (!refuseJob.isEmpty()) {
+      error = refuseJob;
+      return false;
+    }
+    testPages.push_back({setup, ticks});
+    return true;
+  }
+  void PreviewPrintJob(const PrintSetup& setup,
+                       const std::function<void(PrintSink&)>& print) override {
+    previews.push_back({setup, {}, false});
+    RecordingSink sink(*this, previews.back());
+    print(sink);
+  }
+  QStringList printers{kPdfPrinter};
+  QMap<QString, QStringList> fonts;
+  QString refuseJob;        // when set, every job is refused with this reason
+  int failAfterLines = -1;  // the printer fails after this many lines
+  std::deque<Job> jobs, previews;
+  std::vector<std::pair<PrintSetup, std::vector<TestTick>>> testPages;
+
   // Every queued answer was used.
   void Verify() const {
     EXPECT_TRUE(boxAnswers.empty()) << boxAnswers.size() << " message box(es) never shown";

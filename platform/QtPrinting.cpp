@@ -1,0 +1,209 @@
+// Printing through Qt Print Support: the system's printers (CUPS) and a
+// built-in printer that writes a PDF file. Every character of a line takes
+// one cell as wide as the font's widest character, so the columns of a dump
+// line up whatever font the user chose.
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <algorithm>
+
+#include "platform/QtPlatform.h"
+
+namespace qx {
+
+namespace {
+
+// The fixed-pitch font a job uses when the user chose none.
+QString FontFamily(const QString& chosen) {
+  if (!chosen.isEmpty()) return chosen;
+  if (QFontDatabase::families().contains(QStringLiteral("DejaVu Sans Mono"))) {
+    return QStringLiteral("DejaVu Sans Mono");
+  }
+  return QFontDatabase::systemFont(QFontDatabase::FixedFont).family();
+}
+
+// Draws lines of character cells on a printer (or a preview's).
+class QtPrintSink : public PrintSink {
+ public:
+  QtPrintSink(QPrinter* printer, std::unique_ptr<QPrinter> owned = {})
+      : printer_(printer), owned_(std::move(owned)) {}
+  ~QtPrintSink() override {
+    if (painter_.isActive()) painter_.end();
+  }
+
+  bool Begin(const PrintSetup& setup, QString& error) {
+    if (!painter_.begin(printer_)) {
+      error = QStringLiteral("The printer %1 did not take the job").arg(setup.printer);
+      if (!printer_->outputFileName().isEmpty()) {
+        error += QStringLiteral(": %1 could not be written").arg(printer_->outputFileName());
+      }
+      return false;
+    }
+    QFont font(FontFamily(setup.font), setup.fontPoints);
+    font.setStyleHint(QFont::TypeWriter);
+    painter_.setFont(font);
+    const QFontMetricsF metrics(painter_.font(), painter_.device());
+    // The widest of the characters a dump prints; a font whose characters
+    // are all that wide draws a line in one piece.
+    double narrowest = 1e9;
+    for (char16_t c = 32; c < 127; ++c) {
+      const double w = metrics.horizontalAdvance(QChar(c));
+      cell_ = std::max(cell_, w);
+      narrowest = std::min(narrowest, w);
+    }
+    whole_ = narrowest == cell_;
+    line_ = metrics.lineSpacing();
+    ascent_ = metrics.ascent();
+    return true;
+  }
+  bool Line(const QString& text) override {
+    const double height = painter_.viewport().height();
+    // A page length longer than the paper still never prints off the page.
+    if (y_ + line_ > height && y_ > 0 && !NewPage()) return false;
+    if (whole_) {
+      painter_.drawText(QPointF(0, y_ + ascent_), text);
+    } else {
+      for (int i = 0; i < text.size(); ++i) {
+        if (text.at(i) != QLatin1Char(' ')) {
+          painter_.drawText(QPointF(i * cell_, y_ + ascent_), QString(text.at(i)));
+        }
+      }
+    }
+    y_ += line_;
+    return Healthy();
+  }
+  bool NewPage() override {
+    y_ = 0;
+    if (!printer_->newPage()) {
+      error_ = QStringLiteral("The printer could not start a new page");
+      return false;
+    }
+    return Healthy();
+  }
+  bool EndDocument() override {
+    if (painter_.isActive() && !painter_.end() && error_.isEmpty()) {
+      error_ = QStringLiteral("The printer did not finish the job");
+    }
+    return Healthy();
+  }
+  QString Error() const override { return error_; }
+
+  QPainter& Painter() { return painter_; }
+
+ private:
+  bool Healthy() {
+    if (printer_->printerState() == QPrinter::Error && error_.isEmpty()) {
+      error_ = QStringLiteral("The printer reported an error");
+    }
+    return error_.isEmpty();
+  }
+
+  QPrinter* printer_;
+  std::unique_ptr<QPrinter> owned_;
+  QPainter painter_;
+  double cell_ = 0;
+  bool whole_ = false;
+  double line_ = 0;
+  double ascent_ = 0;
+  double y_ = 0;
+  QString error_;
+};
+
+// A printer for setup: a system printer, or the PDF printer writing to a
+// file the user names. Empty when there is none (error says why; empty
+// error: the user cancelled the name).
+std::unique_ptr<QPrinter> MakePrinter(QtPlatform& p, const PrintSetup& setup, QString& error) {
+  auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+  if (setup.printer == kPdfPrinter) {
+    const QString path = p.SaveFileName(QStringLiteral("Print To PDF File"));
+    if (path.isEmpty()) return nullptr;
+    printer->setOutputFormat(QPrinter::PdfFormat);
+    printer->setOutputFileName(QFileInfo(path).absoluteFilePath());
+  } else {
+    const QPrinterInfo info = QPrinterInfo::printerInfo(setup.printer);
+    if (info.isNull()) {
+      error = QStringLiteral("The printer %1 is not available").arg(setup.printer);
+      return nullptr;
+    }
+    printer->setPrinterName(setup.printer);
+  }
+  printer->setDocName(QStringLiteral("Quellox"));
+  return printer;
+}
+
+}  // namespace
+
+QStringList QtPlatform::Printers() {
+  QStringList names = QPrinterInfo::availablePrinterNames();
+  names.removeAll(kPdfPrinter);
+  names << kPdfPrinter;
+  return names;
+}
+
+QString QtPlatform::DefaultPrinter() {
+  const QString name = QPrinterInfo::defaultPrinterName();
+  return name.isEmpty() ? kPdfPrinter : name;
+}
+
+QStringList QtPlatform::PrinterFonts(const QString&) {
+  // Qt prints any font it can draw, on every printer alike.
+  return QFontDatabase::families();
+}
+
+std::unique_ptr<PrintSink> QtPlatform::StartPrintJob(const PrintSetup& setup, QString& error) {
+  std::unique_ptr<QPrinter> printer = MakePrinter(*this, setup, error);
+  if (!printer) return nullptr;
+  QPrinter* raw = printer.get();
+  auto sink = std::make_unique<QtPrintSink>(raw, std::move(printer));
+  if (!sink->Begin(setup, error)) return nullptr;
+  return sink;
+}
+
+bool QtPlatform::PrintTestPage(const PrintSetup& setup, const std::vector<TestTick>& ticks,
+                               QString& error) {
+  std::unique_ptr<QPrinter> printer = MakePrinter(*this, setup, error);
+  if (!printer) return false;
+  QPrinter* raw = printer.get();
+  QtPrintSink sink(raw, std::move(printer));
+  if (!sink.Begin(setup, error)) return false;
+  QPainter& painter = sink.Painter();
+  const double scale = raw->resolution() / 1440.0;  // twips to device units
+  QFont font(FontFamily(setup.font), kTestPageFontPoints);
+  painter.setFont(font);
+  const QFontMetricsF metrics(painter.font(), painter.device());
+  for (const TestTick& t : ticks) {
+    const double y = static_cast<double>(t.y) * scale;
+    painter.drawLine(QPointF(kTickX * scale, y), QPointF((kTickX + t.length) * scale, y));
+    if (!t.label.isEmpty()) {
+      const double w = metrics.horizontalAdvance(t.label);
+      painter.drawText(QPointF(kTickLabelRight * scale - w, y + metrics.ascent() / 2), t.label);
+    }
+  }
+  if (!sink.EndDocument()) {
+    error = sink.Error();
+    return false;
+  }
+  return true;
+}
+
+void QtPlatform::PreviewPrintJob(const PrintSetup& setup,
+                                 const std::function<void(PrintSink&)>& print) {
+  QPrinter printer(QPrinter::HighResolution);
+  if (setup.printer != kPdfPrinter && !QPrinterInfo::printerInfo(setup.printer).isNull()) {
+    printer.setPrinterName(setup.printer);
+  }
+  QPrintPreviewDialog preview(&printer, main_);
+  preview.setWindowTitle(QStringLiteral("Print Preview"));
+  QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, [&](QPrinter* target) {
+    QtPrintSink sink(target);
+    QString error;
+    if (sink.Begin(setup, error)) print(sink);
+  });
+  preview.exec();
+}
+
+}  // namespace qx
