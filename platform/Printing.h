@@ -40,8 +40,10 @@ inline constexpr int kTickX = kTestPageCentre - 300;
 inline constexpr int kTickLabelRight = kTestPageCentre - 400;
 inline constexpr int kTestPageFontPoints = 8;
 
-// A tick of the test page: a horizontal line at y (twips from the top of
-// the page) of the given length, with a label right of the scale when set.
+// A tick of the test page: a horizontal line position twips above the
+// bottom of the page (y from its top, for a page of the height the caller
+// assumed), of the given length, with a label left of the scale when set.
+// A printer places it from the bottom of its own page.
 struct TestTick {
   int position = 0;    // twips above the bottom of the page
   int length = 0;      // twips

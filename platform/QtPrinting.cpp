@@ -176,7 +176,8 @@ bool QtPlatform::PrintTestPage(const PrintSetup& setup, const std::vector<TestTi
   painter.setFont(font);
   const QFontMetricsF metrics(painter.font(), painter.device());
   for (const TestTick& t : ticks) {
-    const double y = static_cast<double>(t.y) * scale;
+    // Measured from the bottom of this printer's page, whatever its size.
+    const double y = painter.viewport().height() - t.position * scale;
     painter.drawLine(QPointF(kTickX * scale, y), QPointF((kTickX + t.length) * scale, y));
     if (!t.label.isEmpty()) {
       const double w = metrics.horizontalAdvance(t.label);

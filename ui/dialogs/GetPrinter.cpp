@@ -18,8 +18,8 @@ namespace qx {
 
 namespace {
 
-// The seam does not tell a printer's page height: the ticks are measured
-// from the bottom of a letter-sized page.
+// The page height the ticks' y assumes (letter); a printer places them
+// from the bottom of its own page.
 constexpr std::int64_t kTestPageHeight = 11 * 1440;
 
 // The font a printer starts with when none was chosen: a fixed-pitch one,
