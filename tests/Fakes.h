@@ -9,10 +9,13 @@
 #include <QMap>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <chrono>
 #include <deque>
 #include <functional>
 #include <map>
+#include <memory>
 #include <set>
+#include <thread>
 
 #include "core/Declare.h"
 #include "core/FileView.h"
@@ -207,6 +210,20 @@ class FakeView : public FileView {
   void FocusFileBar() override {}
   int loads = 0, barResets = 0;
 };
+
+// An onEvents that runs cancel at the n-th event. Each earlier event waits
+// past the pacer's interval, so that the next block of the operation ends in
+// events too: the n-th event then falls after exactly n - 1 blocks.
+inline std::function<void()> CancelAtEvent(int n, std::function<void()> cancel) {
+  auto count = std::make_shared<int>(0);
+  return [count, n, cancel = std::move(cancel)] {
+    if (++*count == n) {
+      cancel();
+      return;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(25));
+  };
+}
 
 // A temporary directory with real files.
 class TempFiles {

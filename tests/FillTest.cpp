@@ -42,19 +42,6 @@ QString Reopen(Rig& r, const QByteArray& bytes, const QString& name = "f.bin") {
   return path;
 }
 
-// Each event waits past the pacer's interval, so that the next piece ends
-// in events too: the n-th event then falls after exactly n - 1 pieces.
-std::function<void()> CancelAtEvent(int n, const std::function<void()>& cancel) {
-  auto count = std::make_shared<int>(0);
-  return [count, n, cancel] {
-    if (++*count == n) {
-      cancel();
-      return;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(25));
-  };
-}
-
 }  // namespace
 
 TEST(Fill, BuildsThePatternFromTheText) {

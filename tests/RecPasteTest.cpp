@@ -63,19 +63,6 @@ QStringList Leftovers(const Rig& r) {
   return r.files.Entries().filter(QRegularExpression("^qx"));
 }
 
-// Each event waits past the pacer's interval, so that the next step ends
-// in events too: the n-th event then falls after n - 1 steps.
-std::function<void()> CancelAtEvent(int n, const std::function<void()>& cancel) {
-  auto count = std::make_shared<int>(0);
-  return [count, n, cancel] {
-    if (++*count == n) {
-      cancel();
-      return;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(25));
-  };
-}
-
 QByteArray Counting(int n, int mod = 251) {
   QByteArray b(n, '\0');
   for (int i = 0; i < n; ++i) b[i] = static_cast<char>(i % mod);
