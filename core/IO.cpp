@@ -73,6 +73,12 @@ bool IO::FileExists(const QString& path) {
   return ::stat(QFile::encodeName(path).constData(), &st) == 0;
 }
 
+QString IO::WhyMissing(const QString& path) {
+  struct stat st {};
+  const int e = ::stat(QFile::encodeName(path).constData(), &st) == 0 ? ENOENT : errno;
+  return Reason(e);
+}
+
 void IO::ApplyReadOnly(bool readOnly) {
   s_.ReadOnly = readOnly;
   v_.ReadOnlyChanged();
@@ -87,7 +93,9 @@ void IO::RecomputeLengths() {
 void IO::OpenFile(const QString& requested) {
   if (requested.isEmpty()) return;
   if (!FileExists(requested)) {
-    p_.MessageBox(QStringLiteral("Couldn't find ") + QFileInfo(requested).absoluteFilePath());
+    p_.MessageBox(QStringLiteral("Couldn't find ") + QFileInfo(requested).absoluteFilePath() +
+                      QStringLiteral(": ") + WhyMissing(requested),
+                  Buttons::Ok, Icon::Critical);
     return;
   }
   // One file has one name in the table, however it was typed; a link is
@@ -100,7 +108,7 @@ void IO::OpenFile(const QString& requested) {
   BinaryFile file;
   bool readOnly = false;
   if (!OpenBestAccess(file, path, readOnly, *s_.Sys)) {
-    p_.MessageBox(CouldNotOpen(path, file));
+    p_.MessageBox(CouldNotOpen(path, file), Buttons::Ok, Icon::Critical);
     return;
   }
   // An edit on the page of the file we leave is offered for saving first.
@@ -208,7 +216,8 @@ void IO::OpenRecentFile(int index) {
   if (FileExists(path)) {
     OpenFile(path);
   } else {
-    p_.MessageBox(QStringLiteral("Couldn't open ") + path);
+    p_.MessageBox(QStringLiteral("Couldn't open ") + path + QStringLiteral(": ") + WhyMissing(path),
+                  Buttons::Ok, Icon::Critical);
   }
 }
 
@@ -238,7 +247,7 @@ void IO::CloseFile() {
       return;
     }
     // It vanished while it waited in the table: drop it as well.
-    p_.MessageBox(CouldNotOpen(path, file));
+    p_.MessageBox(CouldNotOpen(path, file), Buttons::Ok, Icon::Critical);
     for (int j = 0; j < kMaxOpenFiles - 1; ++j) s_.OpenFiles[j] = s_.OpenFiles[j + 1];
     s_.OpenFiles[kMaxOpenFiles - 1] = FileState{};
     --s_.OpenFileCount;
@@ -345,7 +354,7 @@ void IO::ReopenFile() {
   if (!s_.File1.IsOpen()) {
     bool readOnly = s_.ReadOnly;
     if (!OpenBestAccess(s_.File1, s_.Current.FileName, readOnly, *s_.Sys)) {
-      p_.MessageBox(CouldNotOpen(s_.Current.FileName, s_.File1));
+      p_.MessageBox(CouldNotOpen(s_.Current.FileName, s_.File1), Buttons::Ok, Icon::Critical);
     }
     if (readOnly != s_.ReadOnly) ApplyReadOnly(readOnly);
   }

@@ -27,6 +27,9 @@ class IO {
   void LoadSettings();
   bool TooManyFiles();
   static bool FileExists(const QString& path);
+  // Why path cannot be found, in the system's words ("No such file or
+  // directory", "Permission denied"), for the end of a message.
+  static QString WhyMissing(const QString& path);
   // Opens path, or makes it current again when it is open already.
   void OpenFile(const QString& path);
   // The recent-file command of item index.

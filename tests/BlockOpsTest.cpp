@@ -185,7 +185,7 @@ TEST(BlockOps, PasteInsertsOverlaysAndAppends) {
   r.io.OpenFile(path);
   r.p.ExpectBox("Nothing cut or copied");
   EXPECT_EQ(PasteFile(r.io, PasteMode::Insert, {}), PasteResult::NoSource);
-  r.p.ExpectBox("Couldn't open " + r.files.Path("missing"));
+  r.p.ExpectBox("Couldn't open " + r.files.Path("missing") + ": No such file or directory");
   EXPECT_EQ(PasteFile(r.io, PasteMode::Insert, r.files.Path("missing")), PasteResult::NoSource);
   r.p.ExpectBox("Couldn't open " + r.files.Dir() + ": Is a directory");
   EXPECT_EQ(PasteFile(r.io, PasteMode::Overlay, r.files.Dir()), PasteResult::NoSource);
@@ -232,7 +232,7 @@ TEST(BlockOps, DialogsReadTheirBoxesAndCloseAsTheySay) {
     d->ReadFromFileBox->click();
     EXPECT_TRUE(d->PathNameBox->isVisible());
     d->PathNameBox->setText(r.files.Path("none"));
-    r.p.ExpectBox("Couldn't open " + r.files.Path("none"));
+    r.p.ExpectBox("Couldn't open " + r.files.Path("none") + ": No such file or directory");
     d->InsertButton->click();
     EXPECT_TRUE(d->isVisible());
     d->ReadFromFileBox->click();  // unchecked, the path stays in effect

@@ -41,7 +41,7 @@ TEST(OpenFile, BadPathsChangeNothing) {
   r.io.OpenFile(a);
   r.s.Current.CursorOffset = 5;
 
-  r.p.ExpectBox("Couldn't find " + r.files.Path("missing"));
+  r.p.ExpectBox("Couldn't find " + r.files.Path("missing") + ": No such file or directory");
   r.io.OpenFile(r.files.Path("missing"));
   // Nothing but files and block devices opens, and nothing waits for a
   // writer on a pipe; a link opens its target.
@@ -145,7 +145,7 @@ TEST(OpenFile, RecentListMovesToTopAndIsStored) {
   QFile::remove(f[3]);
   r.io.CloseFile();
   r.io.CloseFile();
-  r.p.ExpectBox("Couldn't open " + f[3]);
+  r.p.ExpectBox("Couldn't open " + f[3] + ": No such file or directory");
   r.io.OpenRecentFile(2);
   r.p.Verify();
   EXPECT_EQ(list(), (QStringList{f[4], f[1], f[3], f[2]}));

@@ -185,7 +185,7 @@ TEST(RecPaste, SourcesThatAreMissingOrTheFileItself) {
   const RecordRange all{0, 2, 1, 1};
   r.p.ExpectBox("Nothing cut or copied");
   EXPECT_EQ(PasteToRecords(r.io, PasteMode::Insert, all, {}), RecPasteResult::NoSource);
-  r.p.ExpectBox("Couldn't open " + r.files.Path("missing"));
+  r.p.ExpectBox("Couldn't open " + r.files.Path("missing") + ": No such file or directory");
   EXPECT_EQ(PasteToRecords(r.io, PasteMode::Insert, all, r.files.Path("missing")),
             RecPasteResult::NoSource);
   r.p.ExpectBox("Couldn't open " + r.files.Dir() + ": Is a directory");
@@ -301,7 +301,7 @@ TEST(RecPasteDialog, ReadsItsBoxesAndClosesAsItSays) {
     d->ReadFromFileBox->click();
     EXPECT_TRUE(d->PathNameBox->isVisible());
     d->PathNameBox->setText(r.files.Path("none"));
-    r.p.ExpectBox("Couldn't open " + r.files.Path("none"));
+    r.p.ExpectBox("Couldn't open " + r.files.Path("none") + ": No such file or directory");
     d->OverlayButton->click();
     EXPECT_TRUE(d->isVisible());
     d->PathNameBox->clear();
