@@ -1,9 +1,11 @@
 #include <sys/stat.h>
 #include <QAction>
+#include <QDropEvent>
 #include <QGroupBox>
 #include <QImage>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QToolBar>
 #include <QWheelEvent>
 #include <functional>
@@ -38,7 +40,9 @@ const char kMenus[] =
     "mnuConfig|&Configure||400;mnuConfigSetWorkingBase|Set &Working Base...||400;"
     "mnuConfigSetRecordLength|Set Record &Length...||400;"
     "mnuConfigRecordNumber|Set Record &Number...||400;"
-    "mnuConfigRecordOffset|Set Record &Offset...||400;"
+    "mnuConfigRecordOffset|Set Record &Offset...||400;config1;"
+    "mnuConfigZoomIn|Zoom &In|Ctrl++|400;mnuConfigZoomOut|Zoom O&ut|Ctrl+-|400;"
+    "mnuConfigActualSize|&Actual Size|Ctrl+0|400;"
     "mnuWindow|&Window||0;mnuWindowWindows(0)|||0;mnuWindowWindows(1)|||0;"
     "mnuWindowWindows(2)|||0;mnuWindowWindows(3)|||0;"
     "mnuRecord|&Record Operations||500;mnuRecordChop|&Chop...||500;mnuRecordPaste|&Paste...||500;"
@@ -154,7 +158,7 @@ TEST(MainWindow, StartsEmptyAndShowsTheStatusOfAnOpenedFile) {
   ASSERT_TRUE(QFile::resize(big, 1234567));
   r.p.ExpectOpenFile(big);
   r.w->mnuFileOpen_Click();
-  EXPECT_EQ(r.w->FilenameBox->text(), big);
+  EXPECT_EQ(r.w->FilenameBox->toolTip(), big);
   EXPECT_EQ(r.w->FileLengthBox->text(), "1,234,567");
   EXPECT_EQ(r.w->RecordCountBox->text(), "4,823");
   EXPECT_EQ(r.w->MenuItem("mnuFileFiles(0)")->text(), "&1 " + big);
@@ -188,6 +192,111 @@ TEST(MainWindow, StartsEmptyAndShowsTheStatusOfAnOpenedFile) {
   r.p.ExpectOpenFile({});  // cancelled: nothing changes
   r.w->mnuFileOpen_Click();
   EXPECT_EQ(r.s.OpenFileCount, 1);
+  r.p.Verify();
+}
+
+TEST(MainWindow, TitleAndFileNameBoxFollowTheCurrentFile) {
+  WindowRig r;
+  EXPECT_FALSE(r.w->BufferTopBox->isVisible());
+  EXPECT_FALSE(r.w->Label1->isVisible());
+  EXPECT_FALSE(r.w->FileBar->isEnabled());
+  const QString longName = QString(120, 'n') + ".bin";
+  // name to open ("" closes), read only, the title
+  const std::tuple<QString, bool, QString> rows[] = {
+      {"a.bin", false, "a.bin - Quellox"},
+      {"b c.bin", true, "b c.bin [read only] - Quellox"},
+      {longName, false, longName + " - Quellox"},
+      {"", false, "Quellox"},
+  };
+  for (const auto& [name, readOnly, title] : rows) {
+    SCOPED_TRACE(name.toStdString());
+    if (name.isEmpty()) {
+      while (r.s.OpenFileCount > 0) r.w->mnuFileClose_Click();
+    } else {
+      r.Open(name, Sample(50));
+      r.s.ReadOnly = readOnly;  // as the open of a file without write access leaves it
+      r.w->ReadOnlyChanged();
+    }
+    EXPECT_EQ(r.w->windowTitle(), title);
+    const QString path = name.isEmpty() ? QString() : r.files.Path(name);
+    EXPECT_EQ(r.w->FilenameBox->toolTip(), path);
+    const QString shown = r.w->FilenameBox->text();
+    EXPECT_LE(r.w->FilenameBox->fontMetrics().horizontalAdvance(shown),
+              r.w->FilenameBox->contentsRect().width());
+    const bool fits = r.w->FilenameBox->fontMetrics().horizontalAdvance(path) <=
+                      r.w->FilenameBox->contentsRect().width();
+    EXPECT_EQ(shown == path, fits);
+    EXPECT_EQ(shown.contains(QChar(0x2026)), !fits);
+    EXPECT_TRUE(!fits || name != longName);
+    EXPECT_EQ(r.w->BufferTopBox->isVisible(), !name.isEmpty());
+    EXPECT_EQ(r.w->FileBar->isEnabled(), !name.isEmpty());
+  }
+  r.p.Verify();
+}
+
+TEST(MainWindow, ZoomRebuildsTheLayoutWithinItsLimitsAndIsRemembered) {
+  WindowRig r;
+  r.Open("a.bin", Sample(300));
+  r.w->FileBar->setValue(2);  // the page and the bar survive a rebuild
+  const int bar = r.w->FileBar->value();
+  const int width = r.w->HexBox->width();
+  EXPECT_EQ(r.w->CharWidth, 160);
+  r.Key(Qt::Key_Plus, Qt::ControlModifier);
+  EXPECT_EQ(r.w->CharWidth, 180);
+  EXPECT_GT(r.w->HexBox->width(), width);
+  EXPECT_EQ(r.s.Current.BufferTop, 16);
+  EXPECT_EQ(r.w->FileBar->value(), bar);
+  EXPECT_EQ(r.w->HexBox->CellText(0, 0), "10");
+  EXPECT_LE(r.w->centralWidget()->minimumWidth(), r.w->centralWidget()->width());
+  // steps of In or Out, the size after them
+  for (auto [steps, points] : {std::pair{20, 24}, {-30, 6}, {3, 9}}) {
+    SCOPED_TRACE(steps);
+    for (int i = 0; i < std::abs(steps); ++i)
+      r.w->MenuItem(steps > 0 ? "mnuConfigZoomIn" : "mnuConfigZoomOut")->trigger();
+    EXPECT_EQ(r.w->CharWidth, points * 20);
+    EXPECT_EQ(r.w->font().pointSize(), points);
+    EXPECT_EQ(r.p.settings.value("View/FontPoints"), QString::number(points));
+  }
+  const QSize nine = r.w->size();
+  // A second window over the same settings starts at the size left.
+  {
+    EditorState s2;
+    QX second(s2, r.p);
+    EXPECT_EQ(second.CharWidth, 180);
+    EXPECT_EQ(second.HexBox->width(), r.w->HexBox->width());
+  }
+  r.w->mnuFileClose_Click();
+  r.w->MenuItem("mnuConfigActualSize")->trigger();  // the shortcuts act without a file too
+  EXPECT_EQ(r.w->CharWidth, 160);
+  EXPECT_EQ(r.w->HexBox->width(), width);
+  EXPECT_LT(r.w->width(), nine.width());
+  r.Key(Qt::Key_Minus, Qt::ControlModifier);
+  EXPECT_EQ(r.w->CharWidth, 140);
+  r.p.Verify();
+}
+
+TEST(MainWindow, DroppedFilesOpenInOrderUpToFour) {
+  WindowRig r;
+  QList<QUrl> urls;
+  for (const char* name : {"1.bin", "2.bin", "3.bin", "4.bin", "5.bin"})
+    urls.push_back(QUrl::fromLocalFile(r.files.Write(name, Sample(20))));
+  const auto drop = [&](const QList<QUrl>& these) {
+    QMimeData data;
+    data.setUrls(these);
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(r.w.get(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent dropped(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(r.w.get(), &dropped);
+  };
+  drop(urls.mid(0, 2));
+  EXPECT_EQ(r.s.OpenFileCount, 2);
+  EXPECT_EQ(r.s.Current.FileName, urls[1].toLocalFile());
+  EXPECT_EQ(r.w->windowTitle(), "2.bin - Quellox");
+  r.p.ExpectBox("Four files are open. Please close one file before opening another.");
+  drop(urls.mid(2));
+  EXPECT_EQ(r.s.OpenFileCount, 4);
+  EXPECT_EQ(r.s.Current.FileName, urls[3].toLocalFile());
   r.p.Verify();
 }
 

@@ -5,15 +5,21 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QIcon>
 #include <QLabel>
+#include <QLayout>
 #include <QMenu>
+#include <QMimeData>
 #include <QScrollBar>
 #include <QToolBar>
+#include <QUrl>
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -45,8 +51,11 @@ constexpr int kPageWidthTwips = 9375;
 constexpr int kClientHeightTwips = 5715 + 240 - kToolbarTwips;
 constexpr int kLabelHeight = 240;
 constexpr int kBoxHeight = 285;
-// The twip arrangement is drawn for a window font of this size.
-constexpr int kWindowFontPoints = 8;
+// The twip arrangement is drawn for the default window font; other sizes
+// scale every measure of it.
+constexpr int kDesignCharWidth = QX::kDefaultFontPoints * 20;
+const QString kViewGroup = QStringLiteral("View");
+const QString kFontPointsKey = QStringLiteral("FontPoints");
 
 const QColor kBlack(0, 0, 0);
 
@@ -102,11 +111,13 @@ QX::QX(EditorState& state, Platform& platform, QWidget* parent)
   setObjectName(QStringLiteral("QX"));
   setWindowTitle(kProductTitle);
   setWindowIcon(QIcon(QStringLiteral(":/icons/quellox.png")));
-  QFont windowFont = QApplication::font();
-  windowFont.setPointSize(kWindowFontPoints);
-  setFont(windowFont);
-  CharWidth = windowFont.pointSize() * 20;
-  RowHeight = CharWidth + 30;
+  setAcceptDrops(true);
+  {
+    bool ok = false;
+    const int saved = p_.ReadSetting(kViewGroup, kFontPointsKey, QString()).toInt(&ok);
+    if (ok) fontPoints_ = std::clamp(saved, kMinFontPoints, kMaxFontPoints);
+  }
+  ApplyFont();
   hexFore_ = kBlack;
   asciiFore_ = kBlack;
 
@@ -129,14 +140,59 @@ QX::~QX() {
   qApp->removeEventFilter(this);
 }
 
+void QX::ApplyFont() {
+  QFont windowFont = QApplication::font();
+  windowFont.setPointSize(fontPoints_);
+  setFont(windowFont);
+  CharWidth = fontPoints_ * 20;
+  RowHeight = CharWidth + 30;
+}
+
+int QX::Scaled(int designTwips) const {
+  return static_cast<int>(
+      std::lround(static_cast<double>(designTwips) * fontPoints_ / kDefaultFontPoints));
+}
+
 void QX::Place(QWidget* w, int left, int top, int width, int height) {
   const QWidget* parent = w->parentWidget();
   const int topInClient = parent == centralWidget() ? top - kToolbarTwips : top;
-  w->setGeometry(TwipsToPixels(this, left), TwipsToPixels(this, topInClient, true),
-                 TwipsToPixels(this, width), TwipsToPixels(this, height, true));
+  w->setGeometry(TwipsToPixels(this, Scaled(left)), TwipsToPixels(this, Scaled(topInClient), true),
+                 TwipsToPixels(this, Scaled(width)), TwipsToPixels(this, Scaled(height), true));
+}
+
+void QX::SetFontPoints(int points) {
+  points = std::clamp(points, kMinFontPoints, kMaxFontPoints);
+  if (points == fontPoints_) return;
+  fontPoints_ = points;
+  p_.WriteSetting(kViewGroup, kFontPointsKey, QString::number(points));
+  ApplyFont();
+  // The controls are made anew to the new measures and take up the state.
+  BuildControls();
+  ReadOnlyChanged();
+  DisplayState();
+  LoadDisplay();
+  if (s_.FileOpen()) SyncScrollBar();
+  FocusFileBar();
+}
+
+void QX::mnuConfigZoomIn_Click() {
+  SetFontPoints(fontPoints_ + 1);
+}
+
+void QX::mnuConfigZoomOut_Click() {
+  SetFontPoints(fontPoints_ - 1);
+}
+
+void QX::mnuConfigActualSize_Click() {
+  SetFontPoints(kDefaultFontPoints);
 }
 
 void QX::BuildControls() {
+  // A rebuild replaces the controls of the last size.
+  if (QWidget* old = centralWidget()) {
+    old->setObjectName(QString());
+    old->setFocusProxy(nullptr);
+  }
   auto* client = new QWidget(this);
   client->setObjectName(QStringLiteral("Client"));
   setCentralWidget(client);
@@ -146,7 +202,8 @@ void QX::BuildControls() {
   // the status area move apart to make room for the boxes and captions.
   const QFontMetrics fm(font());
   const auto twips = [this](int pixels) {
-    return static_cast<int>(std::ceil(pixels * 1440.0 / logicalDpiX()));
+    return static_cast<int>(
+        std::ceil(pixels * 1440.0 / logicalDpiX() * kDefaultFontPoints / fontPoints_));
   };
   const auto captionTwips = [&](const char* caption) {
     return twips(fm.horizontalAdvance(QString::fromLatin1(caption)) + 4);
@@ -170,8 +227,8 @@ void QX::BuildControls() {
       std::max(kPageWidthTwips, col3Boxes + numberBox + 60 + recordsCaption + 240);
   // The page sits in the middle of a window that the status area widened.
   const int page = (clientWidth - kPageWidthTwips) / 2;
-  client->setMinimumSize(TwipsToPixels(this, clientWidth),
-                         TwipsToPixels(this, kClientHeightTwips, true));
+  client->setMinimumSize(TwipsToPixels(this, Scaled(clientWidth)),
+                         TwipsToPixels(this, Scaled(kClientHeightTwips), true));
 
   Label5 = MakeLabel(client, QStringLiteral("Label5"), QStringLiteral("Zapping:"));
   Place(Label5, 240, 600, 780, kLabelHeight);
@@ -249,10 +306,11 @@ void QX::BuildControls() {
     const QString digit(QLatin1Char(digits[i]));
     RBar[i + 16] = MakeLabel(client, QStringLiteral("RBar(%1)").arg(i + 16), digit);
     RBar[i + 16]->setFont(glyphs);
-    Place(RBar[i + 16], page + 240 + 100 + 2 * CharWidth * i, 1980, 2 * CharWidth, kLabelHeight);
+    Place(RBar[i + 16], page + 240 + 100 + 2 * kDesignCharWidth * i, 1980, 2 * kDesignCharWidth,
+          kLabelHeight);
     RBar[i] = MakeLabel(client, QStringLiteral("RBar(%1)").arg(i), digit);
     RBar[i]->setFont(glyphs);
-    Place(RBar[i], page + 6000 + 100 + CharWidth * i, 1980, CharWidth, kLabelHeight);
+    Place(RBar[i], page + 6000 + 100 + kDesignCharWidth * i, 1980, kDesignCharWidth, kLabelHeight);
   }
 
   HexBox = new PagePane(2, client);
@@ -301,6 +359,10 @@ void QX::BuildControls() {
   setFocusProxy(FileBar);
   client->setFocusProxy(FileBar);
 
+  // The window fits itself to the layout, smaller as well as larger.
+  // The window fits itself to the layout, smaller as well as larger.
+  client->show();  // made after the window was shown, it would stay hidden
+  layout()->activate();
   resize(sizeHint());
 }
 
@@ -342,10 +404,28 @@ void QX::LoadDisplay() {
   ShowCursor();
 }
 
+void QX::ShowFileName() {
+  const FileState& c = s_.Current;
+  const bool hasFile = !c.FileName.isEmpty();
+  QString title = kProductTitle;
+  if (hasFile) {
+    title = QFileInfo(c.FileName).fileName() +
+            (s_.ReadOnly ? QStringLiteral(" [read only]") : QString()) + QStringLiteral(" - ") +
+            kProductTitle;
+  }
+  setWindowTitle(title);
+  FilenameBox->setText(FilenameBox->fontMetrics().elidedText(c.FileName, Qt::ElideMiddle,
+                                                             FilenameBox->contentsRect().width()));
+  FilenameBox->setToolTip(c.FileName);
+  // Nothing of the page looks live without a file.
+  Label1->setVisible(hasFile);
+  BufferTopBox->setVisible(hasFile);
+  FileBar->setEnabled(hasFile);
+}
+
 void QX::DisplayState() {
   const FileState& c = s_.Current;
-  FilenameBox->setText(c.FileName);
-  FilenameBox->setToolTip(c.FileName);
+  ShowFileName();
   WorkingBaseBox->setText(FormatCount(c.WorkingBase));
   RecordLengthBox->setText(FormatCount(c.RecordLength));
   RecordCountBox->setText(FormatCount(s_.RecordCount));
@@ -390,6 +470,7 @@ void QX::UpdateRecentFiles() {
 
 void QX::ReadOnlyChanged() {
   ReadOnlyWarning->setVisible(s_.ReadOnly);
+  ShowFileName();
 }
 
 void QX::FocusFileBar() {
@@ -576,6 +657,24 @@ void QX::closeEvent(QCloseEvent* e) {
 void QX::resizeEvent(QResizeEvent* e) {
   QMainWindow::resizeEvent(e);
   if (HexBox != nullptr) LoadDisplay();
+}
+
+void QX::dragEnterEvent(QDragEnterEvent* e) {
+  const QList<QUrl> urls = e->mimeData()->urls();
+  if (std::any_of(urls.begin(), urls.end(), [](const QUrl& u) { return u.isLocalFile(); }))
+    e->acceptProposedAction();
+}
+
+// Dropped files open one after another as Open File opens them.
+void QX::dropEvent(QDropEvent* e) {
+  for (const QUrl& u : e->mimeData()->urls()) {
+    if (!u.isLocalFile()) continue;
+    if (io_.TooManyFiles()) break;
+    io_.OpenFile(u.toLocalFile());
+    DisplayState();
+  }
+  e->acceptProposedAction();
+  FocusFileBar();
 }
 
 void QX::showEvent(QShowEvent* e) {

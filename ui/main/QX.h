@@ -15,6 +15,8 @@
 #include "platform/Platform.h"
 
 class QAction;
+class QDragEnterEvent;
+class QDropEvent;
 class QLabel;
 class QScrollBar;
 class QToolBar;
@@ -138,6 +140,9 @@ class QX : public QMainWindow, public FileView {
   void mnuConfigSetRecordLength_Click();
   void mnuConfigRecordNumber_Click();
   void mnuConfigRecordOffset_Click();
+  void mnuConfigZoomIn_Click();
+  void mnuConfigZoomOut_Click();
+  void mnuConfigActualSize_Click();
   // Window
   void mnuWindowWindows_Click(int index);
   // Record Operations
@@ -167,14 +172,26 @@ class QX : public QMainWindow, public FileView {
   enum class Guard { FileOpen, Writable };
   bool GuardsPass(Guard g);
 
+  // The window font's size in points; the layout is rebuilt to it.
+  static constexpr int kMinFontPoints = 6;
+  static constexpr int kMaxFontPoints = 24;
+  static constexpr int kDefaultFontPoints = 8;
+  int FontPoints() const { return fontPoints_; }
+  void SetFontPoints(int points);
+
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void closeEvent(QCloseEvent* e) override;
   void resizeEvent(QResizeEvent* e) override;
   void showEvent(QShowEvent* e) override;
+  void dragEnterEvent(QDragEnterEvent* e) override;
+  void dropEvent(QDropEvent* e) override;
 
  private:
   void BuildControls();
+  void ShowFileName();
+  void ApplyFont();
+  int Scaled(int designTwips) const;
   void BuildMenus();
   void BuildToolbar();
   void HexBox_MouseDown(double xTwips, double yTwips);
@@ -184,8 +201,9 @@ class QX : public QMainWindow, public FileView {
   void DrawAsciiCell(int row, int col);
   void Place(QWidget* w, int left, int top, int width, int height);
   void TypeKey(QKeyEvent* e);
-  // The key is the shortcut of a menu item, enabled or not.
-  bool IsMenuShortcut(const QKeyEvent* e) const;
+  // The key is the shortcut of a menu item, enabled or not; fileOnly leaves
+  // out the items that act without a file.
+  bool IsMenuShortcut(const QKeyEvent* e, bool fileOnly = false) const;
   QAction* AddMenuAction(QMenu* menu, const QString& name);
 
   EditorState& s_;
@@ -201,6 +219,7 @@ class QX : public QMainWindow, public FileView {
   int wheelDelta_ = 0;  // wheel rotation not yet turned into rows
   QColor hexFore_;      // the print colour of HexBox
   QColor asciiFore_;    // the print colour of AsciiBox
+  int fontPoints_ = kDefaultFontPoints;
 };
 
 }  // namespace qx

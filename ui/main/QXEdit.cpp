@@ -192,10 +192,11 @@ void QX::TypeCharacter(std::uint8_t k) {
   ShowCursor();
 }
 
-bool QX::IsMenuShortcut(const QKeyEvent* e) const {
+bool QX::IsMenuShortcut(const QKeyEvent* e, bool fileOnly) const {
   const QKeySequence pressed(e->keyCombination());
   for (QAction* a : std::as_const(actions_)) {
-    if (!a->shortcut().isEmpty() && a->shortcut() == pressed) return true;
+    if (fileOnly && a->property("WithoutFile").toBool()) continue;
+    if (a->shortcuts().contains(pressed)) return true;
   }
   return false;
 }
@@ -263,7 +264,7 @@ bool QX::eventFilter(QObject* watched, QEvent* event) {
     // keeps them, so that Ctrl+Z can bring its bytes back.
     auto* ke = static_cast<QKeyEvent*>(event);
     auto* w = qobject_cast<QWidget*>(watched);
-    if (w != nullptr && w->window() == this && IsMenuShortcut(ke)) {
+    if (w != nullptr && w->window() == this && IsMenuShortcut(ke, true)) {
       ke->accept();
       return true;
     }

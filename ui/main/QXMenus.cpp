@@ -13,7 +13,8 @@ namespace qx {
 namespace {
 
 enum class Kind { Menu, Item, Separator, RecentFiles, OpenWindows };
-enum State { kNormal = 0, kDisabled = 1 };
+// kAnyTime: the item acts without a file too (its shortcut included).
+enum State { kNormal = 0, kDisabled = 1, kAnyTime = 2 };
 
 struct MenuEntry {
   Kind kind;
@@ -84,6 +85,13 @@ const MenuEntry kMenuTable[] = {
      &QX::mnuConfigRecordNumber_Click},
     {Kind::Item, "mnuConfigRecordOffset", "Set Record &Offset...", "", 400, kNormal,
      &QX::mnuConfigRecordOffset_Click},
+    {Kind::Separator, "config1", "-", "", 0, kNormal, nullptr},
+    {Kind::Item, "mnuConfigZoomIn", "Zoom &In", "Ctrl++; Ctrl+=", 400, kAnyTime,
+     &QX::mnuConfigZoomIn_Click},
+    {Kind::Item, "mnuConfigZoomOut", "Zoom O&ut", "Ctrl+-", 400, kAnyTime,
+     &QX::mnuConfigZoomOut_Click},
+    {Kind::Item, "mnuConfigActualSize", "&Actual Size", "Ctrl+0", 400, kAnyTime,
+     &QX::mnuConfigActualSize_Click},
 
     {Kind::Menu, "mnuWindow", "&Window", "", 0, kNormal, nullptr},
     {Kind::OpenWindows, "mnuWindowWindows", "", "", 0, kNormal, nullptr},
@@ -193,7 +201,9 @@ void QX::BuildMenus() {
       case Kind::Item: {
         QAction* a = AddMenuAction(menu, name);
         a->setText(caption);
-        if (*e.shortcut != '\0') a->setShortcut(QKeySequence(QString::fromLatin1(e.shortcut)));
+        if (*e.shortcut != '\0')
+          a->setShortcuts(QKeySequence::listFromString(QString::fromLatin1(e.shortcut)));
+        a->setProperty("WithoutFile", e.state == kAnyTime);
         a->setProperty("HelpContext", e.helpContext);
         a->setEnabled(e.state != kDisabled);
         connect(a, &QAction::triggered, this, e.handler);
