@@ -2,7 +2,7 @@
 # Installs what Quellox needs to build, test and run on Debian 12.
 set -euo pipefail
 packages=(cmake make g++ qt6-base-dev libgl-dev libgtest-dev fonts-dejavu-core poppler-utils
-  dpkg-dev file)
+  dpkg-dev file desktop-file-utils appstream)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
