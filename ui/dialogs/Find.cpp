@@ -14,6 +14,7 @@
 
 #include "input/PatternText.h"
 #include "input/Utility.h"
+#include "ui/dialogs/DialogLayout.h"
 #include "ui/dialogs/FieldFilter.h"
 #include "ui/main/Library.h"
 
@@ -46,19 +47,8 @@ Find::Find(QWidget* mainWindow, IO& io)
   fields->addWidget(StartBox, 1, 1);
   fields->addWidget(Label3, 1, 2);
   fields->addWidget(EndBox, 1, 3);
-  auto* buttons = new QVBoxLayout;
-  for (QPushButton* b : {FindFirstButton, FindNextButton, CountButton, CancelButton}) {
-    buttons->addWidget(b);
-  }
-  buttons->addStretch();
-  auto* left = new QVBoxLayout;
-  left->addLayout(fields);
-  left->addWidget(Frame1);
-  left->addWidget(Progress);
-  left->addStretch();
-  auto* top = new QHBoxLayout(this);
-  top->addLayout(left, 1);
-  top->addLayout(buttons);
+  LayOutBesideButtons(this, fields, {Frame1, Progress},
+                      {FindFirstButton, FindNextButton, CountButton, CancelButton});
 
   setTabOrder(FindStringBox, StartBox);
   setTabOrder(StartBox, EndBox);

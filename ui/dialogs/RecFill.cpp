@@ -12,6 +12,7 @@
 
 #include "input/PatternText.h"
 #include "input/Utility.h"
+#include "ui/dialogs/DialogLayout.h"
 #include "ui/dialogs/FieldFilter.h"
 #include "ui/dialogs/Fill.h"
 #include "ui/main/Library.h"
@@ -61,18 +62,7 @@ RecFill::RecFill(QWidget* mainWindow, IO& io) : OperationDialog(mainWindow, io) 
   fields->addWidget(FromRecordBox, 2, 1);
   fields->addWidget(Label1, 2, 2);
   fields->addWidget(ToRecordBox, 2, 3);
-  auto* buttons = new QVBoxLayout;
-  buttons->addWidget(FillButton);
-  buttons->addWidget(CancelButton);
-  buttons->addStretch();
-  auto* left = new QVBoxLayout;
-  left->addLayout(fields);
-  left->addWidget(Frame1);
-  left->addWidget(Progress);
-  left->addStretch();
-  auto* top = new QHBoxLayout(this);
-  top->addLayout(left, 1);
-  top->addLayout(buttons);
+  LayOutBesideButtons(this, fields, {Frame1, Progress}, {FillButton, CancelButton});
 
   setTabOrder(PatternBox, StartOffsetBox);
   setTabOrder(StartOffsetBox, EndOffsetBox);

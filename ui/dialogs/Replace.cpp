@@ -13,6 +13,7 @@
 
 #include "input/PatternText.h"
 #include "input/Utility.h"
+#include "ui/dialogs/DialogLayout.h"
 #include "ui/dialogs/FieldFilter.h"
 #include "ui/dialogs/Found.h"
 #include "ui/main/Library.h"
@@ -49,17 +50,8 @@ Replace::Replace(QWidget* mainWindow, IO& io)
   fields->addWidget(StartBox, 2, 1);
   fields->addWidget(Label3, 2, 2);
   fields->addWidget(EndBox, 2, 3);
-  auto* buttons = new QVBoxLayout;
-  for (QPushButton* b : {ReplaceAllButton, AskFirstButton, CancelButton}) buttons->addWidget(b);
-  buttons->addStretch();
-  auto* left = new QVBoxLayout;
-  left->addLayout(fields);
-  left->addWidget(Frame1);
-  left->addWidget(Progress);
-  left->addStretch();
-  auto* top = new QHBoxLayout(this);
-  top->addLayout(left, 1);
-  top->addLayout(buttons);
+  LayOutBesideButtons(this, fields, {Frame1, Progress},
+                      {ReplaceAllButton, AskFirstButton, CancelButton});
 
   setTabOrder(FindStringBox, ReplaceStringBox);
   setTabOrder(ReplaceStringBox, StartBox);
