@@ -64,11 +64,12 @@ class BenchPlatform : public qx::Platform {
   QString SaveFileName(const QString&) override { return {}; }
   QString ReadSetting(const QString&, const QString&, const QString& d) override { return d; }
   void WriteSetting(const QString&, const QString&, const QString&) override {}
-  std::int64_t AskValue(const QString&, std::int64_t v) override { return v; }
+  std::int64_t AskValue(const QString&, std::int64_t v, int) override { return v; }
   void ShowNotice(const QString&) override {}
   void ProcessEvents() override { ++events; }
   void ShowHelp(int) override {}
   void HelpSearch() override {}
+  bool StartSystemInfo() override { return false; }
   QStringList Printers() override { return {}; }
   QString DefaultPrinter() override { return {}; }
   QStringList PrinterFonts(const QString&) override { return {}; }

@@ -38,16 +38,21 @@ class Platform {
   virtual void WriteSetting(const QString& section, const QString& key, const QString& value) = 0;
 
   // The value prompt "Request": returns the typed number, or value when the
-  // user typed nothing (or a number too large to hold).
-  virtual std::int64_t AskValue(const QString& caption, std::int64_t value) = 0;
+  // user typed nothing (or a number too large to hold). F1 in it opens the
+  // help topic helpContext.
+  virtual std::int64_t AskValue(const QString& caption, std::int64_t value, int helpContext) = 0;
   // The transient notice window: beeps, shows text for half a second.
   virtual void ShowNotice(const QString& text) = 0;
 
   // Lets the window repaint and buttons (Cancel) answer during a long operation.
   virtual void ProcessEvents() = 0;
 
+  // The help window at the topic of a context number, or at its keyword index.
   virtual void ShowHelp(int context) = 0;
   virtual void HelpSearch() = 0;
+  // Starts the desktop's system information program; false when there is
+  // none or it would not start.
+  virtual bool StartSystemInfo() = 0;
 
   // ---- Printing ----
   // The system's printers, then the built-in kPdfPrinter.

@@ -3,8 +3,12 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QProcess>
 #include <QSettings>
+#include <QStandardPaths>
 
+#include "help/HelpFile.h"
+#include "ui/dialogs/HelpViewer.h"
 #include "ui/dialogs/NoticeForm.h"
 #include "ui/dialogs/Request.h"
 
@@ -48,8 +52,8 @@ void QtPlatform::WriteSetting(const QString& section, const QString& key, const 
   settings.setValue(section + QLatin1Char('/') + key, value);
 }
 
-std::int64_t QtPlatform::AskValue(const QString& caption, std::int64_t value) {
-  return Request::Ask(main_, caption, value);
+std::int64_t QtPlatform::AskValue(const QString& caption, std::int64_t value, int helpContext) {
+  return Request::Ask(main_, caption, value, helpContext);
 }
 
 void QtPlatform::ShowNotice(const QString& text) {
@@ -60,8 +64,48 @@ void QtPlatform::ProcessEvents() {
   QApplication::processEvents();
 }
 
-// The help viewer arrives with the help file; until then help asks nothing.
-void QtPlatform::ShowHelp(int) {}
-void QtPlatform::HelpSearch() {}
+HelpViewer& QtPlatform::HelpWindow() {
+  if (help_ == nullptr) {
+    // Owned by the main window, so that it closes with it and never keeps
+    // the program running on its own.
+    help_ = new HelpViewer(main_, HelpFileCandidates(QCoreApplication::applicationDirPath()));
+    help_->setAttribute(Qt::WA_QuitOnClose, false);
+  }
+  // Over a modal dialog a modeless window would take no input; it is modal
+  // then, until the user closes it and goes back to the dialog.
+  const QWidget* modal = QApplication::activeModalWidget();
+  const Qt::WindowModality wanted =
+      modal != nullptr && modal != help_ ? Qt::ApplicationModal : Qt::NonModal;
+  if (help_->windowModality() != wanted) {
+    help_->hide();
+    help_->setWindowModality(wanted);
+  }
+  help_->show();
+  help_->raise();
+  help_->activateWindow();
+  return *help_;
+}
+
+void QtPlatform::ShowHelp(int context) {
+  HelpWindow().ShowTopic(context);
+}
+
+void QtPlatform::HelpSearch() {
+  HelpWindow().ShowIndex();
+}
+
+bool QtPlatform::StartSystemInfo() {
+  static const char* const kPrograms[] = {"hardinfo2",
+                                          "hardinfo",
+                                          "kinfocenter",
+                                          "gnome-system-monitor",
+                                          "plasma-systemmonitor",
+                                          "mate-system-monitor"};
+  for (const char* name : kPrograms) {
+    const QString path = QStandardPaths::findExecutable(QString::fromLatin1(name));
+    if (!path.isEmpty()) return QProcess::startDetached(path, {});
+  }
+  return false;
+}
 
 }  // namespace qx

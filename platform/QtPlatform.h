@@ -9,6 +9,8 @@
 
 namespace qx {
 
+class HelpViewer;
+
 class QtPlatform : public Platform {
  public:
   QtPlatform() = default;
@@ -22,11 +24,12 @@ class QtPlatform : public Platform {
   QString ReadSetting(const QString& section, const QString& key,
                       const QString& defaultValue) override;
   void WriteSetting(const QString& section, const QString& key, const QString& value) override;
-  std::int64_t AskValue(const QString& caption, std::int64_t value) override;
+  std::int64_t AskValue(const QString& caption, std::int64_t value, int helpContext) override;
   void ShowNotice(const QString& text) override;
   void ProcessEvents() override;
   void ShowHelp(int context) override;
   void HelpSearch() override;
+  bool StartSystemInfo() override;
 
   // Printing through Qt Print Support (QtPrinting.cpp).
   QStringList Printers() override;
@@ -39,7 +42,11 @@ class QtPlatform : public Platform {
                        const std::function<void(PrintSink&)>& print) override;
 
  private:
+  // Shown over the main window, or over the modal dialog that asked for it.
+  HelpViewer& HelpWindow();
+
   QPointer<QWidget> main_;
+  QPointer<HelpViewer> help_;
 };
 
 }  // namespace qx

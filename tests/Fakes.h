@@ -66,7 +66,7 @@ class FakePlatform : public Platform {
   void WriteSetting(const QString& section, const QString& key, const QString& value) override {
     settings[section + "/" + key] = value;
   }
-  std::int64_t AskValue(const QString& caption, std::int64_t value) override {
+  std::int64_t AskValue(const QString& caption, std::int64_t value, int) override {
     prompts.push_back(caption);
     return Pop(values, "prompt: " + caption, value);
   }
@@ -75,7 +75,8 @@ class FakePlatform : public Platform {
     if (onEvents) onEvents();
   }
   void ShowHelp(int context) override { helpContexts.push_back(context); }
-  void HelpSearch() override {}
+  void HelpSearch() override { helpContexts.push_back(kIndex); }
+  bool StartSystemInfo() override { return systemInfo; }
 
   // A printer that records each job's lines; "\f" stands for a page break.
   struct Job {
@@ -145,7 +146,9 @@ class FakePlatform : public Platform {
   std::vector<Box> boxes;
   QStringList notices, prompts;
   QMap<QString, QString> settings;
+  static constexpr int kIndex = -1;  // helpContexts entry of the keyword index
   std::vector<int> helpContexts;
+  bool systemInfo = false;  // what StartSystemInfo answers
   int beeps = 0;
   std::function<void()> onEvents;  // runs inside ProcessEvents (a Cancel click, say)
   bool anyBox = false;             // unqueued message boxes are answered OK / No

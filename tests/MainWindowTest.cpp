@@ -3,6 +3,7 @@
 #include <QDropEvent>
 #include <QGroupBox>
 #include <QImage>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
@@ -12,9 +13,12 @@
 #include <limits>
 #include <tuple>
 
+#include "help/HelpContexts.h"
 #include "input/Utility.h"
 #include "search/Search.h"
 #include "tests/WindowRig.h"
+#include "ui/dialogs/Marks.h"
+#include "ui/dialogs/Request.h"
 
 namespace qx::test {
 
@@ -132,13 +136,32 @@ TEST(MainWindow, MenuTreeAndToolbarFollowTheCommandTables) {
   r.w->Toolbar1_ButtonClick("ToggleCursor");
   EXPECT_TRUE(r.w->AsciiSide);
 
-  // F1 on a highlighted item opens the help at the item's topic.
-  QMenu* nav = r.w->MenuItem("mnuNav")->menu();
-  nav->popup(QPoint(0, 0));
-  nav->setActiveAction(r.w->MenuItem("mnuNavGoToByte"));
-  QTest::keyClick(nav, Qt::Key_F1);
-  nav->close();
-  EXPECT_EQ(r.p.helpContexts, std::vector<int>{300});
+  // F1 on a highlighted item opens the help at the item's topic, or at the
+  // overview for an item without one; in a dialog, at the dialog's topic.
+  for (const auto& [menuName, item] : {std::pair{"mnuNav", "mnuNavGoToByte"},
+                                       {"mnuRecord", "mnuRecordChop"},
+                                       {"mnuFile", "mnuFileExit"}}) {
+    QMenu* menu = r.w->MenuItem(menuName)->menu();
+    menu->popup(QPoint(0, 0));
+    menu->setActiveAction(r.w->MenuItem(item));
+    QTest::keyClick(menu, Qt::Key_F1);
+    menu->close();
+  }
+  {
+    WhenModal<Marks> help([](Marks* m) {
+      QTest::keyClick(m, Qt::Key_F1);
+      m->reject();
+    });
+    r.w->mnuNavMark_Click();
+  }
+  {
+    WhenModal<Request> help([](Request* q) {
+      QTest::keyClick(q->Entry, Qt::Key_F1);
+      q->reject();
+    });
+    Request::Ask(r.w.get(), QStringLiteral("Working File Base"), 0, help::kWorkingBase);
+  }
+  EXPECT_EQ(r.p.helpContexts, (std::vector<int>{300, 500, 1, 310, 410}));
   r.p.Verify();
 }
 

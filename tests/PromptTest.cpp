@@ -55,7 +55,7 @@ std::int64_t AskTyping(std::int64_t value, const QString& keys) {
     QTest::keyClicks(r->Entry, keys);
     QTest::keyClick(r->Entry, Qt::Key_Return);
   });
-  return Request::Ask(nullptr, QStringLiteral("Go To Byte"), value);
+  return Request::Ask(nullptr, QStringLiteral("Go To Byte"), value, 0);
 }
 
 }  // namespace
@@ -86,7 +86,7 @@ TEST(Prompt, RequestTakesDigitsAndKeepsTheValueOtherwise) {
     EXPECT_EQ(r->Entry->text(), QStringLiteral("12"));
     QTest::mouseClick(r->ExitButton, Qt::LeftButton);
   });
-  EXPECT_EQ(Request::Ask(&main, QStringLiteral("Record Number"), 3), 12);
+  EXPECT_EQ(Request::Ask(&main, QStringLiteral("Record Number"), 3, 0), 12);
 }
 
 TEST(Prompt, NoticeClosesByItselfWithOneBeep) {

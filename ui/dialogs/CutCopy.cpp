@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "help/HelpContexts.h"
 #include "ops/CutCopy.h"
 #include "ui/dialogs/FieldFilter.h"
 #include "ui/dialogs/PathRow.h"
@@ -18,6 +19,7 @@ namespace qx {
 CutCopy::CutCopy(QWidget* mainWindow, IO& io, Kind kind)
     : QDialog(mainWindow), io_(io), kind_(kind) {
   setWindowTitle(kind == Kind::Cut ? QStringLiteral("Cut") : QStringLiteral("Copy"));
+  setProperty("HelpContext", help::kCutCopy);
   Label1 = new QLabel(QStringLiteral("Start With Byte Or Mark:"), this);
   StartBox = new QLineEdit(this);
   Label2 = new QLabel(QStringLiteral("End With Byte or Mark:"), this);

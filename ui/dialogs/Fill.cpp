@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "help/HelpContexts.h"
 #include "input/PatternText.h"
 #include "input/Utility.h"
 #include "search/Search.h"
@@ -45,6 +46,7 @@ void MustEnterValues(IO& io, QWidget* box) {
 Fill::Fill(QWidget* mainWindow, IO& io) : OperationDialog(mainWindow, io) {
   setModal(true);
   setWindowTitle(QStringLiteral("Fill"));
+  setProperty("HelpContext", help::kFill);
 
   Label1 = new QLabel(QStringLiteral("Fill Pattern:"), this);
   PatternBox = new QLineEdit(this);

@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "help/HelpContexts.h"
 #include "input/PatternText.h"
 #include "input/Utility.h"
 #include "ui/dialogs/DialogLayout.h"
@@ -24,6 +25,7 @@ Find::Find(QWidget* mainWindow, IO& io)
     : SearchForm(mainWindow, io, {"ASCII", "Unicode", "Hexadecimal"}, false,
                  QStringLiteral("C&ancel")) {
   setWindowTitle(QStringLiteral("Find"));
+  setProperty("HelpContext", help::kFind);
 
   Label1 = new QLabel(QStringLiteral("Find What:"), this);
   Label2 = new QLabel(QStringLiteral("Between:"), this);

@@ -5,12 +5,14 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "help/HelpContexts.h"
 #include "ui/main/Library.h"
 
 namespace qx {
 
 Found::Found(QWidget* mainWindow, Platform& platform) : QDialog(mainWindow) {
   setWindowTitle(QStringLiteral("Found"));
+  setProperty("HelpContext", help::kReplace);
   setModal(true);
   Label1 = new QLabel(QStringLiteral("Replace?"), this);
   QFont bold = Label1->font();

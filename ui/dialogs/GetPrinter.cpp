@@ -11,6 +11,7 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
+#include "help/HelpContexts.h"
 #include "print/PrintUtilities.h"
 #include "ui/main/Library.h"
 
@@ -40,6 +41,7 @@ GetPrinter::GetPrinter(QWidget* parent, EditorState& s, Platform& p)
     : QDialog(parent), s_(s), p_(p) {
   setModal(true);
   setWindowTitle(QStringLiteral("Printer Setup"));
+  setProperty("HelpContext", help::kChoosePrinter);
 
   Label1 = new QLabel(QStringLiteral("Using Printer"), this);
   PrinterList = new QComboBox(this);

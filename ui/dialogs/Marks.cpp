@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "help/HelpContexts.h"
 #include "input/Utility.h"
 #include "ui/main/Library.h"
 
@@ -36,6 +37,7 @@ bool IsModifierOnly(int key) {
 
 Marks::Marks(QWidget* mainWindow, const EditorState& s) : QDialog(mainWindow) {
   setWindowTitle(QStringLiteral("Marks"));
+  setProperty("HelpContext", help::kMarks);
   auto* grid = new QGridLayout;
   grid->setHorizontalSpacing(6);
   for (int k = 0; k < kMarkCount; ++k) {

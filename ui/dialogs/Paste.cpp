@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "help/HelpContexts.h"
 #include "ui/dialogs/PathRow.h"
 #include "ui/main/Library.h"
 
@@ -13,6 +14,7 @@ namespace qx {
 
 Paste::Paste(QWidget* mainWindow, IO& io) : QDialog(mainWindow), io_(io) {
   setWindowTitle(QStringLiteral("Paste"));
+  setProperty("HelpContext", help::kPaste);
   InsertButton = new QPushButton(QStringLiteral("Insert"), this);
   OverlayButton = new QPushButton(QStringLiteral("Overlay"), this);
   AppendBox = new QPushButton(QStringLiteral("Append"), this);

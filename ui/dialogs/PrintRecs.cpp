@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "help/HelpContexts.h"
 #include "input/Utility.h"
 #include "ui/dialogs/Fill.h"
 #include "ui/main/Library.h"
@@ -43,6 +44,7 @@ class WatchedSink : public PrintSink {
 PrintRecs::PrintRecs(QWidget* mainWindow, IO& io) : OperationDialog(mainWindow, io) {
   setModal(true);
   setWindowTitle(QStringLiteral("Print"));
+  setProperty("HelpContext", help::kPrint);
 
   Label1 = new QLabel(QStringLiteral("How many records?"), this);
   RecordCountBox = new QLineEdit(QStringLiteral("1"), this);

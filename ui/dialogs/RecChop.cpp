@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "help/HelpContexts.h"
 #include "input/PatternText.h"
 #include "input/Utility.h"
 #include "ops/RecChop.h"
@@ -21,6 +22,7 @@ namespace qx {
 RecChop::RecChop(QWidget* mainWindow, IO& io) : OperationDialog(mainWindow, io) {
   setModal(true);
   setWindowTitle(QStringLiteral("Chop Records"));
+  setProperty("HelpContext", help::kRecChop);
   const EditorState& s = io_.State();
 
   Label4 = new QLabel(QStringLiteral("From Record Number:"), this);

@@ -10,6 +10,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "help/HelpContexts.h"
 #include "input/PatternText.h"
 #include "input/Utility.h"
 #include "ui/dialogs/DialogLayout.h"
@@ -29,6 +30,7 @@ constexpr std::int64_t kProgressFrom = 8193;
 RecFill::RecFill(QWidget* mainWindow, IO& io) : OperationDialog(mainWindow, io) {
   setModal(true);
   setWindowTitle(QStringLiteral("Fill Records"));
+  setProperty("HelpContext", help::kRecFill);
 
   Label7 = new QLabel(QStringLiteral("Fill Pattern:"), this);
   PatternBox = new QLineEdit(this);

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "help/HelpContexts.h"
 #include "input/PatternText.h"
 #include "input/Utility.h"
 #include "search/Search.h"
@@ -21,6 +22,7 @@ namespace qx {
 RecPaste::RecPaste(QWidget* mainWindow, IO& io) : OperationDialog(mainWindow, io) {
   setModal(true);
   setWindowTitle(QStringLiteral("Paste To Records"));
+  setProperty("HelpContext", help::kRecPaste);
 
   Label4 = new QLabel(QStringLiteral("From Record Number:"), this);
   FromRecordBox = new QLineEdit(this);

@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "help/HelpContexts.h"
 #include "input/PatternText.h"
 #include "input/Utility.h"
 #include "ui/dialogs/DialogLayout.h"
@@ -24,6 +25,7 @@ Replace::Replace(QWidget* mainWindow, IO& io)
     : SearchForm(mainWindow, io, {"ASCII String", "Unicode String", "Hexadecimal String"}, true,
                  QStringLiteral("&Cancel")) {
   setWindowTitle(QStringLiteral("Replace"));
+  setProperty("HelpContext", help::kReplace);
 
   Label1 = new QLabel(QStringLiteral("Find What:"), this);
   Label2 = new QLabel(QStringLiteral("Replace With:"), this);

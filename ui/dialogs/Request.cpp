@@ -49,8 +49,10 @@ Request::Request(QWidget* mainWindow) : QDialog(mainWindow) {
   setMinimumWidth(TwipsToPixels(this, 4000));
 }
 
-std::int64_t Request::Ask(QWidget* mainWindow, const QString& caption, std::int64_t value) {
+std::int64_t Request::Ask(QWidget* mainWindow, const QString& caption, std::int64_t value,
+                          int helpContext) {
   Request r(mainWindow);
+  r.setProperty("HelpContext", helpContext);
   r.AskFor->setText(caption);
   r.SetValue(value);
   r.exec();

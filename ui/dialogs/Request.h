@@ -23,7 +23,8 @@ class Request : public QDialog {
   void SetValue(std::int64_t v) { value_ = v; }
 
   // Load, set caption and value, show modally, read the value.
-  static std::int64_t Ask(QWidget* mainWindow, const QString& caption, std::int64_t value);
+  static std::int64_t Ask(QWidget* mainWindow, const QString& caption, std::int64_t value,
+                          int helpContext);
 
  public slots:
   void ExitButton_Click();

@@ -5,12 +5,14 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "help/HelpContexts.h"
 #include "ui/main/Library.h"
 
 namespace qx {
 
 ValDisp::ValDisp(QWidget* mainWindow) : QDialog(mainWindow) {
   setWindowTitle(QStringLiteral("Values"));
+  setProperty("HelpContext", help::kShowValues);
   auto* form = new QFormLayout;
   const auto add = [&](const char* caption) {
     auto* value = new QLabel(this);

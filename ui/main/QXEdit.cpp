@@ -10,6 +10,7 @@
 #include <QWheelEvent>
 
 #include "core/ScrollMath.h"
+#include "help/HelpContexts.h"
 #include "input/Utility.h"
 #include "ui/main/PagePane.h"
 #include "ui/main/QX.h"
@@ -272,17 +273,24 @@ bool QX::eventFilter(QObject* watched, QEvent* event) {
   if (type == QEvent::KeyPress) {
     auto* ke = static_cast<QKeyEvent*>(event);
     if (auto* menu = qobject_cast<QMenu*>(watched)) {
-      // F1 on a highlighted item opens the help at that item's topic.
+      // F1 on a highlighted item opens the help at that item's topic; the
+      // items that have none open the overview.
       if (ke->key() == Qt::Key_F1 && menu->activeAction() != nullptr) {
         const int context = menu->activeAction()->property("HelpContext").toInt();
-        if (context > 0) {
-          p_.ShowHelp(context);
-          return true;
-        }
+        p_.ShowHelp(context > 0 ? context : help::kOverview);
+        return true;
       }
       return false;
     }
     auto* w = qobject_cast<QWidget*>(watched);
+    // F1 in a dialog opens the topic of the dialog's command.
+    if (ke->key() == Qt::Key_F1 && w != nullptr && w->window() != this) {
+      const int context = w->window()->property("HelpContext").toInt();
+      if (context > 0) {
+        p_.ShowHelp(context);
+        return true;
+      }
+    }
     // The window sees its keys before the focused control; a menu bar being
     // walked with the keyboard keeps its own.
     if (w != nullptr && w->window() == this && qobject_cast<QMenuBar*>(w) == nullptr) {

@@ -1,6 +1,7 @@
 // Navigation, configuration, marks and value display commands of the main window.
 #include "core/Navigation.h"
 #include "core/ValueFormat.h"
+#include "help/HelpContexts.h"
 #include "ui/dialogs/Marks.h"
 #include "ui/dialogs/ValDisp.h"
 #include "ui/main/QX.h"
@@ -13,7 +14,8 @@ void QX::mnuNavGoToByte_Click() {
 
 void QX::FileOffsetBox_Click() {
   if (GuardsPass(Guard::FileOpen)) {
-    GoToByte(io_, p_.AskValue(QStringLiteral("Go To Byte"), s_.Current.CursorOffset));
+    GoToByte(io_,
+             p_.AskValue(QStringLiteral("Go To Byte"), s_.Current.CursorOffset, help::kGoToByte));
   }
   FocusFileBar();
 }
@@ -35,16 +37,16 @@ void QX::mnuNavPreviousRecord_Click() {
 
 void QX::RecordNumberBoxRequest_Click() {
   if (GuardsPass(Guard::FileOpen)) {
-    RequestRecordNumber(io_,
-                        p_.AskValue(QStringLiteral("Record Number"), s_.Current.RequestedRecord));
+    RequestRecordNumber(io_, p_.AskValue(QStringLiteral("Record Number"),
+                                         s_.Current.RequestedRecord, help::kRecordNumberOffset));
   }
   FocusFileBar();
 }
 
 void QX::FieldOffsetBoxRequest_Click() {
   if (GuardsPass(Guard::FileOpen)) {
-    RequestFieldOffset(io_,
-                       p_.AskValue(QStringLiteral("Field Offset"), s_.Current.RequestedOffset));
+    RequestFieldOffset(io_, p_.AskValue(QStringLiteral("Field Offset"), s_.Current.RequestedOffset,
+                                        help::kRecordNumberOffset));
   }
   FocusFileBar();
 }
@@ -64,14 +66,16 @@ void QX::mnuConfigRecordOffset_Click() {
 
 void QX::WorkingBaseBox_Click() {
   if (s_.FileLength >= 1) {
-    SetWorkingBase(io_, p_.AskValue(QStringLiteral("Working File Base"), s_.Current.WorkingBase));
+    SetWorkingBase(io_, p_.AskValue(QStringLiteral("Working File Base"), s_.Current.WorkingBase,
+                                    help::kWorkingBase));
   }
   FocusFileBar();
 }
 
 void QX::RecordLengthBox_Click() {
   if (GuardsPass(Guard::FileOpen)) {
-    SetRecordLength(io_, p_.AskValue(QStringLiteral("New Record Length"), s_.Current.RecordLength));
+    SetRecordLength(io_, p_.AskValue(QStringLiteral("New Record Length"), s_.Current.RecordLength,
+                                     help::kRecordLength));
   }
   FocusFileBar();
 }
