@@ -1,11 +1,11 @@
 #include <QApplication>
-#include <QCommandLineParser>
+#include <QFile>
 #include <QIcon>
 
 #include <cstdio>
-#include <cstring>
 
-#include "QxVersion.h"
+#include "QxBuild.h"
+#include "app/CommandLine.h"
 #include "core/Declare.h"
 #include "core/SysCalls.h"
 #include "platform/QtPlatform.h"
@@ -13,22 +13,29 @@
 
 namespace {
 
-// Asked for before the application exists, so that packaging checks and
-// scripts need no display and never see a window.
-bool VersionRequested(int argc, char** argv) {
-  for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--") == 0) return false;
-    if (std::strcmp(argv[i], "--version") == 0 || std::strcmp(argv[i], "-v") == 0) return true;
-  }
-  return false;
+bool Print(std::FILE* to, const QString& text) {
+  return std::fputs(text.toLocal8Bit().constData(), to) >= 0 && std::fflush(to) == 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (VersionRequested(argc, argv)) {
-    return std::printf("quellox %s\n", QX_VERSION) > 0 && std::fflush(stdout) == 0 ? 0 : 1;
+  QStringList arguments;
+  for (int i = 1; i < argc; ++i) arguments.push_back(QFile::decodeName(argv[i]));
+  // Read before the application exists: these answers need no display.
+  const qx::CommandLine line = qx::ParseCommandLine(arguments);
+  switch (line.action) {
+    case qx::CommandLine::Action::Help:
+      return Print(stdout, qx::Usage()) ? 0 : 1;
+    case qx::CommandLine::Action::Version:
+      return Print(stdout, QStringLiteral("quellox " QX_VERSION "\n")) ? 0 : 1;
+    case qx::CommandLine::Action::Error:
+      Print(stderr, QStringLiteral("quellox: ") + line.error + QStringLiteral("\n") + qx::Usage());
+      return 2;
+    case qx::CommandLine::Action::Run:
+      break;
   }
+
   qx::FailWritesPastSizeLimit();
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Quellox"));
@@ -36,22 +43,13 @@ int main(int argc, char** argv) {
   QApplication::setDesktopFileName(QStringLiteral("quellox"));
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/quellox.png")));
 
-  QCommandLineParser parser;
-  parser.setApplicationDescription(
-      QStringLiteral("Edit binary files byte by byte and record by record."));
-  parser.addHelpOption();
-  parser.addVersionOption();
-  parser.addPositionalArgument(QStringLiteral("files"), QStringLiteral("Files to open."),
-                               QStringLiteral("[FILE ...]"));
-  parser.process(app);
-
   qx::EditorState state;
   qx::QtPlatform platform;
   qx::QX window(state, platform);
   platform.SetMainWindow(&window);
   window.show();
   // Files named on the command line open in order, as Open File would.
-  for (const QString& file : parser.positionalArguments()) {
+  for (const QString& file : line.files) {
     if (window.Io().TooManyFiles()) break;
     window.Io().OpenFile(file);
   }

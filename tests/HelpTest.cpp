@@ -1,0 +1,339 @@
+#include <sys/stat.h>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProcess>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QTabWidget>
+#include <QTextBrowser>
+#include <QToolBar>
+#include <QTreeWidget>
+#include <QUrl>
+
+#include "QxBuild.h"
+#include "app/CommandLine.h"
+#include "help/HelpContexts.h"
+#include "help/HelpFile.h"
+#include "platform/QtPlatform.h"
+#include "tests/WindowRig.h"
+#include "ui/dialogs/About.h"
+#include "ui/dialogs/HelpViewer.h"
+
+namespace qx::test {
+
+namespace {
+
+const char kSmallHelp[] =
+    "# a comment\n"
+    "@topic 1 Overview\n"
+    "@keywords Mark; overview\n"
+    "First line\n"
+    "joined.\n"
+    "\n"
+    "- item one\n"
+    "  continued\n"
+    "- item two\n"
+    "> 00 01\n"
+    "> 02\n"
+    "@heading Keys\n"
+    "See [[310]] and [[310|the marks]].\n"
+    "@topic 310 Marks\r\n"
+    "@keywords mark; MARK letters; Ctrl+M\n"
+    "Set a mark <here> & there.\n";
+
+HelpFile Parsed(const QByteArray& text) {
+  HelpFile help;
+  QString error;
+  EXPECT_TRUE(ParseHelp(text, help, error)) << error.toStdString();
+  return help;
+}
+
+QByteArray ShippedHelp() {
+  QFile f(QStringLiteral(QX_HELP_SOURCE));
+  EXPECT_TRUE(f.open(QIODevice::ReadOnly));
+  return f.readAll();
+}
+
+// Captions without the access-key marker and the trailing "...".
+QString Bare(QString caption) {
+  caption.remove(QLatin1Char('&'));
+  if (caption.endsWith(QStringLiteral("..."))) caption.chop(3);
+  return caption;
+}
+
+void CollectActions(const QList<QAction*>& actions, QList<QAction*>& out) {
+  for (QAction* a : actions) {
+    if (a->isSeparator()) continue;
+    out.push_back(a);
+    if (a->menu() != nullptr) CollectActions(a->menu()->actions(), out);
+  }
+}
+
+}  // namespace
+
+TEST(Help, ParsesTopicsBlocksAndLinksAndRefusesMalformedFiles) {
+  const HelpFile help = Parsed(kSmallHelp);
+  ASSERT_EQ(help.topics.size(), 2u);
+  const HelpTopic& overview = help.topics[0];
+  using K = HelpBlock::Kind;
+  const std::vector<std::pair<K, QString>> blocks = {
+      {K::Paragraph, "First line joined."},
+      {K::Bullet, "item one continued"},
+      {K::Bullet, "item two"},
+      {K::Verbatim, "00 01\n02"},
+      {K::Heading, "Keys"},
+      {K::Paragraph, "See [[310]] and [[310|the marks]]."}};
+  ASSERT_EQ(overview.blocks.size(), blocks.size());
+  for (std::size_t i = 0; i < blocks.size(); ++i) {
+    EXPECT_EQ(overview.blocks[i].kind, blocks[i].first) << i;
+    EXPECT_EQ(overview.blocks[i].text, blocks[i].second) << i;
+  }
+  EXPECT_EQ(help.Find(310)->title, "Marks");
+  EXPECT_TRUE(help.PlainText(overview).contains("See Marks and the marks."));
+  const QString html = TopicHtml(help, *help.Find(310));
+  EXPECT_TRUE(html.contains("Set a mark &lt;here&gt; &amp; there.")) << html.toStdString();
+  EXPECT_TRUE(TopicHtml(help, overview).contains("<a href=\"topic:310\">the marks</a>"));
+
+  const std::pair<const char*, const char*> bad[] = {
+      {"@topic\n", "line 1: @topic needs a context number"},
+      {"@topic abc Title\n", "line 1: @topic needs a context number"},
+      {"@topic 1000000 Title\n", "line 1: @topic needs a context number"},
+      {"@topic 5\n", "line 1: topic 5 has no title"},
+      {"@topic 5 A\n@topic 5 B\n", "line 2: context number 5 is used twice (first at line 1)"},
+      {"@topic 5 A\nSee [[6]].\n", "line 2: the link to context 6 has no topic to go to"},
+      {"@topic 5 A\nSee [[5.\n", "line 2: a link is not closed with ]]"},
+      {"@topic 5 A\nSee [[x|y]].\n", "line 2: the link [[x|y]] does not start with a context"},
+      {"text\n@topic 5 A\n", "line 1: text before the first @topic"},
+      {"@keywords a\n", "line 1: @keywords before the first @topic"},
+      {"@topic 5 A\n@bogus\n", "line 2: unknown directive @bogus"},
+      {"@topic 5 A\n\xff\n", "the file is not UTF-8 text"},
+      {"# only a comment\n", "the file holds no topics"},
+  };
+  for (const auto& [text, why] : bad) {
+    HelpFile out;
+    QString error;
+    EXPECT_FALSE(ParseHelp(text, out, error)) << text;
+    EXPECT_TRUE(error.startsWith(why)) << text << " -> " << error.toStdString();
+  }
+
+  // Damaged copies of the real file: an error or a sound file, never a crash.
+  const QByteArray shipped = ShippedHelp();
+  QRandomGenerator rng(7);
+  const QByteArray pieces[] = {"[[", "]]", "|", "\n", "@topic 1 X\n", "@topic ", "\xff", "[[99"};
+  for (int round = 0; round < 300; ++round) {
+    QByteArray text = shipped;
+    for (int k = rng.bounded(1, 6); k > 0; --k) {
+      const int at = rng.bounded(static_cast<int>(text.size()) + 1);
+      switch (rng.bounded(3)) {
+        case 0:
+          text.insert(at, pieces[rng.bounded(8)]);
+          break;
+        case 1:
+          text.remove(at, rng.bounded(200));
+          break;
+        default:
+          text.truncate(at);
+          break;
+      }
+    }
+    HelpFile out;
+    QString error;
+    if (ParseHelp(text, out, error)) {
+      for (const HelpTopic& t : out.topics) TopicHtml(out, t);
+    } else {
+      EXPECT_FALSE(error.isEmpty());
+    }
+  }
+}
+
+TEST(Help, KeywordSearchMatchesPartsIgnoringCase) {
+  const HelpFile help = Parsed(kSmallHelp);
+  const auto keywords = [&help](const QString& part) {
+    QStringList found;
+    for (const KeywordMatch& m : MatchKeywords(help, part)) found << m.keyword;
+    return found;
+  };
+  EXPECT_EQ(keywords("mar"), QStringList({"Mark", "MARK letters"}));
+  EXPECT_EQ(keywords("LETT"), QStringList{"MARK letters"});
+  EXPECT_EQ(keywords(""), QStringList({"Ctrl+M", "Mark", "MARK letters", "overview"}));
+  EXPECT_TRUE(keywords("zz").isEmpty());
+  // "Mark" and "mark" are one keyword of two topics.
+  EXPECT_EQ(MatchKeywords(help, "mark").front().contexts, (std::vector<int>{1, 310}));
+}
+
+TEST(Help, ShippedFileCoversEveryContextAndCommand) {
+  HelpFile help;
+  QString path, error;
+  // The build tree has it beside the program, where the program looks first.
+  ASSERT_TRUE(
+      LoadHelpFile(HelpFileCandidates(QCoreApplication::applicationDirPath()), help, path, error))
+      << error.toStdString();
+  EXPECT_EQ(TempFiles::Read(path), ShippedHelp());
+  for (int context : help::kAllContexts) EXPECT_NE(help.Find(context), nullptr) << context;
+
+  QString all;
+  for (const HelpTopic& t : help.topics) all += help.PlainText(t) + QLatin1Char('\n');
+  WindowRig r;
+  QList<QAction*> actions;
+  CollectActions(r.w->menuBar()->actions(), actions);
+  for (QAction* a : actions) {
+    const int context = a->property("HelpContext").toInt();
+    if (context > 0) {
+      EXPECT_NE(help.Find(context), nullptr) << context;
+    }
+    const QString caption = Bare(a->text());
+    if (!caption.isEmpty() && !a->objectName().startsWith("mnuWindowWindows") &&
+        !a->objectName().startsWith("mnuFileFiles")) {
+      EXPECT_TRUE(all.contains(caption)) << caption.toStdString();
+    }
+  }
+  for (QAction* b : r.w->Toolbar1->actions()) {
+    if (!b->isSeparator()) {
+      EXPECT_TRUE(all.contains(b->toolTip())) << b->toolTip().toStdString();
+    }
+  }
+  // A user looking for marks finds them from a part of the word.
+  bool marks = false;
+  for (const KeywordMatch& m : MatchKeywords(help, "mar")) {
+    if (m.keyword.compare("mark", Qt::CaseInsensitive) == 0) {
+      marks = std::find(m.contexts.begin(), m.contexts.end(), help::kMarks) != m.contexts.end();
+    }
+  }
+  EXPECT_TRUE(marks);
+
+  // Not found, not a file, damaged: the message says what and where.
+  TempFiles files;
+  const QString missing = files.Dir() + "/none/Qxhelp.hlp";
+  EXPECT_FALSE(LoadHelpFile({missing, missing + "2"}, help, path, error));
+  EXPECT_TRUE(error.contains("\"Qxhelp.hlp\" was not found") && error.contains(missing + "2"))
+      << error.toStdString();
+  const QString fifo = files.Dir() + "/fifo.hlp";
+  ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+  EXPECT_FALSE(LoadHelpFile({fifo}, help, path, error));
+  EXPECT_EQ(error, "The help file " + fifo + " is not a regular file.");
+  const QString damaged = files.Write("damaged.hlp", "@topic 1 A\n@topic 1 B\n");
+  EXPECT_FALSE(LoadHelpFile({damaged}, help, path, error));
+  EXPECT_EQ(error, "The help file " + damaged +
+                       " is damaged: line 2: context number 1 is used twice (first at line 1).");
+}
+
+TEST(Help, ViewerFollowsLinksHistoryAndTheKeywordIndex) {
+  TempFiles files;
+  HelpViewer v(nullptr, {files.Write("Qxhelp.hlp", kSmallHelp)});
+  v.ShowTopic(1);
+  EXPECT_TRUE(v.Page->toPlainText().startsWith("Overview"));
+  EXPECT_EQ(v.TopicTree->topLevelItemCount(), 2);
+  emit v.Page->anchorClicked(QUrl("topic:310"));
+  EXPECT_EQ(v.CurrentContext(), 310);
+  EXPECT_EQ(v.TopicTree->currentItem()->text(0), "Marks");
+  QTest::mouseClick(v.BackButton, Qt::LeftButton);
+  EXPECT_EQ(v.CurrentContext(), 1);
+  EXPECT_FALSE(v.BackButton->isEnabled());
+  QTest::mouseClick(v.ForwardButton, Qt::LeftButton);
+  EXPECT_EQ(v.CurrentContext(), 310);
+  v.ShowTopic(999);
+  EXPECT_TRUE(v.Page->toPlainText().startsWith("There is no topic with the context number 999"));
+
+  // The index: part of a keyword; one with two topics offers both.
+  v.ShowIndex();
+  EXPECT_EQ(v.Tabs->currentIndex(), 1);
+  QTest::keyClicks(v.KeywordEntry, "mar");
+  ASSERT_EQ(v.KeywordList->count(), 2);
+  QTest::keyClick(v.KeywordEntry, Qt::Key_Return);
+  ASSERT_EQ(v.FoundList->count(), 2);
+  EXPECT_EQ(v.CurrentContext(), 999);
+  QTest::mouseClick(v.FoundList->viewport(), Qt::LeftButton, {},
+                    v.FoundList->visualItemRect(v.FoundList->item(1)).center());
+  EXPECT_EQ(v.CurrentContext(), 310);
+  v.KeywordEntry->setText("overv");
+  QTest::keyClick(v.KeywordEntry, Qt::Key_Return);
+  EXPECT_EQ(v.CurrentContext(), 1);
+
+  // No help file: the window says which file it looked for, and where.
+  const QString missing = files.Dir() + "/nowhere/Qxhelp.hlp";
+  HelpViewer none(nullptr, {missing});
+  none.ShowTopic(1);
+  EXPECT_TRUE(none.Page->toPlainText().contains(missing));
+}
+
+TEST(Help, AboutBoxAndSystemInfo) {
+  WindowRig r;
+  WhenModal<About> look([&r](About* a) {
+    EXPECT_EQ(a->windowTitle(), "About Quellox");
+    EXPECT_EQ(a->lblTitle->text(), "Quellox");
+    EXPECT_EQ(a->lblVersion->text(), "Version " QX_VERSION);
+    EXPECT_FALSE(a->lblDescription->text().isEmpty());
+    EXPECT_TRUE(a->lblDisclaimer->text().contains("MIT"));
+    EXPECT_FALSE(a->picIcon->pixmap().isNull());
+    EXPECT_EQ(a->cmdSysInfo->text(), "&System Info...");
+    r.p.ExpectBox("System Information Is Unavailable At This Time");
+    QTest::mouseClick(a->cmdSysInfo, Qt::LeftButton);
+    r.p.systemInfo = true;  // a program started: nothing to say
+    QTest::mouseClick(a->cmdSysInfo, Qt::LeftButton);
+    QTest::keyClick(a, Qt::Key_Return);
+  });
+  r.w->mnuHelpAbout_Click();
+  {
+    WhenModal<About> escape([](About* a) { QTest::keyClick(a, Qt::Key_Escape); });
+    r.w->mnuHelpAbout_Click();
+  }
+  r.w->mnuHelpSearch_Click();
+  EXPECT_EQ(r.p.helpContexts, std::vector<int>{FakePlatform::kIndex});
+  r.p.Verify();
+
+  // The real seam: a program on the PATH is started, none means none.
+  TempFiles files;
+  const QByteArray oldPath = qgetenv("PATH");
+  qputenv("PATH", QFile::encodeName(files.Dir()));
+  QtPlatform platform;
+  EXPECT_FALSE(platform.StartSystemInfo());
+  const QString marker = files.Dir() + "/started";
+  const QString tool = files.Write("hardinfo", ("#!/bin/sh\necho ok > " + marker + "\n").toUtf8());
+  ASSERT_EQ(chmod(QFile::encodeName(tool).constData(), 0700), 0);
+  EXPECT_TRUE(platform.StartSystemInfo());
+  qputenv("PATH", oldPath);
+  QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(marker), 5000);
+}
+
+TEST(Help, CommandLineAnswersWithoutADisplay) {
+  const std::pair<QStringList, QStringList> files[] = {
+      {{"a.bin", "-style", "fusion", "--platform=xcb", "-reverse", "b"}, {"a.bin", "b"}},
+      {{"--", "--help", "-"}, {"--help", "-"}},
+  };
+  for (const auto& [args, want] : files) {
+    const CommandLine line = ParseCommandLine(args);
+    EXPECT_EQ(line.action, CommandLine::Action::Run);
+    EXPECT_EQ(line.files, want);
+  }
+
+  struct Run {
+    QStringList args;
+    int status;
+    QString out, errStart;
+  };
+  const Run runs[] = {
+      {{"--help"}, 0, Usage(), ""},
+      {{"a.bin", "--version"}, 0, "quellox " QX_VERSION "\n", ""},
+      {{"--bogus", "a.bin"}, 2, "", "quellox: unknown option '--bogus'\nUsage: quellox"},
+      {{"a.bin", "-style"}, 2, "", "quellox: option '-style' needs a value\n"},
+  };
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  for (const char* var : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) env.remove(var);
+  for (const Run& run : runs) {
+    QProcess p;
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(QX_PROGRAM), run.args);
+    ASSERT_TRUE(p.waitForFinished(20000)) << run.args.join(' ').toStdString();
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(p.exitCode(), run.status) << run.args.join(' ').toStdString();
+    EXPECT_EQ(QString::fromLocal8Bit(p.readAllStandardOutput()), run.out);
+    const QString err = QString::fromLocal8Bit(p.readAllStandardError());
+    EXPECT_TRUE(run.errStart.isEmpty() ? err.isEmpty() : err.startsWith(run.errStart))
+        << err.toStdString();
+  }
+}
+
+}  // namespace qx::test
