@@ -31,6 +31,8 @@ QString BlockFilePath(const EditorState& s, const QString& typed) {
 
 bool CutFile(IO& io, const ByteRange& range, const QString& target) {
   EditorState& s = io.State();
+  // The rewrite reads the file, so an unsaved page edit would be lost.
+  if (s.Dirty) io.CheckDirty();
   TempFileWriter out;
   if (!io.BeginFileOperation(out)) return false;
   BlockTarget to;

@@ -109,6 +109,8 @@ PasteResult PasteFile(IO& io, PasteMode mode, const QString& typed) {
                          QStringLiteral(": ") + Reason(errno));
     return PasteResult::NoSource;
   }
+  // The paste reads and writes the file, so an unsaved page edit would be lost.
+  if (s.Dirty) io.CheckDirty();
   const std::int64_t cursor = s.Current.WorkingBase + s.Current.CursorOffset;
   switch (mode) {
     case PasteMode::Insert:

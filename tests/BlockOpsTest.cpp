@@ -83,6 +83,13 @@ TEST(BlockOps, CutAndCopyTakeTheRangeFromTheWorkingBase) {
 
   // Boxes that hold no whole number say so and name the box.
   BlockRig r(100, 0);
+  // An unsaved page edit is offered for saving before the cut reads the file.
+  r.s.PageBuffer[0] = 'E';
+  r.s.Dirty = true;
+  r.p.ExpectBox("Save Change?", Answer::Yes);
+  ASSERT_TRUE(CutFile(r.io, {1, 98}, r.s.ClipFile));
+  EXPECT_EQ(TempFiles::Read(r.path), QByteArray("E") + char(99));
+  r.p.Verify();
   for (auto [start, end, box] : {std::tuple{"", "5", 0}, {"1 2", "5", 0}, {"1", "--5", 1}}) {
     const RangeFields f = GetRange(r.s, start, end);
     EXPECT_EQ(f.check, RangeCheck::EmptyBox);
@@ -195,6 +202,14 @@ TEST(BlockOps, PasteInsertsOverlaysAndAppends) {
   EXPECT_EQ(PasteFile(r.io, PasteMode::Insert, path), PasteResult::Done);
   EXPECT_EQ(TempFiles::Read(path), "01" + ("01" + ten) + ten);
   EXPECT_TRUE(r.files.Entries().filter(QRegularExpression("^qx")).isEmpty());
+  // An unsaved page edit is offered for saving before the paste.
+  r.s.PageBuffer[0] = 'E';
+  r.s.Dirty = true;
+  r.p.ExpectBox("Save Change?", Answer::Yes);
+  r.s.Current.CursorOffset = 1;
+  EXPECT_EQ(PasteFile(r.io, PasteMode::Overlay, r.s.ClipFile = r.files.Write("clip", "x")),
+            PasteResult::Done);
+  EXPECT_TRUE(TempFiles::Read(path).startsWith("Ex0"));
 
   // An overlay whose write fails says how far it got.
   r.sys.always[SysCalls::Call::Write] = ENOSPC;
