@@ -305,8 +305,13 @@ std::vector<KeywordMatch> MatchKeywords(const HelpFile& help, const QString& par
       }
     }
   }
+  // Keywords that begin with what was typed come first: "mar" puts "mark"
+  // before "bookmark".
   std::stable_sort(matches.begin(), matches.end(),
-                   [](const KeywordMatch& a, const KeywordMatch& b) {
+                   [&wanted](const KeywordMatch& a, const KeywordMatch& b) {
+                     const bool aStarts = a.keyword.startsWith(wanted, Qt::CaseInsensitive);
+                     const bool bStarts = b.keyword.startsWith(wanted, Qt::CaseInsensitive);
+                     if (aStarts != bStarts) return aStarts;
                      return a.keyword.compare(b.keyword, Qt::CaseInsensitive) < 0;
                    });
   return matches;

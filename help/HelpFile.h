@@ -50,8 +50,9 @@ struct KeywordMatch {
   std::vector<int> contexts;  // every topic with that keyword, in file order
 };
 
-// The keywords that contain part, ignoring case, sorted ignoring case; one
-// entry per keyword however many topics list it. An empty part gives all.
+// The keywords that contain part, ignoring case: those that begin with it
+// first, each group sorted ignoring case; one entry per keyword however many
+// topics list it. An empty part gives all.
 std::vector<KeywordMatch> MatchKeywords(const HelpFile& help, const QString& part);
 
 // The topic as an HTML page; links become "topic:N" anchors.

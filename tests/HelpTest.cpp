@@ -41,7 +41,7 @@ const char kSmallHelp[] =
     "@heading Keys\n"
     "See [[310]] and [[310|the marks]].\n"
     "@topic 310 Marks\r\n"
-    "@keywords mark; MARK letters; Ctrl+M\n"
+    "@keywords mark; MARK letters; Ctrl+M; bookmark\n"
     "Set a mark <here> & there.\n";
 
 HelpFile Parsed(const QByteArray& text) {
@@ -156,9 +156,9 @@ TEST(Help, KeywordSearchMatchesPartsIgnoringCase) {
     for (const KeywordMatch& m : MatchKeywords(help, part)) found << m.keyword;
     return found;
   };
-  EXPECT_EQ(keywords("mar"), QStringList({"Mark", "MARK letters"}));
+  EXPECT_EQ(keywords("mar"), QStringList({"Mark", "MARK letters", "bookmark"}));
   EXPECT_EQ(keywords("LETT"), QStringList{"MARK letters"});
-  EXPECT_EQ(keywords(""), QStringList({"Ctrl+M", "Mark", "MARK letters", "overview"}));
+  EXPECT_EQ(keywords(""), QStringList({"bookmark", "Ctrl+M", "Mark", "MARK letters", "overview"}));
   EXPECT_TRUE(keywords("zz").isEmpty());
   // "Mark" and "mark" are one keyword of two topics.
   EXPECT_EQ(MatchKeywords(help, "mark").front().contexts, (std::vector<int>{1, 310}));
@@ -241,7 +241,7 @@ TEST(Help, ViewerFollowsLinksHistoryAndTheKeywordIndex) {
   v.ShowIndex();
   EXPECT_EQ(v.Tabs->currentIndex(), 1);
   QTest::keyClicks(v.KeywordEntry, "mar");
-  ASSERT_EQ(v.KeywordList->count(), 2);
+  ASSERT_EQ(v.KeywordList->count(), 3);
   QTest::keyClick(v.KeywordEntry, Qt::Key_Return);
   ASSERT_EQ(v.FoundList->count(), 2);
   EXPECT_EQ(v.CurrentContext(), 999);

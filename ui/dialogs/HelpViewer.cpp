@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScreen>
 #include <QShortcut>
 #include <QSplitter>
 #include <QTabWidget>
@@ -14,6 +15,7 @@
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 #include <QVBoxLayout>
+#include "ui/main/Library.h"
 
 namespace qx {
 
@@ -113,8 +115,13 @@ HelpViewer::HelpViewer(QWidget* mainWindow, QStringList candidates)
   layout->addWidget(split);
 
   const int em = fontMetrics().horizontalAdvance(QLatin1Char('M'));
-  split->setSizes({em * 20, em * 48});
-  resize(em * 70, fontMetrics().height() * 36);
+  split->setSizes({em * 22, em * 56});
+  // Not larger than the screen, which a small laptop's may be.
+  const QRect area = screen() != nullptr ? screen()->availableGeometry() : QRect();
+  QSize size(em * 80, fontMetrics().height() * 42);
+  if (area.isValid()) size = size.boundedTo(area.size() * 9 / 10);
+  resize(size);
+  CenterForm(this);
   UpdateButtons();
 }
 
