@@ -94,6 +94,9 @@ bool RequestFieldOffset(IO& io, std::int64_t v) {
 bool SetWorkingBase(IO& io, std::int64_t v) {
   EditorState& s = io.State();
   if (s.FileLength < 1 || v < 0 || v >= s.FileLength) return false;
+  // The prompt gives the base back when the user types nothing or presses
+  // Esc: that must not wipe the marks, which are still right.
+  if (v == s.Current.WorkingBase) return true;
   // The page belongs to the old base: save it there before offsets change.
   io.CheckDirty();
   FileState& c = s.Current;

@@ -119,6 +119,12 @@ TEST(Navigation, SetWorkingBaseAndRecordLength) {
   EXPECT_EQ(r.s.Current.RequestedRecord, 0);
   EXPECT_EQ(r.s.Current.CursorOffset / r.s.Current.RecordLength, 0);
   EXPECT_EQ(r.s.PageBuffer[0], 600 & 0xFF);
+  // The base it already has (an empty prompt, Esc) changes nothing.
+  r.s.Current.CursorOffset = 300;
+  ASSERT_TRUE(SetMark(r.s, 1));
+  EXPECT_TRUE(SetWorkingBase(r.io, 600));
+  EXPECT_EQ(r.s.Current.MarkTable[1].CursorOffset, 300);
+  EXPECT_EQ(r.s.Current.CursorOffset, 300);
 
   // Refused: the file length and beyond, negative, no file; nothing changes.
   for (std::int64_t beyond : {std::int64_t{1000}, std::int64_t{-1}, kMax}) {
