@@ -238,7 +238,8 @@ TEST(RecChopDialog, FollowsTheBoxRulesAndChops) {
       d->EndOffsetBox->setText("3");
       QTest::keyClick(d->EndOffsetBox, Qt::Key_Return);
       EXPECT_EQ(d->focusWidget(), d->ChopButton);
-      d->ChopButton->click();
+      // Enter walked to the button; a second Enter presses it.
+      QTest::keyClick(d->ChopButton, Qt::Key_Return);
     });
     r.w->mnuRecordChop_Click();
   }

@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QWheelEvent>
 
@@ -290,6 +291,15 @@ bool QX::eventFilter(QObject* watched, QEvent* event) {
         p_.ShowHelp(context);
         return true;
       }
+    }
+    // Enter walks a dialog's fields to its button; on the focused button it
+    // presses it, as Space does, though no button is the dialog's default.
+    if (auto* button = qobject_cast<QPushButton*>(w);
+        button != nullptr && button->window() != this && button->hasFocus() &&
+        (ke->key() == Qt::Key_Return || ke->key() == Qt::Key_Enter) &&
+        ke->modifiers() == Qt::NoModifier && !button->autoDefault() && !button->isDefault()) {
+      button->click();
+      return true;
     }
     // The window sees its keys before the focused control; a menu bar being
     // walked with the keyboard keeps its own.
