@@ -10,6 +10,7 @@
 #include "core/FileExchange.h"
 #include "core/IO.h"
 #include "core/Progress.h"
+#include "core/ValueFormat.h"
 
 namespace qx {
 
@@ -73,8 +74,7 @@ bool IO::WritePage() {
   if (!s_.PageWhole) {
     p_.MessageBox(QStringLiteral("The page at offset %1 of %2 could not be read whole, so it is "
                                  "not written back.")
-                      .arg(at)
-                      .arg(s_.Current.FileName),
+                      .arg(GroupedNumber(at), s_.Current.FileName),
                   Buttons::Ok, Icon::Critical);
     return false;
   }

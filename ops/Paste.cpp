@@ -106,7 +106,8 @@ PasteResult PasteFile(IO& io, PasteMode mode, const QString& typed) {
   const std::int64_t length = source.Length();
   if (length < 0) {
     io.Plat().MessageBox(QStringLiteral("Couldn't open ") + BlockFilePath(s, typed) +
-                         QStringLiteral(": ") + Reason(errno));
+                             QStringLiteral(": ") + Reason(errno),
+                         Buttons::Ok, Icon::Critical);
     return PasteResult::NoSource;
   }
   // The paste reads and writes the file, so an unsaved page edit would be lost.

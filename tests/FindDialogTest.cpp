@@ -59,7 +59,13 @@ TEST(FindDialog, FindsCountsAndFollowsTheFieldRules) {
   QTest::mouseClick(f.FindFirstButton, Qt::LeftButton);
   EXPECT_EQ(r.s.Current.CursorOffset, 300);
 
+  // Nothing to look for: Count (Escape) closes the window and counts nothing.
+  f.FindStringBox->clear();
+  QTest::keyClick(&f, Qt::Key_Escape);
+  EXPECT_FALSE(f.isVisible());
+
   // The close box cancels.
+  f.show();
   r.s.OperationRunning = true;
   f.close();
   EXPECT_FALSE(r.s.OperationRunning);

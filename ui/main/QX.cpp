@@ -360,7 +360,6 @@ void QX::BuildControls() {
   client->setFocusProxy(FileBar);
 
   // The window fits itself to the layout, smaller as well as larger.
-  // The window fits itself to the layout, smaller as well as larger.
   client->show();  // made after the window was shown, it would stay hidden
   layout()->activate();
   resize(sizeHint());
@@ -630,6 +629,7 @@ void QX::mnuEditUndo_Click() {
   // A file emptied past its working base (by Undo, say) can still go back.
   if (s_.Current.FileName.isEmpty() || !s_.UndoEnabled) {
     p_.MessageBox(QStringLiteral("Can't Undo"));
+    FocusFileBar();
     return;
   }
   io_.UndoChange();
@@ -639,6 +639,7 @@ void QX::mnuEditUndo_Click() {
 void QX::mnuEditRedo_Click() {
   if (s_.Current.FileName.isEmpty() || !s_.RedoEnabled) {
     p_.MessageBox(QStringLiteral("Can't Redo"));
+    FocusFileBar();
     return;
   }
   io_.RedoChange();
