@@ -15,6 +15,7 @@
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 #include <QVBoxLayout>
+#include "help/HelpContexts.h"
 #include "ui/main/Library.h"
 
 namespace qx {
@@ -34,6 +35,8 @@ HelpViewer::HelpViewer(QWidget* mainWindow, QStringList candidates)
     : QWidget(mainWindow, Qt::Window), candidates_(std::move(candidates)) {
   setObjectName(QStringLiteral("HelpViewer"));
   setWindowTitle(QStringLiteral("Quellox Help"));
+  // F1 here tells how to use the help.
+  setProperty("HelpContext", help::kHelpMenu);
 
   TopicTree = new QTreeWidget;
   TopicTree->setObjectName(QStringLiteral("TopicTree"));
