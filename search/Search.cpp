@@ -146,8 +146,8 @@ QString CountMessage(std::int64_t count) {
 std::int64_t CountOccurrences(IO& io, ProgressBar* bar, const ScanOptions& opt, bool showMessage) {
   EditorState& s = io.State();
   Platform& p = io.Plat();
-  // An empty pattern closed the dialog: there was nothing to count.
-  if (s.Pattern.empty()) return 0;
+  // With nothing typed the dialog has closed: there is nothing to count.
+  if (s.SearchText.isEmpty()) return 0;
   s.OperationRunning = true;
   s.Found = false;
   const AbsoluteRange r = SearchRange(s);
