@@ -52,55 +52,27 @@ TEST(PrintLayout, HeaderAndDumpLinesFromTheRequestedRecord) {
     std::int64_t base, length, record, offset, count;
     const char* name;  // printed in place of the temporary path
     std::int64_t lines;
-    std::vector<std::pair<int, const char*>> expect;  // line index, text
+    const char *line0, *line1, *line4, *line5;  // as they must read, when given
   };
-  const std::vector<Row> rows = {
-      {"digit groups, bracket at offset 0",
-       TempFiles::Counting(8192),
-       4096,
-       1,
-       1234,
-       0,
-       1,
-       "/data/cust.dat",
-       5,
-       {{0, "    /data/cust.dat          Working Base:             4,096"},
-        {1, "    File Offset: 1,234      Record Number:            1,234"},
-        {4, "    00000  <D2>                                             .               "}}},
+  const char* const kCust = "/data/cust.dat";
+  const Row rows[] = {
+      {"digit groups, bracket at 0", TempFiles::Counting(8192), 4096, 1, 1234, 0, 1, kCust, 5,
+       "    /data/cust.dat          Working Base:             4,096",
+       "    File Offset: 1,234      Record Number:            1,234",
+       "    00000  <D2>                                             .               ", nullptr},
       {"length 32 from record 3; 41 7F 0A; offset 17 bracketed",
-       With(QByteArray(160, '\0'), 112, "\x41\x7F\x0A"),
-       0,
-       32,
-       3,
-       17,
-       1,
-       "/data/cust.dat",
-       6,
-       {{0, "    /data/cust.dat          Working Base:             0"},
-        {1, "    File Offset: 96         Record Number:            3"},
-        {4, "    00000   00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 ................"},
-        {5, "    00016   41<7F>0A 00 00 00 00 00 00 00 00 00 00 00 00 00 A..............."}}},
-      {"last incomplete record, base 10, asked for more than exist",
-       TempFiles::Counting(100),
-       10,
-       32,
-       2,
-       30,
-       5,
-       "/data/cust.dat",
-       6,
-       {{5, "    00016   5A 5B 5C 5D 5E 5F 60 61 62 63            <  >   Z[\\]^_`abc      "}}},
-      {"a long path stays on the header's first line",
-       TempFiles::Counting(64),
-       0,
-       16,
-       0,
-       0,
-       1,
-       "/home/someone/projects/data/customer.dat",
-       5,
-       {{0, "    /home/someone/projects/data/customer.dat            Working Base: 0"},
-        {1, "    File Offset: 0          Record Number:            0"}}},
+       With(QByteArray(160, '\0'), 112, "\x41\x7F\x0A"), 0, 32, 3, 17, 1, kCust, 6,
+       "    /data/cust.dat          Working Base:             0",
+       "    File Offset: 96         Record Number:            3",
+       "    00000   00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 ................",
+       "    00016   41<7F>0A 00 00 00 00 00 00 00 00 00 00 00 00 00 A..............."},
+      {"last incomplete record, base 10, asked for more than exist", TempFiles::Counting(100), 10,
+       32, 2, 30, 5, kCust, 6, nullptr, nullptr, nullptr,
+       "    00016   5A 5B 5C 5D 5E 5F 60 61 62 63            <  >   Z[\\]^_`abc      "},
+      {"a long path stays on the header's first line", TempFiles::Counting(64), 0, 16, 0, 0, 1,
+       "/home/someone/projects/data/customer.dat", 5,
+       "    /home/someone/projects/data/customer.dat            Working Base: 0",
+       "    File Offset: 0          Record Number:            0", nullptr, nullptr},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
@@ -117,7 +89,9 @@ TEST(PrintLayout, HeaderAndDumpLinesFromTheRequestedRecord) {
     EXPECT_EQ(sink.lines[2], kRuler);
     EXPECT_EQ(sink.lines[3], QString(4, ' ') + QString(72, '-'));
     for (std::size_t i = 4; i < sink.lines.size(); ++i) EXPECT_EQ(sink.lines[i].size(), 76);
-    for (const auto& [at, text] : row.expect) EXPECT_EQ(sink.lines[at], QString::fromUtf8(text));
+    for (auto [at, text] :
+         {std::pair{0, row.line0}, {1, row.line1}, {4, row.line4}, {5, row.line5}})
+      EXPECT_EQ(text ? sink.lines[at] : QString(), QString::fromUtf8(text)) << at;
     EXPECT_EQ(sink.ends, 1);
     EXPECT_FALSE(r.s.OperationRunning);
   }
@@ -241,8 +215,6 @@ TEST(PrintLayout, SettingsAndTestPageTicks) {
     EXPECT_EQ(ticks[t.index].y, 15840 - t.position);
     EXPECT_EQ(ticks[t.index].label, QString::fromUtf8(t.label));
   }
-  EXPECT_EQ(kTickX, 5460);
-  EXPECT_EQ(kTickLabelRight, 5360);
 }
 
 }  // namespace qx::test

@@ -68,75 +68,20 @@ TEST(RecFill, FillsTheFieldOfEveryRecordAndOnlyBytesThatExist) {
     std::int64_t blockSize;  // 0: the program's own
     const char* want;        // the whole file, when short
   };
+  using enum FillKind;
   const Row rows[] = {
-      {"ab over 2..5",
-       24,
-       0,
-       8,
-       "ab",
-       FillKind::Ascii,
-       {0, 2, 2, 5},
-       8,
-       "..abab....abab....abab.."},
-      {"to the record's last byte",
-       24,
-       0,
-       8,
-       "xyz",
-       FillKind::Ascii,
-       {0, 2, 5, 7},
-       0,
-       ".....xyz.....xyz.....xyz"},
-      {"offsets and To past their ends",
-       24,
-       0,
-       8,
-       "xyz",
-       FillKind::Ascii,
-       {1, 99, 6, 100},
-       16,
-       "..............xy......xy"},
-      {"reversed records", 24, 0, 8, "x", FillKind::Ascii, {2, 1, 0, 7}, 0, nullptr},
-      {"reversed offsets", 24, 0, 8, "x", FillKind::Ascii, {0, 2, 5, 4}, 0, nullptr},
-      {"working base 4", 20, 4, 8, "Q", FillKind::Ascii, {0, 1, 1, 2}, 0, ".....QQ......QQ....."},
-      {"short last record",
-       22,
-       0,
-       8,
-       "abcde",
-       FillKind::Ascii,
-       {0, 2, 3, 7},
-       8,
-       "...abcde...abcde...abc"},
-      {"last field past the end",
-       20,
-       0,
-       8,
-       "ab",
-       FillKind::Ascii,
-       {0, 2, 5, 7},
-       8,
-       ".....aba.....aba...."},
-      {"record length 1", 11, 0, 1, "ab", FillKind::Ascii, {3, 7, 0, 0}, 2, "...aaaaa..."},
-      {"whole record", 12, 0, 4, "41 42 43", FillKind::Hex, {0, 2, 0, 3}, 8, "ABCAABCAABCA"},
-      {"10 of every 100 bytes",
-       100000,
-       0,
-       100,
-       "0123",
-       FillKind::Ascii,
-       {0, 999, 10, 19},
-       1000,
-       nullptr},
-      {"a 32767-byte field",
-       3 * 32767,
-       0,
-       32767,
-       "0123456789",
-       FillKind::Ascii,
-       {0, 2, 0, 32766},
-       40000,
-       nullptr},
+      {"ab over 2..5", 24, 0, 8, "ab", Ascii, {0, 2, 2, 5}, 8, "..abab....abab....abab.."},
+      {"to the last byte", 24, 0, 8, "xyz", Ascii, {0, 2, 5, 7}, 0, ".....xyz.....xyz.....xyz"},
+      {"past the ends", 24, 0, 8, "xyz", Ascii, {1, 99, 6, 100}, 16, "..............xy......xy"},
+      {"reversed records", 24, 0, 8, "x", Ascii, {2, 1, 0, 7}, 0, nullptr},
+      {"reversed offsets", 24, 0, 8, "x", Ascii, {0, 2, 5, 4}, 0, nullptr},
+      {"working base 4", 20, 4, 8, "Q", Ascii, {0, 1, 1, 2}, 0, ".....QQ......QQ....."},
+      {"short last record", 22, 0, 8, "abcde", Ascii, {0, 2, 3, 7}, 8, "...abcde...abcde...abc"},
+      {"last field past the end", 20, 0, 8, "ab", Ascii, {0, 2, 5, 7}, 8, ".....aba.....aba...."},
+      {"record length 1", 11, 0, 1, "ab", Ascii, {3, 7, 0, 0}, 2, "...aaaaa..."},
+      {"whole record", 12, 0, 4, "41 42 43", Hex, {0, 2, 0, 3}, 8, "ABCAABCAABCA"},
+      {"10 of every 100 bytes", 100000, 0, 100, "0123", Ascii, {0, 999, 10, 19}, 1000, nullptr},
+      {"32767-byte field", 3 * 32767, 0, 32767, "0123456789", Ascii, {0, 2, 0, 32766}, 40000, {}},
   };
   Rig r;
   for (const Row& row : rows) {
@@ -359,16 +304,17 @@ TEST(RecFillDialog, FollowsTheFieldRulesFillsAndFindOpensWithTheKind) {
 
   // A reversed range closes the dialog and writes nothing; a long file
   // shows the progress bar during the fill.
-  const QByteArray before = TempFiles::Read(path);
-  {
+  const auto fillQ = [&](const char* start, const char* end) {
     WhenModal<RecFill> fill([&](RecFill* d) {
       d->PatternBox->setText("q");
-      d->StartOffsetBox->setText("5");
-      d->EndOffsetBox->setText("4");
+      d->StartOffsetBox->setText(start);
+      d->EndOffsetBox->setText(end);
       d->FillButton->click();
     });
     r.w->mnuRecordFill_Click();
-  }
+  };
+  const QByteArray before = TempFiles::Read(path);
+  fillQ("5", "4");
   EXPECT_EQ(TempFiles::Read(path), before);
   r.Open("long.bin", Dots(8193));
   bool barShown = false;
@@ -376,15 +322,7 @@ TEST(RecFillDialog, FollowsTheFieldRulesFillsAndFindOpensWithTheKind) {
     if (auto* d = qobject_cast<RecFill*>(QApplication::activeModalWidget()))
       barShown = barShown || d->Progress->isVisible();
   };
-  {
-    WhenModal<RecFill> fill([&](RecFill* d) {
-      d->PatternBox->setText("q");
-      d->StartOffsetBox->setText("0");
-      d->EndOffsetBox->setText("0");
-      d->FillButton->click();
-    });
-    r.w->mnuRecordFill_Click();
-  }
+  fillQ("0", "0");
   r.p.onEvents = nullptr;
   EXPECT_TRUE(barShown);
 }

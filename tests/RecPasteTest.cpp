@@ -63,17 +63,13 @@ QStringList Leftovers(const Rig& r) {
   return r.files.Entries().filter(QRegularExpression("^qx"));
 }
 
-QByteArray Counting(int n, int mod = 251) {
-  QByteArray b(n, '\0');
-  for (int i = 0; i < n; ++i) b[i] = static_cast<char>(i % mod);
-  return b;
-}
+constexpr auto Counting = &TempFiles::Counting;
 
 }  // namespace
 
 TEST(RecPaste, PastesIntoEveryRecordOfTheRange) {
   const QByteArray abc = "AAAABBBBCCCC";
-  const QByteArray big = Counting(10000, 97);  // longer than 8192 bytes
+  const QByteArray big = Counting(10000);  // longer than 8192 bytes
   struct Row {
     const char* what;
     QByteArray data;
@@ -84,30 +80,26 @@ TEST(RecPaste, PastesIntoEveryRecordOfTheRange) {
     std::int64_t keepInMemory;  // 0: the program's own
     const char* want;           // nullptr: the reference alone
   };
+  using enum PasteMode;
   const Row rows[] = {
-      {"insert", abc, 0, 4, PasteMode::Insert, 0, 2, 1, "x", 0, "AxAAABxBBBCxCCC"},
-      {"append", abc, 0, 4, PasteMode::Append, 0, 1, 1, "x", 0, "AAAAxBBBBxCCCC"},
-      {"overlay", abc, 0, 4, PasteMode::Overlay, 0, 2, 2, "xyz", 0, "AAxyBBxyCCxy"},
-      {"to past the last record", abc, 0, 4, PasteMode::Insert, 1, 99, 0, "x", 0, "AAAAxBBBBxCCCC"},
-      {"insert offset past the record", abc, 0, 4, PasteMode::Insert, 0, 2, 9, "x", 0,
-       "AAAxABBBxBCCCxC"},
-      {"overlay offset past the record", abc, 0, 4, PasteMode::Overlay, 0, 2, 7, "xyz", 0,
-       "AAAxBBBxCCCx"},
-      {"working base 2", "..AAAABBBB", 2, 4, PasteMode::Insert, 0, 1, 1, "x", 0, "..AxAAABxBBB"},
-      {"short last record, insert", "AAAABBBBCC", 0, 4, PasteMode::Insert, 0, 2, 3, "x", 0,
-       "AAAxABBBxBCCx"},
-      {"short last record, append", "AAAABBBBCC", 0, 4, PasteMode::Append, 0, 2, 0, "x", 0,
-       "AAAAxBBBBxCCx"},
-      {"short last record, overlay", "AAAABBBBCC", 0, 4, PasteMode::Overlay, 0, 2, 1, "xyz", 0,
-       "AxyzBxyzCx"},
-      {"record length 1, insert", "ABC", 0, 1, PasteMode::Insert, 0, 2, 0, "x", 0, "xAxBxC"},
-      {"record length 1, append", "ABC", 0, 1, PasteMode::Append, 1, 2, 0, "x", 0, "ABxCx"},
-      {"record length 1, overlay", "ABC", 0, 1, PasteMode::Overlay, 0, 1, 0, "xyz", 0, "xxC"},
-      {"a big source kept in memory", abc, 0, 4, PasteMode::Insert, 0, 2, 2, big, 0, nullptr},
-      {"a big source streamed", abc, 0, 4, PasteMode::Insert, 0, 2, 2, big, 100, nullptr},
-      {"a big source streamed, appended", abc, 0, 4, PasteMode::Append, 1, 2, 0, big, 100, nullptr},
-      {"a big source over long records", Counting(40000), 3, 5000, PasteMode::Overlay, 1, 6, 10,
-       big, 100, nullptr},
+      {"insert", abc, 0, 4, Insert, 0, 2, 1, "x", 0, "AxAAABxBBBCxCCC"},
+      {"append", abc, 0, 4, Append, 0, 1, 1, "x", 0, "AAAAxBBBBxCCCC"},
+      {"overlay", abc, 0, 4, Overlay, 0, 2, 2, "xyz", 0, "AAxyBBxyCCxy"},
+      {"to past the last record", abc, 0, 4, Insert, 1, 99, 0, "x", 0, "AAAAxBBBBxCCCC"},
+      {"insert offset past the record", abc, 0, 4, Insert, 0, 2, 9, "x", 0, "AAAxABBBxBCCCxC"},
+      {"overlay offset past the record", abc, 0, 4, Overlay, 0, 2, 7, "xyz", 0, "AAAxBBBxCCCx"},
+      {"working base 2", "..AAAABBBB", 2, 4, Insert, 0, 1, 1, "x", 0, "..AxAAABxBBB"},
+      {"short last record, insert", "AAAABBBBCC", 0, 4, Insert, 0, 2, 3, "x", 0, "AAAxABBBxBCCx"},
+      {"short last record, append", "AAAABBBBCC", 0, 4, Append, 0, 2, 0, "x", 0, "AAAAxBBBBxCCx"},
+      {"short last record, overlay", "AAAABBBBCC", 0, 4, Overlay, 0, 2, 1, "xyz", 0, "AxyzBxyzCx"},
+      {"record length 1, insert", "ABC", 0, 1, Insert, 0, 2, 0, "x", 0, "xAxBxC"},
+      {"record length 1, append", "ABC", 0, 1, Append, 1, 2, 0, "x", 0, "ABxCx"},
+      {"record length 1, overlay", "ABC", 0, 1, Overlay, 0, 1, 0, "xyz", 0, "xxC"},
+      {"a big source kept in memory", abc, 0, 4, Insert, 0, 2, 2, big, 0, nullptr},
+      {"a big source streamed", abc, 0, 4, Insert, 0, 2, 2, big, 100, nullptr},
+      {"a big source streamed, appended", abc, 0, 4, Append, 1, 2, 0, big, 100, nullptr},
+      {"a big source over long records", Counting(40000), 3, 5000, Overlay, 1, 6, 10, big, 100,
+       nullptr},
   };
   Rig r;
   for (const Row& row : rows) {
