@@ -110,9 +110,8 @@ TEST(MainWindow, MenuTreeAndToolbarFollowTheCommandTables) {
   const QList<QAction*> buttons = r.w->Toolbar1->actions();
   const QStringList keys = QString(kToolbarKeys).split('|'),
                     tips = QString(kToolbarTips).split('|');
-  ASSERT_EQ(buttons.size(), 27);
-  ASSERT_EQ(keys.size(), 27);
-  for (int i = 0; i < 27; ++i) {
+  ASSERT_EQ(buttons.size(), keys.size());
+  for (int i = 0; i < keys.size(); ++i) {
     SCOPED_TRACE(i + 1);
     EXPECT_EQ(buttons[i]->isSeparator(), keys[i].isEmpty());
     if (keys[i].isEmpty()) continue;
@@ -375,59 +374,54 @@ TEST(MainWindow, ScrollBarMovesThePageByRowPageAndThumb) {
   WindowRig r;
   r.Open("k.bin", TempFiles::Counting(1000));
   QScrollBar* bar = r.w->FileBar;
-  for (int i = 0; i < 10; ++i) bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
-  EXPECT_EQ(r.s.Current.BufferTop, 992);
-  EXPECT_EQ(bar->value(), 32506);  // round(992 / 1000 x 32767 + 1)
-
-  bar->setValue(kScrollMax);  // the thumb dragged to the bottom
-  EXPECT_EQ(r.s.Current.BufferTop, 999);
-  EXPECT_EQ(bar->value(), kScrollMax);
-
-  bar->setValue(1);  // thumb back to the top
-  EXPECT_EQ(r.s.Current.BufferTop, 0);
-  bar->triggerAction(QAbstractSlider::SliderSingleStepSub);  // arrow up at the top
-  EXPECT_EQ(r.s.Current.BufferTop, 0);
-  bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);  // one row down
-  EXPECT_EQ(r.s.Current.BufferTop, 16);
-  EXPECT_EQ(bar->value(), 525);  // round(16 / 1000 x 32767 + 1)
-
-  // Page Down and Page Up move a page and do not move it a second time.
-  r.Key(Qt::Key_PageDown);
-  EXPECT_EQ(r.s.Current.BufferTop, 272);
-  r.Key(Qt::Key_PageUp);
-  EXPECT_EQ(r.s.Current.BufferTop, 16);
-
-  // After a re-synchronisation that left the bar's value unchanged the next
-  // user move still counts.
-  r.w->SyncScrollBar();
-  bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-  EXPECT_EQ(r.s.Current.BufferTop, 32);
-
-  // The wheel over the page scrolls by rows, however small the file.
-  QWheelEvent down(QPointF(10, 10), r.w->HexBox->mapToGlobal(QPointF(10, 10)), QPoint(),
-                   QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-  QApplication::sendEvent(r.w->HexBox, &down);
-  EXPECT_EQ(r.s.Current.BufferTop, 80);
-
-  // Far longer than the bar's range: near either end a step leaves the
-  // bar's value where it is, and still moves the page by its own amount.
-  const QString big = r.files.Write("big.bin", {});
-  ASSERT_TRUE(QFile::resize(big, 100000000));
-  r.w->Io().OpenFile(big);
   const auto wheel = [&](int dy) {
     QWheelEvent e(QPointF(10, 10), r.w->HexBox->mapToGlobal(QPointF(10, 10)), QPoint(),
                   QPoint(0, dy), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(r.w->HexBox, &e);
   };
   const auto act = [&](QAbstractSlider::SliderAction a) { return [=] { bar->triggerAction(a); }; };
+  const auto key = [&](Qt::Key k) { return [=, &r] { r.Key(k); }; };
+  // One after the other: a step, the page top and the bar's value (-1: any) after it.
+  const std::tuple<std::function<void()>, std::int64_t, int> moves[] = {
+      {[&] {
+         for (int i = 0; i < 10; ++i) bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
+       },
+       992, 32506},                                           // round(992 / 1000 x 32767 + 1)
+      {[&] { bar->setValue(kScrollMax); }, 999, kScrollMax},  // the thumb dragged to the bottom
+      {[&] { bar->setValue(1); }, 0, 1},
+      {act(QAbstractSlider::SliderSingleStepSub), 0, 1},     // arrow up at the top
+      {act(QAbstractSlider::SliderSingleStepAdd), 16, 525},  // round(16 / 1000 x 32767 + 1)
+      // Page Down and Page Up move a page and do not move it a second time.
+      {key(Qt::Key_PageDown), 272, -1},
+      {key(Qt::Key_PageUp), 16, -1},
+      // After a re-synchronisation that left the bar's value unchanged the
+      // next user move still counts.
+      {[&] {
+         r.w->SyncScrollBar();
+         bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+       },
+       32, -1},
+      {[&] { wheel(-120); }, 80, -1},  // the wheel scrolls by rows, however small the file
+  };
+  for (const auto& [step, top, value] : moves) {
+    step();
+    EXPECT_EQ(r.s.Current.BufferTop, top);
+    if (value >= 0) EXPECT_EQ(bar->value(), value) << top;
+  }
+
+  // Far longer than the bar's range: near either end a step leaves the
+  // bar's value where it is, and still moves the page by its own amount.
+  const QString big = r.files.Write("big.bin", {});
+  ASSERT_TRUE(QFile::resize(big, 100000000));
+  r.w->Io().OpenFile(big);
   const std::vector<std::tuple<std::int64_t, std::function<void()>, std::int64_t>> steps = {
-      {1000, [&] { r.Key(Qt::Key_PageUp); }, 744},
-      {100, [&] { r.Key(Qt::Key_PageUp); }, 0},
+      {1000, key(Qt::Key_PageUp), 744},
+      {100, key(Qt::Key_PageUp), 0},
       {1000, act(QAbstractSlider::SliderSingleStepSub), 984},
       {1000, [&] { wheel(120); }, 952},
       {1000, act(QAbstractSlider::SliderToMinimum), 0},
-      {99999000, [&] { r.Key(Qt::Key_PageDown); }, 99999256},
-      {99999900, [&] { r.Key(Qt::Key_PageDown); }, 99999984},
+      {99999000, key(Qt::Key_PageDown), 99999256},
+      {99999900, key(Qt::Key_PageDown), 99999984},
       {99999000, act(QAbstractSlider::SliderSingleStepAdd), 99999016},
       {99999000, [&] { wheel(-120); }, 99999048},
       {99999000, act(QAbstractSlider::SliderToMaximum), 99999999},

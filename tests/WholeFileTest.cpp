@@ -44,6 +44,12 @@ bool Rewrite(Rig& r, std::int64_t at, std::int64_t removed, const QByteArray& in
   return committed;
 }
 
+QByteArray RandomBytes(QRandomGenerator& gen, int n) {
+  QByteArray b(n, '\0');
+  for (char& c : b) c = static_cast<char>(gen.bounded(256));
+  return b;
+}
+
 QByteArray Removed(QByteArray b, int at, int n, const QByteArray& insert = {}) {
   return b.remove(at, n).insert(at, insert);
 }
@@ -156,25 +162,17 @@ TEST(WholeFile, CommitKeepsBackupAndUndoRedoExchange) {
   r.p.Verify();
 }
 
-TEST(WholeFile, CopyRangeBounds) {
+// Long stretches are copied in the kernel or written straight to the
+// file, short ones go through the buffer: they must land in order, and a
+// source that ends early, before or in the middle of a kernel copy, is never
+// committed.
+TEST(WholeFile, KernelCopiesMixWithBufferedWrites) {
   Rig r;
+  QRandomGenerator gen(11);
   const int big = (3 << 20) + 17;  // past the writer's buffer and the copy step
-  QByteArray data(big, '\0');
-  QRandomGenerator gen(7);
-  for (char& c : data) c = static_cast<char>(gen.bounded(256));
-  const QString path = r.files.Write("data.bin", data);
+  const QByteArray data = RandomBytes(gen, big);
+  const QString path = r.files.Write("M.DAT", data);
   r.io.OpenFile(path);
-
-  TempFileWriter out;
-  ASSERT_TRUE(out.Create(path));
-  EXPECT_TRUE(out.Path().startsWith(r.files.Dir() + "/qxtmp"));
-  EXPECT_TRUE(r.io.CopyRange(out, 40, 40));
-  EXPECT_TRUE(r.io.CopyRange(out, 100, 100 + 8192));
-  EXPECT_TRUE(r.io.CopyRange(out, 7, 6));
-  EXPECT_EQ(out.BytesWritten(), 1 + 8193);
-  EXPECT_TRUE(r.io.CopyRange(out, 5, big - 1));
-  ASSERT_TRUE(out.Finish());
-  EXPECT_EQ(TempFiles::Read(out.Path()), data.mid(40, 1) + data.mid(100, 8193) + data.mid(5));
 
   // Past the end of the file is a short read: the writer fails for good.
   TempFileWriter bad;
@@ -182,35 +180,24 @@ TEST(WholeFile, CopyRangeBounds) {
   EXPECT_FALSE(r.io.CopyRange(bad, big - 10, big));
   EXPECT_FALSE(bad.Write("x", 1));
   bad.Discard();
-  out.Discard();
-  EXPECT_TRUE(Leftovers(r.files).isEmpty());
-}
-
-// Long stretches are copied in the kernel or written straight to the
-// file, short ones go through the buffer: they must land in order, and a
-// source that ends early in the middle of a kernel copy is never committed.
-TEST(WholeFile, KernelCopiesMixWithBufferedWrites) {
-  Rig r;
-  const int big = (3 << 20) + 17;
-  QByteArray data(big, '\0');
-  QRandomGenerator gen(11);
-  for (char& c : data) c = static_cast<char>(gen.bounded(256));
-  const QString path = r.files.Write("M.DAT", data);
-  r.io.OpenFile(path);
 
   TempFileWriter out;
   ASSERT_TRUE(out.Create(path));
+  EXPECT_TRUE(out.Path().startsWith(r.files.Dir() + "/qxtmp"));
   r.s.OperationRunning = true;
   EXPECT_TRUE(out.Write("head", 4));
+  EXPECT_TRUE(r.io.CopyRange(out, 40, 40));
+  EXPECT_TRUE(r.io.CopyRange(out, 7, 6));  // nothing
+  EXPECT_TRUE(r.io.CopyRange(out, 100, 100 + 8192));
   EXPECT_TRUE(r.io.CopyRange(out, 5, 200));
   EXPECT_TRUE(r.io.CopyRange(out, 1000, big - 1));
   EXPECT_TRUE(out.Write("tail", 4));
   EXPECT_TRUE(out.Write(data.constData() + 7, 100000));
   EXPECT_TRUE(out.CopyRange(r.s.File1, 10, 70009));
-  EXPECT_EQ(out.BytesWritten(), 4 + 196 + (big - 1000) + 4 + 100000 + 70000);
+  EXPECT_EQ(out.BytesWritten(), 4 + 1 + 8193 + 196 + (big - 1000) + 4 + 100000 + 70000);
   r.io.EndFileOperation(out);
-  const QByteArray want = "head" + data.mid(5, 196) + data.mid(1000) + "tail" +
-                          data.mid(7, 100000) + data.mid(10, 70000);
+  const QByteArray want = "head" + data.mid(40, 1) + data.mid(100, 8193) + data.mid(5, 196) +
+                          data.mid(1000) + "tail" + data.mid(7, 100000) + data.mid(10, 70000);
   EXPECT_EQ(TempFiles::Read(path), want);
   EXPECT_EQ(TempFiles::Read(r.files.Path("M.BAK")), data);
   EXPECT_EQ(r.s.FileLength, want.size());
@@ -584,11 +571,7 @@ TEST(WholeFile, LinksSparseFilesAndLeftovers) {
 TEST(WholeFile, RandomizedAgainstAByteArray) {
   Rig r;
   QRandomGenerator gen(20261206);
-  auto randomBytes = [&](int n) {
-    QByteArray b(n, '\0');
-    for (char& c : b) c = static_cast<char>(gen.bounded(256));
-    return b;
-  };
+  const auto randomBytes = [&](int n) { return RandomBytes(gen, n); };
   QByteArray model = randomBytes(5000);
   const QString path = r.files.Write("rand.bin", model);
   r.s.ClipFile = r.files.Path("clip");
