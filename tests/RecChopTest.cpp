@@ -69,16 +69,10 @@ TEST(RecChop, CutsTheFieldOutOfEveryRecordOfTheRange) {
     const char *from, *to, *start, *end;
     QByteArray want;  // null: reversed, nothing happens
   };
-  QByteArray records, chopped;  // 1500 records, more than 8192 bytes
-  for (int i = 0; i < 1500; ++i) {
-    records += "xyzuvw";
-    chopped += "xzuvw";
-  }
+  const QByteArray records = QByteArray("xyzuvw").repeated(1500);  // more than 8192 bytes
   const Case cases[] = {
-      {"offsets 2..3 of all", abc + abc + abc, 0, 8, "0", "2", "2", "3",
-       "abefgh"
-       "abefgh"
-       "abefgh"},
+      {"offsets 2..3 of all", abc.repeated(3), 0, 8, "0", "2", "2", "3",
+       QByteArray("abefgh").repeated(3)},
       {"record 1 only", abc + abc + abc, 0, 8, "1", "1", "2", "3", abc + "abefgh" + abc},
       {"everything", "WXYZ" + abc + abc, 4, 8, "0", "1", "0", "7", "WXYZ"},
       {"working base 4", "WXYZ" + abc + abc, 4, 8, "0", "1", "2", "3", "WXYZabefghabefgh"},
@@ -89,7 +83,8 @@ TEST(RecChop, CutsTheFieldOutOfEveryRecordOfTheRange) {
       {"record length 1", "abcdef", 0, 1, "1", "3", "0", "0", "aef"},
       {"short last record", abc + abc + "abcd", 0, 8, "0", "2", "2", "5", "abghabghab"},
       {"field past a short last", abc + abc + "abcd", 0, 8, "1", "2", "5", "7", abc + "abcdeabcd"},
-      {"to read with its groups", records, 0, 6, "0", "1,499", "1", "1", chopped},
+      {"to read with its groups", records, 0, 6, "0", "1,499", "1", "1",
+       QByteArray("xzuvw").repeated(1500)},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

@@ -66,32 +66,31 @@ TEST(ValueDisplay, FloatingPointIsShortestRoundTrip) {
     EXPECT_EQ(S(FormatDouble(QString(text).toDouble())), text);
   for (const char* text : {"0.1", "16777216"})
     EXPECT_EQ(S(FormatSingle(QString(text).toFloat())), text);
-  EXPECT_EQ(S(FormatDouble(std::numeric_limits<double>::quiet_NaN())), "NaN");
-  EXPECT_EQ(S(FormatDouble(std::numeric_limits<double>::infinity())), "Infinity");
-  EXPECT_EQ(S(FormatSingle(-std::numeric_limits<float>::infinity())), "-Infinity");
   // Every text reads back to the very same value.
   for (double d : {0.1 + 0.2, 1.0 / 3.0, 6.02214076e23, 4.9e-324, 1.7976931348623157e308})
     EXPECT_EQ(FormatDouble(d).replace('E', 'e').toDouble(), d) << S(FormatDouble(d));
 }
 
-TEST(ValueDisplay, Currency) {
-  EXPECT_EQ(S(FormatValues(Bytes({0x10, 0x27, 0, 0, 0, 0, 0, 0})).Currency), "$1.00");
-  EXPECT_EQ(S(FormatCurrency(-12345678)), "-$1,234.57");
-  EXPECT_EQ(S(FormatCurrency(-49)), "$0.00");
-  EXPECT_EQ(S(FormatCurrency(50)), "$0.01");
-  EXPECT_EQ(S(FormatCurrency(std::numeric_limits<std::int64_t>::min())),
-            "-$922,337,203,685,477.58");
-}
-
-TEST(ValueDisplay, DateTime) {
-  EXPECT_EQ(S(FormatValues(Bytes({0, 0, 0, 0, 0, 0, 0xF0, 0x3F})).Date), "1899-12-31");
-  EXPECT_EQ(S(FormatDate(0.5)), "12:00:00");
-  EXPECT_EQ(S(FormatDate(0.0)), "00:00:00");
-  EXPECT_EQ(S(FormatDate(36526.75)), "2000-01-01 18:00:00");
-  EXPECT_EQ(S(FormatDate(-1.25)), "1899-12-29 06:00:00");
-  EXPECT_EQ(S(FormatDate(2958465.0)), "9999-12-31");
-  EXPECT_EQ(S(FormatDate(-657434.0)), "0100-01-01");
-  EXPECT_EQ(S(FormatDate(1.0 - 1e-9)), "1899-12-31");  // rounds up to midnight
+TEST(ValueDisplay, InfinitiesCurrencyAndDates) {
+  const std::pair<QString, const char*> texts[] = {
+      {FormatDouble(std::numeric_limits<double>::quiet_NaN()), "NaN"},
+      {FormatDouble(std::numeric_limits<double>::infinity()), "Infinity"},
+      {FormatSingle(-std::numeric_limits<float>::infinity()), "-Infinity"},
+      {FormatValues(Bytes({0x10, 0x27, 0, 0, 0, 0, 0, 0})).Currency, "$1.00"},
+      {FormatCurrency(-12345678), "-$1,234.57"},
+      {FormatCurrency(-49), "$0.00"},
+      {FormatCurrency(50), "$0.01"},
+      {FormatCurrency(std::numeric_limits<std::int64_t>::min()), "-$922,337,203,685,477.58"},
+      {FormatValues(Bytes({0, 0, 0, 0, 0, 0, 0xF0, 0x3F})).Date, "1899-12-31"},
+      {FormatDate(0.5), "12:00:00"},
+      {FormatDate(0.0), "00:00:00"},
+      {FormatDate(36526.75), "2000-01-01 18:00:00"},
+      {FormatDate(-1.25), "1899-12-29 06:00:00"},
+      {FormatDate(2958465.0), "9999-12-31"},
+      {FormatDate(-657434.0), "0100-01-01"},
+      {FormatDate(1.0 - 1e-9), "1899-12-31"},  // rounds up to midnight
+  };
+  for (const auto& [got, want] : texts) EXPECT_EQ(S(got), want);
   for (double outside : {2958466.0, -657435.0, std::numeric_limits<double>::quiet_NaN(),
                          -std::numeric_limits<double>::infinity(), 1e16})
     EXPECT_EQ(S(FormatDate(outside)), "Not a Date") << outside;

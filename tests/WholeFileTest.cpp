@@ -388,39 +388,28 @@ TEST(WholeFile, EveryFailureOfACommitOrUndoKeepsBothVersions) {
 // next write is refused, said, and the file read again as it now is.
 TEST(WholeFile, AnotherProgramsChangeIsReadAgainNeverOverwritten) {
   const QByteArray original = Counting(1000);
-  // What the other program does to the file at path, and what it leaves.
-  const std::pair<const char*, std::function<QByteArray(const QString&)>> changes[] = {
-      {"truncated",
-       [](const QString& path) {
-         const QByteArray was = TempFiles::Read(path);
-         EXPECT_TRUE(QFile::resize(path, 10));
-         return was.left(10);
-       }},
+  // What the other program does to the file at path.
+  const std::pair<const char*, std::function<void(const QString&)>> changes[] = {
+      {"truncated", [](const QString& path) { EXPECT_TRUE(QFile::resize(path, 10)); }},
       {"appended",
        [](const QString& path) {
-         const QByteArray was = TempFiles::Read(path);
          QFile f(path);
          EXPECT_TRUE(f.open(QIODevice::Append) && f.write(QByteArray(27, 'z')) == 27);
-         return was + QByteArray(27, 'z');
        }},
       {"replaced",
        [](const QString& path) {
-         const QString other = path + ".new";
-         QFile o(other);
+         QFile o(path + ".new");
          EXPECT_TRUE(o.open(QIODevice::WriteOnly) && o.write("another file") == 12);
          o.close();
-         EXPECT_TRUE(::rename(QFile::encodeName(other), QFile::encodeName(path)) == 0);
-         return QByteArray("another file");
+         EXPECT_TRUE(::rename(QFile::encodeName(o.fileName()), QFile::encodeName(path)) == 0);
        }},
       {"overwritten, same length",
        [](const QString& path) {
-         const QByteArray was = TempFiles::Read(path);
          QFile f(path);
          EXPECT_TRUE(f.open(QIODevice::ReadWrite) && f.write("Q") == 1);
          f.close();
          const timespec later[2] = {{0, UTIME_OMIT}, {::time(nullptr) + 5, 0}};
          EXPECT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), later, 0), 0);
-         return "Q" + was.mid(1);
        }},
   };
   enum Op { kSave, kRewrite, kDuringRewrite, kPageUndo, kFileUndo };
@@ -439,8 +428,13 @@ TEST(WholeFile, AnotherProgramsChangeIsReadAgainNeverOverwritten) {
         ASSERT_TRUE(Rewrite(r, 0, 1, ""));
       }
       const QByteArray backup = TempFiles::Read(r.files.Path("O.BAK"));
+      // What the other program left.
       QByteArray left;
-      if (op != kDuringRewrite) left = change(path);
+      const auto changeIt = [&] {
+        change(path);
+        left = TempFiles::Read(path);
+      };
+      if (op != kDuringRewrite) changeIt();
       r.p.boxes.clear();
       switch (op) {
         case kSave:
@@ -450,7 +444,7 @@ TEST(WholeFile, AnotherProgramsChangeIsReadAgainNeverOverwritten) {
           EXPECT_FALSE(Rewrite(r, 0, 0, "new"));
           break;
         case kDuringRewrite:
-          EXPECT_FALSE(Rewrite(r, 0, 0, "new", [&](TempFileWriter&) { left = change(path); }));
+          EXPECT_FALSE(Rewrite(r, 0, 0, "new", [&](TempFileWriter&) { changeIt(); }));
           break;
         case kPageUndo:
         case kFileUndo:
@@ -601,10 +595,9 @@ TEST(WholeFile, RandomizedAgainstAByteArray) {
       r.io.ShowPage();
       for (int k = static_cast<int>(gen.bounded(1, 6)); k > 0; --k) {
         const int i = static_cast<int>(gen.bounded(kPageSize));
-        const auto v = static_cast<std::uint8_t>(gen.bounded(256));
-        r.s.PageBuffer[i] = v;
+        r.s.PageBuffer[i] = static_cast<std::uint8_t>(gen.bounded(256));
         const std::int64_t at = base + r.s.Current.BufferTop + i;
-        if (at < len) model[static_cast<int>(at)] = static_cast<char>(v);
+        if (at < len) model[static_cast<qsizetype>(at)] = static_cast<char>(r.s.PageBuffer[i]);
       }
       r.s.Dirty = true;
       r.io.SavePage();
@@ -642,8 +635,7 @@ TEST(WholeFile, RandomizedAgainstAByteArray) {
     } else if (what == 12 || what == 13) {  // cut or copy to the clip file
       ByteRange range;
       if (randomRange(range)) {
-        const int from = static_cast<int>(base + range.start);
-        const int n = static_cast<int>(range.end - range.start + 1);
+        const std::int64_t from = base + range.start, n = range.end - range.start + 1;
         clip = model.mid(from, n);
         if (what == 12) {
           ASSERT_TRUE(CutFile(r.io, range, r.s.ClipFile));
@@ -674,10 +666,8 @@ TEST(WholeFile, RandomizedAgainstAByteArray) {
         const QByteArray pattern = randomBytes(static_cast<int>(gen.bounded(1, 6)));
         const std::vector<std::uint8_t> bytes(pattern.begin(), pattern.end());
         FillRange(r.io, bytes, FillKind::Hex, range.start, range.end);
-        for (std::int64_t j = 0; j <= range.end - range.start; ++j) {
-          model[static_cast<int>(base + range.start + j)] =
-              pattern[static_cast<int>(j % pattern.size())];
-        }
+        for (std::int64_t j = 0; j <= range.end - range.start; ++j)
+          model[static_cast<qsizetype>(base + range.start + j)] = pattern[j % pattern.size()];
       }
     } else if (what == 16 && r.s.WorkingLength > 1) {  // a new record length
       (void)SetRecordLength(
@@ -694,40 +684,32 @@ TEST(WholeFile, RandomizedAgainstAByteArray) {
       const auto at = [&](std::int64_t k, std::int64_t o) {
         return std::min<std::int64_t>(base + k * length + o, len);
       };
-      QByteArray next = model.left(static_cast<int>(at(range.from, 0)));
+      QByteArray next = model.left(at(range.from, 0));
       const bool rewrite = what == 17 || (what == 18 && !clip.isEmpty());
       if (what == 17) {  // chop the field out of every record of the range
         ASSERT_EQ(ChopRecords(r.io, range), ChopStatus::Done);
         for (std::int64_t k = range.from; k <= range.to; ++k) {
-          next += model.mid(static_cast<int>(at(k, 0)),
-                            static_cast<int>(at(k, range.startOffset) - at(k, 0)));
-          next += model.mid(static_cast<int>(at(k, range.endOffset + 1)),
-                            static_cast<int>(at(k + 1, 0) - at(k, range.endOffset + 1)));
+          next += model.mid(at(k, 0), at(k, range.startOffset) - at(k, 0));
+          next += model.mid(at(k, range.endOffset + 1), at(k + 1, 0) - at(k, range.endOffset + 1));
         }
       } else if (what == 18 && !clip.isEmpty()) {  // insert the clip into every record
         ASSERT_EQ(PasteToRecords(r.io, PasteMode::Insert, range, {}), RecPasteResult::Done);
         for (std::int64_t k = range.from; k <= range.to; ++k) {
-          next += model.mid(static_cast<int>(at(k, 0)),
-                            static_cast<int>(at(k, range.startOffset) - at(k, 0)));
-          next += clip;
-          next += model.mid(static_cast<int>(at(k, range.startOffset)),
-                            static_cast<int>(at(k + 1, 0) - at(k, range.startOffset)));
+          next += model.mid(at(k, 0), at(k, range.startOffset) - at(k, 0)) + clip;
+          next += model.mid(at(k, range.startOffset), at(k + 1, 0) - at(k, range.startOffset));
         }
       } else {  // fill the field of every record with a 1- to 3-byte pattern
         const QByteArray pattern = randomBytes(static_cast<int>(gen.bounded(1, 4)));
         const std::vector<std::uint8_t> bytes(pattern.begin(), pattern.end());
         FillRecords(r.io, bytes, FillKind::Hex, range);
         for (std::int64_t k = range.from; k <= range.to; ++k) {
-          QByteArray record =
-              model.mid(static_cast<int>(at(k, 0)), static_cast<int>(at(k + 1, 0) - at(k, 0)));
-          for (std::int64_t o = range.startOffset; o <= range.endOffset && o < record.size(); ++o) {
-            record[static_cast<int>(o)] =
-                pattern[static_cast<int>((o - range.startOffset) % pattern.size())];
-          }
+          QByteArray record = model.mid(at(k, 0), at(k + 1, 0) - at(k, 0));
+          for (std::int64_t o = range.startOffset; o <= range.endOffset && o < record.size(); ++o)
+            record[static_cast<qsizetype>(o)] = pattern[(o - range.startOffset) % pattern.size()];
           next += record;
         }
       }
-      next += model.mid(static_cast<int>(at(range.to + 1, 0)));
+      next += model.mid(at(range.to + 1, 0));
       if (rewrite) {
         undoModel = before;
         redoModel = next;
