@@ -406,7 +406,9 @@ TEST(MainWindow, ScrollBarMovesThePageByRowPageAndThumb) {
   for (const auto& [step, top, value] : moves) {
     step();
     EXPECT_EQ(r.s.Current.BufferTop, top);
-    if (value >= 0) EXPECT_EQ(bar->value(), value) << top;
+    if (value >= 0) {
+      EXPECT_EQ(bar->value(), value) << top;
+    }
   }
 
   // Far longer than the bar's range: near either end a step leaves the

@@ -292,10 +292,11 @@ bool QX::eventFilter(QObject* watched, QEvent* event) {
         return true;
       }
     }
-    // Enter walks a dialog's fields to its button; on the focused button it
-    // presses it, as Space does, though no button is the dialog's default.
+    // Enter walks a dialog's fields to its button; on the focused button (a
+    // key goes to the focused widget) it presses it, as Space does, though no
+    // button is the dialog's default.
     if (auto* button = qobject_cast<QPushButton*>(w);
-        button != nullptr && button->window() != this && button->hasFocus() &&
+        button != nullptr && button->window() != this &&
         (ke->key() == Qt::Key_Return || ke->key() == Qt::Key_Enter) &&
         ke->modifiers() == Qt::NoModifier && !button->autoDefault() && !button->isDefault()) {
       button->click();
