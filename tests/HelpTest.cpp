@@ -223,6 +223,7 @@ TEST(Help, ShippedFileCoversEveryContextAndCommand) {
 TEST(Help, ViewerFollowsLinksHistoryAndTheKeywordIndex) {
   TempFiles files;
   HelpViewer v(nullptr, {files.Write("Qxhelp.hlp", kSmallHelp)});
+  v.show();  // the lists lay out their items for the clicks below
   v.ShowTopic(1);
   EXPECT_TRUE(v.Page->toPlainText().startsWith("Overview"));
   EXPECT_EQ(v.TopicTree->topLevelItemCount(), 2);
