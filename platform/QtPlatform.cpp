@@ -64,6 +64,11 @@ void QtPlatform::ProcessEvents() {
   QApplication::processEvents();
 }
 
+QtPlatform::~QtPlatform() {
+  // Without a main window to own it, the help window is ours to delete.
+  if (help_ != nullptr && help_->parent() == nullptr) delete help_;
+}
+
 HelpViewer& QtPlatform::HelpWindow() {
   if (help_ == nullptr) {
     // Owned by the main window, so that it closes with it and never keeps
@@ -73,10 +78,10 @@ HelpViewer& QtPlatform::HelpWindow() {
   }
   // Over a modal dialog a modeless window would take no input; it is modal
   // then, until the user closes it and goes back to the dialog.
+  // F1 in the help window itself leaves it as it is.
   const QWidget* modal = QApplication::activeModalWidget();
-  const Qt::WindowModality wanted =
-      modal != nullptr && modal != help_ ? Qt::ApplicationModal : Qt::NonModal;
-  if (help_->windowModality() != wanted) {
+  const Qt::WindowModality wanted = modal != nullptr ? Qt::ApplicationModal : Qt::NonModal;
+  if (modal != help_ && help_->windowModality() != wanted) {
     help_->hide();
     help_->setWindowModality(wanted);
   }

@@ -14,6 +14,9 @@ class HelpViewer;
 class QtPlatform : public Platform {
  public:
   QtPlatform() = default;
+  ~QtPlatform() override;
+  QtPlatform(const QtPlatform&) = delete;
+  QtPlatform& operator=(const QtPlatform&) = delete;
   // The window that message boxes and dialogs belong to.
   void SetMainWindow(QWidget* w) { main_ = w; }
 

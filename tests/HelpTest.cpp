@@ -291,6 +291,16 @@ TEST(Help, AboutBoxAndSystemInfo) {
   qputenv("PATH", QFile::encodeName(files.Dir()));
   QtPlatform platform;
   EXPECT_FALSE(platform.StartSystemInfo());
+  // Its help window reads the help file found beside the program.
+  platform.ShowHelp(help::kMarks);
+  HelpViewer* shown = nullptr;
+  for (QWidget* w : QApplication::topLevelWidgets()) {
+    if (auto* v = qobject_cast<HelpViewer*>(w); v != nullptr && v->isVisible()) shown = v;
+  }
+  ASSERT_NE(shown, nullptr);
+  EXPECT_EQ(shown->CurrentContext(), help::kMarks);
+  EXPECT_TRUE(shown->Page->toPlainText().startsWith("Marks"))
+      << shown->Page->toPlainText().toStdString();
   const QString marker = files.Dir() + "/started";
   const QString tool = files.Write("hardinfo", ("#!/bin/sh\necho ok > " + marker + "\n").toUtf8());
   ASSERT_EQ(chmod(QFile::encodeName(tool).constData(), 0700), 0);
