@@ -11,16 +11,14 @@ namespace qx::test {
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-
 void OpenBytes(Rig& r, const QByteArray& bytes, const QString& name = "f.bin") {
   r.io.OpenFile(r.files.Write(name, bytes));
   ASSERT_EQ(r.s.FileLength, bytes.size());
 }
 
 // Find First: the fields read, the search starting at Start.
-void FindFirst(Rig& r, const QString& text, const QString& start = "", int type = kSearchAscii) {
-  ASSERT_TRUE(PrepareSearch(r.s, text, start, "", type));
+void FindFirst(Rig& r, const QString& text, const QString& start = "", const QString& end = "") {
+  ASSERT_TRUE(PrepareSearch(r.s, text, start, end, kSearchAscii));
   r.s.SearchPosition = AddClamped(r.s.Current.WorkingBase, r.s.RangeStart);
   r.s.Found = false;
 }
@@ -35,117 +33,59 @@ std::int64_t ReferenceCount(const QByteArray& data, const QByteArray& pat, std::
 
 }  // namespace
 
-TEST(SearchEngine, PreparesPatternsAndRangesFromTheFields) {
-  Rig r;
-  OpenBytes(r, TempFiles::Counting(2000));
-  ASSERT_TRUE(PrepareSearch(r.s, "4a 42 7", "", "", kSearchHex));
-  EXPECT_EQ(r.s.Pattern, (Bytes{0x4A, 0x42}));
-  EXPECT_EQ(r.s.RangeStart, 0);
-  EXPECT_EQ(r.s.RangeEnd, 1999);
-
-  ASSERT_TRUE(PrepareSearch(r.s, "AB", "1,000", "99999", kSearchUnicode));
-  EXPECT_EQ(r.s.Pattern, (Bytes{0x41, 0x00, 0x42, 0x00}));
-  EXPECT_EQ(r.s.RangeStart, 1000);
-  EXPECT_EQ(r.s.RangeEnd, 1999);  // never past the last byte
-
-  ASSERT_TRUE(PrepareSearch(r.s, "Ab", "-5", "1,500", kSearchAscii));
-  EXPECT_EQ(r.s.Pattern, (Bytes{'A', 'b'}));
-  EXPECT_EQ(r.s.RangeStart, 0);
-  EXPECT_EQ(r.s.RangeEnd, 1500);
-
-  ASSERT_TRUE(PrepareSearch(r.s, "   ", "", "", kSearchHex));
-  EXPECT_TRUE(r.s.Pattern.empty());
-}
-
-TEST(SearchEngine, MatcherAndScanFindEveryOccurrenceInsideTheRangeOnly) {
+TEST(SearchEngine, FindAndCountSeeEveryOccurrenceInTheRangeOnlyOrTellOfAReadFailure) {
   // "AB" at 0, straddling the 16-byte chunk border (15..16), and at the end.
   QByteArray data(40, '.');
   for (int at : {0, 15, 38}) data.replace(at, 2, "AB");
   Rig r;
   OpenBytes(r, data);
-  const ScanOptions small{16};
 
-  const Matcher m(Bytes{'A', 'B'});
-  const auto* raw = reinterpret_cast<const std::uint8_t*>(data.constData());
-  EXPECT_EQ(MatchPattern(m, raw, 1, 38), 15);
-  EXPECT_EQ(MatchPattern(m, raw, 16, 37), -1);
-  EXPECT_EQ(MatchPattern(m, raw, 16, 38), 38);
-  EXPECT_EQ(MatchPattern(m, raw, 0, -1), -1);
-  EXPECT_EQ(Matcher({}).Find(raw, 0, 38), -1);
-
-  // (start, end, count, first hit): exactly the range, one byte short of it,
-  // across the border, the last two bytes of the file, a start after the end,
-  // then numbers at and past the int64 limits (held there: far past the end).
+  // (start, end, count, first hit): one byte short of a hit, across the border, the last
+  // bytes, Start after End, numbers at and past the int64 limits (held there: past the end).
   const char* kMax = "9223372036854775807";
-  for (auto [start, end, want, first] : {std::tuple{"", "", 3, 0},
-                                         {"0", "1", 1, 0},
-                                         {"0", "0", 0, -1},
-                                         {"1", "16", 1, 15},
-                                         {"16", "39", 1, 38},
-                                         {"16", "38", 0, -1},
-                                         {"30", "20", 0, -1},
-                                         {kMax, kMax, 0, -1},
-                                         {kMax, "", 0, -1},
-                                         {"99999999999999999999", "1", 0, -1},
-                                         {"-9223372036854775808", kMax, 3, 0},
-                                         {"-99999999999999999999", "99999999999999999999", 3, 0}}) {
-    ASSERT_TRUE(PrepareSearch(r.s, "AB", start, end, kSearchAscii));
-    EXPECT_EQ(CountOccurrences(r.io, nullptr, small, false), want) << start << ".." << end;
-    r.s.SearchPosition = AddClamped(r.s.Current.WorkingBase, r.s.RangeStart);
-    r.s.Found = false;
-    EXPECT_EQ(FindNext(r.io, nullptr, small), first) << start << ".." << end;
+  const std::tuple<const char*, const char*, int, int> rows[] = {
+      {"", "", 3, 0},
+      {"0", "0", 0, -1},
+      {"1", "16", 1, 15},
+      {"16", "39", 1, 38},
+      {"30", "20", 0, -1},
+      {kMax, "", 0, -1},
+      {"-99999999999999999999", "99999999999999999999", 3, 0}};
+  for (auto [start, end, want, first] : rows) {
+    FindFirst(r, "AB", start, end);
+    EXPECT_EQ(CountOccurrences(r.io, nullptr, {16}, false), want) << start << ".." << end;
+    EXPECT_EQ(FindNext(r.io, nullptr, {16}), first) << start << ".." << end;
   }
-  r.p.notices.clear();
-
-  // Find Next sees the same hits in file order, each once.
-  FindFirst(r, "41 42", "", kSearchHex);
-  for (std::int64_t want : {0, 15, 38}) {
-    EXPECT_EQ(FindNext(r.io, nullptr, small), want);
-    EXPECT_EQ(r.s.Current.CursorOffset, want);
-  }
-  EXPECT_EQ(FindNext(r.io, nullptr, small), -1);
-  EXPECT_EQ(r.p.notices, QStringList({"Found", "Found", "Found", "Not Found Within Range"}));
-  ASSERT_TRUE(PrepareSearch(r.s, "ab", "", "", kSearchAscii));  // no case folding
-  EXPECT_EQ(CountOccurrences(r.io, nullptr, small, false), 0);
-}
-
-TEST(SearchEngine, CountsOverlapsAndShowsTheCountOrAReadFailure) {
-  Rig r;
-  OpenBytes(r, "aaaab");
-  ASSERT_TRUE(PrepareSearch(r.s, "aa", "", "", kSearchAscii));
+  FindFirst(r, "ab");  // no case folding
+  EXPECT_EQ(CountOccurrences(r.io, nullptr, {16}, false), 0);
+  FindFirst(r, "AB");
   r.s.SearchPosition = 2;
+  r.s.Current.CursorOffset = 5;
   r.p.ExpectBox(" 3 Occurrences");
   EXPECT_EQ(CountOccurrences(r.io), 3);
-  EXPECT_EQ(r.s.SearchPosition, 2);  // Count leaves Find Next where it was
-  EXPECT_EQ(r.s.Current.CursorOffset, 0);
-  ASSERT_TRUE(PrepareSearch(r.s, "ba", "", "", kSearchAscii));
-  r.p.ExpectBox(" 0 Occurrences");
-  EXPECT_EQ(CountOccurrences(r.io), 0);
+  EXPECT_EQ(r.s.SearchPosition, 2);  // Count leaves Find Next and the cursor where they were
+  EXPECT_EQ(r.s.Current.CursorOffset, 5);
 
   // A read failure is reported, not counted as nothing.
   OpenBytes(r, QByteArray(5000, 'x'), "x.bin");
   ASSERT_TRUE(QFile::resize(r.s.Current.FileName, 100));  // shrunk behind our back
-  ASSERT_TRUE(PrepareSearch(r.s, "yy", "", "", kSearchAscii));
+  FindFirst(r, "yy");
   r.p.ExpectBox("The file could not be read. The search was stopped.");
   EXPECT_EQ(CountOccurrences(r.io, nullptr, {64}), -1);
   r.p.Verify();
 }
 
-TEST(SearchEngine, FindNextGoesOnAfterAHitWithAWorkingBase) {
+TEST(SearchEngine, FindNextGoesOnAfterAHitAndCancelLeavesTheCursor) {
   QByteArray data(3000, '.');
   for (int at : {500, 1200, 1203, 2500}) data.replace(at, 3, "XYZ");
   Rig r;
   OpenBytes(r, data);
   ASSERT_TRUE(SetWorkingBase(r.io, 1000));
   FindFirst(r, "XYZ", "0");
-  EXPECT_EQ(FindNext(r.io, nullptr, {64}), 1200);
-  EXPECT_EQ(r.s.Current.CursorOffset, 200);
-  EXPECT_EQ(FindNext(r.io, nullptr, {64}), 1203);  // never the same hit again
-  EXPECT_EQ(r.s.Current.CursorOffset, 203);
-  EXPECT_EQ(FindNext(r.io, nullptr, {64}), 2500);
-  EXPECT_EQ(FindNext(r.io, nullptr, {64}), -1);
-  EXPECT_EQ(r.s.Current.CursorOffset, 1500);  // a miss leaves the cursor
-  EXPECT_EQ(r.s.SearchPosition, 2500);
+  // Each hit once, the next overlapping one too; a miss leaves the cursor.
+  for (std::int64_t want : {1200, 1203, 2500, -1}) EXPECT_EQ(FindNext(r.io, nullptr, {64}), want);
+  EXPECT_EQ(r.p.notices, QStringList({"Found", "Found", "Found", "Not Found Within Range"}));
+  EXPECT_EQ(r.s.Current.CursorOffset, 1500);                     // relative to the working base
   EXPECT_EQ(r.s.PageBuffer[1500 - r.s.Current.BufferTop], 'X');  // the page followed the hits
 
   // A Start no offset can reach, past the working base: nothing, no overflow.
@@ -156,28 +96,19 @@ TEST(SearchEngine, FindNextGoesOnAfterAHitWithAWorkingBase) {
   EXPECT_EQ(FindNext(r.io, nullptr, {64}), -1);
   EXPECT_EQ(CountOccurrences(r.io, nullptr, {64}, false), 0);
   EXPECT_EQ(r.s.Current.CursorOffset, 1500);
-}
-
-TEST(SearchEngine, FindNextAfterANewFileIsNotFoundAndCancelLeavesTheCursor) {
-  Rig r;
-  OpenBytes(r, "..XY..XY..", "a.bin");
-  FindFirst(r, "XY");
-  EXPECT_EQ(FindNext(r.io), 2);
 
   // A new file resets the range to 0..0: nothing two bytes long fits.
-  OpenBytes(r, "XYXYXY", "b.bin");
+  OpenBytes(r, "XYZXYZ", "b.bin");
   EXPECT_EQ(FindNext(r.io), -1);
-  EXPECT_EQ(r.p.notices.back(), "Not Found Within Range");
 
   // Cancel while the scan runs: no notice, no message, cursor unchanged.
   FindFirst(r, "XY", "1");
-  r.s.Current.CursorOffset = 1;
   const auto notices = r.p.notices.size();
   r.p.onEvents = [&] { r.s.OperationRunning = false; };
   EXPECT_EQ(FindNext(r.io), -1);
   EXPECT_EQ(CountOccurrences(r.io), -1);
   EXPECT_EQ(r.p.notices.size(), notices);
-  EXPECT_EQ(r.s.Current.CursorOffset, 1);
+  EXPECT_EQ(r.s.Current.CursorOffset, 0);
   EXPECT_EQ(r.s.SearchPosition, 1);
 }
 
@@ -191,14 +122,12 @@ TEST(SearchEngine, CountMatchesAReferenceOnRandomDataAndRanges) {
     QByteArray pat(1 + static_cast<int>(rng() % 4), '\0');
     for (char& c : pat) c = "ab"[rng() % 2];
     const std::int64_t start = rng() % (data.size() + 5), end = rng() % (data.size() + 5);
-    ASSERT_TRUE(PrepareSearch(r.s, QString::fromLatin1(pat), QString::number(start),
-                              QString::number(end), kSearchAscii));
+    FindFirst(r, QString::fromLatin1(pat), QString::number(start), QString::number(end));
     const ScanOptions opt{1 + static_cast<std::int64_t>(rng() % 40)};
     EXPECT_EQ(CountOccurrences(r.io, nullptr, opt, false),
               ReferenceCount(data, pat, start, std::min<std::int64_t>(end, data.size() - 1)))
         << "round " << round << " pattern " << pat.toStdString() << " " << start << ".." << end
         << " chunk " << opt.chunkSize;
-    r.io.CloseFile();
   }
 }
 
