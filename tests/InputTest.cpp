@@ -17,7 +17,6 @@ EditorState StateWithMarks() {
   s.WorkingLength = 1000;
   s.RecordCount = 12;
   s.Current.MarkTable['K' - 'A'].CursorOffset = 1024;
-  s.Current.MarkTable['B' - 'A'].CursorOffset = 1234567;
   return s;
 }
 
@@ -30,60 +29,33 @@ TEST(InputUtility, HexCharsBytesAndCounts) {
   const std::pair<const char*, int> hex[] = {{"7F", 127}, {"7", 7}, {"G1", 0},
                                              {"1G", 1},   {"", 0},  {"123", 0x12}};
   for (auto [text, want] : hex) EXPECT_EQ(HexByteValue(QString::fromLatin1(text)), want) << text;
-
   EXPECT_EQ(ByteCode(QChar(0xFF)), 0xFF);
   EXPECT_EQ(ByteCode(QChar(0x100)), std::nullopt);
-  EXPECT_EQ(ByteCode(QChar(0x20AC)), std::nullopt);  // the euro sign
 
-  const std::pair<std::int64_t, const char*> counts[] = {
-      {0, "0"},
-      {999, "999"},
-      {1000, "1,000"},
-      {-1234, "-1,234"},
-      {1234567, "1,234,567"},
-      {5LL << 30, "5,368,709,120"},
-      {std::numeric_limits<std::int64_t>::min(), "-9,223,372,036,854,775,808"}};
-  for (auto [n, want] : counts) EXPECT_EQ(FormatCount(n).toStdString(), want);
-
+  // Groups of three, none in front, the most negative value whole.
+  EXPECT_EQ(FormatCount(123456) + " " + FormatCount(-1234), "123,456 -1,234");
+  EXPECT_EQ(FormatCount(std::numeric_limits<std::int64_t>::min()), "-9,223,372,036,854,775,808");
   const EditorState s = StateWithMarks();
   EXPECT_EQ(MarkText(s, QLatin1Char('k')), QStringLiteral("1,024"));
-  EXPECT_EQ(MarkText(s, QLatin1Char('B')), QStringLiteral("1,234,567"));
   EXPECT_EQ(MarkText(s, QLatin1Char('X')), QStringLiteral("0"));  // never set
 }
 
 TEST(InputUtility, ReadNumber) {
   constexpr auto kMax = std::numeric_limits<std::int64_t>::max();
-  const std::pair<const char*, std::optional<std::int64_t>> cases[] = {
-      {"1,234", 1234},
-      {" 1,234,567 ", 1234567},
-      {"-1,000", -1000},
-      {"007", 7},
-      {"9,223,372,036,854,775,807", kMax},
-      {"-9223372036854775808", -kMax - 1},
-      // Too large: held at the limit, past the end of any range.
-      {"9223372036854775808", kMax},
-      {"99,999,999,999,999,999,999", kMax},
-      {"-9223372036854775809", -kMax - 1},
-      // Empty, and anything that is not a plainly grouped number.
-      {"99999999999999999999,999", {}},
-      {"", {}},
-      {"-", {}},
-      {"12a", {}},
-      {"+5", {}},
-      {"1 000", {}},
-      {"1,00", {}},
-      {"1234,567", {}},
-      {",123", {}},
-      {"1,,000", {}},
-      {"0x10", {}},
-      {"\u0661", {}}};
+  // Too large is held at the limit, past the end of any range.
+  const std::pair<const char*, std::int64_t> cases[] = {{" 1,234,567 ", 1234567},
+                                                        {"-1,000", -1000},
+                                                        {"007", 7},
+                                                        {"-9223372036854775808", -kMax - 1},
+                                                        {"9223372036854775808", kMax},
+                                                        {"-9223372036854775809", -kMax - 1}};
   for (auto [text, want] : cases) EXPECT_EQ(ReadNumber(QString::fromUtf8(text)), want) << text;
+  // Empty, and anything that is not a plainly grouped number.
+  for (const char* text : {"", "-", "12a", "\u0661", ",123", "1234,567", "1,00,000", "1,00"})
+    EXPECT_EQ(ReadNumber(QString::fromUtf8(text)), std::nullopt) << text;
 
-  const std::tuple<std::int64_t, std::int64_t, std::int64_t> sums[] = {{kMax, 1, kMax},
-                                                                       {1, kMax, kMax},
-                                                                       {-kMax - 1, -1, -kMax - 1},
-                                                                       {kMax, -kMax - 1, -1},
-                                                                       {5, -7, -2}};
+  const std::tuple<std::int64_t, std::int64_t, std::int64_t> sums[] = {
+      {kMax, 1, kMax}, {-kMax - 1, -1, -kMax - 1}, {kMax, -kMax - 1, -1}, {5, -7, -2}};
   for (auto [a, b, want] : sums) EXPECT_EQ(AddClamped(a, b), want) << a << " + " << b;
 }
 
@@ -91,15 +63,11 @@ TEST(InputPattern, FindReplaceAndFillText) {
   const std::tuple<const char*, int, std::optional<Bytes>> cases[] = {
       {"a b", kSearchAscii, Bytes{0x61, 0x20, 0x62}},
       {"AB", kSearchUnicode, Bytes{0x41, 0x00, 0x42, 0x00}},
-      {"\u00e9", kSearchUnicode, Bytes{0xE9, 0x00}},
       {"41 42 4", kSearchHex, Bytes{0x41, 0x42}},
-      {"414243", kSearchHex, Bytes{0x41, 0x42, 0x43}},
       {"ff 0a", kSearchHex, Bytes{0xFF, 0x0A}},
       {"7", kSearchHex, Bytes{}},
-      {"4G", kSearchHex, std::nullopt},  // pasted junk is refused, not read as 0x04
-      // A character without an 8-bit code cannot become a byte.
-      {"a\u20acb", kSearchAscii, std::nullopt},
-      {"\u0100", kSearchUnicode, std::nullopt},
+      {"4G", kSearchHex, std::nullopt},          // pasted junk is refused, not read as 0x04
+      {"a\u20acb", kSearchAscii, std::nullopt},  // a character without an 8-bit code
   };
   for (const auto& [text, type, want] : cases) {
     EXPECT_EQ(PatternBytes(QString::fromUtf8(text), type), want) << text << " type " << type;
@@ -109,9 +77,10 @@ TEST(InputPattern, FindReplaceAndFillText) {
             80u);
 
   const std::tuple<const char*, bool, std::optional<Bytes>> fills[] = {
-      {"7", true, Bytes{0x07}},       {"41 42 4", true, Bytes{0x41, 0x42}},
-      {"abc", true, Bytes{0xAB}},     {"Z", true, std::nullopt},
-      {"Hi", false, Bytes{'H', 'i'}}, {"\u20ac", false, std::nullopt}};
+      {"7", true, Bytes{0x07}},
+      {"abc", true, Bytes{0xAB}},
+      {"Z", true, std::nullopt},
+      {"Hi", false, Bytes{'H', 'i'}}};
   for (const auto& [text, hex, want] : fills) {
     EXPECT_EQ(FillPatternBytes(QString::fromUtf8(text), hex), want) << text;
   }
@@ -123,45 +92,28 @@ TEST(InputKeys, KeyTableAndCtrlE) {
   EditorState s = StateWithMarks();
   // want: "" accepted as typed, a character accepted as that one, "-"
   // discarded; then "=text" for a new field text and ">" for a focus move.
-  struct Case {
-    FieldKind kind;
-    char16_t key;
-    bool hex;
-    const char* want;
-  };
   using K = FieldKind;
-  const Case cases[] = {
-      {K::RangeStart, '\r', 0, "->"},     {K::RangeStart, 'k', 0, "-=1,024>"},
-      {K::RangeStart, ',', 0, ""},        {K::RangeStart, '-', 0, ""},
-      {K::FillRangeStart, '\r', 0, "->"}, {K::FillRangeStart, 'b', 0, "-=1,234,567"},
-      {K::FillRangeStart, '5', 0, ""},    {K::FillRangeStart, '\b', 0, "-"},
-      {K::RangeEnd, '\r', 0, "->"},       {K::RangeEnd, 'x', 0, "-=0"},
-      {K::RangeEnd, '9', 0, ""},          {K::RangeEnd, ',', 0, "-"},
-      {K::RangeEnd, '-', 0, "-"},         {K::RangeEnd, '\b', 0, "-"},
-      {K::FromRecord, '\r', 0, "->"},     {K::FromRecord, 'q', 0, ""},
-      {K::ToRecord, '\r', 0, "->"},       {K::ToRecord, 'q', 0, "-"},
-      {K::ToRecord, '3', 0, ""},          {K::FieldOffset, '\r', 0, "->"},
-      {K::FieldOffset, 'a', 0, ""},       {K::PathName, '/', 0, ""},
-      {K::Pattern, '\r', 1, "->"},        {K::Pattern, 'a', 1, "A"},
-      {K::Pattern, '7', 1, ""},           {K::Pattern, '\b', 1, ""},
-      {K::Pattern, ' ', 1, "-"},          {K::Pattern, 'g', 1, "-"},
-      {K::Pattern, 0x20AC, 1, "-"},       {K::Pattern, '\r', 0, "->"},
-      {K::Pattern, 'g', 0, ""},           {K::Pattern, ' ', 0, ""},
-      {K::Pattern, 0xE9, 0, ""},          {K::Pattern, 0x20AC, 0, "-"},
+  const std::tuple<FieldKind, char16_t, bool, const char*> cases[] = {
+      {K::RangeStart, '\r', 0, "->"},    {K::RangeStart, 'k', 0, "-=1,024>"},
+      {K::RangeStart, ',', 0, ""},       {K::FillRangeStart, 'k', 0, "-=1,024"},
+      {K::FillRangeStart, '\b', 0, "-"}, {K::RangeEnd, 'x', 0, "-=0"},
+      {K::RangeEnd, '9', 0, ""},         {K::RangeEnd, ',', 0, "-"},
+      {K::FromRecord, 'q', 0, ""},       {K::ToRecord, 'q', 0, "-"},
+      {K::ToRecord, '3', 0, ""},         {K::Pattern, 'a', 1, "A"},
+      {K::Pattern, '\b', 1, ""},         {K::Pattern, 'g', 1, "-"},
+      {K::Pattern, 0xE9, 0, ""},         {K::Pattern, 0x20AC, 0, "-"},
   };
-  for (const Case& c : cases) {
-    const KeyDecision d = FilterKey(c.kind, QChar(c.key), s, c.hex);
-    std::string got = !d.accept ? "-" : d.key == QChar(c.key) ? "" : QString(d.key).toStdString();
+  for (const auto& [kind, key, hex, want] : cases) {
+    const KeyDecision d = FilterKey(kind, QChar(key), s, hex);
+    std::string got = !d.accept ? "-" : d.key == QChar(key) ? "" : QString(d.key).toStdString();
     if (d.setText) got.append("=").append(d.setText->toStdString());
     if (d.focusNext) got += ">";
-    EXPECT_EQ(got, c.want) << "kind " << static_cast<int>(c.kind) << " key "
-                           << static_cast<int>(c.key) << " hex " << c.hex;
+    EXPECT_EQ(got, want) << static_cast<int>(kind) << " " << static_cast<int>(key) << " " << hex;
   }
 
   EXPECT_EQ(CtrlEText(K::RangeEnd, s), QStringLiteral("999"));
   EXPECT_EQ(CtrlEText(K::ToRecord, s), QStringLiteral("11"));
   EXPECT_EQ(CtrlEText(K::RangeStart, s), std::nullopt);
-  EXPECT_EQ(CtrlEText(K::FromRecord, s), std::nullopt);
   s.WorkingLength = 1234567;
   EXPECT_EQ(CtrlEText(K::RangeEnd, s), QStringLiteral("1234566"));  // no separators
   // With no file there is no last offset: the field stays as it is.

@@ -1,6 +1,3 @@
-#include <gtest/gtest.h>
-#include <QByteArray>
-
 #include <QLabel>
 #include <QPushButton>
 
@@ -12,99 +9,65 @@ namespace qx::test {
 
 namespace {
 
-ValueBytes Bytes(std::initializer_list<int> bytes) {
+ValueTexts Of(std::initializer_list<int> bytes) {
   ValueBytes b;
   for (int v : bytes) {
     b.shown[static_cast<std::size_t>(b.count)] = static_cast<std::uint8_t>(v);
-    b.stored[static_cast<std::size_t>(b.count)] = static_cast<std::uint8_t>(v);
-    ++b.count;
+    b.stored[static_cast<std::size_t>(b.count++)] = static_cast<std::uint8_t>(v);
   }
-  return b;
+  return FormatValues(b);
 }
 
-std::string S(const QString& q) {
-  return q.toStdString();
-}
-
-// The names of the fields that read "Too Short".
-std::string TooShort(const ValueTexts& t) {
-  const std::pair<const QString*, const char*> fields[] = {
-      {&t.Byte, "Byte"},          {&t.Integer, "Integer"}, {&t.Long, "Long"},
-      {&t.Single, "Single"},      {&t.Double, "Double"},   {&t.Currency, "Currency"},
-      {&t.Date, "Date"},          {&t.Boolean, "Boolean"}, {&t.LeftByte, "LeftByte"},
-      {&t.RightByte, "RightByte"}};
-  std::string out;
-  for (const auto& [text, name] : fields)
-    if (*text == "Too Short") out += std::string(out.empty() ? "" : " ") + name;
-  return out;
+// Byte|Integer|Long|Single|Double|Currency|Date|Boolean|LeftByte|RightByte, "-" for Too Short.
+QString Line(const ValueTexts& t) {
+  QStringList all;
+  for (const QString& text : {t.Byte, t.Integer, t.Long, t.Single, t.Double, t.Currency, t.Date,
+                              t.Boolean, t.LeftByte, t.RightByte})
+    all << (text == "Too Short" ? "-" : text);
+  return all.join('|');
 }
 
 }  // namespace
 
-TEST(ValueDisplay, IntegersBooleanAndBits) {
-  ValueTexts t = FormatValues(Bytes({0x01, 0x00}));
-  EXPECT_EQ(S(t.Byte + " " + t.Integer + " " + t.Boolean), "1 1 True");
-  EXPECT_EQ(S(t.LeftByte + " " + t.RightByte), "0000 0001 0000 0000");
-  t = FormatValues(Bytes({0xFF, 0xFF}));
-  EXPECT_EQ(S(t.Byte + " " + t.Integer + " " + t.LeftByte), "255 -1 1111 1111");
-  EXPECT_EQ(S(FormatValues(Bytes({0, 0})).Boolean), "False");
-  EXPECT_EQ(S(FormatBits(0x5A)), "0101 1010");
-
-  t = FormatValues(Bytes({0xD2, 0x04, 0x00, 0x00}));  // 1234
-  EXPECT_EQ(S(t.Integer + " " + t.Long), "1,234 1,234");
-  EXPECT_EQ(S(FormatValues(Bytes({0x00, 0x00, 0x00, 0x80})).Long), "-2,147,483,648");
-  for (std::int64_t n : {-32768, 0, 999, 1000})
-    EXPECT_EQ(S(GroupedNumber(n)), S(QLocale(QLocale::English).toString(n)));
-}
-
-TEST(ValueDisplay, FloatingPointIsShortestRoundTrip) {
-  EXPECT_EQ(S(FormatValues(Bytes({0x00, 0x00, 0x80, 0x3F})).Single), "1");
-  EXPECT_EQ(S(FormatValues(Bytes({0, 0, 0, 0, 0, 0, 0xF0, 0x3F})).Double), "1");
-  // Each text is the value's own shortest form.
-  for (const char* text :
-       {"0.1", "-2.5", "1E+16", "1.5E-07", "123456789", "0.00001", "1E+300", "-1.25E-300"})
-    EXPECT_EQ(S(FormatDouble(QString(text).toDouble())), text);
-  for (const char* text : {"0.1", "16777216"})
-    EXPECT_EQ(S(FormatSingle(QString(text).toFloat())), text);
-  // Every text reads back to the very same value.
-  for (double d : {0.1 + 0.2, 1.0 / 3.0, 6.02214076e23, 4.9e-324, 1.7976931348623157e308})
-    EXPECT_EQ(FormatDouble(d).replace('E', 'e').toDouble(), d) << S(FormatDouble(d));
-}
-
-TEST(ValueDisplay, InfinitiesCurrencyAndDates) {
+TEST(ValueDisplay, TextsOfEachKind) {
   const std::pair<QString, const char*> texts[] = {
+      // Near the end of the file only the values that fit are shown.
+      {Line(Of({})), "-|-|-|-|-|-|-|-|-|-"},
+      {Line(Of({0x41})), "65|-|-|-|-|-|-|-|0100 0001|-"},
+      {Line(Of({1, 2, 3})), "1|513|-|-|-|-|-|True|0000 0001|0000 0010"},
+      {Of({0xFF, 0xFF}).Integer, "-1"},
+      {Of({0, 0}).Boolean, "False"},
+      {Of({0xD2, 0x04, 0x00, 0x00}).Long, "1,234"},
+      {Of({0x00, 0x00, 0x00, 0x80}).Long, "-2,147,483,648"},
+      {Of({0x00, 0x00, 0x80, 0x3F}).Single, "1"},
+      {Of({0, 0, 0, 0, 0, 0, 0xF0, 0x3F}).Double, "1"},
+      {Of({0, 0, 0, 0, 0, 0, 0xF0, 0x3F}).Date, "1899-12-31"},
+      {Of({0x10, 0x27, 0, 0, 0, 0, 0, 0}).Currency, "$1.00"},
       {FormatDouble(std::numeric_limits<double>::quiet_NaN()), "NaN"},
       {FormatDouble(std::numeric_limits<double>::infinity()), "Infinity"},
       {FormatSingle(-std::numeric_limits<float>::infinity()), "-Infinity"},
-      {FormatValues(Bytes({0x10, 0x27, 0, 0, 0, 0, 0, 0})).Currency, "$1.00"},
+      {FormatSingle(0.1f), "0.1"},
       {FormatCurrency(-12345678), "-$1,234.57"},
       {FormatCurrency(-49), "$0.00"},
       {FormatCurrency(50), "$0.01"},
       {FormatCurrency(std::numeric_limits<std::int64_t>::min()), "-$922,337,203,685,477.58"},
-      {FormatValues(Bytes({0, 0, 0, 0, 0, 0, 0xF0, 0x3F})).Date, "1899-12-31"},
       {FormatDate(0.5), "12:00:00"},
-      {FormatDate(0.0), "00:00:00"},
       {FormatDate(36526.75), "2000-01-01 18:00:00"},
       {FormatDate(-1.25), "1899-12-29 06:00:00"},
       {FormatDate(2958465.0), "9999-12-31"},
       {FormatDate(-657434.0), "0100-01-01"},
       {FormatDate(1.0 - 1e-9), "1899-12-31"},  // rounds up to midnight
   };
-  for (const auto& [got, want] : texts) EXPECT_EQ(S(got), want);
+  for (const auto& [got, want] : texts) EXPECT_EQ(got.toStdString(), want);
   for (double outside : {2958466.0, -657435.0, std::numeric_limits<double>::quiet_NaN(),
                          -std::numeric_limits<double>::infinity(), 1e16})
-    EXPECT_EQ(S(FormatDate(outside)), "Not a Date") << outside;
-}
-
-TEST(ValueDisplay, TooShortNearTheEnd) {
-  EXPECT_EQ(TooShort(FormatValues(Bytes({0x41}))),
-            "Integer Long Single Double Currency Date Boolean RightByte");
-  EXPECT_EQ(S(FormatValues(Bytes({0x41})).LeftByte), "0100 0001");
-  ValueTexts t = FormatValues(Bytes({1, 2, 3}));
-  EXPECT_EQ(TooShort(t), "Long Single Double Currency Date");
-  EXPECT_EQ(S(t.Integer + " " + t.RightByte), "513 0000 0010");
-  EXPECT_EQ(TooShort(FormatValues(ValueBytes{})),
-            "Byte Integer Long Single Double Currency Date Boolean LeftByte RightByte");
+    EXPECT_EQ(FormatDate(outside), kNotADate) << outside;
+  // Each text is the value's own shortest form, and reads back to the very same value.
+  for (const char* text :
+       {"0.1", "-2.5", "1E+16", "1.5E-07", "123456789", "0.00001", "1E+300", "-1.25E-300"})
+    EXPECT_EQ(FormatDouble(QString(text).toDouble()).toStdString(), text);
+  for (double d : {0.1 + 0.2, 1.0 / 3.0, 6.02214076e23, 4.9e-324, 1.7976931348623157e308})
+    EXPECT_EQ(FormatDouble(d).replace('E', 'e').toDouble(), d) << FormatDouble(d).toStdString();
 }
 
 TEST(ValueDisplay, CollectsFromPageAndFile) {
@@ -117,30 +80,22 @@ TEST(ValueDisplay, CollectsFromPageAndFile) {
     r.io.ReadPage();
     EXPECT_TRUE(CollectValueBytes(r.s, b));
   };
-
   at(500, 598);  // the last two bytes of the working area: only two exist
   EXPECT_EQ(b.count, 2);
-  EXPECT_EQ(S(FormatValues(b).Integer), "22,358");  // bytes 56 57
+  EXPECT_EQ(FormatValues(b).Integer, "22,358");  // bytes 56 57
 
   // Cursor on the last byte of the page: the rest comes from the file;
   // an unsaved edit shows in Byte but not in the stored values.
+  at(0, 255);
   r.s.PageBuffer[255] = 0x99;
-  r.s.Current.CursorOffset = 255;
-  r.s.Current.BufferTop = 0;
   ASSERT_TRUE(CollectValueBytes(r.s, b));
   EXPECT_EQ(b.count, 8);
-  EXPECT_EQ(b.shown[0], 0x99);
-  EXPECT_EQ(b.stored[0], 0xFF);
   EXPECT_EQ(b.shown[7], 0x06);
-  EXPECT_EQ(S(FormatValues(b).Byte + " " + FormatValues(b).Integer), "153 255");
+  EXPECT_EQ(FormatValues(b).Byte + " " + FormatValues(b).Integer, "153 255");
 
-  at(0, 400);  // a cursor off the page reads the file only
-  EXPECT_EQ(b.shown[0], 400 & 0xFF);
   at(0, 600);  // past the end of the working area nothing exists
   EXPECT_EQ(b.count, 0);
-
-  // Offsets are relative to the working base.
-  r.s.Current.WorkingBase = 100;
+  r.s.Current.WorkingBase = 100;  // offsets are relative to the working base
   r.s.WorkingLength = 500;
   at(0, 0);
   EXPECT_EQ(b.stored[0], 100);
@@ -149,11 +104,13 @@ TEST(ValueDisplay, CollectsFromPageAndFile) {
 TEST(ValueDisplay, WindowShowsTheTexts) {
   QWidget main;
   ValDisp window(&main);
-  window.DisplayValues(Bytes({0x5A, 0x01, 0x00}));
-  EXPECT_EQ(S(window.windowTitle() + " " + window.OKButton->text()), "Values O.K.");
-  EXPECT_EQ(S(window.ByteBox->text() + " " + window.IntegerBox->text()), "90 346");
-  EXPECT_EQ(S(window.LeftByte->text() + " " + window.RightByte->text()), "0101 1010 0000 0001");
-  EXPECT_EQ(S(window.DateBox->text()), "Too Short");
+  ValueBytes b;
+  b.count = 3;
+  b.shown = b.stored = {0x5A, 0x01, 0x00};
+  window.DisplayValues(b);
+  EXPECT_EQ(window.ByteBox->text() + " " + window.IntegerBox->text(), "90 346");
+  EXPECT_EQ(window.LeftByte->text() + " " + window.RightByte->text(), "0101 1010 0000 0001");
+  EXPECT_EQ(window.DateBox->text(), "Too Short");
 }
 
 }  // namespace qx::test
