@@ -1,6 +1,3 @@
-// Record Paste: Insert and Append through the rewrite, Overlay in place,
-// short last records, a source kept in memory or streamed, Cancel and
-// failures, and the dialog.
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -67,61 +64,52 @@ constexpr auto Counting = &TempFiles::Counting;
 
 TEST(RecPaste, PastesIntoEveryRecordOfTheRange) {
   const QByteArray abc = "AAAABBBBCCCC";
-  const QByteArray big = Counting(10000);  // longer than 8192 bytes
-  struct Row {
-    const char* what;
-    QByteArray data;
-    std::int64_t base, length;
-    PasteMode mode;
-    std::int64_t from, to, offset;
-    QByteArray clip;
-    std::int64_t keepInMemory;  // 0: the program's own
-    const char* want;           // nullptr: the reference alone
-  };
+  const QByteArray big = Counting(10000), shortLast = "AAAABBBBCC";  // big: over 8192 bytes
   using enum PasteMode;
-  const Row rows[] = {
-      {"insert", abc, 0, 4, Insert, 0, 2, 1, "x", 0, "AxAAABxBBBCxCCC"},
-      {"append", abc, 0, 4, Append, 0, 1, 1, "x", 0, "AAAAxBBBBxCCCC"},
-      {"overlay", abc, 0, 4, Overlay, 0, 2, 2, "xyz", 0, "AAxyBBxyCCxy"},
-      {"short last record, insert", "AAAABBBBCC", 0, 4, Insert, 0, 2, 3, "x", 0, "AAAxABBBxBCCx"},
-      {"short last record, append", "AAAABBBBCC", 0, 4, Append, 0, 2, 0, "x", 0, "AAAAxBBBBxCCx"},
-      {"short last record, overlay", "AAAABBBBCC", 0, 4, Overlay, 0, 2, 1, "xyz", 0, "AxyzBxyzCx"},
-      {"record length 1, insert", "ABC", 0, 1, Insert, 0, 2, 0, "x", 0, "xAxBxC"},
-      {"a big source kept in memory", abc, 0, 4, Insert, 0, 2, 2, big, 0, nullptr},
-      {"a big source over long records", Counting(40000), 3, 5000, Overlay, 1, 6, 10, big, 100,
-       nullptr},
-  };
+  // what, data, base, length, mode, records from, to, offset, clip, bytes
+  // kept in memory (0: the program's own), the file after (or the reference)
+  const std::tuple<const char*, QByteArray, std::int64_t, std::int64_t, PasteMode, std::int64_t,
+                   std::int64_t, std::int64_t, QByteArray, std::int64_t, const char*>
+      rows[] = {
+          {"insert", abc, 0, 4, Insert, 0, 2, 1, "x", 0, "AxAAABxBBBCxCCC"},
+          {"append", abc, 0, 4, Append, 0, 1, 1, "x", 0, "AAAAxBBBBxCCCC"},
+          {"overlay", abc, 0, 4, Overlay, 0, 2, 2, "xyz", 0, "AAxyBBxyCCxy"},
+          {"short last, insert", shortLast, 0, 4, Insert, 0, 2, 3, "x", 0, "AAAxABBBxBCCx"},
+          {"short last, append", shortLast, 0, 4, Append, 0, 2, 0, "x", 0, "AAAAxBBBBxCCx"},
+          {"short last, overlay", shortLast, 0, 4, Overlay, 0, 2, 1, "xyz", 0, "AxyzBxyzCx"},
+          {"record length 1, insert", "ABC", 0, 1, Insert, 0, 2, 0, "x", 0, "xAxBxC"},
+          {"big source in memory", abc, 0, 4, Insert, 0, 2, 2, big, 0, nullptr},
+          {"big, long records", Counting(40000), 3, 5000, Overlay, 1, 6, 10, big, 100, nullptr},
+      };
   Rig r;
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.what);
-    const QString path = Reopen(r, row.data, row.base, row.length, row.clip);
+  for (const auto& [what, data, base, length, mode, from, to, offset, clip, keep, want] : rows) {
+    SCOPED_TRACE(what);
+    const QString path = Reopen(r, data, base, length, clip);
     RecPasteOptions opt;
-    if (row.keepInMemory > 0) opt.keepInMemory = row.keepInMemory;
+    if (keep > 0) opt.keepInMemory = keep;
     // An overlay has no backup: an Undo from before would undo the wrong thing.
-    if (row.mode == PasteMode::Overlay) r.io.SetUndoRedo(true, true);
-    EXPECT_EQ(PasteToRecords(r.io, row.mode, {row.from, row.to, row.offset, row.offset}, {},
-                             nullptr, opt),
+    if (mode == PasteMode::Overlay) r.io.SetUndoRedo(true, true);
+    EXPECT_EQ(PasteToRecords(r.io, mode, {from, to, offset, offset}, {}, nullptr, opt),
               RecPasteResult::Done);
-    const QByteArray want =
-        Reference(row.data, row.base, row.length, row.mode, row.from, row.to, row.offset, row.clip);
+    const QByteArray ref = Reference(data, base, length, mode, from, to, offset, clip);
     const QByteArray got = TempFiles::Read(path);
-    EXPECT_TRUE(got == want);  // not printed: some are long
-    if (row.want) {
-      EXPECT_EQ(got, QByteArray(row.want));
+    EXPECT_TRUE(got == ref);  // not printed: some are long
+    if (want) {
+      EXPECT_EQ(got, QByteArray(want));
     }
     // The record length stays; the count follows the new length.
-    EXPECT_EQ(r.s.Current.RecordLength, row.length);
+    EXPECT_EQ(r.s.Current.RecordLength, length);
     EXPECT_EQ(r.s.FileLength, got.size());
-    EXPECT_EQ(r.s.RecordCount, (got.size() - row.base + row.length - 1) / row.length);
+    EXPECT_EQ(r.s.RecordCount, (got.size() - base + length - 1) / length);
     // Only the rewrite keeps a backup to undo with.
-    EXPECT_EQ(r.s.UndoEnabled, row.mode != PasteMode::Overlay);
+    EXPECT_EQ(r.s.UndoEnabled, mode != PasteMode::Overlay);
     EXPECT_FALSE(r.s.RedoEnabled);
-    if (row.mode != PasteMode::Overlay) {
+    if (mode != PasteMode::Overlay) {
       r.io.UndoChange();
-      EXPECT_TRUE(TempFiles::Read(path) == row.data);
+      EXPECT_TRUE(TempFiles::Read(path) == data);
       EXPECT_TRUE(r.s.RedoEnabled);
       r.io.RedoChange();
-      EXPECT_TRUE(TempFiles::Read(path) == want);
+      EXPECT_TRUE(TempFiles::Read(path) == ref);
     }
     EXPECT_TRUE(Leftovers(r).isEmpty());
     r.p.Verify();
