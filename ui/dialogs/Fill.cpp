@@ -38,11 +38,6 @@ FillKind CheckedFillKind(const std::array<QRadioButton*, 2>& buttons) {
   return buttons[static_cast<int>(FillKind::Hex)]->isChecked() ? FillKind::Hex : FillKind::Ascii;
 }
 
-void MustEnterValues(IO& io, QWidget* box) {
-  io.Plat().MessageBox(kMustEnterValues, Buttons::Ok, Icon::None, QString());
-  box->setFocus();
-}
-
 Fill::Fill(QWidget* mainWindow, IO& io) : OperationDialog(mainWindow, io) {
   setModal(true);
   setWindowTitle(QStringLiteral("Fill"));
@@ -103,23 +98,23 @@ void Fill::PatternTypeButton_Click(int) {
 
 void Fill::FillButton_Click() {
   if (PatternBox->text().isEmpty() || StartBox->text().isEmpty() || EndBox->text().isEmpty()) {
-    MustEnterValues(io_, PatternBox);
+    MustEnterValues(PatternBox);
     return;
   }
   const auto start = ReadNumber(StartBox->text());
   if (!start) {
-    MustEnterValues(io_, StartBox);
+    MustEnterValues(StartBox);
     return;
   }
   const auto end = ReadNumber(EndBox->text());
   if (!end) {
-    MustEnterValues(io_, EndBox);
+    MustEnterValues(EndBox);
     return;
   }
   const FillKind kind = CheckedKind();
   const auto pattern = BuildFillPattern(PatternBox->text(), kind);
   if (!pattern) {
-    MustEnterValues(io_, PatternBox);
+    MustEnterValues(PatternBox);
     return;
   }
   // An end before the start leaves the dialog open for another try.

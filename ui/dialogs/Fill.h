@@ -21,12 +21,10 @@ namespace qx {
 
 // What Fill and Record Fill share: the "Fill Pattern Is" frame with its
 // ASCII and Hexadecimal options (clicking one calls onClick with its index),
-// the kind they choose, and the refusal of a box.
+// and the kind they choose.
 QGroupBox* MakePatternKindFrame(QWidget* parent, std::array<QRadioButton*, 2>& buttons,
                                 const std::function<void(int)>& onClick);
 FillKind CheckedFillKind(const std::array<QRadioButton*, 2>& buttons);
-// "You must enter values" and the focus to box.
-void MustEnterValues(IO& io, QWidget* box);
 
 class Fill : public OperationDialog {
   Q_OBJECT

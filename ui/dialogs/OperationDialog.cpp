@@ -3,6 +3,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include "search/Search.h"
+
 namespace qx {
 
 OperationDialog::OperationDialog(QWidget* mainWindow, IO& io) : QDialog(mainWindow), io_(io) {}
@@ -15,6 +17,11 @@ void OperationDialog::MakeCancelAndProgress() {
   Progress->setRange(0, 10000);
   Progress->setTextVisible(false);
   Progress->setVisible(false);
+}
+
+void OperationDialog::MustEnterValues(QWidget* box) {
+  io_.Plat().MessageBox(kMustEnterValues, Buttons::Ok, Icon::None, QString());
+  box->setFocus();
 }
 
 void OperationDialog::CancelButton_Click() {

@@ -30,6 +30,8 @@ class OperationDialog : public QDialog, public ProgressBar {
   // Makes Cancel and the hidden progress bar, where the dialog's own
   // controls put them in the focus order.
   void MakeCancelAndProgress();
+  // "You must enter values", and the focus to the box to mend.
+  void MustEnterValues(QWidget* box);
   void reject() override;
 
   IO& io_;

@@ -9,7 +9,6 @@
 
 #include "help/HelpContexts.h"
 #include "input/Utility.h"
-#include "ui/dialogs/Fill.h"
 #include "ui/main/Library.h"
 
 namespace qx {
@@ -87,7 +86,7 @@ PrintSetup PrintRecs::Setup() const {
 std::optional<PrintJob> PrintRecs::ReadJob() {
   const std::optional<std::int64_t> count = ReadNumber(RecordCountBox->text());
   if (!count) {
-    MustEnterValues(io_, RecordCountBox);
+    MustEnterValues(RecordCountBox);
     return std::nullopt;
   }
   // The dump is read from the file: a changed page is offered first.

@@ -19,22 +19,14 @@
 
 namespace qx {
 
-RecChop::RecChop(QWidget* mainWindow, IO& io) : OperationDialog(mainWindow, io) {
+RecChop::RecChop(QWidget* mainWindow, IO& io) : RecordDialog(mainWindow, io) {
   setModal(true);
   setWindowTitle(QStringLiteral("Chop Records"));
   setProperty("HelpContext", help::kRecChop);
   const EditorState& s = io_.State();
 
-  Label4 = new QLabel(QStringLiteral("From Record Number:"), this);
-  FromRecordBox = new QLineEdit(QStringLiteral("0"), this);
-  Label1 = new QLabel(QStringLiteral("To Record Number:"), this);
-  ToRecordBox = new QLineEdit(FormatCount(s.RecordCount - 1), this);
-  Label2 = new QLabel(QStringLiteral("Starting Offset:"), this);
-  StartOffsetBox = new QLineEdit(this);
-  Label3 = new QLabel(QStringLiteral("Ending Offset:"), this);
-  EndOffsetBox = new QLineEdit(this);
-  for (QLineEdit* box : {FromRecordBox, ToRecordBox, StartOffsetBox, EndOffsetBox})
-    box->setMaxLength(kPatternFieldLength);
+  MakeRecordBoxes(true);
+  PresetRecordRange();
 
   ChopButton = new QPushButton(QStringLiteral("Chop"), this);
   MakeCancelAndProgress();
@@ -77,15 +69,8 @@ RecChop::RecChop(QWidget* mainWindow, IO& io) : OperationDialog(mainWindow, io) 
 }
 
 void RecChop::ChopButton_Click() {
-  const QString end = EndOffsetBox->text();
-  const RecordFields f = ReadRecordFields(io_.State(), FromRecordBox->text(), ToRecordBox->text(),
-                                          StartOffsetBox->text(), &end);
-  if (f.check == RecordCheck::EmptyBox) {
-    io_.Plat().MessageBox(kMustEnterValues, Buttons::Ok, Icon::None, QString());
-    QLineEdit* const boxes[] = {FromRecordBox, ToRecordBox, StartOffsetBox, EndOffsetBox};
-    boxes[f.box]->setFocus();
-    return;
-  }
+  const RecordFields f = ReadRecordBoxes();
+  if (f.check == RecordCheck::EmptyBox) return;
   if (f.check == RecordCheck::Ok) {
     ChopButton->setEnabled(false);  // no second chop from inside this one's events
     (void)ChopRecords(io_, f.range, this);

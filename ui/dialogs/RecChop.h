@@ -4,27 +4,17 @@
 
 #include "core/IO.h"
 #include "core/Progress.h"
-#include "ui/dialogs/OperationDialog.h"
+#include "ui/dialogs/RecordDialog.h"
 
-class QLabel;
-class QLineEdit;
 class QPushButton;
 
 namespace qx {
 
-class RecChop : public OperationDialog {
+class RecChop : public RecordDialog {
   Q_OBJECT
  public:
   RecChop(QWidget* mainWindow, IO& io);
 
-  QLabel* Label4 = nullptr;
-  QLineEdit* FromRecordBox = nullptr;
-  QLabel* Label1 = nullptr;
-  QLineEdit* ToRecordBox = nullptr;
-  QLabel* Label2 = nullptr;
-  QLineEdit* StartOffsetBox = nullptr;
-  QLabel* Label3 = nullptr;
-  QLineEdit* EndOffsetBox = nullptr;
   QPushButton* ChopButton = nullptr;
 
  public slots:

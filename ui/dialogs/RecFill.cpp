@@ -27,7 +27,7 @@ constexpr std::int64_t kProgressFrom = 8193;
 
 }  // namespace
 
-RecFill::RecFill(QWidget* mainWindow, IO& io) : OperationDialog(mainWindow, io) {
+RecFill::RecFill(QWidget* mainWindow, IO& io) : RecordDialog(mainWindow, io) {
   setModal(true);
   setWindowTitle(QStringLiteral("Fill Records"));
   setProperty("HelpContext", help::kRecFill);
@@ -36,17 +36,8 @@ RecFill::RecFill(QWidget* mainWindow, IO& io) : OperationDialog(mainWindow, io) 
   PatternBox = new QLineEdit(this);
   // Unlike Fill, choosing a kind keeps what was typed.
   Frame1 = MakePatternKindFrame(this, PatternTypeButton, [this](int) { PatternBox->setFocus(); });
-  Label4 = new QLabel(QStringLiteral("From Record Number:"), this);
-  FromRecordBox = new QLineEdit(this);
-  Label1 = new QLabel(QStringLiteral("To Record Number:"), this);
-  ToRecordBox = new QLineEdit(this);
-  Label2 = new QLabel(QStringLiteral("Starting Offset:"), this);
-  StartOffsetBox = new QLineEdit(this);
-  Label3 = new QLabel(QStringLiteral("Ending Offset:"), this);
-  EndOffsetBox = new QLineEdit(this);
-  for (QLineEdit* box : {PatternBox, FromRecordBox, ToRecordBox, StartOffsetBox, EndOffsetBox}) {
-    box->setMaxLength(kPatternFieldLength);
-  }
+  MakeRecordBoxes(true);
+  PatternBox->setMaxLength(kPatternFieldLength);
 
   FillButton = new QPushButton(QStringLiteral("Fill"), this);
   MakeCancelAndProgress();
@@ -87,9 +78,7 @@ RecFill::RecFill(QWidget* mainWindow, IO& io) : OperationDialog(mainWindow, io) 
 void RecFill::Form_Load(QWidget* mainWindow) {
   adjustSize();
   if (mainWindow) PlaceBelowMain(this, mainWindow, 0);
-  const EditorState& s = io_.State();
-  FromRecordBox->setText(QStringLiteral("0"));
-  ToRecordBox->setText(FormatCount(s.RecordCount - 1));
+  PresetRecordRange();
   PatternTypeButton[static_cast<int>(FillKind::Ascii)]->setChecked(true);
   PatternBox->setFocus();
 }
@@ -97,24 +86,18 @@ void RecFill::Form_Load(QWidget* mainWindow) {
 void RecFill::FillButton_Click() {
   for (QLineEdit* box : {PatternBox, FromRecordBox, ToRecordBox, StartOffsetBox, EndOffsetBox}) {
     if (box->text().isEmpty()) {
-      MustEnterValues(io_, PatternBox);
+      MustEnterValues(PatternBox);
       return;
     }
   }
   const FillKind kind = CheckedFillKind(PatternTypeButton);
   const auto pattern = BuildFillPattern(PatternBox->text(), kind);
   if (!pattern) {
-    MustEnterValues(io_, PatternBox);
+    MustEnterValues(PatternBox);
     return;
   }
-  const QString end = EndOffsetBox->text();
-  const RecordFields f = ReadRecordFields(io_.State(), FromRecordBox->text(), ToRecordBox->text(),
-                                          StartOffsetBox->text(), &end);
-  if (f.check == RecordCheck::EmptyBox) {
-    QLineEdit* const boxes[] = {FromRecordBox, ToRecordBox, StartOffsetBox, EndOffsetBox};
-    MustEnterValues(io_, boxes[f.box]);
-    return;
-  }
+  const RecordFields f = ReadRecordBoxes();
+  if (f.check == RecordCheck::EmptyBox) return;
   if (f.check == RecordCheck::Reversed) {
     CancelButton_Click();
     return;

@@ -8,7 +8,7 @@
 #include "core/IO.h"
 #include "core/Progress.h"
 #include "ops/RecFill.h"
-#include "ui/dialogs/OperationDialog.h"
+#include "ui/dialogs/RecordDialog.h"
 
 class QGroupBox;
 class QLabel;
@@ -18,7 +18,7 @@ class QRadioButton;
 
 namespace qx {
 
-class RecFill : public OperationDialog {
+class RecFill : public RecordDialog {
   Q_OBJECT
  public:
   RecFill(QWidget* mainWindow, IO& io);
@@ -27,14 +27,6 @@ class RecFill : public OperationDialog {
   QLineEdit* PatternBox = nullptr;
   QGroupBox* Frame1 = nullptr;
   std::array<QRadioButton*, 2> PatternTypeButton{};
-  QLabel* Label4 = nullptr;
-  QLineEdit* FromRecordBox = nullptr;
-  QLabel* Label1 = nullptr;
-  QLineEdit* ToRecordBox = nullptr;
-  QLabel* Label2 = nullptr;
-  QLineEdit* StartOffsetBox = nullptr;
-  QLabel* Label3 = nullptr;
-  QLineEdit* EndOffsetBox = nullptr;
   QPushButton* FillButton = nullptr;
 
   PatchOptions Options;  // tests shrink the blocks

@@ -19,20 +19,12 @@
 
 namespace qx {
 
-RecPaste::RecPaste(QWidget* mainWindow, IO& io) : OperationDialog(mainWindow, io) {
+RecPaste::RecPaste(QWidget* mainWindow, IO& io) : RecordDialog(mainWindow, io) {
   setModal(true);
   setWindowTitle(QStringLiteral("Paste To Records"));
   setProperty("HelpContext", help::kRecPaste);
 
-  Label4 = new QLabel(QStringLiteral("From Record Number:"), this);
-  FromRecordBox = new QLineEdit(this);
-  Label1 = new QLabel(QStringLiteral("To Record Number:"), this);
-  ToRecordBox = new QLineEdit(this);
-  Label2 = new QLabel(QStringLiteral("Starting Offset:"), this);
-  StartOffsetBox = new QLineEdit(this);
-  for (QLineEdit* box : {FromRecordBox, ToRecordBox, StartOffsetBox}) {
-    box->setMaxLength(kPatternFieldLength);
-  }
+  MakeRecordBoxes(false);
 
   InsertButton = new QPushButton(QStringLiteral("Insert"), this);
   OverlayButton = new QPushButton(QStringLiteral("Overlay"), this);
@@ -81,8 +73,7 @@ RecPaste::RecPaste(QWidget* mainWindow, IO& io) : OperationDialog(mainWindow, io
 
   adjustSize();
   if (mainWindow) PlaceBelowMain(this, mainWindow, 100);
-  FromRecordBox->setText(QStringLiteral("0"));
-  ToRecordBox->setText(FormatCount(s.RecordCount - 1));
+  PresetRecordRange();
   FromRecordBox->setFocus();
 }
 
@@ -102,14 +93,8 @@ void RecPaste::AppendBox_Click() {
 }
 
 void RecPaste::Insert() {
-  const RecordFields f = ReadRecordFields(io_.State(), FromRecordBox->text(), ToRecordBox->text(),
-                                          StartOffsetBox->text(), nullptr);
-  if (f.check == RecordCheck::EmptyBox) {
-    QLineEdit* const boxes[] = {FromRecordBox, ToRecordBox, StartOffsetBox};
-    io_.Plat().MessageBox(kMustEnterValues, Buttons::Ok, Icon::None, QString());
-    boxes[f.box]->setFocus();
-    return;
-  }
+  const RecordFields f = ReadRecordBoxes();
+  if (f.check == RecordCheck::EmptyBox) return;
   if (f.check == RecordCheck::Reversed) {
     CancelButton_Click();
     return;

@@ -6,10 +6,9 @@
 #include "core/IO.h"
 #include "core/Progress.h"
 #include "ops/RecPaste.h"
-#include "ui/dialogs/OperationDialog.h"
+#include "ui/dialogs/RecordDialog.h"
 
 class QCheckBox;
-class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -17,7 +16,7 @@ namespace qx {
 
 class PathRow;
 
-class RecPaste : public OperationDialog {
+class RecPaste : public RecordDialog {
   Q_OBJECT
  public:
   RecPaste(QWidget* mainWindow, IO& io);
@@ -25,12 +24,6 @@ class RecPaste : public OperationDialog {
   void Insert();
   void Overlay();
 
-  QLabel* Label4 = nullptr;
-  QLineEdit* FromRecordBox = nullptr;
-  QLabel* Label1 = nullptr;
-  QLineEdit* ToRecordBox = nullptr;
-  QLabel* Label2 = nullptr;
-  QLineEdit* StartOffsetBox = nullptr;
   QPushButton* InsertButton = nullptr;
   QPushButton* OverlayButton = nullptr;
   QPushButton* AppendBox = nullptr;
