@@ -100,6 +100,8 @@ class IO {
   void RecomputeLengths();
   // Takes note of the file as it is on disk now.
   void RememberFile();
+  // Writes page bytes at a file offset; a failure is said.
+  bool WritePageBytes(std::int64_t at, const std::uint8_t* bytes, std::int64_t n);
   // The page Undo and Redo: the image goes back to its file offset.
   bool WritePageImage(const Page& image);
   // The whole-file Undo and Redo: exchange the file with its backup.

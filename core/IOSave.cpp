@@ -81,15 +81,7 @@ bool IO::WritePage() {
   const std::int64_t remaining = s_.WorkingLength - s_.Current.BufferTop;
   // Bytes past the end of the file are never written: the file never grows.
   const std::int64_t n = std::min<std::int64_t>(remaining, kPageSize);
-  if (n > 0 && !s_.File1.WriteAt(at, s_.PageBuffer.data(), n)) {
-    const int e = errno;
-    RememberFile();  // a write that failed half way changed the file too
-    p_.MessageBox(
-        QStringLiteral("Couldn't write the page to %1: %2").arg(s_.Current.FileName, Reason(e)),
-        Buttons::Ok, Icon::Critical);
-    return false;
-  }
-  RememberFile();
+  if (n > 0 && !WritePageBytes(at, s_.PageBuffer.data(), n)) return false;
   s_.Dirty = false;
   return true;
 }
@@ -112,19 +104,23 @@ void IO::RedoChange() {
   }
 }
 
+bool IO::WritePageBytes(std::int64_t at, const std::uint8_t* bytes, std::int64_t n) {
+  const bool written = s_.File1.WriteAt(at, bytes, n);
+  const int e = errno;
+  RememberFile();  // a write that failed half way changed the file too
+  if (!written) {
+    p_.MessageBox(
+        QStringLiteral("Couldn't write the page to %1: %2").arg(s_.Current.FileName, Reason(e)),
+        Buttons::Ok, Icon::Critical);
+  }
+  return written;
+}
+
 bool IO::WritePageImage(const Page& image) {
   if (RefuseIfChanged()) return false;
   // The image goes back where it was taken, whatever the working base is now.
   const std::int64_t at = s_.UndoPageOffset;
-  if (!s_.File1.WriteAt(at, image.data(), s_.UndoPageLength)) {
-    const int e = errno;
-    RememberFile();
-    p_.MessageBox(
-        QStringLiteral("Couldn't write the page to %1: %2").arg(s_.Current.FileName, Reason(e)),
-        Buttons::Ok, Icon::Critical);
-    return false;
-  }
-  RememberFile();
+  if (!WritePageBytes(at, image.data(), s_.UndoPageLength)) return false;
   // An unsaved change of the page on screen is dropped: the page is read again.
   s_.Dirty = false;
   if (at >= s_.Current.WorkingBase) s_.Current.BufferTop = at - s_.Current.WorkingBase;
