@@ -154,4 +154,16 @@ bool BinaryFile::Sync() {
   return fd_ >= 0 && sys_->Fsync(fd_) == 0;
 }
 
+QString CopyReadError(std::int64_t at, std::int64_t got) {
+  if (got < 0) {
+    return QStringLiteral("Couldn't read the file at offset %1: %2")
+        .arg(at)
+        .arg(QString::fromLocal8Bit(std::strerror(errno)));
+  }
+  return QStringLiteral(
+             "The file ended at offset %1 while it was being copied; it may have been changed by "
+             "another program")
+      .arg(at + got);
+}
+
 }  // namespace qx

@@ -64,4 +64,8 @@ class BinaryFile {
   SysCalls* sys_ = &SysCalls::Real();
 };
 
+// Why a copy's read at offset at gave got bytes, fewer than it asked for:
+// a read error (got < 0, errno set) or a file that ended early.
+QString CopyReadError(std::int64_t at, std::int64_t got);
+
 }  // namespace qx

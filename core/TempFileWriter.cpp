@@ -322,15 +322,7 @@ bool TempFileWriter::CopyRange(const BinaryFile& from, std::int64_t first, std::
     const std::int64_t want =
         std::min<std::int64_t>(last - at + 1, static_cast<std::int64_t>(buffer_.size() - used_));
     const std::int64_t got = from.ReadAt(at, buffer_.data() + used_, want);
-    if (got < 0) {
-      return Fail(
-          QStringLiteral("Couldn't read the file at offset %1: %2").arg(at).arg(Reason(errno)));
-    }
-    if (got < want) {
-      return Fail(QStringLiteral("The file ended at offset %1 while it was being copied; it may "
-                                 "have been changed by another program")
-                      .arg(at + got));
-    }
+    if (got < want) return Fail(CopyReadError(at, got));
     used_ += static_cast<std::size_t>(got);
     written_ += got;
     at += got;

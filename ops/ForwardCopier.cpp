@@ -1,8 +1,6 @@
 #include "ops/ForwardCopier.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 
 namespace qx {
 
@@ -19,13 +17,7 @@ bool ForwardCopier::Fill(std::int64_t at) {
   if (buffer_.empty()) buffer_.resize(static_cast<std::size_t>(kWindow));
   const std::int64_t got = from_.ReadAt(at, buffer_.data(), kWindow);
   if (got <= 0) {
-    error_ = got < 0 ? QStringLiteral("Couldn't read the file at offset %1: %2")
-                           .arg(at)
-                           .arg(QString::fromLocal8Bit(std::strerror(errno)))
-                     : QStringLiteral(
-                           "The file ended at offset %1 while it was being copied; it "
-                           "may have been changed by another program")
-                           .arg(at);
+    error_ = CopyReadError(at, got);
     return false;
   }
   windowStart_ = at;

@@ -1,7 +1,6 @@
 #include "ops/RecordRewrite.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 
 #include "ops/RecordRange.h"
@@ -51,13 +50,7 @@ RewriteStatus RewriteRecords(IO& io, TempFileWriter& out, const RecordRewrite& j
     const std::int64_t available = std::min(RecordByte(s, r + count, 0), end) - first;
     const std::int64_t got = s.File1.ReadAt(first, in.data(), available);
     if (got != available) {
-      readError = got < 0 ? QStringLiteral("Couldn't read the file at offset %1: %2")
-                                .arg(first)
-                                .arg(QString::fromLocal8Bit(std::strerror(errno)))
-                          : QStringLiteral(
-                                "The file ended at offset %1 while it was being "
-                                "copied; it may have been changed by another program")
-                                .arg(first + got);
+      readError = CopyReadError(first, got);
       return RewriteStatus::Failed;
     }
     std::uint8_t* o = built.data();
