@@ -289,9 +289,24 @@ bool IO::CommitFileOperation(TempFileWriter& out) {
   }
   // The name must still be the file written: a link or another file put in
   // its place would be renamed over the user's file.
+  const FileStamp written = out.Stamp();
+  int e = errno;
   struct stat named {};
-  if (s_.Sys->Lstat(QFile::encodeName(out.Path()).constData(), &named) != 0 ||
-      !S_ISREG(named.st_mode) || !FileStamp::Of(named).SameFile(out.Stamp())) {
+  const bool seen =
+      written.Valid() && s_.Sys->Lstat(QFile::encodeName(out.Path()).constData(), &named) == 0;
+  if (written.Valid()) e = errno;
+  if (!seen && (!written.Valid() || e != ENOENT)) {
+    p_.MessageBox(QStringLiteral("Couldn't check that the temporary file %1 is still the one "
+                                 "written: %2")
+                          .arg(out.Path(), Reason(e)) +
+                      aborted +
+                      QStringLiteral("\nThe temporary file is left in place; opening the file "
+                                     "again offers to delete it."),
+                  Buttons::Ok, Icon::Critical);
+    out.Release();  // unchecked, the name may not be ours to delete
+    return false;
+  }
+  if (!seen || !S_ISREG(named.st_mode) || !FileStamp::Of(named).SameFile(written)) {
     p_.MessageBox(QStringLiteral("The temporary file %1 is gone or was replaced by something else.")
                           .arg(out.Path()) +
                       aborted,
