@@ -10,7 +10,6 @@
 #include "ops/Fill.h"
 #include "tests/WindowRig.h"
 #include "ui/dialogs/Fill.h"
-#include "ui/dialogs/Find.h"
 
 namespace qx::test {
 
@@ -27,14 +26,6 @@ QByteArray Reference(QByteArray data, std::int64_t base, const Bytes& pat, std::
     data[static_cast<qsizetype>(base + j)] =
         static_cast<char>(pat[static_cast<std::size_t>(j - first) % pat.size()]);
   return data;
-}
-
-// Closes the current file and opens fresh bytes as a new current file.
-QString Reopen(Rig& r, const QByteArray& bytes, const QString& name = "f.bin") {
-  r.io.CloseFile();
-  const QString path = r.files.Write(name, bytes);
-  r.io.OpenFile(path);
-  return path;
 }
 
 }  // namespace
@@ -59,10 +50,7 @@ TEST(Fill, WritesThePatternAlignedToTheRangeAndNeverGrowsTheFile) {
   for (const auto& [what, size, base, pattern, kind, start, end, want] : rows) {
     SCOPED_TRACE(what);
     const QByteArray before(size, '.');
-    const QString path = Reopen(r, before);
-    if (base > 0) {
-      ASSERT_TRUE(SetWorkingBase(r.io, base));
-    }
+    const QString path = OpenAnew(r, before, base);
     r.io.SetUndoRedo(true, true);
     r.s.WholeFileUndo = true;
     const Bytes pat = *BuildFillPattern(pattern, kind);
@@ -82,7 +70,7 @@ TEST(Fill, WritesThePatternAlignedToTheRangeAndNeverGrowsTheFile) {
   }
   // An unsaved page edit: kept by a fill that writes nothing, offered for
   // saving before one that writes.
-  const QString path = Reopen(r, "......");
+  const QString path = OpenAnew(r, "......");
   r.s.PageBuffer[0] = 'E';
   r.s.Dirty = true;
   (void)FillRange(r.io, {'a'}, FillKind::Ascii, 6, 9);
@@ -100,92 +88,69 @@ TEST(Fill, MatchesAByteArrayOnRandomRanges) {
   std::mt19937 rng(4242);
   Rig r;
   for (int round = 0; round < 80; ++round) {
-    QByteArray data(1 + static_cast<int>(rng() % 3000), '\0');
-    for (char& c : data) c = static_cast<char>(rng());
-    const QString path = Reopen(r, data, QString("r%1.bin").arg(round % 3));
+    const QByteArray data = RngBytes(rng, 1 + rng() % 3000);
     const std::int64_t base = rng() % 4 == 0 ? rng() % data.size() : 0;
-    if (base > 0) {
-      ASSERT_TRUE(SetWorkingBase(r.io, base));
-    }
-    Bytes pat(1 + rng() % 41);
-    for (auto& b : pat) b = static_cast<std::uint8_t>(rng());
+    const QString path = OpenAnew(r, data, base, 0, QString("r%1.bin").arg(round % 3));
+    const Bytes pat = RngBytes<Bytes>(rng, 1 + rng() % 41);
     const std::int64_t start = static_cast<std::int64_t>(rng() % (data.size() + 20)) - 10;
     const std::int64_t end = start + static_cast<std::int64_t>(rng() % (data.size() + 20));
     const FillOptions opt{1 + static_cast<std::int64_t>(rng() % 200)};
     (void)FillRange(r.io, pat, FillKind::Ascii, start, end, nullptr, opt);
     ASSERT_TRUE(TempFiles::Read(path) == Reference(data, base, pat, start, end))
-        << "round " << round << " base " << base << " " << start << ".." << end << " pattern "
-        << pat.size() << " piece " << opt.pieceSize;
+        << "round " << round << " base " << base << " " << start << ".." << end;
   }
 }
 
 TEST(Fill, CancelFailureAndAnotherProgramStopCleanly) {
   Rig r;
-  const QByteArray zeros(1 << 20, '\0');
+  const QByteArray zeros(1 << 20, '\0'), theirs(5000, 'T');
   const Bytes pat{'x', 'y', 'z'};
   const std::int64_t piece = 3 * 4096 * 5;  // whole copies and whole pages at once
-  const FillOptions opt{piece};
-  const auto fill = [&](std::int64_t start, std::int64_t end) {
-    return FillRange(r.io, pat, FillKind::Ascii, start, end, nullptr, opt);
+  const auto fill = [&] {
+    return FillRange(r.io, pat, FillKind::Ascii, 10, (1 << 20) - 1, nullptr, {piece});
   };
-  // The file holds exactly the first `written` bytes of the fill from 10 on.
-  const auto filledUpTo = [&](const QString& path, std::int64_t written) {
-    return TempFiles::Read(path) == Reference(zeros, 0, pat, 10, 10 + written - 1);
-  };
-
   // Where the write calls of the whole fill fall among its system calls.
-  QString path = Reopen(r, zeros);
+  OpenAnew(r, zeros);
   r.sys.Reset();
-  ASSERT_EQ(fill(10, (1 << 20) - 1).status, FillStatus::Done);
-  std::vector<int> writes;
-  for (int i = 0; i < static_cast<int>(r.sys.log.size()); ++i) {
-    if (r.sys.log[i] == static_cast<int>(SysCalls::Call::Write)) writes.push_back(i);
-  }
-  ASSERT_EQ(static_cast<std::int64_t>(writes.size()), ((1 << 20) - 10 + piece - 1) / piece);
-  // Cancel at the third event (-1), or the first, second or last write
-  // failing: the pieces already written stay, the rest is untouched.
-  for (const int k : {-1, 0, 1, static_cast<int>(writes.size()) - 1}) {
+  ASSERT_EQ(fill().status, FillStatus::Done);
+  const std::vector<int> writes = WriteCalls(r.sys);
+  const int last = static_cast<int>(writes.size()) - 1;
+  ASSERT_EQ(last + 1, ((1 << 20) - 10 + piece - 1) / piece);
+  // Cancel at the third event (-1), the first, second or last write failing,
+  // another program's change (-2): the pieces already written stay.
+  for (const int k : {-1, 0, 1, last, -2}) {
     SCOPED_TRACE(k);
-    path = Reopen(r, zeros);
-    if (k < 0) {
-      r.p.onEvents = CancelAtEvent(3, [&] { r.s.OperationRunning = false; });
-    } else {
-      r.sys.Reset({writes[static_cast<std::size_t>(k)]});
-      r.p.ExpectBox(QString());
-    }
-    const FillResult res = fill(10, (1 << 20) - 1);
+    const QString path = OpenAnew(r, zeros);
+    if (k == -1) r.p.onEvents = CancelAtEvent(3, [&] { r.s.OperationRunning = false; });
+    if (k >= 0) r.sys.Reset({writes[static_cast<std::size_t>(k)]});
+    if (k == -2) r.files.Write("f.bin", theirs);
+    if (k != -1) r.p.ExpectBox(QString());
+    const FillResult res = fill();
     r.sys.Reset();
     r.p.onEvents = nullptr;
     r.p.Verify();
-    EXPECT_EQ(res.status, k < 0 ? FillStatus::Cancelled : FillStatus::Failed);
-    EXPECT_EQ(res.written, (k < 0 ? 2 : k) * piece);
-    EXPECT_TRUE(filledUpTo(path, res.written));
+    EXPECT_EQ(res.status, k == -1 ? FillStatus::Cancelled : FillStatus::Failed);
+    EXPECT_EQ(res.written, (k == -1 ? 2 : std::max(k, 0)) * piece);
+    // The file holds exactly the first `written` bytes of the fill.
+    EXPECT_TRUE(TempFiles::Read(path) ==
+                (k == -2 ? theirs : Reference(zeros, 0, pat, 10, 10 + res.written - 1)));
     EXPECT_FALSE(r.s.UndoEnabled);
     EXPECT_FALSE(r.io.FileChangedOnDisk());
-    if (k < 0) continue;
+    if (k == -1) continue;
     const auto& box = r.p.boxes.back();
     EXPECT_EQ(box.icon, Icon::Critical);
-    EXPECT_TRUE(box.text.contains(QString::fromLocal8Bit(std::strerror(EIO))));
-    EXPECT_TRUE(box.text.contains(k == 0 ? QString("Nothing was filled")
-                                         : QString("(%1 bytes)").arg(FormatCount(res.written))))
+    EXPECT_TRUE(box.text.contains(k == -2  ? QString("changed by another program")
+                                  : k == 0 ? QString("Nothing was filled")
+                                           : QString("(%1 bytes)").arg(FormatCount(res.written))))
         << box.text.toStdString();
+    if (k >= 0) {
+      EXPECT_TRUE(box.text.contains(QString::fromLocal8Bit(std::strerror(EIO))));
+    }
   }
-
-  // Another program changed the file: told, nothing written.
-  path = Reopen(r, zeros);
-  const QByteArray theirs(5000, 'T');
-  r.files.Write("f.bin", theirs);
-  r.p.ExpectBox(QString());
-  const FillResult res = fill(0, 99);
-  r.p.Verify();
-  EXPECT_EQ(res.status, FillStatus::Failed);
-  EXPECT_EQ(res.written, 0);
-  EXPECT_TRUE(r.p.boxes.back().text.contains("changed by another program"));
-  EXPECT_EQ(TempFiles::Read(path), theirs);
 }
 
 // One run through the dialog: refusals, then a long fill cancelled.
-TEST(FillDialog, FieldsReachTheFillCancelClosesFindOpensWithItsKind) {
+TEST(FillDialog, FieldsReachTheFillAndCancelCloses) {
   WindowRig r;
   const QString path = r.Open("w.bin", QByteArray(20000, '.'));
   r.w->Io().SetUndoRedo(true, false);
@@ -197,23 +162,13 @@ TEST(FillDialog, FieldsReachTheFillCancelClosesFindOpensWithItsKind) {
       d->repaint();  // the kind chosen survives a repaint
       QApplication::processEvents();
       EXPECT_TRUE(d->PatternTypeButton[1]->isChecked());
-      // Refusals keep the dialog open; an end before the start says nothing.
-      for (const auto& [pattern, start, end, focus] :
-           {std::tuple<const char*, const char*, const char*, QWidget*>{"", "0", "5",
-                                                                        d->PatternBox},
-            {"41", "1x", "5", d->StartBox},
-            {"41", "0", "5-", d->EndBox},
-            {"4142", "9", "5", d->FillButton}}) {
-        d->PatternBox->setText(pattern);
-        d->StartBox->setText(start);
-        d->EndBox->setText(end);
-        d->PatternBox->setFocus();
-        if (focus != d->FillButton) r.p.ExpectBox("You must enter values");
-        QTest::mouseClick(d->FillButton, Qt::LeftButton);
-        r.p.Verify();
-        EXPECT_TRUE(d->isVisible());
-        EXPECT_EQ(d->focusWidget(), focus) << start << " " << end;
-      }
+      r.ExpectRefused({{d->StartBox, "0"}, {d->EndBox, "5"}}, d->FillButton, d->PatternBox);
+      r.ExpectRefused({{d->PatternBox, "41"}, {d->StartBox, "1x"}}, d->FillButton, d->StartBox);
+      r.ExpectRefused({{d->StartBox, "0"}, {d->EndBox, "5-"}}, d->FillButton, d->EndBox);
+      // An end before the start says nothing and leaves the dialog open.
+      r.SetBoxes({{d->PatternBox, "4142"}, {d->StartBox, "9"}, {d->EndBox, "5"}});
+      QTest::mouseClick(d->FillButton, Qt::LeftButton);
+      EXPECT_TRUE(d->isVisible());
       d->Options.pieceSize = 1000;
       d->StartBox->setText("0");
       d->EndBox->setText("19,999");
@@ -233,11 +188,6 @@ TEST(FillDialog, FieldsReachTheFillCancelClosesFindOpensWithItsKind) {
   EXPECT_EQ(TempFiles::Read(path), QByteArray("AB").repeated(500) + QByteArray(19000, '.'));
   EXPECT_FALSE(r.w->MenuItem("mnuEditUndo")->isEnabled());
   EXPECT_EQ(r.s.PageBuffer[2], 'A');  // the page read again
-  WhenModal<Find> find([&](Find* f) {
-    EXPECT_TRUE(f->SearchTypeButton[kSearchHex]->isChecked());
-    f->CancelButton->click();
-  });
-  r.w->mnuEditFind_Click();
 }
 
 }  // namespace qx::test

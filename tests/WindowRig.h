@@ -1,15 +1,20 @@
 // The real main window over real files, with the scripted platform.
 #pragma once
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
 #include <QTimer>
 #include <functional>
 #include <memory>
+#include <random>
+#include <vector>
 
+#include "core/Navigation.h"
 #include "tests/Fakes.h"
 #include "ui/main/ClickableLabel.h"
 #include "ui/main/PagePane.h"
@@ -61,10 +66,58 @@ struct WindowRig {
     for (int c = col; c < col + n; ++c) t += pane->CellText(row, c);
     return t;
   }
+  using BoxTexts = std::initializer_list<std::pair<QLineEdit*, const char*>>;
+  static void SetBoxes(BoxTexts boxes) {
+    for (const auto& [box, text] : boxes) box->setText(text);
+  }
+  // Sets the boxes and presses the button: "You must enter values", the
+  // dialog stays up and the focus goes to the box at fault.
+  void ExpectRefused(BoxTexts boxes, QAbstractButton* button, QWidget* focus) {
+    SetBoxes(boxes);
+    p.ExpectBox("You must enter values");
+    button->click();
+    p.Verify();
+    EXPECT_TRUE(button->window()->isVisible());
+    EXPECT_EQ(button->window()->focusWidget(), focus);
+  }
   static int DiskByte(const QString& path, int offset) {
     return static_cast<std::uint8_t>(TempFiles::Read(path).at(offset));
   }
 };
+
+// Closes a Rig's current file and opens fresh bytes instead, with the given
+// working base and record length (0: as opened).
+inline QString OpenAnew(Rig& r, const QByteArray& bytes, std::int64_t base = 0,
+                        std::int64_t length = 0, const QString& name = "f.bin") {
+  r.io.CloseFile();
+  const QString path = r.files.Write(name, bytes);
+  r.io.OpenFile(path);
+  if (base > 0) {
+    EXPECT_TRUE(SetWorkingBase(r.io, base));
+  }
+  if (length > 0) {
+    EXPECT_TRUE(SetRecordLength(r.io, length));
+  }
+  return path;
+}
+
+// n bytes from rng, as a QByteArray or a std::vector<std::uint8_t>.
+template <class B = QByteArray>
+B RngBytes(std::mt19937& rng, std::size_t n) {
+  B b;
+  b.resize(static_cast<decltype(b.size())>(n));
+  for (auto& c : b) c = static_cast<std::remove_reference_t<decltype(c)>>(rng());
+  return b;
+}
+
+// Where the write calls fall among those sys counted since its Reset.
+inline std::vector<int> WriteCalls(const FaultySys& sys) {
+  std::vector<int> writes;
+  for (int i = 0; i < static_cast<int>(sys.log.size()); ++i) {
+    if (sys.log[i] == static_cast<int>(SysCalls::Call::Write)) writes.push_back(i);
+  }
+  return writes;
+}
 
 // Runs act on each of the next `times` modal windows of type W as the event
 // loop shows them; one that act leaves open fails the test instead of hanging.
