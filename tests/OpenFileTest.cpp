@@ -7,7 +7,8 @@
 
 namespace qx::test {
 
-TEST(OpenFile, OpenDerivesGeometryBadPathsChangeNothingAShrunkFileIsReadAgain) {
+// Bad paths change nothing; open files keep their order of use and their state.
+TEST(OpenFile, GeometryRefusalsChangesOnDiskAndTheMostRecentlyUsedOrder) {
   Rig r;
   QString path;
   // size, record length, record count; the largest is sparse.
@@ -15,14 +16,12 @@ TEST(OpenFile, OpenDerivesGeometryBadPathsChangeNothingAShrunkFileIsReadAgain) {
       {0, 1, 0}, {100, 100, 1}, {5LL << 30, 256, (5LL << 30) / 256}, {513, 256, 3}};
   for (auto [size, length, count] : cases) {
     r.io.CloseFile();
-    const auto bytes = TempFiles::Counting(static_cast<int>(std::min<std::int64_t>(size, 1000)));
-    path = r.files.Write(QString::number(size), bytes);
+    path = r.files.Write(QString::number(size), TempFiles::Counting(1000));
     ASSERT_TRUE(QFile::resize(path, size));
     r.io.OpenFile(path);
     EXPECT_TRUE(r.s.FileLength == size && r.s.WorkingLength == size && r.s.OpenFileCount == 1);
-    EXPECT_EQ(r.s.Current.RecordLength, length);
-    EXPECT_EQ(r.s.RecordCount, count);
-    EXPECT_DOUBLE_EQ(r.s.ScrollScale, size / 32767.0);
+    EXPECT_EQ(std::tuple(r.s.Current.RecordLength, r.s.RecordCount, r.s.ScrollScale),
+              std::tuple(length, count, size / 32767.0));
     // Every page move works; the empty file's do nothing and divide by nothing.
     r.io.GoToRequested();
     r.s.Current.CursorOffset = std::max<std::int64_t>(0, size - 1);
@@ -31,10 +30,10 @@ TEST(OpenFile, OpenDerivesGeometryBadPathsChangeNothingAShrunkFileIsReadAgain) {
   }
 
   // Only files and block devices open, no pipe waits for a writer, a link opens its target.
-  const QString fifo = r.files.Path("fifo"), missing = r.files.Path("missing");
+  const QString fifo = r.files.Path("fifo"), missing = r.files.Path("missing"),
+                locked = r.files.Path("100");
   ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
   ASSERT_TRUE(QFile::link(fifo, r.files.Path("to-fifo")));
-  const QString locked = r.files.Path("100");
   const std::pair<QString, QString> refused[] = {
       {missing, "Couldn't find " + missing + ": No such file or directory"},
       {r.files.Dir(), "Couldn't open " + r.files.Dir() + ": Is a directory"},
@@ -51,38 +50,31 @@ TEST(OpenFile, OpenDerivesGeometryBadPathsChangeNothingAShrunkFileIsReadAgain) {
   r.sys.always.clear();
   r.io.OpenFile(path);  // the current file again: nothing
   r.io.OpenFile({});
-  EXPECT_EQ(r.v.loads, loads);
-  EXPECT_EQ(r.s.Current.FileName, path);
-  EXPECT_EQ(r.s.Current.CursorOffset, 512);
-  EXPECT_EQ(r.s.OpenFileCount, 1);
+  EXPECT_EQ(
+      std::tuple(r.v.loads, r.s.Current.FileName, r.s.Current.CursorOffset, r.s.OpenFileCount),
+      std::tuple(loads, path, 512, 1));
 
   // Shrunk on disk behind our back: said, and read again as it is now.
   ASSERT_EQ(::truncate(QFile::encodeName(path).constData(), 500), 0);
   r.p.ExpectBox(path + " was changed by another program: its length was 513 bytes and is now " +
                 "500.\nNothing was written; the file has been read again.");
   r.io.ReadPage();  // the page at 476
-  EXPECT_EQ(r.s.PageBuffer[23], 499 & 0xFF);
-  EXPECT_EQ(r.s.PageBuffer[24], 0);
-  EXPECT_EQ(r.s.FileLength, 500);
+  EXPECT_EQ(std::tuple(r.s.PageBuffer[23], r.s.PageBuffer[24], r.s.FileLength),
+            std::tuple(499 & 0xFF, 0, 500));
   QFile::remove(path);
   r.io.ReadPage();
   r.io.ReopenFile();
   EXPECT_EQ(r.s.WorkingLength, 500);  // the open descriptor still reads it
-  r.p.Verify();
-}
+  r.io.CloseFile();
 
-// Open files keep their order of use and their state; so does the recent list.
-TEST(OpenFile, TableAndRecentListKeepTheMostRecentlyUsedOrder) {
-  Rig r;
   // P is a running program: it cannot be opened for writing, not even by root.
-  const QString busyPath = r.files.Path("P");
-  ASSERT_TRUE(QFile::copy("/bin/sleep", busyPath));
+  ASSERT_TRUE(QFile::copy("/bin/sleep", r.files.Path("P")));
   QProcess busy;
-  busy.start(busyPath, {"60"});
+  busy.start(r.files.Path("P"), {"60"});
   ASSERT_TRUE(busy.waitForStarted());
   QStringList f;
   for (const char* n : {"P", "Q", "R", "S"}) {
-    f << (f.isEmpty() ? busyPath : r.files.Write(n, TempFiles::Counting(2000)));
+    f << (f.isEmpty() ? r.files.Path("P") : r.files.Write(n, TempFiles::Counting(2000)));
     r.io.OpenFile(f.back());
     r.s.Current.CursorOffset = f.size() * 10;  // a state of its own
     r.s.Current.BufferTop = f.size() * 16;
@@ -93,16 +85,14 @@ TEST(OpenFile, TableAndRecentListKeepTheMostRecentlyUsedOrder) {
     for (const auto& file : r.s.OpenFiles) o << QFileInfo(file.FileName).fileName();
     return o.join(' ');
   };
-  auto recent = [&] { return QStringList(r.s.RecentFiles.begin(), r.s.RecentFiles.end()); };
-  EXPECT_EQ(order(), "S R Q P");
 
   r.io.SwitchToWindow(2);  // Q
   r.io.SwitchToWindow(0);  // the current one: nothing
   EXPECT_EQ(order(), "Q S R P");
   const FileState& c = r.s.Current;
-  EXPECT_EQ(std::make_tuple(c.CursorOffset, c.BufferTop, c.RecordLength, r.s.RecordCount),
-            std::make_tuple(20, 32, 14, RecordCountFor(2000, 14)));
-  EXPECT_EQ(r.s.PageBuffer[0], 32);
+  EXPECT_EQ(
+      std::tuple(c.CursorOffset, c.BufferTop, c.RecordLength, r.s.RecordCount, r.s.PageBuffer[0]),
+      std::tuple(20, 32, 14, RecordCountFor(2000, 14), 32));
 
   // A fifth file, even one already open, is refused.
   r.p.ExpectBox("Four files are open. Please close one file before opening another.");
@@ -110,23 +100,18 @@ TEST(OpenFile, TableAndRecentListKeepTheMostRecentlyUsedOrder) {
 
   // Closing makes the most recently used of the others current.
   r.io.CloseFile();
-  EXPECT_EQ(order(), "S R P ");
-  EXPECT_EQ(c.FileName, f[3]);
-  EXPECT_EQ(c.CursorOffset, 40);
-  for (int i = 0; i < 3; ++i) {
-    EXPECT_EQ(r.s.ReadOnly, i == 2) << i;  // the read-only state follows the current file
-    r.io.CloseFile();
-  }
+  EXPECT_EQ(std::tuple(order(), c.FileName, c.CursorOffset), std::tuple("S R P ", f[3], 40));
+  // The read-only state follows the current file.
+  for (int i = 0; i < 3; ++i, r.io.CloseFile()) EXPECT_EQ(r.s.ReadOnly, i == 2) << i;
   EXPECT_TRUE(r.s.WorkingLength == 0 && r.s.OpenFileCount == 0 && c.FileName.isEmpty());
   busy.kill();
   busy.waitForFinished();
 
   // A name opened again goes to the top, a new one drops the last; a new run reads them back.
   r.io.OpenFile(f[1]);
-  const QString t = r.files.Write("T", "data");
-  r.io.OpenFile(t);
-  const QStringList stored{t, f[1], f[3], f[2]};
-  EXPECT_EQ(recent(), stored);
+  r.io.OpenFile(r.files.Write("T", "data"));
+  const QStringList stored{r.files.Path("T"), f[1], f[3], f[2]};
+  EXPECT_EQ(QStringList(r.s.RecentFiles.begin(), r.s.RecentFiles.end()), stored);
   Rig again;
   again.p.settings = r.p.settings;
   again.io.LoadSettings();
@@ -137,7 +122,7 @@ TEST(OpenFile, TableAndRecentListKeepTheMostRecentlyUsedOrder) {
   r.p.ExpectBox("Couldn't open " + f[3] + ": No such file or directory");
   r.io.OpenRecentFile(2);
   r.p.Verify();
-  EXPECT_EQ(recent(), stored);
+  EXPECT_EQ(QStringList(r.s.RecentFiles.begin(), r.s.RecentFiles.end()), stored);
 }
 
 }  // namespace qx::test
