@@ -19,7 +19,7 @@ struct Opened : Rig {
   }
   // Types value into the page at the cursor, as an edit would.
   void Edit(std::uint8_t value) {
-    s.PageBuffer[static_cast<std::size_t>(s.Current.CursorOffset - s.Current.BufferTop)] = value;
+    s.PageBuffer.at(static_cast<std::size_t>(s.Current.CursorOffset - s.Current.BufferTop)) = value;
     s.Dirty = true;
   }
   QString path;
@@ -127,6 +127,7 @@ TEST(Navigation, MarksAndWorkingBase) {
   EXPECT_EQ(std::tuple(r.s.Current.MarkTable[1].CursorOffset, r.s.Current.CursorOffset),
             std::tuple(300, 300));
   // Refused, asking nothing: the file length and beyond, negative, no file.
+  r.s.Current.CursorOffset = r.s.Current.BufferTop;  // an edit on the page shown
   r.Edit(0xAB);
   for (std::int64_t beyond : {std::int64_t{1000}, std::int64_t{-1}, kMax})
     EXPECT_FALSE(SetWorkingBase(r.io, beyond));
