@@ -116,22 +116,29 @@ std::int64_t BinaryFile::ReadAt(std::int64_t offset, void* buffer, std::int64_t 
 }
 
 bool BinaryFile::WriteAt(std::int64_t offset, const void* data, std::int64_t n) {
-  if (fd_ < 0 || offset < 0 || n < 0) return false;
+  return n >= 0 && WriteCounted(offset, data, n) == n;
+}
+
+std::int64_t BinaryFile::WriteCounted(std::int64_t offset, const void* data, std::int64_t n) {
+  if (fd_ < 0 || offset < 0 || n < 0) {
+    errno = EBADF;
+    return 0;
+  }
   const auto* in = static_cast<const char*>(data);
   std::int64_t done = 0;
   while (done < n) {
     const ssize_t put = sys_->Pwrite(fd_, in + done, static_cast<size_t>(n - done), offset + done);
     if (put < 0) {
       if (errno == EINTR) continue;
-      return false;
+      return done;
     }
     if (put == 0) {
       errno = ENOSPC;
-      return false;
+      return done;
     }
     done += put;
   }
-  return true;
+  return done;
 }
 
 std::int64_t BinaryFile::Length() const {

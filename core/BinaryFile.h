@@ -51,6 +51,9 @@ class BinaryFile {
   [[nodiscard]] std::int64_t ReadAt(std::int64_t offset, void* buffer, std::int64_t n) const;
   // Writes all n bytes at offset or fails.
   [[nodiscard]] bool WriteAt(std::int64_t offset, const void* data, std::int64_t n);
+  // The same, returning how many bytes reached the file before an error
+  // (errno set) or n, so that a message can say exactly how far it got.
+  [[nodiscard]] std::int64_t WriteCounted(std::int64_t offset, const void* data, std::int64_t n);
   // -1 on an error.
   std::int64_t Length() const;
   // Invalid on an error.

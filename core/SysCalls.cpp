@@ -42,10 +42,10 @@ ssize_t SysCalls::Pread(int fd, void* buf, std::size_t n, off_t at) {
   return Injected(Call::Read) ? -1 : ::pread(fd, buf, n, at);
 }
 ssize_t SysCalls::Pwrite(int fd, const void* buf, std::size_t n, off_t at) {
-  return Injected(Call::Write) ? -1 : ::pwrite(fd, buf, n, at);
+  return Injected(Call::Write) ? -1 : ::pwrite(fd, buf, Limit(Call::Write, n), at);
 }
 ssize_t SysCalls::Write(int fd, const void* buf, std::size_t n) {
-  return Injected(Call::Write) ? -1 : ::write(fd, buf, n);
+  return Injected(Call::Write) ? -1 : ::write(fd, buf, Limit(Call::Write, n));
 }
 off_t SysCalls::Seek(int fd, off_t offset, int whence) {
   return Injected(Call::Seek) ? -1 : ::lseek(fd, offset, whence);
@@ -80,7 +80,7 @@ int SysCalls::CreateTemp(char* pathTemplate) {
 ssize_t SysCalls::CopyFileRange(int in, off_t* inAt, int out, std::size_t n) {
   if (Injected(Call::KernelCopy)) return -1;
   loff_t at = *inAt;
-  const ssize_t r = ::copy_file_range(in, &at, out, nullptr, n, 0);
+  const ssize_t r = ::copy_file_range(in, &at, out, nullptr, Limit(Call::KernelCopy, n), 0);
   *inAt = at;
   return r;
 }

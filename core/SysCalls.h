@@ -68,6 +68,12 @@ class SysCalls {
     (void)call;
     return 0;
   }
+  // How many of n bytes a write or kernel copy may move this time; fewer
+  // than n makes the call short, as a full disk or a signal can.
+  virtual std::size_t Limit(Call call, std::size_t n) {
+    (void)call;
+    return n;
+  }
 
  private:
   bool Injected(Call call);

@@ -16,27 +16,6 @@ constexpr std::int64_t kFillProgressThreshold = 8192;
 // The page size the pieces keep to where they can.
 constexpr std::int64_t kPageBytes = 4096;
 
-// Writes n bytes at offset; returns how many reached the file before an
-// error (errno set), so that the message can say exactly how far the fill got.
-std::int64_t WriteCounted(BinaryFile& f, std::int64_t offset, const std::uint8_t* data,
-                          std::int64_t n) {
-  std::int64_t done = 0;
-  while (done < n) {
-    const ssize_t put = f.Sys().Pwrite(f.Descriptor(), data + done,
-                                       static_cast<std::size_t>(n - done), offset + done);
-    if (put < 0) {
-      if (errno == EINTR) continue;
-      return done;
-    }
-    if (put == 0) {
-      errno = ENOSPC;
-      return done;
-    }
-    done += put;
-  }
-  return done;
-}
-
 QString FillFailure(const EditorState& s, int error, std::int64_t first, std::int64_t written) {
   const QString how =
       written > 0
@@ -111,7 +90,7 @@ FillResult FillRange(IO& io, const std::vector<std::uint8_t>& pattern, FillKind 
         break;
       }
       const std::int64_t n = std::min(piece, total - result.written);
-      const std::int64_t put = WriteCounted(s.File1, at + result.written, buf.data(), n);
+      const std::int64_t put = s.File1.WriteCounted(at + result.written, buf.data(), n);
       result.written += put;
       if (put < n) {
         const int e = errno;

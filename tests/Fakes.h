@@ -190,8 +190,13 @@ class FaultySys : public SysCalls {
   std::map<Call, int> always;
   int count = 0;
   std::vector<int> log;  // the kinds of the counted calls, in order
+  // When set, every write and kernel copy moves at most this many bytes.
+  std::size_t shortWrites = 0;
 
  protected:
+  std::size_t Limit(Call, std::size_t n) override {
+    return shortWrites > 0 && n > shortWrites ? shortWrites : n;
+  }
   int Inject(Call c) override {
     if (auto it = always.find(c); it != always.end()) return it->second;
     log.push_back(static_cast<int>(c));
