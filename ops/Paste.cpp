@@ -9,6 +9,7 @@
 #include "core/TempFileWriter.h"
 #include "input/Utility.h"
 #include "ops/CutCopy.h"
+#include "ops/PasteSource.h"
 
 namespace qx {
 
@@ -75,28 +76,6 @@ PasteResult Overlay(IO& io, const BinaryFile& source, std::int64_t length, std::
 }
 
 }  // namespace
-
-bool OpenPasteSource(IO& io, const QString& typed, BinaryFile& source) {
-  EditorState& s = io.State();
-  const QString path = BlockFilePath(s, typed);
-  if (typed.isEmpty() && !IO::FileExists(path)) {
-    io.Plat().MessageBox(QStringLiteral("Nothing cut or copied"));
-    return false;
-  }
-  if (!IO::FileExists(path)) {
-    io.Plat().MessageBox(
-        QStringLiteral("Couldn't open ") + path + QStringLiteral(": ") + IO::WhyMissing(path),
-        Buttons::Ok, Icon::Critical);
-    return false;
-  }
-  if (!source.Open(path, false, *s.Sys)) {
-    io.Plat().MessageBox(
-        QStringLiteral("Couldn't open ") + path + QStringLiteral(": ") + source.Error(),
-        Buttons::Ok, Icon::Critical);
-    return false;
-  }
-  return true;
-}
 
 PasteResult PasteFile(IO& io, PasteMode mode, const QString& typed) {
   EditorState& s = io.State();

@@ -19,11 +19,6 @@ enum class PasteResult {
   Failed,    // said why; the file is as it was (Overlay: as far as written)
 };
 
-// Opens the source that typed names (empty: the clip file) for reading;
-// false after saying "Nothing cut or copied" or "Couldn't open ..." (with
-// the reason when it exists but cannot be read).
-bool OpenPasteSource(IO& io, const QString& typed, BinaryFile& source);
-
 // source: the path the user typed, or empty for the clip file.
 PasteResult PasteFile(IO& io, PasteMode mode, const QString& source);
 

@@ -9,6 +9,7 @@
 #include "core/IO.h"
 #include "core/Progress.h"
 #include "ops/Paste.h"
+#include "ops/PasteSource.h"
 #include "ops/PatchRecords.h"
 #include "ops/RecordRange.h"
 
