@@ -91,7 +91,7 @@ void IO::RecomputeLengths() {
 }
 
 void IO::OpenFile(const QString& requested) {
-  if (requested.isEmpty()) return;
+  if (BusyRefused() || requested.isEmpty()) return;
   if (!FileExists(requested)) {
     p_.MessageBox(QStringLiteral("Couldn't find ") + QFileInfo(requested).absoluteFilePath() +
                       QStringLiteral(": ") + WhyMissing(requested),
@@ -228,7 +228,7 @@ void IO::SwitchToWindow(int index) {
 
 void IO::CloseFile() {
   // An empty file (or one emptied past its working base) can be closed too.
-  if (s_.Current.FileName.isEmpty()) return;
+  if (BusyRefused() || s_.Current.FileName.isEmpty()) return;
   CheckDirty();
   s_.File1.Close();
   s_.PageBuffer.fill(0);
@@ -404,6 +404,12 @@ void IO::GoToCursor() {
   const std::int64_t cursor = s_.Current.CursorOffset;
   s_.Current.BufferTop = cursor >= kPageSize ? cursor - 36 : 0;
   ShowPage();
+}
+
+bool IO::BusyRefused(const EditorState& s, Platform& p) {
+  if (!s.OperationRunning) return false;
+  p.Beep();
+  return true;
 }
 
 bool IO::ReadOnlyRefused() {

@@ -53,6 +53,10 @@ class IO {
   void GoToCursor();
   // "File is read-only" and true when the current file may not be written.
   bool ReadOnlyRefused();
+  // While a long operation runs, nothing else may start from inside its
+  // events: a beep, and true.
+  bool BusyRefused() { return BusyRefused(s_, p_); }
+  static bool BusyRefused(const EditorState& s, Platform& p);
   // True when another program changed, replaced or removed the file since
   // the editor last saw it.
   bool FileChangedOnDisk();

@@ -48,7 +48,7 @@ void IO::SetUndoRedo(bool undo, bool redo) {
 }
 
 void IO::SavePage() {
-  if (s_.WorkingLength < 1) return;
+  if (BusyRefused() || s_.WorkingLength < 1) return;
   if (!s_.Dirty) {
     // Nothing new to undo: the undo state (a whole-file backup, say) stays.
     (void)WritePage();
@@ -87,7 +87,7 @@ bool IO::WritePage() {
 }
 
 void IO::UndoChange() {
-  if (ReadOnlyRefused()) return;
+  if (BusyRefused() || ReadOnlyRefused()) return;
   if (s_.WholeFileUndo) {
     ExchangeWithBackup(QStringLiteral("Undo"));
   } else if (WritePageImage(s_.UndoPage)) {
@@ -96,7 +96,7 @@ void IO::UndoChange() {
 }
 
 void IO::RedoChange() {
-  if (ReadOnlyRefused()) return;
+  if (BusyRefused() || ReadOnlyRefused()) return;
   if (s_.WholeFileUndo) {
     ExchangeWithBackup(QStringLiteral("Redo"));
   } else {

@@ -42,7 +42,7 @@ FillResult FillRange(IO& io, const std::vector<std::uint8_t>& pattern, FillKind 
                      const FillOptions& opt) {
   EditorState& s = io.State();
   Platform& p = io.Plat();
-  if (io.ReadOnlyRefused()) return {FillStatus::Failed, 0};
+  if (io.BusyRefused() || io.ReadOnlyRefused()) return {FillStatus::Failed, 0};
   if (pattern.empty()) {
     p.MessageBox(QStringLiteral("You must enter values"), Buttons::Ok, Icon::None, QString());
     return {FillStatus::Failed, 0};

@@ -17,6 +17,7 @@ constexpr std::int64_t kProgressThreshold = 8192;
 
 ChopStatus ChopRecords(IO& io, const RecordRange& range, ProgressBar* bar) {
   EditorState& s = io.State();
+  if (io.BusyRefused()) return ChopStatus::Failed;
   if (range.from > range.to || range.startOffset > range.endOffset) return ChopStatus::Cancelled;
   // The rewrite reads the file: an unsaved page would be lost under it.
   if (s.Dirty) io.CheckDirty();

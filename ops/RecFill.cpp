@@ -28,7 +28,7 @@ RecFillResult FillRecords(IO& io, const std::vector<std::uint8_t>& pattern, Fill
                           const RecordRange& range, ProgressBar* bar, const PatchOptions& opt) {
   EditorState& s = io.State();
   Platform& p = io.Plat();
-  if (io.ReadOnlyRefused()) return {RecFillStatus::Failed, 0};
+  if (io.BusyRefused() || io.ReadOnlyRefused()) return {RecFillStatus::Failed, 0};
   if (pattern.empty()) {
     p.MessageBox(kMustEnterValues, Buttons::Ok, Icon::None, QString());
     return {RecFillStatus::Failed, 0};

@@ -127,7 +127,7 @@ RecPasteResult PasteToRecords(IO& io, PasteMode mode, const RecordRange& range,
                               const QString& typedSource, ProgressBar* bar,
                               const RecPasteOptions& opt) {
   EditorState& s = io.State();
-  if (io.ReadOnlyRefused()) return RecPasteResult::Failed;
+  if (io.BusyRefused() || io.ReadOnlyRefused()) return RecPasteResult::Failed;
   BinaryFile source;
   if (!OpenPasteSource(io, typedSource, source)) return RecPasteResult::NoSource;
   const QString path = BlockFilePath(s, typedSource);

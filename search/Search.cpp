@@ -102,7 +102,7 @@ bool PrepareSearch(EditorState& s, const QString& findText, const QString& start
 std::int64_t FindNext(IO& io, ProgressBar* bar, const ScanOptions& opt) {
   EditorState& s = io.State();
   Platform& p = io.Plat();
-  if (s.SearchText.isEmpty()) return -1;
+  if (io.BusyRefused() || s.SearchText.isEmpty()) return -1;
   s.OperationRunning = true;
   const AbsoluteRange r = SearchRange(s);
   // After a hit the next scan begins one byte after it, never on it again.
@@ -122,6 +122,8 @@ std::int64_t FindNext(IO& io, ProgressBar* bar, const ScanOptions& opt) {
         },
         NoWindowWork);
   }
+  // The scan is over: other commands may run again.
+  const bool finished = std::exchange(s.OperationRunning, false);
   if (hit >= 0) {
     s.Current.CursorOffset = hit - s.Current.WorkingBase;
     s.SearchPosition = hit;
@@ -132,7 +134,7 @@ std::int64_t FindNext(IO& io, ProgressBar* bar, const ScanOptions& opt) {
   }
   if (status == ScanStatus::Failed) {
     p.MessageBox(kReadError, Buttons::Ok, Icon::Critical);
-  } else if (s.OperationRunning) {
+  } else if (finished) {
     p.ShowNotice(kNotFoundNotice);
   }
   return -1;
@@ -147,6 +149,7 @@ std::int64_t CountOccurrences(IO& io, ProgressBar* bar, const ScanOptions& opt, 
   EditorState& s = io.State();
   Platform& p = io.Plat();
   // With nothing typed the dialog has closed: there is nothing to count.
+  if (io.BusyRefused()) return -1;
   if (s.SearchText.isEmpty()) return 0;
   s.OperationRunning = true;
   s.Found = false;
@@ -167,11 +170,12 @@ std::int64_t CountOccurrences(IO& io, ProgressBar* bar, const ScanOptions& opt, 
         },
         NoWindowWork);
   }
+  const bool finished = std::exchange(s.OperationRunning, false);
   if (status == ScanStatus::Failed) {
     p.MessageBox(kReadError, Buttons::Ok, Icon::Critical);
     return -1;
   }
-  if (!s.OperationRunning) return -1;
+  if (!finished) return -1;
   if (showMessage) p.MessageBox(CountMessage(count));
   return count;
 }
@@ -196,6 +200,7 @@ bool ValidateReplaceFields(EditorState& s, Platform& p, const QString& findText,
 ReplaceResult PrepareReplace(IO& io, const QString& findText, const QString& replaceText,
                              int searchType, const AskFn& ask, ProgressBar* bar,
                              const ScanOptions& opt) {
+  if (io.BusyRefused()) return {ScanStatus::Failed, 0, false};
   EditorState& s = io.State();
   s.SearchText = findText;
   s.SearchType = searchType;
@@ -213,7 +218,7 @@ ReplaceResult ReplaceScan(IO& io, const std::vector<std::uint8_t>& replacement, 
   EditorState& s = io.State();
   Platform& p = io.Plat();
   ReplaceResult result;
-  if (s.Pattern.empty() || replacement.empty() || s.FileLength < 1) {
+  if (io.BusyRefused() || s.Pattern.empty() || replacement.empty() || s.FileLength < 1) {
     result.status = ScanStatus::Failed;
     return result;
   }
