@@ -14,12 +14,19 @@ namespace qx {
 enum class PasteMode { Insert = 1, Overlay = 2, Append = 3 };
 
 enum class PasteResult {
-  Done,      // the file holds the result
-  NoSource,  // nothing to paste from: said, and the dialog stays open
-  Failed,    // said why; the file is as it was (Overlay: as far as written)
+  Done,       // the file holds the result
+  NoSource,   // nothing to paste from: said, and the dialog stays open
+  Failed,     // said why; the file is as it was (Overlay: as far as written)
+  Cancelled,  // Cancel stopped it: Insert and Append changed nothing; an
+              // overlay said how far it got
+  Busy,       // another operation runs: a beep, and nothing was done
 };
 
-// source: the path the user typed, or empty for the clip file.
-PasteResult PasteFile(IO& io, PasteMode mode, const QString& source);
+// Pastes this many bytes or more show the progress bar.
+constexpr std::int64_t kPasteProgressFrom = 8193;
+
+// source: the path the user typed, or empty for the clip file. bar, when
+// given, follows a long paste.
+PasteResult PasteFile(IO& io, PasteMode mode, const QString& source, ProgressBar* bar = nullptr);
 
 }  // namespace qx

@@ -127,7 +127,10 @@ TEST(BlockOps, PasteInsertsOverlaysAndAppends) {
       {Insert, 0, 4, "0123abc456789"},
       {Append, 0, 4, "0123456789abc"},
       {Overlay, 0, 8, "01234567abc"},
-      {Insert, 3, 0, "012abc3456789"}};
+      {Insert, 3, 0, "012abc3456789"},
+      // A cursor left past the end (a cut of the bytes under it) pastes at the end.
+      {Insert, 0, 12, "0123456789abc"},
+      {Overlay, 2, 9, "0123456789abc"}};
   for (const auto& [mode, base, cursor, want] : cases) {
     BlockRig r(ten, base, "abc");
     r.s.Current.CursorOffset = cursor;
@@ -169,6 +172,34 @@ TEST(BlockOps, PasteInsertsOverlaysAndAppends) {
   r.s.Current.CursorOffset = 0;
   EXPECT_EQ(PasteFile(r.io, PasteMode::Overlay, r.path), PasteResult::Failed);
   r.p.Verify();
+  r.sys.always.clear();
+
+  // Bytes that reached the file before a write failed are counted: writes
+  // of at most 100 bytes, the fourth failing.
+  r.s.ClipFile = r.files.Write("clip", QByteArray(1000, 'c'));
+  r.s.Current.CursorOffset = 0;
+  r.sys.shortWrites = 100;
+  r.sys.Reset();
+  ASSERT_EQ(PasteFile(r.io, PasteMode::Overlay, {}), PasteResult::Done);
+  const std::vector<int> writes = WriteCalls(r.sys);
+  ASSERT_EQ(writes.size(), 10u);
+  const QByteArray before = TempFiles::Read(r.path), clip(1000, 'd');
+  r.files.Write("clip", clip);
+  r.sys.Reset({writes[3]});
+  r.p.ExpectBox("Couldn't write " + r.path +
+                " at offset 300: Input/output error\n300 of 1,000 bytes were pasted.");
+  EXPECT_EQ(PasteFile(r.io, PasteMode::Overlay, {}), PasteResult::Failed);
+  EXPECT_EQ(TempFiles::Read(r.path), clip.left(300) + before.mid(300));
+  r.sys.Reset();
+  r.sys.shortWrites = 0;
+
+  // While another operation runs a paste is refused with a beep.
+  r.s.OperationRunning = true;
+  EXPECT_EQ(PasteFile(r.io, PasteMode::Insert, {}), PasteResult::Busy);
+  EXPECT_EQ(r.p.beeps, 1);
+  r.s.OperationRunning = false;
+  EXPECT_EQ(TempFiles::Read(r.path), clip.left(300) + before.mid(300));
+  r.p.Verify();
 }
 
 TEST(BlockOps, DialogsReadTheirBoxesAndCloseAsTheySay) {
@@ -204,6 +235,61 @@ TEST(BlockOps, DialogsReadTheirBoxesAndCloseAsTheySay) {
   const QString foreign = other.ClipFile = r.files.Write("foreign", "x");
   DeleteClipFile(other);
   EXPECT_TRUE(QFile::exists(foreign));
+}
+
+// A long paste through the dialog: from inside its events a second click is
+// refused with a beep and Cancel stops it.
+TEST(BlockOps, APasteRunsAloneAndCancelStopsIt) {
+  using enum PasteMode;
+  const QByteArray original = Counting(1000), clip(3 << 20, 'c');  // three pieces
+  // the button pressed, Cancel (or a second Overlay) after the first piece,
+  // the file after, what is said
+  const std::tuple<PasteMode, bool, QByteArray, const char*> rows[] = {
+      {Insert, false, clip + original, nullptr},
+      {Insert, true, original, nullptr},
+      {Append, true, original, nullptr},
+      {Overlay, true, clip.left(1 << 20),
+       "The paste was cancelled at offset 1,048,576; 1,048,576 of 3,145,728 bytes were pasted."},
+  };
+  WindowRig r;
+  const QString source = r.files.Write("source", clip);
+  for (const auto& [mode, cancel, want, says] : rows) {
+    SCOPED_TRACE(static_cast<int>(mode) * 10 + cancel);
+    r.w->Io().CloseFile();
+    const QString path = r.Open("P.DAT", original);
+    r.p.beeps = 0;
+    if (says) r.p.ExpectBox(says);
+    WhenModal<Paste> paste([&](Paste* d) {
+      r.p.onEvents = CancelAtEvent(2, [&] {
+        EXPECT_TRUE(d->Progress->isVisible());
+        for (QPushButton* b : {d->InsertButton, d->OverlayButton, d->AppendBox})
+          EXPECT_FALSE(b->isEnabled());
+        if (cancel) {
+          d->CancelButton->click();
+        } else {
+          d->OverlayButton_Click();
+        }
+      });
+      d->ReadFromFileBox->click();
+      d->PathNameBox->setText(source);
+      (mode == Insert    ? d->InsertButton
+       : mode == Overlay ? d->OverlayButton
+                         : d->AppendBox)
+          ->click();
+      EXPECT_TRUE(d->InsertButton->isEnabled() && !d->Progress->isVisible());
+    });
+    r.w->mnuEditPaste_Click();
+    r.p.onEvents = nullptr;
+    r.p.Verify();
+    EXPECT_TRUE(TempFiles::Read(path) == want);
+    EXPECT_EQ(r.p.beeps, cancel ? 0 : 1);
+    EXPECT_FALSE(r.s.OperationRunning);
+    EXPECT_EQ(r.s.UndoEnabled, !cancel);
+    if (!cancel) {
+      EXPECT_TRUE(TempFiles::Read(r.files.Path("P.BAK")) == original);
+    }
+    EXPECT_TRUE(r.files.Entries().filter(QRegularExpression("^qx")).isEmpty());
+  }
 }
 
 }  // namespace qx::test

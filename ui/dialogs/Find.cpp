@@ -17,6 +17,7 @@
 #include "input/Utility.h"
 #include "ui/dialogs/DialogLayout.h"
 #include "ui/dialogs/FieldFilter.h"
+#include "ui/dialogs/OperationDialog.h"
 #include "ui/main/Library.h"
 
 namespace qx {
@@ -86,6 +87,7 @@ void Find::PrepareSearch() {
 }
 
 void Find::FindNext() {
+  ActionsDisabled busy({FindFirstButton, FindNextButton, CountButton});
   qx::FindNext(io_, this, Options);
 }
 
@@ -113,6 +115,7 @@ void Find::FindNextButton_Click() {
 
 void Find::CountButton_Click() {
   PrepareSearch();
+  ActionsDisabled busy({FindFirstButton, FindNextButton, CountButton});
   CountOccurrences(io_, this, Options);
 }
 

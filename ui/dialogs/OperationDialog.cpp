@@ -7,6 +7,20 @@
 
 namespace qx {
 
+ActionsDisabled::ActionsDisabled(std::initializer_list<QPushButton*> buttons) {
+  for (QPushButton* b : buttons) {
+    if (b == nullptr || !b->isEnabled()) continue;
+    b->setEnabled(false);
+    disabled_.emplace_back(b);
+  }
+}
+
+ActionsDisabled::~ActionsDisabled() {
+  for (const QPointer<QPushButton>& b : disabled_) {
+    if (b) b->setEnabled(true);
+  }
+}
+
 OperationDialog::OperationDialog(QWidget* mainWindow, IO& io) : QDialog(mainWindow), io_(io) {}
 
 void OperationDialog::MakeCancelAndProgress() {

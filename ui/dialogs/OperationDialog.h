@@ -4,6 +4,9 @@
 #pragma once
 
 #include <QDialog>
+#include <QPointer>
+#include <initializer_list>
+#include <vector>
 
 #include "core/IO.h"
 #include "core/Progress.h"
@@ -12,6 +15,20 @@ class QProgressBar;
 class QPushButton;
 
 namespace qx {
+
+// Disables a dialog's action buttons for its life, so that no click starts
+// a second operation from inside the events of the one running; only the
+// buttons it disabled are enabled again.
+class ActionsDisabled {
+ public:
+  explicit ActionsDisabled(std::initializer_list<QPushButton*> buttons);
+  ~ActionsDisabled();
+  ActionsDisabled(const ActionsDisabled&) = delete;
+  ActionsDisabled& operator=(const ActionsDisabled&) = delete;
+
+ private:
+  std::vector<QPointer<QPushButton>> disabled_;
+};
 
 class OperationDialog : public QDialog, public ProgressBar {
   Q_OBJECT
@@ -32,6 +49,8 @@ class OperationDialog : public QDialog, public ProgressBar {
   void MakeCancelAndProgress();
   // "You must enter values", and the focus to the box to mend.
   void MustEnterValues(QWidget* box);
+  // A click that arrives while an operation runs: a beep, and true.
+  bool ActionRefused() { return io_.BusyRefused(); }
   void reject() override;
 
   IO& io_;

@@ -1,27 +1,33 @@
 // The Paste dialog: Insert, Overlay or Append the clip file, or a file read
-// from "Read From File", at the cursor.
+// from "Read From File", at the cursor. A long paste shows its progress,
+// and Cancel stops it.
 #pragma once
 
 #include <QDialog>
 
 #include "core/IO.h"
+#include "core/Progress.h"
 #include "ops/Paste.h"
 
 class QCheckBox;
 class QLineEdit;
+class QProgressBar;
 class QPushButton;
 
 namespace qx {
 
 class PathRow;
 
-class Paste : public QDialog {
+class Paste : public QDialog, public ProgressBar {
   Q_OBJECT
  public:
   Paste(QWidget* mainWindow, IO& io);
 
   void Insert();
   void Overlay();
+
+  void ShowProgress(bool visible) override;
+  void SetProgress(int value) override;
 
   QPushButton* InsertButton = nullptr;
   QPushButton* OverlayButton = nullptr;
@@ -31,6 +37,7 @@ class Paste : public QDialog {
   QCheckBox* ReadFromFileBox = nullptr;
   QLineEdit* PathNameBox = nullptr;
   QPushButton* BrowseButton = nullptr;
+  QProgressBar* Progress = nullptr;
 
   PasteMode Mode = PasteMode::Insert;
 
@@ -40,10 +47,15 @@ class Paste : public QDialog {
   void AppendBox_Click();
   void CancelButton_Click();
 
+ protected:
+  // Escape and the close box act as Cancel.
+  void reject() override;
+
  private:
   void RunPaste();
 
   IO& io_;
+  bool running_ = false;  // this dialog's paste is under way
 };
 
 }  // namespace qx

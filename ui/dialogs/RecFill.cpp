@@ -84,6 +84,7 @@ void RecFill::Form_Load(QWidget* mainWindow) {
 }
 
 void RecFill::FillButton_Click() {
+  if (ActionRefused()) return;
   for (QLineEdit* box : {PatternBox, FromRecordBox, ToRecordBox, StartOffsetBox, EndOffsetBox}) {
     if (box->text().isEmpty()) {
       MustEnterValues(PatternBox);
@@ -103,11 +104,12 @@ void RecFill::FillButton_Click() {
     return;
   }
 
-  FillButton->setEnabled(false);  // no second fill from inside this one's events
   const bool bar = io_.State().WorkingLength >= kProgressFrom;
-  const RecFillResult res =
-      FillRecords(io_, *pattern, kind, f.range, bar ? this : nullptr, Options);
-  FillButton->setEnabled(true);
+  RecFillResult res;
+  {
+    ActionsDisabled busy({FillButton});
+    res = FillRecords(io_, *pattern, kind, f.range, bar ? this : nullptr, Options);
+  }
   // A refusal or a failure leaves the dialog open for another try.
   if (res.status != RecFillStatus::Failed) CancelButton_Click();
 }

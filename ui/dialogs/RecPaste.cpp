@@ -93,19 +93,27 @@ void RecPaste::AppendBox_Click() {
 }
 
 void RecPaste::Insert() {
+  if (ActionRefused()) return;
   const RecordFields f = ReadRecordBoxes();
   if (f.check == RecordCheck::EmptyBox) return;
   if (f.check == RecordCheck::Reversed) {
     CancelButton_Click();
     return;
   }
-  // No second paste from inside this one's events.
-  for (QPushButton* b : {InsertButton, OverlayButton, AppendBox}) b->setEnabled(false);
-  const RecPasteResult res = PasteToRecords(io_, Mode, f.range, PathNameBox->text(), this, Options);
-  for (QPushButton* b : {InsertButton, OverlayButton, AppendBox}) b->setEnabled(true);
+  RecPasteResult res = RecPasteResult::Failed;
+  {
+    ActionsDisabled busy({InsertButton, OverlayButton, AppendBox});
+    res = PasteToRecords(io_, Mode, f.range, PathNameBox->text(), this, Options);
+  }
   if (res == RecPasteResult::NoSource) {
-    // Stays open for another source.
+    // Stays open for another source; the focus goes where one is chosen,
+    // not to Cancel, where the disabled buttons left it.
     io_.View().LoadDisplay();
+    if (PathNameBox->text().isEmpty()) {
+      ReadFromFileBox->setFocus();
+    } else {
+      PathNameBox->setFocus();
+    }
     return;
   }
   CancelButton_Click();

@@ -17,6 +17,7 @@
 #include "ui/dialogs/DialogLayout.h"
 #include "ui/dialogs/FieldFilter.h"
 #include "ui/dialogs/Found.h"
+#include "ui/dialogs/OperationDialog.h"
 #include "ui/main/Library.h"
 
 namespace qx {
@@ -93,8 +94,11 @@ bool Replace::ValidateReplaceFields() {
 }
 
 void Replace::PrepareReplace() {
-  qx::PrepareReplace(io_, FindStringBox->text(), ReplaceStringBox->text(), CheckedType(),
-                     AskFirst ? Ask : AskFn{}, this, Options);
+  {
+    ActionsDisabled busy({ReplaceAllButton, AskFirstButton});
+    qx::PrepareReplace(io_, FindStringBox->text(), ReplaceStringBox->text(), CheckedType(),
+                       AskFirst ? Ask : AskFn{}, this, Options);
+  }
   CancelButton_Click();
 }
 
