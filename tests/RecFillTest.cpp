@@ -180,6 +180,13 @@ TEST(RecFillDialog, FieldsReachTheFillAndAReversedRangeCloses) {
                       d->PatternBox);
       r.ExpectRefused({{d->FromRecordBox, "1-"}, {d->StartOffsetBox, "0"}}, d->FillButton,
                       d->FromRecordBox);
+      // The to-record box takes keys as any text box: letters, Backspace and
+      // Ctrl+E have no meaning of their own there.
+      d->ToRecordBox->clear();
+      QTest::keyClicks(d->ToRecordBox, "829y");
+      QTest::keyClick(d->ToRecordBox, Qt::Key_E, Qt::ControlModifier);
+      EXPECT_EQ(d->ToRecordBox->text(), "829y");
+      QTest::keyClick(d->ToRecordBox, Qt::Key_Backspace);
       r.SetBoxes({{d->FromRecordBox, "1"}, {d->StartOffsetBox, "2"}, {d->EndOffsetBox, "99"}});
       d->FillButton->click();
     });

@@ -180,7 +180,7 @@ TEST(RecPasteDialog, ReadsItsBoxesAndClosesAsItSays) {
   WindowRig r;
   const QString path = r.Open("W.DAT", "AAAABBBBCCCC");
   ASSERT_TRUE(SetRecordLength(r.w->Io(), 4));
-  r.s.ClipFile = r.files.Write("clip", "x");
+  r.s.ClipFile = r.files.Path("clip");
   WhenModal<RecPaste> paste([&](RecPaste* d) {
     EXPECT_EQ(d->focusWidget(), d->FromRecordBox);
     // An empty box, or one that is not a whole number: said, focus to it.
@@ -188,13 +188,20 @@ TEST(RecPasteDialog, ReadsItsBoxesAndClosesAsItSays) {
     r.ExpectRefused({{d->StartOffsetBox, "1"}, {d->ToRecordBox, "1-"}}, d->AppendBox,
                     d->ToRecordBox);
     d->ToRecordBox->setText("2");
-    // A missing source: said, the dialog stays open.
+    // A missing source: said, the dialog stays open, and the focus goes
+    // where another source is chosen, not to Cancel.
+    r.p.ExpectBox("Nothing cut or copied");
+    d->OverlayButton->setFocus();
+    d->OverlayButton->click();
+    EXPECT_EQ(d->focusWidget(), d->ReadFromFileBox);
     d->ReadFromFileBox->click();
     d->PathNameBox->setText(r.files.Path("none"));
     r.p.ExpectBox("Couldn't open " + r.files.Path("none") + ": No such file or directory");
     d->OverlayButton->click();
     EXPECT_TRUE(d->isVisible());
+    EXPECT_EQ(d->focusWidget(), d->PathNameBox);
     d->PathNameBox->clear();
+    r.files.Write("clip", "x");
     d->InsertButton->click();
   });
   r.w->mnuRecordPaste_Click();

@@ -69,8 +69,8 @@ RecFill::RecFill(QWidget* mainWindow, IO& io) : RecordDialog(mainWindow, io) {
                     [this] { return CheckedFillKind(PatternTypeButton) == FillKind::Hex; });
   AttachFieldFilter(StartOffsetBox, FieldKind::FieldOffset, s, EndOffsetBox);
   AttachFieldFilter(EndOffsetBox, FieldKind::FieldOffset, s, FillButton);
+  // The to-record box takes keys as any text box does.
   AttachFieldFilter(FromRecordBox, FieldKind::FromRecord, s, ToRecordBox);
-  AttachFieldFilter(ToRecordBox, FieldKind::ToRecord, s, FillButton);
 
   Form_Load(mainWindow);
 }
