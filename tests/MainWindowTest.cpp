@@ -332,6 +332,31 @@ TEST(MainWindow, DroppedFilesWindowMenuRecentFilesAndClose) {
   EXPECT_TRUE(r.p.boxes.empty() && r.p.notices.isEmpty());
   EXPECT_EQ(r.p.helpContexts, std::vector<int>{1});
 
+  // While an operation runs every command but Help is refused with a beep,
+  // from a key, a menu, the toolbar or the file routines themselves; closing
+  // the window asks to cancel the operation, and the window stays.
+  const QString busy = r.Open("busy.bin", Sample(100));
+  r.Type('4');
+  r.s.OperationRunning = true;
+  r.p.beeps = 0;
+  r.Key(Qt::Key_F2);
+  r.Type('1');
+  r.w->MenuItem("mnuEditCut")->trigger();
+  r.w->Toolbar1_ButtonClick("SaveSector");
+  r.w->Io().SavePage();
+  r.w->Io().CloseFile();
+  EXPECT_EQ(r.p.beeps, 6);
+  EXPECT_TRUE(r.s.Dirty);
+  EXPECT_EQ(r.s.Current.FileName, busy);
+  EXPECT_EQ(TempFiles::Read(busy), Sample(100));
+  for (const Answer answer : {Answer::No, Answer::Yes}) {
+    r.p.ExpectBox("An operation is running. Cancel it?", answer);
+    EXPECT_FALSE(r.w->close());
+    EXPECT_EQ(r.s.OperationRunning, answer == Answer::No);
+    EXPECT_TRUE(r.w->isVisible());
+  }
+  r.s.Dirty = false;
+
   // Exit deletes the clip file that this program wrote.
   ASSERT_TRUE(QFile(r.s.ClipFile).open(QIODevice::WriteOnly));
   struct stat st {};

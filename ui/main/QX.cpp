@@ -647,6 +647,14 @@ void QX::mnuEditRedo_Click() {
 }
 
 void QX::closeEvent(QCloseEvent* e) {
+  // The window stays until the operation has stopped; Yes stops it.
+  if (s_.OperationRunning) {
+    if (p_.MessageBox(kCancelOperationQuestion, Buttons::YesNo) == Answer::Yes) {
+      s_.OperationRunning = false;
+    }
+    e->ignore();
+    return;
+  }
   if (!closing_) {
     closing_ = true;
     io_.CheckDirty();

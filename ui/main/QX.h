@@ -171,6 +171,12 @@ class QX : public QMainWindow, public FileView {
   // writable guard ("File is read-only") and then the file-open guard.
   enum class Guard { FileOpen, Writable };
   bool GuardsPass(Guard g);
+  // While an operation runs, every command but its Cancel and Help is
+  // refused with a beep: true then.
+  bool CommandRefused();
+  // Asked when the window is closed while an operation runs.
+  static inline const QString kCancelOperationQuestion =
+      QStringLiteral("An operation is running. Cancel it?");
 
   // The window font's size in points; the layout is rebuilt to it.
   static constexpr int kMinFontPoints = 6;

@@ -31,6 +31,11 @@ bool IsModifierKey(int key) {
          key == Qt::Key_NumLock || key == Qt::Key_ScrollLock;
 }
 
+bool IsPointerCommand(QEvent::Type type) {
+  return type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease ||
+         type == QEvent::MouseButtonDblClick || type == QEvent::Wheel;
+}
+
 }  // namespace
 
 // ---- Cursor ----
@@ -220,6 +225,7 @@ bool QX::Form_KeyDown(QKeyEvent* e) {
     return true;
   }
   if (IsModifierKey(key)) return false;
+  if (CommandRefused()) return true;
   if (!s_.FileOpen()) return true;
   switch (key) {
     case Qt::Key_Up:
@@ -308,6 +314,15 @@ bool QX::eventFilter(QObject* watched, QEvent* event) {
       return Form_KeyDown(ke);
     }
     return false;
+  }
+  if (s_.OperationRunning && IsPointerCommand(type)) {
+    // Clicks on the page, the status boxes, the scroll bar or the menus
+    // would move or change the file under the running operation.
+    auto* w = qobject_cast<QWidget*>(watched);
+    if (w != nullptr && w->window() == this) {
+      if (type == QEvent::MouseButtonPress) p_.Beep();
+      return true;
+    }
   }
   if (type == QEvent::Wheel && (watched == FileBar || watched == HexBox || watched == AsciiBox)) {
     // The wheel scrolls by rows, like the bar's arrows: its own steps would

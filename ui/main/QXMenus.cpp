@@ -206,7 +206,9 @@ void QX::BuildMenus() {
         a->setProperty("WithoutFile", e.state == kAnyTime);
         a->setProperty("HelpContext", e.helpContext);
         a->setEnabled(e.state != kDisabled);
-        connect(a, &QAction::triggered, this, e.handler);
+        connect(a, &QAction::triggered, this, [this, handler = e.handler] {
+          if (!CommandRefused()) (this->*handler)();
+        });
         break;
       }
       case Kind::RecentFiles:
@@ -214,7 +216,9 @@ void QX::BuildMenus() {
           QAction* a = AddMenuAction(menu, QStringLiteral("%1(%2)").arg(name).arg(i));
           a->setProperty("HelpContext", 0);
           a->setVisible(false);
-          connect(a, &QAction::triggered, this, [this, i] { mnuFileFiles_Click(i); });
+          connect(a, &QAction::triggered, this, [this, i] {
+            if (!CommandRefused()) mnuFileFiles_Click(i);
+          });
           mnuFileFiles_[static_cast<std::size_t>(i)] = a;
         }
         break;
@@ -223,7 +227,9 @@ void QX::BuildMenus() {
           QAction* a = AddMenuAction(menu, QStringLiteral("%1(%2)").arg(name).arg(i));
           a->setProperty("HelpContext", 0);
           a->setVisible(i == 0);
-          connect(a, &QAction::triggered, this, [this, i] { mnuWindowWindows_Click(i); });
+          connect(a, &QAction::triggered, this, [this, i] {
+            if (!CommandRefused()) mnuWindowWindows_Click(i);
+          });
           mnuWindowWindows_[static_cast<std::size_t>(i)] = a;
         }
         break;
@@ -265,6 +271,7 @@ QAction* QX::ToolButton(const QString& key) const {
 }
 
 void QX::Toolbar1_ButtonClick(const QString& key) {
+  if (CommandRefused()) return;
   for (const ToolHandler& t : kToolHandlers) {
     if (key != QLatin1String(t.key)) continue;
     (this->*t.handler)();
@@ -272,6 +279,10 @@ void QX::Toolbar1_ButtonClick(const QString& key) {
     if (t.handler == &QX::mnuNavGoToCursor_Click) FocusFileBar();
     return;
   }
+}
+
+bool QX::CommandRefused() {
+  return io_.BusyRefused();
 }
 
 bool QX::GuardsPass(Guard g) {
