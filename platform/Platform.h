@@ -61,11 +61,12 @@ class Platform {
   virtual QString DefaultPrinter() = 0;
   // The font families the printer can use.
   virtual QStringList PrinterFonts(const QString& printer) = 0;
-  // Starts a job on the printer of setup (the PDF printer first asks for a
-  // file name). Empty, with error set, when the printer cannot take it;
-  // empty with error empty when the user cancelled the file name.
+  // Starts a job on the printer of setup; the PDF printer writes
+  // setup.outputFile, which only a complete job replaces. Empty, with error
+  // set, when the printer cannot take it.
   virtual std::unique_ptr<PrintSink> StartPrintJob(const PrintSetup& setup, QString& error) = 0;
-  // Prints the test page; false with error set when the printer refused it.
+  // Prints the test page, to setup.outputFile on the PDF printer; false
+  // with error set when the printer refused it.
   virtual bool PrintTestPage(const PrintSetup& setup, const std::vector<TestTick>& ticks,
                              QString& error) = 0;
   // Shows the pages that print would put on paper, before printing.

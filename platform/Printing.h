@@ -16,6 +16,8 @@ struct PrintSetup {
   QString printer;  // a name from Platform::Printers()
   QString font;     // a family the printer can use; empty: the fixed-pitch font
   int fontPoints = 10;
+  // The PDF printer's file, named and checked before the job (ChoosePrintOutput).
+  QString outputFile;
 };
 
 // Where the lines of a job go. A false result means the printer failed

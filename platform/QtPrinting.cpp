@@ -2,7 +2,6 @@
 // built-in printer that writes a PDF file. Every character of a line takes
 // one cell as wide as the font's widest character, so the columns of a dump
 // line up whatever font the user chose.
-#include <QFileInfo>
 #include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QPainter>
@@ -12,6 +11,7 @@
 #include <algorithm>
 
 #include "platform/QtPlatform.h"
+#include "print/PdfOutput.h"
 
 namespace qx {
 
@@ -26,11 +26,14 @@ QString FontFamily(const QString& chosen) {
   return QFontDatabase::systemFont(QFontDatabase::FixedFont).family();
 }
 
-// Draws lines of character cells on a printer (or a preview's).
+// Draws lines of character cells on a printer (or a preview's). A PDF is
+// written to a file beside its name, which it takes only when the job ends
+// well; otherwise the file goes with the sink.
 class QtPrintSink : public PrintSink {
  public:
-  QtPrintSink(QPrinter* printer, std::unique_ptr<QPrinter> owned = {})
-      : printer_(printer), owned_(std::move(owned)) {}
+  QtPrintSink(QPrinter* printer, std::unique_ptr<QPrinter> owned = {},
+              std::unique_ptr<ReplacingFile> file = {})
+      : file_(std::move(file)), printer_(printer), owned_(std::move(owned)) {}
   ~QtPrintSink() override {
     if (painter_.isActive()) painter_.end();
   }
@@ -38,9 +41,7 @@ class QtPrintSink : public PrintSink {
   bool Begin(const PrintSetup& setup, QString& error) {
     if (!painter_.begin(printer_)) {
       error = QStringLiteral("The printer %1 did not take the job").arg(setup.printer);
-      if (!printer_->outputFileName().isEmpty()) {
-        error += QStringLiteral(": %1 could not be written").arg(printer_->outputFileName());
-      }
+      if (file_) error += QStringLiteral(": %1 could not be written").arg(file_->Name());
       return false;
     }
     QFont font(FontFamily(setup.font), setup.fontPoints);
@@ -88,6 +89,15 @@ class QtPrintSink : public PrintSink {
     if (painter_.isActive() && !painter_.end() && error_.isEmpty()) {
       error_ = QStringLiteral("The printer did not finish the job");
     }
+    if (file_) {
+      QString why;
+      if (!Healthy()) {
+        file_->Discard();
+      } else if (!file_->Commit(why)) {
+        error_ = why;
+      }
+      file_.reset();
+    }
     return Healthy();
   }
   QString Error() const override { return error_; }
@@ -102,6 +112,8 @@ class QtPrintSink : public PrintSink {
     return error_.isEmpty();
   }
 
+  // First, so that it goes last, after the printer has closed it.
+  std::unique_ptr<ReplacingFile> file_;
   QPrinter* printer_;
   std::unique_ptr<QPrinter> owned_;
   QPainter painter_;
@@ -114,15 +126,20 @@ class QtPrintSink : public PrintSink {
 };
 
 // A printer for setup: a system printer, or the PDF printer writing to a
-// file the user names. Empty when there is none (error says why; empty
-// error: the user cancelled the name).
-std::unique_ptr<QPrinter> MakePrinter(QtPlatform& p, const PrintSetup& setup, QString& error) {
+// new file beside setup.outputFile (file). Empty, with error, when there is
+// none.
+std::unique_ptr<QPrinter> MakePrinter(const PrintSetup& setup, std::unique_ptr<ReplacingFile>& file,
+                                      QString& error) {
   auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
   if (setup.printer == kPdfPrinter) {
-    const QString path = p.SaveFileName(QStringLiteral("Print To PDF File"));
-    if (path.isEmpty()) return nullptr;
+    if (setup.outputFile.isEmpty()) {
+      error = QStringLiteral("No file was named for the PDF.");
+      return nullptr;
+    }
+    file = std::make_unique<ReplacingFile>();
+    if (!file->Create(setup.outputFile, error)) return nullptr;
     printer->setOutputFormat(QPrinter::PdfFormat);
-    printer->setOutputFileName(QFileInfo(path).absoluteFilePath());
+    printer->setOutputFileName(file->TempPath());
   } else {
     const QPrinterInfo info = QPrinterInfo::printerInfo(setup.printer);
     if (info.isNull()) {
@@ -155,20 +172,22 @@ QStringList QtPlatform::PrinterFonts(const QString&) {
 }
 
 std::unique_ptr<PrintSink> QtPlatform::StartPrintJob(const PrintSetup& setup, QString& error) {
-  std::unique_ptr<QPrinter> printer = MakePrinter(*this, setup, error);
+  std::unique_ptr<ReplacingFile> file;
+  std::unique_ptr<QPrinter> printer = MakePrinter(setup, file, error);
   if (!printer) return nullptr;
   QPrinter* raw = printer.get();
-  auto sink = std::make_unique<QtPrintSink>(raw, std::move(printer));
+  auto sink = std::make_unique<QtPrintSink>(raw, std::move(printer), std::move(file));
   if (!sink->Begin(setup, error)) return nullptr;
   return sink;
 }
 
 bool QtPlatform::PrintTestPage(const PrintSetup& setup, const std::vector<TestTick>& ticks,
                                QString& error) {
-  std::unique_ptr<QPrinter> printer = MakePrinter(*this, setup, error);
+  std::unique_ptr<ReplacingFile> file;
+  std::unique_ptr<QPrinter> printer = MakePrinter(setup, file, error);
   if (!printer) return false;
   QPrinter* raw = printer.get();
-  QtPrintSink sink(raw, std::move(printer));
+  QtPrintSink sink(raw, std::move(printer), std::move(file));
   if (!sink.Begin(setup, error)) return false;
   QPainter& painter = sink.Painter();
   const double scale = raw->resolution() / 1440.0;  // twips to device units

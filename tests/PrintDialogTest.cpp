@@ -1,6 +1,10 @@
+#include <unistd.h>
+
 #include <QComboBox>
+#include <QFileInfo>
 #include <QLineEdit>
 
+#include "print/PdfOutput.h"
 #include "print/PrintUtilities.h"
 #include "search/Search.h"
 #include "tests/WindowRig.h"
@@ -48,10 +52,12 @@ TEST(PrintDialog, StartUpChoosesAndOkOrCancelKeeps) {
   // the boxes and the page limit takes effect. OK on a printer without fonts keeps the font.
   r.p.settings["Printer/FontName"] = "Gothic";
   GetPrinter d(nullptr, r.s, r.p);
+  r.p.ExpectSaveFile(r.files.Path("ticks.pdf"));
   d.TestPageButton->click();
   d.PageLimitBox->setText("5");
   d.OKButton->click();
   EXPECT_EQ(r.p.testPages.at(0).first.font, "Helvetica");
+  EXPECT_EQ(r.p.testPages.at(0).first.outputFile, PdfTargetOf(r.files.Path("ticks.pdf")));
   EXPECT_EQ(r.p.settings["Printer/FontName"], "Helvetica");
   EXPECT_EQ(r.s.PrintPageLimit, 5);
   d.PrinterList->setCurrentIndex(1);
@@ -62,6 +68,7 @@ TEST(PrintDialog, StartUpChoosesAndOkOrCancelKeeps) {
 
 TEST(PrintDialog, PrintsRecordsCancelsAndSaysWhyNot) {
   WindowRig r;
+  r.s.PrinterName = "Laser";                              // a system printer: no file to name
   r.Open("recs.bin", TempFiles::Counting(3 * 256 + 10));  // four records
   // Printed lines of a job, page breaks left out.
   const auto Lines = [](const auto& job) { return job.lines.size() - job.lines.count("\f"); };
@@ -110,6 +117,70 @@ TEST(PrintDialog, PrintsRecordsCancelsAndSaysWhyNot) {
   EXPECT_EQ(Lines(r.p.jobs.back()), 30);
   EXPECT_TRUE(r.p.AllText().contains("1 of 3 records") && r.p.AllText().contains("out of paper"))
       << r.p.AllText().toStdString();
+  r.p.Verify();
+}
+
+// The PDF printer never replaces a file the editor holds, by any name: the
+// Print dialog and the test page refuse the name, print nothing and write
+// nothing, and the user can name another file.
+TEST(PrintDialog, PdfNameThatLeadsToAFileTheEditorHoldsIsRefused) {
+  WindowRig r;
+  ASSERT_EQ(r.s.PrinterName, kPdfPrinter);
+  const QString dir = QFileInfo(r.files.Dir()).canonicalFilePath() + '/';
+  r.Open("other.bin", TempFiles::Counting(300));
+  r.Open("data.bin", TempFiles::Counting(600));
+  const QString other = dir + "other.bin", edited = dir + "data.bin";
+  ASSERT_TRUE(QDir(dir).mkdir("sub"));
+  r.files.Write("data.BAK", "old");
+  ASSERT_TRUE(QFile::link(edited, dir + "link.pdf"));
+  ASSERT_TRUE(QFile::link(dir + "other.BAK", dir + "later.pdf"));  // no backup yet
+  ASSERT_EQ(
+      ::link(QFile::encodeName(other).constData(), QFile::encodeName(dir + "hard.pdf").constData()),
+      0);
+  const QString tail = "; choose another name for the PDF.";
+  const std::pair<QString, QString> rows[] = {
+      {edited, edited + " is the file being edited" + tail},
+      {dir + "data.BAK", dir + "data.BAK is the backup of the file being edited" + tail},
+      {other, other + " is another file open in Quellox" + tail},
+      {dir + "link.pdf", dir + "link.pdf is the file being edited, " + edited + tail},
+      {dir + "later.pdf", dir + "later.pdf is the backup of another file open in Quellox, " + dir +
+                              "other.BAK" + tail},
+      {dir + "hard.pdf", dir + "hard.pdf is another file open in Quellox, " + other + tail},
+      {r.s.ClipFile, r.s.ClipFile + " is the clip file" + tail},
+      {dir + "sub", "Couldn't write " + dir + "sub: it is not a file."},
+      {"", ""},  // the name cancelled: nothing said
+  };
+  {
+    WhenModal<PrintRecs> dlg([&](PrintRecs* d) {
+      for (const auto& [typed, message] : rows) {
+        SCOPED_TRACE(typed.toStdString());
+        r.p.ExpectSaveFile(typed);
+        if (!message.isEmpty()) r.p.ExpectBox(message);
+        d->BeginPrintingButton->click();
+        r.p.Verify();
+        EXPECT_TRUE(d->isVisible());
+      }
+      EXPECT_TRUE(r.p.jobs.empty());
+      r.p.ExpectSaveFile(dir + "out.pdf");
+      d->BeginPrintingButton->click();
+    });
+    r.w->mnuFilePrint_Click();
+  }
+  ASSERT_EQ(r.p.jobs.size(), 1u);
+  EXPECT_EQ(r.p.jobs[0].setup.outputFile, dir + "out.pdf");
+  EXPECT_EQ(TempFiles::Read(edited), TempFiles::Counting(600));
+  EXPECT_FALSE(QFileInfo::exists(dir + "other.BAK"));
+
+  // The test page is checked alike; a link is replaced at its end.
+  GetPrinter d(nullptr, r.s, r.p);
+  r.p.ExpectSaveFile(dir + "link.pdf");
+  r.p.ExpectBox(rows[3].second);
+  d.TestPageButton->click();
+  EXPECT_TRUE(r.p.testPages.empty());
+  ASSERT_TRUE(QFile::link(dir + "new.pdf", dir + "to-new.pdf"));
+  r.p.ExpectSaveFile(dir + "to-new.pdf");
+  d.TestPageButton->click();
+  EXPECT_EQ(r.p.testPages.at(0).first.outputFile, dir + "new.pdf");
   r.p.Verify();
 }
 

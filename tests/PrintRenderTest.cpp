@@ -1,5 +1,7 @@
 // Records printed on real printers, read back with pdftotext: the built-in PDF
 // printer, and a CUPS queue printing to PDF when a CUPS server runs (CI starts one).
+#include <sys/stat.h>
+
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
@@ -9,6 +11,7 @@
 #include <set>
 
 #include "platform/QtPlatform.h"
+#include "print/PdfOutput.h"
 #include "print/PrintModule.h"
 #include "print/PrintUtilities.h"
 #include "tests/Fakes.h"
@@ -17,12 +20,8 @@ namespace qx::test {
 
 namespace {
 
-// The real printers, the PDF printer writing where the test says.
-class PrintingPlatform : public QtPlatform {
- public:
-  QString SaveFileName(const QString&) override { return pdfPath; }
-  QString pdfPath;
-};
+// The real printers; the PDF printer writes the setup's outputFile.
+using PrintingPlatform = QtPlatform;
 
 // The text of a PDF, page by page, laid out as printed.
 QStringList PdfPages(const QString& pdf) {
@@ -71,23 +70,79 @@ TEST(PrintRender, PdfPrinterLinesUpTheColumnsInAnyFont) {
   PrintingPlatform platform;
   QString error;
   for (const QString& font : {QString(), QStringLiteral("DejaVu Sans")}) {
-    platform.pdfPath = r.files.Path(font + "out.pdf");
-    ASSERT_EQ(PrintThree(r, platform, {kPdfPrinter, font, 10}, error).status, PrintStatus::Done)
+    const QString pdf = r.files.Path(font + "out.pdf");
+    ASSERT_EQ(PrintThree(r, platform, {kPdfPrinter, font, 10, pdf}, error).status,
+              PrintStatus::Done)
         << error.toStdString();
-    ExpectThreeRecords(PdfPages(platform.pdfPath), font.isEmpty());
+    ExpectThreeRecords(PdfPages(pdf), font.isEmpty());
   }
 
   // A file that cannot be written: the job is refused with the reason.
-  platform.pdfPath = r.files.Path("no/such/dir/out.pdf");
-  EXPECT_EQ(PrintThree(r, platform, {kPdfPrinter, {}, 10}, error).status, PrintStatus::Failed);
-  EXPECT_TRUE(error.contains("could not be written")) << error.toStdString();
+  const QString nowhere = r.files.Path("no/such/dir/out.pdf");
+  EXPECT_EQ(PrintThree(r, platform, {kPdfPrinter, {}, 10, nowhere}, error).status,
+            PrintStatus::Failed);
+  EXPECT_EQ(error, "Couldn't write " + nowhere + ": No such file or directory");
 
   // The test page and its labels.
-  platform.pdfPath = r.files.Path("ticks.pdf");
-  ASSERT_TRUE(platform.PrintTestPage({kPdfPrinter, {}, 10}, TestPageTicks(15840), error));
-  const QStringList page = PdfPages(platform.pdfPath);
+  const QString ticks = r.files.Path("ticks.pdf");
+  ASSERT_TRUE(platform.PrintTestPage({kPdfPrinter, {}, 10, ticks}, TestPageTicks(15840), error));
+  const QStringList page = PdfPages(ticks);
   for (const char* label : {"500", "1000", "1500", "2000", "2500", "3000"})
     EXPECT_TRUE(page.size() == 1 && page[0].contains(label)) << label;
+}
+
+// The PDF is written beside its name and takes the name only when the job
+// ends well: until then, and after a job that fails or never ends, the file
+// under the name is as it was and no temporary file is left.
+TEST(PrintRender, PdfReplacesTheNamedFileOnlyWhenTheJobIsComplete) {
+  TempFiles dir;
+  const QString name = dir.Write("keep.pdf", "old bytes");
+  ASSERT_TRUE(QFile::setPermissions(name, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
+  const auto untouched = [&] {
+    EXPECT_EQ(TempFiles::Read(name), "old bytes");
+    EXPECT_EQ(dir.Entries(), QStringList{"keep.pdf"});
+  };
+  PrintingPlatform platform;
+  const PrintSetup setup{kPdfPrinter, {}, 10, name};
+  QString error;
+  {  // A job given up before its end.
+    const std::unique_ptr<PrintSink> sink = platform.StartPrintJob(setup, error);
+    ASSERT_TRUE(sink) << error.toStdString();
+    ASSERT_TRUE(sink->Line("half a job"));
+    EXPECT_EQ(TempFiles::Read(name), "old bytes");
+    EXPECT_EQ(dir.Entries().size(), 2);  // the new file, beside the name
+  }
+  untouched();
+
+  // The last steps failing: the new file goes, the name keeps its bytes.
+  for (const SysCalls::Call failing : {SysCalls::Call::Sync, SysCalls::Call::Rename}) {
+    FaultySys sys;
+    sys.always[failing] = EIO;
+    ReplacingFile file(sys);
+    ASSERT_TRUE(file.Create(name, error)) << error.toStdString();
+    dir.Write(QFileInfo(file.TempPath()).fileName(), "new bytes");
+    EXPECT_FALSE(file.Commit(error));
+    EXPECT_EQ(error, "Couldn't write " + name + ": Input/output error\nNothing was written to it.");
+    untouched();
+  }
+
+  // A finished job and a test page replace it, keeping its permissions; a new
+  // file gets the user's.
+  const std::unique_ptr<PrintSink> sink = platform.StartPrintJob(setup, error);
+  ASSERT_TRUE(sink && sink->Line("a whole job") && sink->EndDocument()) << error.toStdString();
+  EXPECT_TRUE(TempFiles::Read(name).startsWith("%PDF"));
+  const QString fresh = dir.Path("fresh.pdf");
+  ASSERT_TRUE(platform.PrintTestPage({kPdfPrinter, {}, 10, fresh}, TestPageTicks(15840), error));
+  EXPECT_TRUE(TempFiles::Read(fresh).startsWith("%PDF"));
+  EXPECT_EQ(dir.Entries(), (QStringList{"fresh.pdf", "keep.pdf"}));
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  struct stat kept {};
+  struct stat made {};
+  ASSERT_EQ(::stat(QFile::encodeName(name).constData(), &kept), 0);
+  ASSERT_EQ(::stat(QFile::encodeName(fresh).constData(), &made), 0);
+  using Modes = std::pair<mode_t, mode_t>;
+  EXPECT_EQ(Modes(kept.st_mode & 07777, made.st_mode & 07777), Modes(0640, 0666 & ~mask));
 }
 
 TEST(PrintRender, CupsQueuePrintsTheRecords) {
@@ -107,7 +162,7 @@ TEST(PrintRender, CupsQueuePrintsTheRecords) {
   const QFileInfoList before = out.entryInfoList({"*.pdf"}, QDir::Files);
   Rig r;
   QString error;
-  ASSERT_EQ(PrintThree(r, platform, {queue, {}, 10}, error).status, PrintStatus::Done)
+  ASSERT_EQ(PrintThree(r, platform, {queue, {}, 10, {}}, error).status, PrintStatus::Done)
       << error.toStdString();
   QString pdf;
   for (int i = 0; i < 200 && pdf.isEmpty(); ++i) {

@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "help/HelpContexts.h"
+#include "print/PdfOutput.h"
 #include "print/PrintUtilities.h"
 #include "ui/main/Library.h"
 
@@ -146,9 +147,10 @@ void GetPrinter::FontList_Click() {
 }
 
 void GetPrinter::TestPageButton_Click() {
-  const PrintSetup setup{s_.PrinterName, s_.PrintFontName, kTestPageFontPoints};
+  PrintSetup setup{s_.PrinterName, s_.PrintFontName, kTestPageFontPoints, {}};
+  if (!ChoosePrintOutput(s_, p_, setup)) return;
   QString error;
-  if (!p_.PrintTestPage(setup, TestPageTicks(kTestPageHeight), error) && !error.isEmpty()) {
+  if (!p_.PrintTestPage(setup, TestPageTicks(kTestPageHeight), error)) {
     p_.MessageBox(error, Buttons::Ok, Icon::Critical);
   }
 }

@@ -9,6 +9,7 @@
 
 #include "help/HelpContexts.h"
 #include "input/Utility.h"
+#include "print/PdfOutput.h"
 #include "ui/main/Library.h"
 
 namespace qx {
@@ -80,7 +81,7 @@ PrintRecs::PrintRecs(QWidget* mainWindow, IO& io) : OperationDialog(mainWindow, 
 
 PrintSetup PrintRecs::Setup() const {
   const EditorState& s = io_.State();
-  return PrintSetup{s.PrinterName, s.PrintFontName, kPrintFontPoints};
+  return PrintSetup{s.PrinterName, s.PrintFontName, kPrintFontPoints, {}};
 }
 
 std::optional<PrintJob> PrintRecs::ReadJob() {
@@ -110,12 +111,14 @@ void PrintRecs::BeginPrintingButton_Click() {
     CancelButton_Click();
     return;
   }
+  // A cancelled or refused PDF name, or a refused job, leaves the dialog
+  // open to try again.
+  PrintSetup setup = Setup();
+  if (!ChoosePrintOutput(s, p, setup)) return;
   QString error;
-  const std::unique_ptr<PrintSink> printer = p.StartPrintJob(Setup(), error);
+  const std::unique_ptr<PrintSink> printer = p.StartPrintJob(setup, error);
   if (!printer) {
-    // A refusal says why and leaves the dialog open; a file name the user
-    // cancelled says nothing.
-    if (!error.isEmpty()) p.MessageBox(error, Buttons::Ok, Icon::Critical);
+    p.MessageBox(error, Buttons::Ok, Icon::Critical);
     return;
   }
   WatchedSink sink(*printer);

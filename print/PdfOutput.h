@@ -1,0 +1,62 @@
+// The PDF printer's file: the name the user gives it, checked so that a
+// printout never replaces a file the editor holds, and the new file that is
+// written beside that name and takes it only once the job is complete.
+#pragma once
+
+#include <QString>
+
+#include "core/Declare.h"
+#include "core/SysCalls.h"
+#include "platform/Platform.h"
+#include "platform/Printing.h"
+
+namespace qx {
+
+// The file a name leads to: links followed to their end (a link to a name
+// that does not exist yet leads to that name), the directory without links.
+QString PdfTargetOf(const QString& path);
+
+// Why a PDF may not be written to path (an absolute name, as it will be
+// written): it is, through any link, an open file, the backup of one, the
+// clip file, or not a file at all. Empty when it may.
+QString PdfTargetRefusal(const EditorState& s, const QString& path);
+
+// Completes setup for its printer: the PDF printer asks for the file's name
+// and checks it, and outputFile becomes the file to write; other printers
+// need no file. False when nothing is to be printed: the user cancelled the
+// name, or was told why it was refused.
+[[nodiscard]] bool ChoosePrintOutput(const EditorState& s, Platform& p, PrintSetup& setup);
+
+// A new file beside name that is renamed over it only when complete, so that
+// a failed job never leaves a half-written or a missing file under the name.
+// It is created exclusively (never an existing file) and locked, like the
+// temporary files of whole-file operations, so that one left by a killed
+// program is offered for deletion. Deleted unless committed.
+class ReplacingFile {
+ public:
+  explicit ReplacingFile(SysCalls& sys = SysCalls::Real()) : sys_(sys) {}
+  ~ReplacingFile() { Discard(); }
+  ReplacingFile(const ReplacingFile&) = delete;
+  ReplacingFile& operator=(const ReplacingFile&) = delete;
+
+  // The new file gets the permissions of the file it will replace, or a new
+  // file's under the user's umask. False, with error, when it cannot be made.
+  [[nodiscard]] bool Create(const QString& name, QString& error);
+  // Where the content is to be written until Commit.
+  const QString& TempPath() const { return temp_; }
+  const QString& Name() const { return name_; }
+  // Syncs the new file, renames it over the name and syncs the directory.
+  // On failure the new file is deleted and the name keeps what it held.
+  [[nodiscard]] bool Commit(QString& error);
+  void Discard();
+
+ private:
+  void CloseFile();
+
+  SysCalls& sys_;
+  QString name_;
+  QString temp_;
+  int fd_ = -1;
+};
+
+}  // namespace qx
