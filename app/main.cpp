@@ -7,6 +7,7 @@
 #include "QxBuild.h"
 #include "app/CommandLine.h"
 #include "core/Declare.h"
+#include "core/NativeName.h"
 #include "core/SysCalls.h"
 #include "platform/QtPlatform.h"
 #include "ui/main/QX.h"
@@ -21,7 +22,7 @@ bool Print(std::FILE* to, const QString& text) {
 
 int main(int argc, char** argv) {
   QStringList arguments;
-  for (int i = 1; i < argc; ++i) arguments.push_back(QFile::decodeName(argv[i]));
+  for (int i = 1; i < argc; ++i) arguments.push_back(qx::NameFromNative(argv[i]));
   // Read before the application exists: these answers need no display.
   const qx::CommandLine line = qx::ParseCommandLine(arguments);
   switch (line.action) {

@@ -36,6 +36,7 @@
 #include <vector>
 
 #include "core/IO.h"
+#include "core/NativeName.h"
 #include "core/Navigation.h"
 #include "ops/CutCopy.h"
 #include "ops/Fill.h"
@@ -143,13 +144,13 @@ std::string Fixed(double v, int digits) {
 // "tmpfs" for a file in memory, otherwise "disk".
 std::string Medium(const QString& path) {
   struct statfs fs {};
-  if (::statfs(QFile::encodeName(path).constData(), &fs) != 0) return "?";
+  if (::statfs(NativeName(path).constData(), &fs) != 0) return "?";
   return fs.f_type == TMPFS_MAGIC ? "tmpfs" : "disk";
 }
 
 // Writes the file's pages out, so that no earlier writeback runs during the timings.
 void SyncFile(const QString& path) {
-  const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+  const int fd = ::open(NativeName(path).constData(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return;
   (void)::fsync(fd);
   ::close(fd);

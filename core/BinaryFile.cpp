@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "core/NativeName.h"
+
 namespace qx {
 
 namespace {
@@ -58,7 +60,7 @@ bool BinaryFile::Open(const QString& path, bool writable, SysCalls& sys) {
   Close();
   sys_ = &sys;
   error_.clear();
-  const QByteArray name = QFile::encodeName(path);
+  const QByteArray name = NativeName(path);
   const int flags = (writable ? O_RDWR : O_RDONLY) | O_CLOEXEC | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW;
   const int fd = sys.Open(name.constData(), flags);
   if (fd < 0) {

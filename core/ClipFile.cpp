@@ -9,15 +9,24 @@
 #include <cerrno>
 #include <cstring>
 
+#include "core/NativeName.h"
+
 namespace qx {
 
 namespace {
 
 const QString kClipName = QStringLiteral("qx$$qx.$$$");
 
-// The directory of the shared temporary directory that belongs to this user.
+// The directory of the shared temporary directory that belongs to this
+// user. Absolute, so that a relative TMPDIR still names the one directory
+// that is created and checked.
 QString PrivateDirectory() {
-  return QDir(QDir::tempPath()).filePath(QStringLiteral("quellox-%1").arg(::geteuid()));
+  const QString temp = QDir::cleanPath(QDir::current().absoluteFilePath(QDir::tempPath()));
+  return QDir(temp).filePath(QStringLiteral("quellox-%1").arg(::geteuid()));
+}
+
+bool OnlyMine(const struct stat& st) {
+  return S_ISDIR(st.st_mode) && st.st_uid == ::geteuid() && (st.st_mode & 077) == 0;
 }
 
 }  // namespace
@@ -26,13 +35,13 @@ QString ClipFilePath() {
   QString dir = qEnvironmentVariable("TEMP");
   if (dir.isEmpty()) dir = qEnvironmentVariable("XDG_RUNTIME_DIR");
   if (dir.isEmpty()) dir = PrivateDirectory();
-  return QDir(QFileInfo(dir).absoluteFilePath()).filePath(kClipName);
+  return QDir(QDir::cleanPath(QDir::current().absoluteFilePath(dir))).filePath(kClipName);
 }
 
 QString PrepareClipDirectory(const QString& clipPath) {
   const QString dir = QFileInfo(clipPath).absolutePath();
   if (dir != PrivateDirectory()) return {};
-  const QByteArray name = QFile::encodeName(dir);
+  const QByteArray name = NativeName(dir);
   if (::mkdir(name.constData(), 0700) != 0 && errno != EEXIST) {
     return QStringLiteral("Couldn't create %1: %2")
         .arg(dir, QString::fromLocal8Bit(std::strerror(errno)));
@@ -40,16 +49,31 @@ QString PrepareClipDirectory(const QString& clipPath) {
   // Anyone may create names in the shared directory: one made by another
   // user in advance must not receive this user's bytes.
   struct stat st {};
-  if (::lstat(name.constData(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid() ||
-      (st.st_mode & 077) != 0) {
+  if (::lstat(name.constData(), &st) != 0 || !OnlyMine(st)) {
     return QStringLiteral("%1 is not a directory of your own that only you can use").arg(dir);
+  }
+  return {};
+}
+
+QString ClipSourceRefusal(const QString& clipPath, const struct stat& opened) {
+  const QString dir = QFileInfo(clipPath).absolutePath();
+  struct stat st {};
+  if (dir == PrivateDirectory() &&
+      (::lstat(NativeName(dir).constData(), &st) != 0 || !OnlyMine(st))) {
+    return QStringLiteral(
+               "Nothing cut or copied: %1 is not a folder of your own that only you "
+               "can use")
+        .arg(dir);
+  }
+  if (!S_ISREG(opened.st_mode) || opened.st_uid != ::geteuid()) {
+    return QStringLiteral("Nothing cut or copied: %1 is not a file of your own").arg(clipPath);
   }
   return {};
 }
 
 void DeleteClipFile(EditorState& s) {
   if (s.ClipFile.isEmpty() || !s.ClipSeen.Valid()) return;
-  const QByteArray name = QFile::encodeName(s.ClipFile);
+  const QByteArray name = NativeName(s.ClipFile);
   struct stat st {};
   if (::lstat(name.constData(), &st) == 0 && S_ISREG(st.st_mode) &&
       FileStamp::Of(st).SameFile(s.ClipSeen)) {

@@ -2,6 +2,8 @@
 // its removal when the program ends.
 #pragma once
 
+#include <sys/stat.h>
+
 #include <QString>
 
 #include "core/Declare.h"
@@ -16,6 +18,11 @@ QString ClipFilePath();
 // shared temporary directory, and checks that nobody else owns or can
 // enter it. Empty when the directory may be used, else the reason.
 QString PrepareClipDirectory(const QString& clipPath);
+
+// Why the clip file, opened with the status opened, must not be pasted:
+// another user could have made its private directory or put it there.
+// Empty when it is this user's own.
+QString ClipSourceRefusal(const QString& clipPath, const struct stat& opened);
 
 // Deletes the clip file if it is still the one this program wrote, never
 // another running copy's or another user's.

@@ -6,12 +6,14 @@
 #include <QFile>
 #include <cerrno>
 
+#include "core/NativeName.h"
+
 namespace qx {
 
 namespace {
 
 QByteArray Native(const QString& path) {
-  return QFile::encodeName(path);
+  return NativeName(path);
 }
 
 bool NoAtomicExchange(int e) {
@@ -38,10 +40,17 @@ QByteArray SpareName(SysCalls& sys, const QString& dir) {
   return spare;
 }
 
+// Removes a spare name; one that stays is noted in r for the user.
+void RemoveSpare(SysCalls& sys, const QByteArray& spare, RenameOutcome& r) {
+  if (sys.Unlink(spare.constData()) != 0 && errno != ENOENT) {
+    r.leftovers << NameFromNative(spare);
+  }
+}
+
 RenameOutcome Failed(int e, const QByteArray& kept = {}) {
   RenameOutcome r;
   r.error = e;
-  if (!kept.isEmpty()) r.keptAs << QFile::decodeName(kept);
+  if (!kept.isEmpty()) r.keptAs << NameFromNative(kept);
   return r;
 }
 
@@ -74,9 +83,9 @@ RenameOutcome ExchangeFiles(SysCalls& sys, const QString& a, const QString& b, b
     }
   }
   if (!linked && sys.Rename(na.constData(), spare.constData()) != 0) {
-    const int e = errno;
-    (void)sys.Unlink(spare.constData());
-    return Failed(e);
+    RenameOutcome r = Failed(errno);
+    RemoveSpare(sys, spare, r);
+    return r;
   }
   if (sys.Rename(nb.constData(), na.constData()) != 0) {
     const int e = errno;
@@ -108,8 +117,9 @@ RenameOutcome ReplaceKeepingBackup(SysCalls& sys, const QString& file, const QSt
       if (sys.Rename(nr.constData(), nb.constData()) == 0) {
         // Renaming onto a hard link of the same file does nothing: drop the
         // extra name.
-        if (Exists(sys, nr)) (void)sys.Unlink(nr.constData());
-        return {0, true, {}, false};
+        RenameOutcome r{0, true, {}, false};
+        if (Exists(sys, nr)) RemoveSpare(sys, nr, r);
+        return r;
       }
       const int e = errno;
       if (sys.Exchange(nr.constData(), nf.constData()) == 0) return Failed(e);
@@ -125,15 +135,25 @@ RenameOutcome ReplaceKeepingBackup(SysCalls& sys, const QString& file, const QSt
   // that a failure gives it back.
   QByteArray spare = SpareName(sys, DirectoryOf(file));
   if (spare.isEmpty()) return Failed(errno);
+  QStringList leftovers;
   if (sys.Rename(nb.constData(), spare.constData()) != 0) {
     const int e = errno;
-    (void)sys.Unlink(spare.constData());
-    if (e != ENOENT) return Failed(e);
+    RenameOutcome placeholder;
+    RemoveSpare(sys, spare, placeholder);
+    leftovers = placeholder.leftovers;
+    if (e != ENOENT) {
+      RenameOutcome r = Failed(e);
+      r.leftovers = leftovers;
+      return r;
+    }
     spare.clear();  // there was no backup yet
   }
   const auto giveBackupBack = [&](int e) {
-    if (spare.isEmpty() || sys.Rename(spare.constData(), nb.constData()) == 0) return Failed(e);
-    return Failed(e, spare);
+    RenameOutcome r = spare.isEmpty() || sys.Rename(spare.constData(), nb.constData()) == 0
+                          ? Failed(e)
+                          : Failed(e, spare);
+    r.leftovers = leftovers;
+    return r;
   };
   bool linked = sys.Link(nf.constData(), nb.constData()) == 0;
   if (!linked && (!NoHardLinks(errno) || sys.Rename(nf.constData(), nb.constData()) != 0)) {
@@ -143,20 +163,26 @@ RenameOutcome ReplaceKeepingBackup(SysCalls& sys, const QString& file, const QSt
     const int e = errno;
     if (linked) {
       // The backup name is a second name of the file: remove it again.
-      if (sys.Unlink(nb.constData()) != 0) return Failed(e, spare);
+      if (sys.Unlink(nb.constData()) != 0) {
+        RenameOutcome r = Failed(e, spare);
+        r.leftovers = leftovers;
+        return r;
+      }
       return giveBackupBack(e);
     }
     if (sys.Rename(nb.constData(), nf.constData()) != 0) {
       RenameOutcome r = Failed(e, nb);
       r.nameMissing = true;
-      if (!spare.isEmpty()) r.keptAs << QFile::decodeName(spare);
+      if (!spare.isEmpty()) r.keptAs << NameFromNative(spare);
+      r.leftovers = leftovers;
       return r;
     }
     return giveBackupBack(e);
   }
   RenameOutcome r;
   r.swapped = true;
-  if (!spare.isEmpty() && sys.Unlink(spare.constData()) != 0) r.keptAs << QFile::decodeName(spare);
+  r.leftovers = leftovers;
+  if (!spare.isEmpty() && sys.Unlink(spare.constData()) != 0) r.keptAs << NameFromNative(spare);
   return r;
 }
 

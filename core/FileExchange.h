@@ -17,6 +17,9 @@ struct RenameOutcome {
   QStringList keptAs;
   // The file's own name is gone; its content is under keptAs.front().
   bool nameMissing = false;
+  // Spare names (an empty placeholder, a second name of a file) that could
+  // not be removed again, for the user.
+  QStringList leftovers = {};
 };
 
 // Swaps the contents of the names a and b. With allowAtomic false (or on a

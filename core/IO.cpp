@@ -15,6 +15,7 @@
 
 #include "core/ClipFile.h"
 #include "core/FileExchange.h"
+#include "core/NativeName.h"
 
 namespace qx {
 
@@ -70,12 +71,12 @@ bool IO::TooManyFiles() {
 bool IO::FileExists(const QString& path) {
   if (path.isEmpty()) return false;
   struct stat st {};
-  return ::stat(QFile::encodeName(path).constData(), &st) == 0;
+  return ::stat(NativeName(path).constData(), &st) == 0;
 }
 
 QString IO::WhyMissing(const QString& path) {
   struct stat st {};
-  const int e = ::stat(QFile::encodeName(path).constData(), &st) == 0 ? ENOENT : errno;
+  const int e = ::stat(NativeName(path).constData(), &st) == 0 ? ENOENT : errno;
   return Reason(e);
 }
 
@@ -101,7 +102,7 @@ void IO::OpenFile(const QString& requested) {
   // One file has one name in the table, however it was typed; a link is
   // followed once, here, so that every write, rename and backup is the
   // target's.
-  const QString path = QFileInfo(requested).canonicalFilePath();
+  const QString path = CanonicalPath(requested);
   if (path == s_.Current.FileName) return;
   // Open before anything changes, so that a file that cannot be read
   // leaves the table and the current file as they were.
@@ -155,10 +156,11 @@ void IO::OpenFile(const QString& requested) {
 
 void IO::OfferLeftovers(const QString& path) {
   const QDir dir(DirectoryOf(path));
-  const QStringList names = dir.entryList({QStringLiteral("qxtmp*")}, QDir::Files | QDir::Hidden);
+  const QStringList names = dir.entryList({QStringLiteral("qxtmp*"), QStringLiteral("qxswap*")},
+                                          QDir::Files | QDir::Hidden);
   // A running operation holds its lock; only what nobody holds is left over.
   const auto unlockedOfMine = [this](const QString& file) {
-    const QByteArray name = QFile::encodeName(file);
+    const QByteArray name = NativeName(file);
     struct stat st {};
     if (s_.Sys->Lstat(name.constData(), &st) != 0 || !S_ISREG(st.st_mode) ||
         st.st_uid != ::geteuid()) {
@@ -191,7 +193,7 @@ void IO::OfferLeftovers(const QString& path) {
   QStringList kept;
   for (const QString& file : found) {
     // Checked again: an operation may have begun meanwhile.
-    if (!unlockedOfMine(file) || s_.Sys->Unlink(QFile::encodeName(file).constData()) != 0) {
+    if (!unlockedOfMine(file) || s_.Sys->Unlink(NativeName(file).constData()) != 0) {
       kept << file;
     }
   }
@@ -319,17 +321,34 @@ void IO::RememberFile() {
   s_.Seen = s_.File1.Stamp();
 }
 
-bool IO::FileChangedOnDisk() {
-  if (s_.Current.FileName.isEmpty() || !s_.File1.IsOpen()) return false;
+IO::DiskCheck IO::CheckOnDisk(int& error) {
+  error = 0;
+  if (s_.Current.FileName.isEmpty() || !s_.File1.IsOpen()) return DiskCheck::Same;
   struct stat st {};
-  if (s_.Sys->Lstat(QFile::encodeName(s_.Current.FileName).constData(), &st) != 0) return true;
+  if (s_.Sys->Lstat(NativeName(s_.Current.FileName).constData(), &st) != 0) {
+    error = errno;
+    // Only a missing name says the file is gone; any other error says nothing.
+    return error == ENOENT || error == ENOTDIR ? DiskCheck::Changed : DiskCheck::Unknown;
+  }
   FileStamp now = FileStamp::Of(st);
   if (s_.File1.IsDevice()) now.size = s_.File1.Length();
-  return !(now == s_.Seen);
+  return now == s_.Seen ? DiskCheck::Same : DiskCheck::Changed;
+}
+
+bool IO::FileChangedOnDisk() {
+  int error = 0;
+  return CheckOnDisk(error) != DiskCheck::Same;
 }
 
 bool IO::RefuseIfChanged() {
-  if (!FileChangedOnDisk()) return false;
+  int error = 0;
+  const DiskCheck check = CheckOnDisk(error);
+  if (check == DiskCheck::Same) return false;
+  if (check == DiskCheck::Unknown) {
+    p_.MessageBox(QStringLiteral("Couldn't check %1: %2").arg(s_.Current.FileName, Reason(error)),
+                  Buttons::Ok, Icon::Critical);
+    return true;
+  }
   const std::int64_t before = s_.Seen.size;
   // The page and the undo images belong to the content the editor saw.
   s_.File1.Close();

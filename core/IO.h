@@ -99,8 +99,14 @@ class IO {
   bool ReplaceWithBackup(const QString& tempPath);
   // The backup name of the current file.
   QString BackupPath() const;
+  // Names the temporary files that could not be deleted (empty names are
+  // skipped): the next open offers to delete them.
+  void SayLeftovers(QStringList names);
 
  private:
+  enum class DiskCheck { Same, Changed, Unknown };
+  // Unknown when the name could not be looked at (error says why).
+  DiskCheck CheckOnDisk(int& error);
   void RecomputeLengths();
   // Takes note of the file as it is on disk now.
   void RememberFile();

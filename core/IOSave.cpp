@@ -9,6 +9,7 @@
 #include "core/BinaryFile.h"
 #include "core/FileExchange.h"
 #include "core/IO.h"
+#include "core/NativeName.h"
 #include "core/Progress.h"
 #include "core/ValueFormat.h"
 
@@ -31,8 +32,8 @@ QString BackupFor(const QString& file) {
   struct stat a {};
   struct stat b {};
   if (backup.compare(file, Qt::CaseInsensitive) == 0 &&
-      ::stat(QFile::encodeName(file).constData(), &a) == 0 &&
-      ::stat(QFile::encodeName(backup).constData(), &b) == 0 && a.st_dev == b.st_dev &&
+      ::stat(NativeName(file).constData(), &a) == 0 &&
+      ::stat(NativeName(backup).constData(), &b) == 0 && a.st_dev == b.st_dev &&
       a.st_ino == b.st_ino) {
     return file + QStringLiteral(".BAK");
   }
@@ -138,7 +139,7 @@ void IO::ExchangeWithBackup(const QString& command) {
   const QString backup = BackupPath();
   const QString cant = QStringLiteral("Can't %1. ").arg(command);
   struct stat st {};
-  if (s_.Sys->Lstat(QFile::encodeName(backup).constData(), &st) != 0) {
+  if (s_.Sys->Lstat(NativeName(backup).constData(), &st) != 0) {
     p_.MessageBox(cant + QStringLiteral("No Backup file found"));
     return;
   }
@@ -154,6 +155,7 @@ void IO::ExchangeWithBackup(const QString& command) {
   s_.File1.Close();
   s_.Dirty = false;
   const RenameOutcome r = ExchangeFiles(*s_.Sys, file, backup);
+  SayLeftovers(r.leftovers);
   if (r.error == 0) {
     SyncDirectoryOf(*s_.Sys, file);
     s_.BackupSeen = was;
@@ -240,13 +242,13 @@ bool IO::EndFileOperation(TempFileWriter& out) {
   if (out.Failed()) {
     p_.MessageBox(out.Error() + QStringLiteral("\nOperation aborted; the file was not changed."),
                   Buttons::Ok, Icon::Critical);
-    out.Discard();
+    SayLeftovers({out.Discard()});
     // A source that ended early was most likely cut short by another program.
     (void)RefuseIfChanged();
   } else if (s_.OperationRunning) {
     committed = CommitFileOperation(out);
   } else {
-    out.Discard();
+    SayLeftovers({out.Discard()});
     s_.Current.CursorOffset = 0;
     GoToCursor();
   }
@@ -262,7 +264,7 @@ bool IO::CommitFileOperation(TempFileWriter& out) {
                           .arg(s_.Current.FileName, Reason(errno)) +
                       aborted,
                   Buttons::Ok, Icon::Critical);
-    out.Discard();
+    SayLeftovers({out.Discard()});
     return false;
   }
   // The window stays live while the data reaches the disk.
@@ -271,12 +273,12 @@ bool IO::CommitFileOperation(TempFileWriter& out) {
       !out.Finish([this] { p_.ProcessEvents(); })) {
     // A damaged temporary file is never committed; the file is untouched.
     p_.MessageBox(out.Error() + aborted, Buttons::Ok, Icon::Critical);
-    out.Discard();
+    SayLeftovers({out.Discard()});
     return false;
   }
   if (cancellable && !s_.OperationRunning) {
     // Cancel pressed while the sync ran: nothing is renamed yet, so it still counts.
-    out.Discard();
+    SayLeftovers({out.Discard()});
     s_.Current.CursorOffset = 0;
     GoToCursor();
     return false;
@@ -284,7 +286,7 @@ bool IO::CommitFileOperation(TempFileWriter& out) {
   // Another program's change while the operation ran would be lost under
   // the backup's name.
   if (RefuseIfChanged()) {
-    out.Discard();
+    SayLeftovers({out.Discard()});
     return false;
   }
   // The name must still be the file written: a link or another file put in
@@ -293,7 +295,7 @@ bool IO::CommitFileOperation(TempFileWriter& out) {
   int e = errno;
   struct stat named {};
   const bool seen =
-      written.Valid() && s_.Sys->Lstat(QFile::encodeName(out.Path()).constData(), &named) == 0;
+      written.Valid() && s_.Sys->Lstat(NativeName(out.Path()).constData(), &named) == 0;
   if (written.Valid()) e = errno;
   if (!seen && (!written.Valid() || e != ENOENT)) {
     p_.MessageBox(QStringLiteral("Couldn't check that the temporary file %1 is still the one "
@@ -319,7 +321,7 @@ bool IO::CommitFileOperation(TempFileWriter& out) {
   if (committed) {
     out.Release();
   } else {
-    out.Discard();
+    SayLeftovers({out.Discard()});
   }
   ReopenFile();
   if (!committed) {
@@ -329,6 +331,15 @@ bool IO::CommitFileOperation(TempFileWriter& out) {
   return committed;
 }
 
+void IO::SayLeftovers(QStringList names) {
+  names.removeAll(QString());
+  if (names.isEmpty()) return;
+  p_.MessageBox(QStringLiteral("Couldn't delete the temporary file %1; opening the file again "
+                               "offers to delete it.")
+                    .arg(names.join(QStringLiteral(", "))),
+                Buttons::Ok, Icon::Critical);
+}
+
 bool IO::ReplaceWithBackup(const QString& tempPath) {
   const QString file = s_.Current.FileName;
   const QString backup = BackupPath();
@@ -336,6 +347,7 @@ bool IO::ReplaceWithBackup(const QString& tempPath) {
   s_.File1.Close();
   const RenameOutcome r = ReplaceKeepingBackup(*s_.Sys, file, tempPath, backup);
   if (r.swapped) SyncDirectoryOf(*s_.Sys, file);
+  SayLeftovers(r.leftovers);
   if (r.error == 0) {
     s_.WholeFileUndo = true;
     s_.BackupSeen = old;

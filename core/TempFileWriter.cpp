@@ -17,6 +17,7 @@
 #include <thread>
 
 #include "core/FileExchange.h"
+#include "core/NativeName.h"
 
 namespace qx {
 
@@ -113,11 +114,11 @@ class TempFileWriter::Writeback {
 TempFileWriter::TempFileWriter() = default;
 
 TempFileWriter::~TempFileWriter() {
-  Discard();
+  (void)Discard();
 }
 
 bool TempFileWriter::Create(const QString& forFile, SysCalls& sys) {
-  Discard();
+  (void)Discard();
   sys_ = &sys;
   keepHoles_ = false;
   durable_ = true;
@@ -131,7 +132,7 @@ bool TempFileWriter::Create(const QString& forFile, SysCalls& sys) {
   used_ = 0;
 
   const QString dir = DirectoryOf(forFile);
-  QByteArray name = QFile::encodeName(dir + QStringLiteral("/qxtmpXXXXXX"));
+  QByteArray name = NativeName(dir + QStringLiteral("/qxtmpXXXXXX"));
   // mkostemp creates the file exclusively with mode 0600: nothing that
   // already exists is ever reused.
   const int fd = sys.CreateTemp(name.data());
@@ -140,13 +141,20 @@ bool TempFileWriter::Create(const QString& forFile, SysCalls& sys) {
         QStringLiteral("Couldn't create a temporary file in %1: %2").arg(dir, Reason(errno)));
   }
   fd_ = fd;
-  path_ = QFile::decodeName(name);
+  path_ = NameFromNative(name);
   // The lock tells a running operation's file from a leftover of one that
   // was killed.
   if (sys.Flock(fd, LOCK_EX | LOCK_NB) != 0) {
     const int e = errno;
-    Discard();
-    return Fail(QStringLiteral("Couldn't lock the temporary file in %1: %2").arg(dir, Reason(e)));
+    const QString left = Discard();
+    QString why = QStringLiteral("Couldn't lock the temporary file in %1: %2").arg(dir, Reason(e));
+    if (!left.isEmpty()) {
+      why += QStringLiteral(
+                 "\nCouldn't delete the temporary file %1; opening the file again "
+                 "offers to delete it.")
+                 .arg(left);
+    }
+    return Fail(why);
   }
   buffer_.resize(kBufferSize);
   return true;
@@ -360,10 +368,14 @@ void TempFileWriter::CloseFile() {
   std::vector<char>().swap(buffer_);
 }
 
-void TempFileWriter::Discard() {
+QString TempFileWriter::Discard() {
   CloseFile();
-  if (!path_.isEmpty()) (void)sys_->Unlink(QFile::encodeName(path_).constData());
+  QString left;
+  if (!path_.isEmpty() && sys_->Unlink(NativeName(path_).constData()) != 0 && errno != ENOENT) {
+    left = path_;
+  }
   path_.clear();
+  return left;
 }
 
 void TempFileWriter::Release() {

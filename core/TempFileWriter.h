@@ -44,8 +44,9 @@ class TempFileWriter {
   // While the sync runs, whileWaiting (when given) is called every few
   // milliseconds, so that a window can repaint.
   [[nodiscard]] bool Finish(const std::function<void()>& whileWaiting = {});
-  // Closes and deletes the file (does nothing once released).
-  void Discard();
+  // Closes and deletes the file (does nothing once released). Returns its
+  // name when it could not be deleted, for the user; else empty.
+  QString Discard();
   // The file now belongs to someone else (it was renamed into place).
   void Release();
 

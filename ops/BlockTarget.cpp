@@ -10,6 +10,7 @@
 
 #include "core/ClipFile.h"
 #include "core/FileExchange.h"
+#include "core/NativeName.h"
 
 namespace qx {
 
@@ -29,15 +30,14 @@ mode_t NewFileMode() {
 }  // namespace
 
 bool BlockTarget::Begin(IO& io, const QString& path, bool durable) {
-  durable_ = durable;
   EditorState& s = io.State();
   Platform& p = io.Plat();
   const bool clip = path == s.ClipFile;
   // A name the user typed is followed to the file it names; the clip
   // file's never is: the new file replaces whatever has that name.
   path_ = clip ? path : QFileInfo(path).absoluteFilePath();
-  if (!clip && QFileInfo(path_).isSymLink()) {
-    const QString target = QFileInfo(path_).canonicalFilePath();
+  if (!clip) {
+    const QString target = CanonicalPath(path_);
     if (!target.isEmpty()) path_ = target;
   }
   if (clip) {
@@ -48,12 +48,12 @@ bool BlockTarget::Begin(IO& io, const QString& path, bool durable) {
     }
   }
   struct stat st {};
-  const bool exists = ::stat(QFile::encodeName(path_).constData(), &st) == 0;
+  const bool exists = ::stat(NativeName(path_).constData(), &st) == 0;
   if (exists) {
     // Replacing the file being edited or its backup would lose it.
     const FileStamp named = FileStamp::Of(st);
     struct stat bak {};
-    const bool isBackup = ::stat(QFile::encodeName(io.BackupPath()).constData(), &bak) == 0 &&
+    const bool isBackup = ::stat(NativeName(io.BackupPath()).constData(), &bak) == 0 &&
                           named.SameFile(FileStamp::Of(bak));
     if (named.SameFile(s.Seen) || isBackup) {
       p.MessageBox(QStringLiteral("%1 is %2; choose another file to send the bytes to.")
@@ -75,25 +75,26 @@ bool BlockTarget::Begin(IO& io, const QString& path, bool durable) {
   }
   if (!out_.Create(path_, *s.Sys) || (!clip && !out_.MatchOwnerAndMode(st))) {
     p.MessageBox(out_.Error(), Buttons::Ok, Icon::Critical);
-    out_.Discard();
+    io.SayLeftovers({out_.Discard()});
     return false;
   }
   out_.SetDurable(durable);
   return true;
 }
 
-bool BlockTarget::Commit(IO& io) {
+bool BlockTarget::Commit(IO& io, bool keepOld) {
   EditorState& s = io.State();
   Platform& p = io.Plat();
   const QString unchanged = QStringLiteral("\nNothing was written to %1.").arg(path_);
   if (!out_.Finish([&p] { p.ProcessEvents(); })) {
     p.MessageBox(out_.Error() + unchanged, Buttons::Ok, Icon::Critical);
-    out_.Discard();
+    io.SayLeftovers({out_.Discard()});
     return false;
   }
   // The name must still be the file written, not something put in its place.
   struct stat named {};
-  const QByteArray temp = QFile::encodeName(out_.Path());
+  const QByteArray temp = NativeName(out_.Path());
+  const QByteArray name = NativeName(path_);
   const FileStamp written = out_.Stamp();
   if (s.Sys->Lstat(temp.constData(), &named) != 0 || !S_ISREG(named.st_mode) ||
       !FileStamp::Of(named).SameFile(written)) {
@@ -104,16 +105,81 @@ bool BlockTarget::Commit(IO& io) {
     out_.Release();
     return false;
   }
-  if (s.Sys->Rename(temp.constData(), QFile::encodeName(path_).constData()) != 0) {
-    p.MessageBox(QStringLiteral("Couldn't write %1: %2").arg(path_, Reason(errno)) + unchanged,
+  kept_.clear();
+  struct stat old {};
+  const bool hadOld = keepOld && s.Sys->Lstat(name.constData(), &old) == 0;
+  int e = 0;
+  if (hadOld) {
+    // The old content keeps the temporary file's name, so that it can come back.
+    if (s.Sys->Exchange(temp.constData(), name.constData()) == 0) {
+      kept_ = out_.Path();
+    } else if (errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP) {
+      const QString spare = out_.Path() + QStringLiteral("o");
+      const QByteArray spareName = NativeName(spare);
+      if (s.Sys->Link(name.constData(), spareName.constData()) != 0) {
+        e = errno;
+      } else if (s.Sys->Rename(temp.constData(), name.constData()) != 0) {
+        e = errno;
+        (void)s.Sys->Unlink(spareName.constData());
+      } else {
+        kept_ = spare;
+      }
+    } else {
+      e = errno;
+    }
+  } else if (s.Sys->Rename(temp.constData(), name.constData()) != 0) {
+    e = errno;
+  }
+  if (e != 0) {
+    p.MessageBox(QStringLiteral("Couldn't write %1: %2").arg(path_, Reason(e)) + unchanged,
                  Buttons::Ok, Icon::Critical);
-    out_.Discard();
+    io.SayLeftovers({out_.Discard()});
     return false;
   }
   out_.Release();
-  if (durable_) SyncDirectoryOf(*s.Sys, path_);
-  if (path_ == s.ClipFile) s.ClipSeen = written;
+  committed_ = true;
+  SyncDirectoryOf(*s.Sys, path_);
+  if (path_ == s.ClipFile) {
+    oldClipSeen_ = s.ClipSeen;
+    s.ClipSeen = written;
+  }
   return true;
+}
+
+QString BlockTarget::Restore(IO& io) {
+  if (!committed_) return {};
+  EditorState& s = io.State();
+  committed_ = false;
+  const QByteArray name = NativeName(path_);
+  const int r = kept_.isEmpty() ? s.Sys->Unlink(name.constData())
+                                : s.Sys->Rename(NativeName(kept_).constData(), name.constData());
+  if (r != 0) {
+    const int e = errno;
+    return kept_.isEmpty() ? QStringLiteral("%1 holds the bytes; it couldn't be removed: %2.")
+                                 .arg(path_, Reason(e))
+                           : QStringLiteral(
+                                 "%1 holds the bytes; its previous content couldn't be put "
+                                 "back (%2) and is kept as %3.")
+                                 .arg(path_, Reason(e), kept_);
+  }
+  SyncDirectoryOf(*s.Sys, path_);
+  if (path_ == s.ClipFile) s.ClipSeen = kept_.isEmpty() ? FileStamp{} : oldClipSeen_;
+  kept_.clear();
+  return {};
+}
+
+void BlockTarget::Forget(IO& io) {
+  if (!committed_) return;
+  committed_ = false;
+  if (kept_.isEmpty()) return;
+  EditorState& s = io.State();
+  if (s.Sys->Unlink(NativeName(kept_).constData()) != 0) {
+    io.Plat().MessageBox(QStringLiteral("The previous content of %1 couldn't be deleted: %2.\n"
+                                        "It is kept as %3.")
+                             .arg(path_, Reason(errno), kept_),
+                         Buttons::Ok, Icon::Critical);
+  }
+  kept_.clear();
 }
 
 }  // namespace qx

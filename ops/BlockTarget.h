@@ -19,14 +19,24 @@ class BlockTarget {
   [[nodiscard]] bool Begin(IO& io, const QString& path, bool durable);
   TempFileWriter& Out() { return out_; }
   // Gives the new content the target's name. False, with the message, when
-  // that fails: the old target is then as it was.
-  [[nodiscard]] bool Commit(IO& io);
+  // that fails: the old target is then as it was. With keepOld, the old
+  // content stays under another name until Restore or Forget.
+  [[nodiscard]] bool Commit(IO& io, bool keepOld = false);
+  // Puts the old content back under the target's name (none: removes the
+  // new file). Empty when done, else what could not be done, for the user.
+  QString Restore(IO& io);
+  // The old content is not needed any more.
+  void Forget(IO& io);
   const QString& Path() const { return path_; }
 
  private:
   TempFileWriter out_;
   QString path_;
-  bool durable_ = true;
+  // After Commit with keepOld: where the old content waits, or empty when
+  // there was none; committed_ whether the name holds the new content.
+  QString kept_;
+  bool committed_ = false;
+  FileStamp oldClipSeen_;
 };
 
 }  // namespace qx

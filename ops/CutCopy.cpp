@@ -30,6 +30,7 @@ QString BlockFilePath(const EditorState& s, const QString& typed) {
 }
 
 bool CutFile(IO& io, const ByteRange& range, const QString& target) {
+  if (io.BusyRefused()) return false;
   EditorState& s = io.State();
   // The rewrite reads the file, so an unsaved page edit would be lost.
   if (s.Dirty) io.CheckDirty();
@@ -47,12 +48,25 @@ bool CutFile(IO& io, const ByteRange& range, const QString& target) {
     (void)io.RefuseIfChanged();
     return false;
   }
-  // The range leaves the file only once it is safe in the target.
-  if (!to.Commit(io)) return false;
-  return io.CommitFileOperation(out);
+  // The range leaves the file only once it is safe in the target; the
+  // target's old content is set aside until the file's own commit is done.
+  if (!to.Commit(io, true)) return false;
+  if (io.CommitFileOperation(out)) {
+    to.Forget(io);
+    return true;
+  }
+  const QString why = to.Restore(io);
+  io.Plat().MessageBox(
+      why.isEmpty()
+          ? QStringLiteral("Nothing was cut: %1 and %2 are as they were.")
+                .arg(s.Current.FileName, to.Path())
+          : QStringLiteral("Nothing was cut: %1 is as it was, but %2").arg(s.Current.FileName, why),
+      Buttons::Ok, Icon::Critical);
+  return false;
 }
 
 bool CopyFile(IO& io, const ByteRange& range, const QString& target) {
+  if (io.BusyRefused()) return false;
   EditorState& s = io.State();
   if (io.RefuseIfChanged()) return false;
   // The bytes stay in the file: the copy need not wait for the disk.

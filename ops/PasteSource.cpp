@@ -1,27 +1,67 @@
 #include "ops/PasteSource.h"
 
+#include <sys/stat.h>
+
+#include <QFile>
+#include <QFileInfo>
+#include <cerrno>
+#include <cstring>
+
+#include "core/ClipFile.h"
+#include "core/NativeName.h"
 #include "ops/CutCopy.h"
 
 namespace qx {
 
 bool OpenPasteSource(IO& io, const QString& typed, BinaryFile& source) {
   EditorState& s = io.State();
-  const QString path = BlockFilePath(s, typed);
-  if (typed.isEmpty() && !IO::FileExists(path)) {
-    io.Plat().MessageBox(QStringLiteral("Nothing cut or copied"));
-    return false;
+  Platform& p = io.Plat();
+  const bool clip = typed.isEmpty();
+  QString path = BlockFilePath(s, typed);
+  if (clip && !IO::FileExists(path)) {
+    struct stat st {};
+    // A link at the clip file's name leads nowhere: it is not ours either.
+    if (::lstat(NativeName(path).constData(), &st) != 0) {
+      p.MessageBox(QStringLiteral("Nothing cut or copied"));
+      return false;
+    }
   }
-  if (!IO::FileExists(path)) {
-    io.Plat().MessageBox(
+  if (!clip && !IO::FileExists(path)) {
+    p.MessageBox(
         QStringLiteral("Couldn't open ") + path + QStringLiteral(": ") + IO::WhyMissing(path),
         Buttons::Ok, Icon::Critical);
     return false;
   }
+  // Reading a named file through a link is safe; the clip file's name is
+  // never followed, since anyone may have put the link there.
+  if (!clip) {
+    const QString resolved = CanonicalPath(path);
+    if (!resolved.isEmpty()) path = resolved;
+  }
   if (!source.Open(path, false, *s.Sys)) {
-    io.Plat().MessageBox(
-        QStringLiteral("Couldn't open ") + path + QStringLiteral(": ") + source.Error(),
-        Buttons::Ok, Icon::Critical);
+    struct stat st {};
+    const QString why = clip && ::lstat(NativeName(path).constData(), &st) == 0
+                            ? ClipSourceRefusal(path, st)
+                            : QString();
+    if (!why.isEmpty()) {
+      p.MessageBox(why, Buttons::Ok, Icon::Critical);
+      return false;
+    }
+    p.MessageBox(QStringLiteral("Couldn't open ") + path + QStringLiteral(": ") + source.Error(),
+                 Buttons::Ok, Icon::Critical);
     return false;
+  }
+  if (clip) {
+    struct stat st {};
+    const QString why = ::fstat(source.Descriptor(), &st) != 0
+                            ? QStringLiteral("Couldn't open %1: %2")
+                                  .arg(path, QString::fromLocal8Bit(std::strerror(errno)))
+                            : ClipSourceRefusal(path, st);
+    if (!why.isEmpty()) {
+      source.Close();
+      p.MessageBox(why, Buttons::Ok, Icon::Critical);
+      return false;
+    }
   }
   return true;
 }

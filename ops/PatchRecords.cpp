@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "input/Utility.h"
 #include "ops/RecordRange.h"
 
 namespace qx {
@@ -54,6 +55,20 @@ constexpr std::int64_t kProgressThreshold = 8192;
 
 }  // namespace
 
+QString HowFar(std::int64_t from, const PatchResult& patched, const QString& done) {
+  const std::int64_t records = patched.records;
+  const QString part =
+      patched.partial
+          ? QStringLiteral("record %1 was %2 in part; ").arg(FormatCount(from + records), done)
+          : QString();
+  if (records <= 0) {
+    if (!patched.partial) return QStringLiteral("No record was %1.").arg(done);
+    return QStringLiteral("No record was %1 whole; %2the others are unchanged.").arg(done, part);
+  }
+  return QStringLiteral("Records %1 to %2 (%3 records) were %4; %5the others are unchanged.")
+      .arg(FormatCount(from), FormatCount(from + records - 1), FormatCount(records), done, part);
+}
+
 PatchResult PatchRecords(IO& io, std::int64_t from, std::int64_t to, std::int64_t offset,
                          const std::vector<std::uint8_t>& image, ProgressBar* bar,
                          const PatchOptions& opt) {
@@ -103,12 +118,16 @@ PatchResult PatchRecords(IO& io, std::int64_t from, std::int64_t to, std::int64_
       if (whole <= last - r && at < span) {
         std::memcpy(block.data() + at, image.data(), static_cast<std::size_t>(span - at));
       }
-      if (!s.File1.WriteAt(begin, block.data(), span)) {
+      const std::int64_t put = s.File1.WriteCounted(begin, block.data(), span);
+      if (put < span) {
+        const int e = errno;
+        // The fields that reached the file whole before the write failed.
+        const std::int64_t landed = put < width ? 0 : (put - width) / length + 1;
+        result.records = r - from + std::min(landed, last - r + 1);
         result.status = PatchStatus::Failed;
         result.error = QStringLiteral("Couldn't write %1 at offset %2: %3")
-                           .arg(s.Current.FileName)
-                           .arg(begin)
-                           .arg(Reason(errno));
+                           .arg(s.Current.FileName, FormatCount(begin + put), Reason(e));
+        result.partial = landed <= last - r && put > landed * length;
         break;
       }
       result.records = last - from + 1;

@@ -19,11 +19,16 @@ struct PatchResult {
   PatchStatus status = PatchStatus::Done;
   std::int64_t records = 0;  // records from `from` on that were written whole
   QString error;             // why it failed, for the caller's message
+  bool partial = false;      // the field after those got some of its bytes
 };
 
 struct PatchOptions {
   std::int64_t blockSize = std::int64_t{1} << 20;  // about this much memory; tests shrink it
 };
+
+// How far a patch of the records from `from` on got, for the user: what
+// was done is the verb ("filled").
+QString HowFar(std::int64_t from, const PatchResult& patched, const QString& done);
 
 // Writes image over bytes offset .. offset + image.size() - 1 of records
 // from..to (record numbers; offset within the record). Only bytes that

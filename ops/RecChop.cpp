@@ -47,7 +47,7 @@ ChopStatus ChopRecords(IO& io, const RecordRange& range, ProgressBar* bar) {
     io.Plat().MessageBox(
         readError + QStringLiteral("\nOperation aborted; the file was not changed."), Buttons::Ok,
         Icon::Critical);
-    out.Discard();
+    io.SayLeftovers({out.Discard()});
     s.OperationRunning = false;
     (void)io.RefuseIfChanged();
     return ChopStatus::Failed;

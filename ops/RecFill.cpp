@@ -7,15 +7,7 @@
 
 namespace qx {
 
-namespace {
-
-QString HowFar(const RecordRange& range, std::int64_t records) {
-  if (records <= 0) return QStringLiteral("No record was filled.");
-  return QStringLiteral("Records %1 to %2 (%3 records) were filled; the others are unchanged.")
-      .arg(FormatCount(range.from), FormatCount(range.from + records - 1), FormatCount(records));
-}
-
-}  // namespace
+namespace {}  // namespace
 
 std::vector<std::uint8_t> FieldImage(const std::vector<std::uint8_t>& pattern, std::int64_t n) {
   std::vector<std::uint8_t> image(static_cast<std::size_t>(std::max<std::int64_t>(n, 0)));
@@ -56,13 +48,15 @@ RecFillResult FillRecords(IO& io, const std::vector<std::uint8_t>& pattern, Fill
     case PatchStatus::Done:
       return {RecFillStatus::Done, patched.records};
     case PatchStatus::Cancelled:
-      p.MessageBox(QStringLiteral("Record fill cancelled. %1").arg(HowFar(done, patched.records)),
+      p.MessageBox(QStringLiteral("Record fill cancelled. %1")
+                       .arg(HowFar(done.from, patched, QStringLiteral("filled"))),
                    Buttons::Ok, Icon::None, QString());
       return {RecFillStatus::Cancelled, patched.records};
     case PatchStatus::Failed:
       break;
   }
-  p.MessageBox(QStringLiteral("%1\n%2").arg(patched.error, HowFar(done, patched.records)),
+  p.MessageBox(QStringLiteral("%1\n%2").arg(patched.error,
+                                            HowFar(done.from, patched, QStringLiteral("filled"))),
                Buttons::Ok, Icon::Critical);
   return {RecFillStatus::Failed, patched.records};
 }

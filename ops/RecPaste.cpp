@@ -23,12 +23,6 @@ QString Reason(int error) {
   return QString::fromLocal8Bit(std::strerror(error));
 }
 
-QString HowFar(std::int64_t from, std::int64_t records) {
-  if (records <= 0) return QStringLiteral("No record was pasted into.");
-  return QStringLiteral("Records %1 to %2 (%3 records) were pasted into; the others are unchanged.")
-      .arg(FormatCount(from), FormatCount(from + records - 1), FormatCount(records));
-}
-
 RecPasteResult Insert(IO& io, const BinaryFile& source, std::int64_t length,
                       const std::vector<std::uint8_t>& held, std::int64_t from, std::int64_t to,
                       std::int64_t offset, ProgressBar* bar) {
@@ -110,13 +104,15 @@ RecPasteResult Overlay(IO& io, const BinaryFile& source, const QString& path, st
     case PatchStatus::Done:
       return RecPasteResult::Done;
     case PatchStatus::Cancelled:
-      p.MessageBox(QStringLiteral("Record paste cancelled. %1").arg(HowFar(from, patched.records)),
+      p.MessageBox(QStringLiteral("Record paste cancelled. %1")
+                       .arg(HowFar(from, patched, QStringLiteral("pasted into"))),
                    Buttons::Ok, Icon::None, QString());
       return RecPasteResult::Cancelled;
     case PatchStatus::Failed:
       break;
   }
-  p.MessageBox(QStringLiteral("%1\n%2").arg(patched.error, HowFar(from, patched.records)),
+  p.MessageBox(QStringLiteral("%1\n%2").arg(patched.error,
+                                            HowFar(from, patched, QStringLiteral("pasted into"))),
                Buttons::Ok, Icon::Critical);
   return RecPasteResult::Failed;
 }

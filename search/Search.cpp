@@ -283,7 +283,7 @@ ReplaceResult ReplaceScan(IO& io, const std::vector<std::uint8_t>& replacement, 
     }
   }
   if (readFailed) {
-    out.Discard();
+    io.SayLeftovers({out.Discard()});
     s.OperationRunning = false;
     p.MessageBox(kRewriteReadError, Buttons::Ok, Icon::Critical);
     result.status = ScanStatus::Failed;

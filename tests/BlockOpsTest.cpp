@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
 
@@ -59,7 +60,9 @@ TEST(BlockOps, CutAndCopyTakeTheRangeFromTheWorkingBase) {
     const RangeFields f = GetRange(r.s, start, end);
     ASSERT_EQ(std::pair(f.check, f.box), std::pair(check, box));
     if (check != Ok) continue;
+    r.sys.Reset();
     EXPECT_TRUE(cut ? CutFile(r.io, f.range, r.s.ClipFile) : CopyFile(r.io, f.range, r.s.ClipFile));
+    EXPECT_TRUE(r.sys.SyncedAfterLastRename());
     EXPECT_EQ(r.Clip(), old.mid(from, to - from + 1));
     EXPECT_EQ(TempFiles::Read(r.path), cut ? old.left(from) + old.mid(to + 1) : old);
     EXPECT_EQ(r.s.UndoEnabled, cut);
@@ -104,19 +107,49 @@ TEST(BlockOps, TargetsAreWrittenWholeOrNotAtAll) {
   EXPECT_EQ(TempFiles::Read(r.path), file);
   EXPECT_EQ(TempFiles::Read(r.files.Path("B.BAK")), backup);
 
-  // Every write of a cut failing in turn: the file is cut only when the
-  // clip holds the range whole; otherwise both are as they were.
+  // Every call of a cut failing in turn, with and without an atomic
+  // exchange: the file is cut only when the clip holds the range whole;
+  // otherwise both are as they were, the old clip back under its name, and
+  // no temporary name is left.
   const QByteArray old = Counting(5000);
-  for (int n = 0;; ++n) {
-    BlockRig f(old, 0, "previous clip");
-    f.p.anyBox = true;
-    f.sys.Reset({n});
-    const bool cut = CutFile(f.io, {100, 3999}, f.s.ClipFile);
-    EXPECT_EQ(TempFiles::Read(f.path), cut ? old.left(100) + old.mid(4000) : old) << n;
-    EXPECT_TRUE(f.Clip() == old.mid(100, 3900) || (!cut && f.Clip() == "previous clip")) << n;
-    EXPECT_TRUE(cut || !f.p.boxes.empty()) << n;
-    if (n >= f.sys.count) break;  // the reads above do not count
+  for (const bool atomic : {true, false}) {
+    for (int n = 0;; ++n) {
+      BlockRig f(old, 0, "previous clip");
+      f.p.anyBox = true;
+      if (!atomic) f.sys.always[SysCalls::Call::Exchange] = EINVAL;
+      f.sys.Reset({n});
+      const bool cut = CutFile(f.io, {100, 3999}, f.s.ClipFile);
+      EXPECT_EQ(TempFiles::Read(f.path), cut ? old.left(100) + old.mid(4000) : old) << n;
+      EXPECT_EQ(f.Clip(), cut ? old.mid(100, 3900) : QByteArray("previous clip")) << n;
+      for (const QString& name : f.Leftovers())  // but what a message names
+        EXPECT_TRUE(f.p.AllText().contains(name)) << n << " " << name.toStdString() << " "
+                                                  << f.p.AllText().toStdString();
+      EXPECT_TRUE(cut || !f.p.boxes.empty()) << n;
+      if (!cut && f.s.ClipSeen.Valid()) ADD_FAILURE() << n << ": the old clip is not ours";
+      if (n >= f.sys.count) break;  // the reads above do not count
+    }
   }
+  // The file's own rename failing after the clip took the range: both named.
+  std::vector<int> calls;
+  {
+    BlockRig dry(old, 0, "previous clip");
+    dry.sys.Reset();
+    ASSERT_TRUE(CutFile(dry.io, {100, 3999}, dry.s.ClipFile));
+    calls = dry.sys.log;
+  }
+  const auto exchange = static_cast<int>(SysCalls::Call::Exchange);
+  const auto clipTaken = std::find(calls.begin(), calls.end(), exchange);
+  const auto fileRenamed = std::find(clipTaken + 1, calls.end(), exchange);
+  ASSERT_NE(fileRenamed, calls.end());
+  BlockRig f(old, 0, "previous clip");
+  f.sys.Reset({static_cast<int>(fileRenamed - calls.begin())});
+  f.sys.error = EXDEV;
+  f.p.ExpectBox({});
+  f.p.ExpectBox("Nothing was cut: " + f.path + " and " + f.s.ClipFile + " are as they were.");
+  EXPECT_FALSE(CutFile(f.io, {100, 3999}, f.s.ClipFile));
+  EXPECT_EQ(f.Clip(), "previous clip");
+  EXPECT_EQ(TempFiles::Read(f.path), old);
+  f.p.Verify();
 }
 
 TEST(BlockOps, PasteInsertsOverlaysAndAppends) {
@@ -220,8 +253,10 @@ TEST(BlockOps, DialogsReadTheirBoxesAndCloseAsTheySay) {
     EXPECT_TRUE(d->PathNameBox->isVisible());
     d->PathNameBox->setText(r.files.Path("none"));
     r.p.ExpectBox("Couldn't open " + r.files.Path("none") + ": No such file or directory");
+    d->InsertButton->setFocus();
     d->InsertButton->click();
     EXPECT_TRUE(d->isVisible());
+    EXPECT_EQ(d->focusWidget(), d->PathNameBox);
     d->ReadFromFileBox->click();  // unchecked, the path stays in effect
     d->PathNameBox->clear();
     d->AppendBox->click();

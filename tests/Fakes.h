@@ -9,6 +9,7 @@
 #include <QMap>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <chrono>
 #include <deque>
 #include <functional>
@@ -190,6 +191,16 @@ class FaultySys : public SysCalls {
   std::map<Call, int> always;
   int count = 0;
   std::vector<int> log;  // the kinds of the counted calls, in order
+  // The last rename or exchange logged was followed by a sync (of its
+  // directory), so that the new name survives a crash.
+  bool SyncedAfterLastRename() const {
+    const auto renames = [](int c) {
+      return c == static_cast<int>(Call::Rename) || c == static_cast<int>(Call::Exchange);
+    };
+    const auto last = std::find_if(log.rbegin(), log.rend(), renames);
+    return last != log.rend() &&
+           std::find(log.rbegin(), last, static_cast<int>(Call::Sync)) != last;
+  }
   // When set, every write and kernel copy moves at most this many bytes.
   std::size_t shortWrites = 0;
 

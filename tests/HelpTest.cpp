@@ -36,8 +36,11 @@ const char kSmallHelp[] =
     "- item one\n"
     "  continued\n"
     "- item two\n"
+    "after the list\n"
     "> 00 01\n"
     "> 02\n"
+    "\n"
+    "> 03\n"
     "@heading Keys\n"
     "See [[310]] and [[310|the marks]].\n"
     "@topic 310 Marks\r\n"
@@ -83,7 +86,9 @@ TEST(Help, ParsesTopicsBlocksAndLinksAndRefusesMalformedFiles) {
       {K::Paragraph, "First line joined."},
       {K::Bullet, "item one continued"},
       {K::Bullet, "item two"},
+      {K::Paragraph, "after the list"},
       {K::Verbatim, "00 01\n02"},
+      {K::Verbatim, "03"},
       {K::Heading, "Keys"},
       {K::Paragraph, "See [[310]] and [[310|the marks]]."}};
   ASSERT_EQ(overview.blocks.size(), blocks.size());
@@ -299,6 +304,7 @@ TEST(Help, CommandLineAnswersWithoutADisplay) {
   const std::pair<QStringList, QStringList> files[] = {
       {{"a.bin", "-style", "fusion", "--platform=xcb", "-reverse", "b"}, {"a.bin", "b"}},
       {{"--", "--help", "-"}, {"--help", "-"}},
+      {{"-", "b"}, {"-", "b"}},
   };
   for (const auto& [args, want] : files) {
     const CommandLine line = ParseCommandLine(args);

@@ -2,7 +2,10 @@
 #include <unistd.h>
 
 #include <QProcess>
+#include <cstdio>
 
+#include "core/NativeName.h"
+#include "ops/CutCopy.h"
 #include "tests/Fakes.h"
 
 namespace qx::test {
@@ -123,6 +126,48 @@ TEST(OpenFile, GeometryRefusalsChangesOnDiskAndTheMostRecentlyUsedOrder) {
   r.io.OpenRecentFile(2);
   r.p.Verify();
   EXPECT_EQ(QStringList(r.s.RecentFiles.begin(), r.s.RecentFiles.end()), stored);
+}
+
+// A name that is not UTF-8 (an old disk's Latin-1 "café.bin") survives the
+// round trip, opens, and is rewritten, backed up and undone under its own name.
+TEST(OpenFile, NamesThatAreNotUtf8KeepTheirBytes) {
+  const QByteArray names[] = {"caf\xe9.bin", "\xff",         "ok-\xc3\xa9",
+                              "\xc3",        "\xed\xb2\x80", "\xf0\x9f\x98\x80\xe9",
+                              "\xc0\xaf"};
+  for (const QByteArray& name : names) {
+    EXPECT_EQ(NativeName(NameFromNative(name)), name) << name.toHex().toStdString();
+  }
+  EXPECT_EQ(NameFromNative("ok-\xc3\xa9"), QString::fromUtf8("ok-\xc3\xa9"));
+  // A drop names it percent-encoded.
+  EXPECT_EQ(NativeName(LocalPathOf(QUrl::fromEncoded("file:///d/caf%E9%20x.bin"))),
+            "/d/caf\xe9 x.bin");
+  EXPECT_EQ(DisplayName(NameFromNative("caf\xe9.bin")), QString::fromUtf8("caf\xef\xbf\xbd.bin"));
+
+  Rig r;
+  const QByteArray dir = NativeName(r.files.Dir()) + "/";
+  const QByteArray file = dir + "caf\xe9.bin", backup = dir + "caf\xe9.BAK";
+  {
+    QFile f;
+    ASSERT_TRUE(
+        f.open(::fopen(file.constData(), "w"), QIODevice::WriteOnly, QFile::AutoCloseHandle));
+    ASSERT_EQ(f.write("0123456789"), 10);
+  }
+  r.io.OpenFile(NameFromNative(file));
+  ASSERT_EQ(r.s.FileLength, 10);
+  EXPECT_EQ(NativeName(r.s.Current.FileName), file);
+  r.s.ClipFile = r.files.Path("clip");
+  ASSERT_TRUE(CutFile(r.io, {0, 3}, r.s.ClipFile));
+  const auto read = [](const QByteArray& name) {
+    QFile f;
+    return f.open(::fopen(name.constData(), "r"), QIODevice::ReadOnly, QFile::AutoCloseHandle)
+               ? f.readAll()
+               : QByteArray("(missing)");
+  };
+  EXPECT_EQ(read(file), "456789");
+  EXPECT_EQ(read(backup), "0123456789");
+  r.io.UndoChange();
+  EXPECT_EQ(read(file), "0123456789");
+  r.p.Verify();
 }
 
 }  // namespace qx::test

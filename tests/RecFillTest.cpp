@@ -95,6 +95,7 @@ TEST(RecFill, MatchesAByteArrayOnRandomRanges) {
     const std::int64_t end = rng() % length;
     const RecordRange g{static_cast<std::int64_t>(rng() % (to + 1)), to,
                         static_cast<std::int64_t>(rng() % (end + 1)), end};
+    r.sys.shortWrites = round % 2 ? 1 + rng() % 97 : 0;  // a write moves only so many bytes
     (void)FillRecords(r.io, pat, FillKind::Ascii, g, nullptr,
                       {static_cast<std::int64_t>(1 + rng() % 2000)});
     ASSERT_TRUE(TempFiles::Read(path) == Reference(data, base, length, pat, g))
@@ -116,15 +117,27 @@ TEST(RecFill, CancelFailureAndAnotherProgramStopCleanly) {
   ASSERT_EQ(fill().status, RecFillStatus::Done);
   const std::vector<int> writes = WriteCalls(r.sys);
   ASSERT_EQ(writes.size(), 10u);
+  // A disk that takes 205 bytes a write: five writes a block.
+  OpenAnew(r, before, 0, 100);
+  r.sys.Reset();
+  r.sys.shortWrites = 205;
+  ASSERT_EQ(fill().status, RecFillStatus::Done);
+  const std::vector<int> shortWrites = WriteCalls(r.sys);
+  ASSERT_EQ(shortWrites.size(), 50u);
   // Cancel at the third event, the write of a block failing, every write
   // failing, another program's change: the blocks already written stay.
-  enum Stop { Cancel, FailWrite, NoSpace, Theirs };
+  enum Stop { Cancel, FailWrite, FailShortWrite, NoSpace, Theirs };
   // how, block, records filled, errno, the words of the message
   const std::tuple<Stop, int, std::int64_t, int, const char*> rows[] = {
       {Cancel, 0, 20, 0, "Record fill cancelled. Records 0 to 19 (20 records) were filled;"},
       {FailWrite, 0, 0, EIO, "No record was filled"},
       {FailWrite, 1, 10, EIO, "(10 records)"},
       {FailWrite, 9, 90, EIO, "(90 records)"},
+      // The second write of block 1 fails: 205 bytes of it reached the file,
+      // the fields of records 10 and 11 and half of record 12's.
+      {FailShortWrite, 6, 12, EIO,
+       "f.bin at offset 1,215: Input/output error\nRecords 0 to 11 (12 records) "
+       "were filled; record 12 was filled in part; the others are unchanged."},
       {NoSpace, 0, 0, ENOSPC, "No record was filled"},
       {Theirs, 0, 0, 0, "changed by another program"},
   };
@@ -133,6 +146,8 @@ TEST(RecFill, CancelFailureAndAnotherProgramStopCleanly) {
     const QString path = OpenAnew(r, before, 0, 100);
     if (stop == Cancel) r.p.onEvents = CancelAtEvent(3, [&] { r.s.OperationRunning = false; });
     if (stop == FailWrite) r.sys.Reset({writes[static_cast<std::size_t>(block)]});
+    if (stop == FailShortWrite) r.sys.Reset({shortWrites[static_cast<std::size_t>(block)]});
+    r.sys.shortWrites = stop == FailShortWrite ? 205 : 0;
     if (stop == NoSpace) r.sys.always[SysCalls::Call::Write] = ENOSPC;
     if (stop == Theirs) r.files.Write("f.bin", theirs);
     r.p.ExpectBox(QString());
@@ -143,8 +158,9 @@ TEST(RecFill, CancelFailureAndAnotherProgramStopCleanly) {
     r.p.Verify();
     EXPECT_EQ(res.status, stop == Cancel ? RecFillStatus::Cancelled : RecFillStatus::Failed);
     EXPECT_EQ(res.records, done);
-    EXPECT_TRUE(TempFiles::Read(path) ==
-                (stop == Theirs ? theirs : Reference(before, 0, 100, pat, {0, done - 1, 10, 19})));
+    QByteArray want = Reference(before, 0, 100, pat, {0, done - 1, 10, 19});
+    if (stop == FailShortWrite) want = Reference(want, 0, 100, pat, {done, done, 10, 14});
+    EXPECT_TRUE(TempFiles::Read(path) == (stop == Theirs ? theirs : want));
     EXPECT_FALSE(r.s.UndoEnabled);
     const auto& box = r.p.boxes.back();
     EXPECT_TRUE(box.text.contains(says)) << box.text.toStdString();

@@ -118,6 +118,7 @@ TEST(RecPaste, MatchesAByteArrayOnRandomPastes) {
     RecPasteOptions opt;
     opt.keepInMemory = rng() % 2 ? 1 + rng() % 600 : opt.keepInMemory;
     opt.patch.blockSize = 1 + rng() % 500;
+    r.sys.shortWrites = round % 2 ? 1 + rng() % 97 : 0;  // a write moves only so many bytes
     (void)PasteToRecords(r.io, mode, {from, to, offset, offset}, {}, nullptr, opt);
     ASSERT_TRUE(TempFiles::Read(path) ==
                 Reference(data, base, length, mode, from, to, offset, clip))

@@ -26,6 +26,7 @@
 #include <memory>
 
 #include "core/ClipFile.h"
+#include "core/NativeName.h"
 #include "core/ScrollMath.h"
 #include "input/Utility.h"
 #include "print/PrintUtilities.h"
@@ -408,14 +409,15 @@ void QX::ShowFileName() {
   const bool hasFile = !c.FileName.isEmpty();
   QString title = kProductTitle;
   if (hasFile) {
-    title = QFileInfo(c.FileName).fileName() +
+    title = DisplayName(QFileInfo(c.FileName).fileName()) +
             (s_.ReadOnly ? QStringLiteral(" [read only]") : QString()) + QStringLiteral(" - ") +
             kProductTitle;
   }
   setWindowTitle(title);
-  FilenameBox->setText(FilenameBox->fontMetrics().elidedText(c.FileName, Qt::ElideMiddle,
+  const QString shown = DisplayName(c.FileName);
+  FilenameBox->setText(FilenameBox->fontMetrics().elidedText(shown, Qt::ElideMiddle,
                                                              FilenameBox->contentsRect().width()));
-  FilenameBox->setToolTip(c.FileName);
+  FilenameBox->setToolTip(shown);
   // Nothing of the page looks live without a file.
   Label1->setVisible(hasFile);
   BufferTopBox->setVisible(hasFile);
@@ -679,7 +681,7 @@ void QX::dropEvent(QDropEvent* e) {
   for (const QUrl& u : e->mimeData()->urls()) {
     if (!u.isLocalFile()) continue;
     if (io_.TooManyFiles()) break;
-    io_.OpenFile(u.toLocalFile());
+    io_.OpenFile(LocalPathOf(u));
     DisplayState();
   }
   e->acceptProposedAction();

@@ -1,0 +1,129 @@
+// The clip file's place and who may have put it there: another local user
+// must never get bytes into a paste, nor receive a cut.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QDir>
+
+#include "core/ClipFile.h"
+#include "ops/CutCopy.h"
+#include "ops/Paste.h"
+#include "tests/Fakes.h"
+
+namespace qx::test {
+
+namespace {
+
+// Sets environment variables for the life of the object (null: unset).
+class Environment {
+ public:
+  void Set(const char* name, const QByteArray& value) {
+    saved_.emplace_back(name, qgetenv(name));
+    if (value.isNull()) {
+      qunsetenv(name);
+    } else {
+      qputenv(name, value);
+    }
+  }
+  ~Environment() {
+    for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
+      if (it->second.isNull()) {
+        qunsetenv(it->first);
+      } else {
+        qputenv(it->first, it->second);
+      }
+    }
+  }
+
+ private:
+  std::vector<std::pair<const char*, QByteArray>> saved_;
+};
+
+}  // namespace
+
+TEST(ClipFile, ThePrivateFolderAndTheFileMustBeTheUsersOwn) {
+  Rig r;
+  const QString cwd = QDir::currentPath();
+  ASSERT_TRUE(QDir::setCurrent(r.files.Dir()));
+  Environment env;
+  env.Set("TEMP", {});
+  env.Set("XDG_RUNTIME_DIR", {});
+  // A relative TMPDIR still gives one absolute folder, created and checked.
+  ASSERT_TRUE(QDir(r.files.Dir()).mkdir("tmp"));
+  env.Set("TMPDIR", "tmp");
+  const QString dir = r.files.Path(QStringLiteral("tmp/quellox-%1").arg(::geteuid()));
+  const QString clip = dir + "/qx$$qx.$$$";
+  EXPECT_EQ(ClipFilePath(), clip);
+  r.s.ClipFile = ClipFilePath();
+  const QString path = r.files.Write("F.DAT", "0123456789");
+  r.io.OpenFile(path);
+  ASSERT_TRUE(CopyFile(r.io, {0, 3}, r.s.ClipFile));
+  struct stat st {};
+  ASSERT_EQ(::lstat(QFile::encodeName(dir).constData(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0700u);
+  r.s.Current.CursorOffset = 10;
+  ASSERT_EQ(PasteFile(r.io, PasteMode::Insert, {}), PasteResult::Done);
+  EXPECT_EQ(TempFiles::Read(path), "01234567890123");
+
+  // What another user could have left: the folder open to all or owned by
+  // someone else, a clip file of theirs, a link at its name.
+  const QString folder =
+      "Nothing cut or copied: " + dir + " is not a folder of your own that only you can use";
+  const QString file = "Nothing cut or copied: " + clip + " is not a file of your own";
+  const bool root = ::geteuid() == 0;
+  const std::pair<std::function<void()>, QString> planted[] = {
+      {[&] { ASSERT_EQ(::chmod(QFile::encodeName(dir).constData(), 0777), 0); }, folder},
+      {[&] {
+         if (root) ASSERT_EQ(::chown(QFile::encodeName(dir).constData(), 65534, 65534), 0);
+       },
+       root ? folder : QString()},
+      {[&] {
+         if (root) ASSERT_EQ(::chown(QFile::encodeName(clip).constData(), 65534, 65534), 0);
+       },
+       root ? file : QString()},
+      {[&] {
+         ASSERT_TRUE(QFile::remove(clip));
+         ASSERT_TRUE(QFile::link(path, clip));
+       },
+       file},
+  };
+  for (const auto& [plant, says] : planted) {
+    if (says.isEmpty()) continue;
+    SCOPED_TRACE(says.toStdString());
+    ASSERT_TRUE(QDir(dir).removeRecursively());
+    ASSERT_TRUE(CopyFile(r.io, {0, 3}, r.s.ClipFile));
+    plant();
+    const QByteArray before = TempFiles::Read(path);
+    r.p.ExpectBox(says);
+    EXPECT_EQ(PasteFile(r.io, PasteMode::Insert, {}), PasteResult::NoSource);
+    EXPECT_EQ(TempFiles::Read(path), before);
+    r.p.Verify();
+  }
+  // A cut or copy into a folder that is not the user's own is refused too.
+  ASSERT_EQ(::chmod(QFile::encodeName(dir).constData(), 0777), 0);
+  r.p.ExpectBox(dir + " is not a directory of your own that only you can use");
+  EXPECT_FALSE(CutFile(r.io, {0, 3}, r.s.ClipFile));
+  r.p.Verify();
+  ASSERT_TRUE(QDir::setCurrent(cwd));
+}
+
+// At exit the clip file goes only if it is still the one written.
+TEST(ClipFile, ExitDeletesOnlyTheClipFileItWrote) {
+  for (const bool replaced : {false, true}) {
+    Rig r;
+    r.s.ClipFile = r.files.Path("clip");
+    r.io.OpenFile(r.files.Write("F.DAT", "0123456789"));
+    ASSERT_TRUE(CopyFile(r.io, {0, 3}, r.s.ClipFile));
+    if (replaced) {
+      const QString other = r.files.Write("other", "another program's");
+      ASSERT_EQ(::rename(QFile::encodeName(other).constData(),
+                         QFile::encodeName(r.s.ClipFile).constData()),
+                0);
+    }
+    DeleteClipFile(r.s);
+    EXPECT_EQ(TempFiles::Read(r.s.ClipFile), replaced ? "another program's" : "");
+    EXPECT_EQ(QFile::exists(r.s.ClipFile), replaced);
+  }
+}
+
+}  // namespace qx::test
