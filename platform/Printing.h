@@ -29,8 +29,11 @@ class PrintSink {
   // one cell of the font's widest character, so columns line up in any font.
   [[nodiscard]] virtual bool Line(const QString& text) = 0;
   [[nodiscard]] virtual bool NewPage() = 0;
-  // Sends the job to the printer; also after Cancel or the page limit.
+  // Sends the job to the printer; also after the page limit.
   [[nodiscard]] virtual bool EndDocument() = 0;
+  // Ends a job cut short by Cancel or a read error: a printer prints the
+  // pages it has, a file keeps what it held before.
+  [[nodiscard]] virtual bool EndIncomplete() = 0;
   virtual QString Error() const { return {}; }
 };
 

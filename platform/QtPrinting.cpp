@@ -100,6 +100,13 @@ class QtPrintSink : public PrintSink {
     }
     return Healthy();
   }
+  bool EndIncomplete() override {
+    if (!file_) return EndDocument();
+    if (painter_.isActive()) painter_.end();
+    file_->Discard();
+    file_.reset();
+    return true;
+  }
   QString Error() const override { return error_; }
 
   QPainter& Painter() { return painter_; }

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "core/FileExchange.h"
+#include "core/NativeName.h"
 #include "core/TempFileWriter.h"
 
 namespace qx {
@@ -27,7 +28,7 @@ QString Reason(int error) {
 }
 
 QByteArray Native(const QString& path) {
-  return QFile::encodeName(path);
+  return NativeName(path);
 }
 
 // path with its directory's links resolved; the last name stays as it is.
@@ -137,7 +138,7 @@ bool ReplacingFile::Create(const QString& name, QString& error) {
   QByteArray pattern = Native(DirectoryOf(name) + QStringLiteral("/qxtmpXXXXXX"));
   fd_ = sys_.CreateTemp(pattern.data());
   if (fd_ < 0) return fail(errno);
-  temp_ = QFile::decodeName(pattern);
+  temp_ = NameFromNative(pattern);
   if (sys_.Flock(fd_, LOCK_EX | LOCK_NB) != 0) return fail(errno);
   if (sys_.Fchmod(fd_, replacing ? old.st_mode & 07777 : NewFileMode()) != 0) return fail(errno);
   return true;

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "core/IO.h"
 #include "input/Utility.h"
 
 namespace qx {
@@ -170,7 +171,7 @@ PrintResult PrintRecords(EditorState& s, Platform& p, PrintSink& sink, const Pri
                          ProgressBar* bar) {
   PrintResult result;
   const std::int64_t count = PrintCount(s, job.count);
-  if (count <= 0) {
+  if (count <= 0 || IO::BusyRefused(s, p)) {
     result.status = PrintStatus::Nothing;
     return result;
   }
@@ -222,7 +223,8 @@ PrintResult PrintRecords(EditorState& s, Platform& p, PrintSink& sink, const Pri
   }
   const bool cancelled = !s.OperationRunning;
   s.OperationRunning = false;
-  const bool ended = sink.EndDocument();
+  const bool whole = readError.isEmpty() && !(cancelled && result.records < count);
+  const bool ended = whole ? sink.EndDocument() : sink.EndIncomplete();
   result.pages = out.Pages();
 
   const QString printed = QStringLiteral("%1 of %2 records were printed.")

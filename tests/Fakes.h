@@ -84,6 +84,7 @@ class FakePlatform : public Platform {
     PrintSetup setup;
     QStringList lines;
     bool ended = false;
+    bool incomplete = false;  // cut short: a file printer keeps the old file
   };
   class RecordingSink : public PrintSink {
    public:
@@ -93,6 +94,10 @@ class FakePlatform : public Platform {
     bool EndDocument() override {
       job_.ended = true;
       return true;
+    }
+    bool EndIncomplete() override {
+      job_.incomplete = true;
+      return EndDocument();
     }
     QString Error() const override { return QStringLiteral("The printer is out of paper"); }
 

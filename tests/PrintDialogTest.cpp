@@ -107,7 +107,7 @@ TEST(PrintDialog, PrintsRecordsCancelsAndSaysWhyNot) {
   print("8192");
   r.p.onEvents = nullptr;
   const qsizetype n = Lines(r.p.jobs.back());
-  EXPECT_TRUE(r.p.jobs.back().ended);
+  EXPECT_TRUE(r.p.jobs.back().ended && r.p.jobs.back().incomplete);
   EXPECT_TRUE(n > 0 && n < 8192 * 21 && (n + 1) % 21 == 0) << n;
 
   // A printer failing mid-job: what it printed, and why it stopped.

@@ -113,6 +113,11 @@ TEST(PrintRender, PdfReplacesTheNamedFileOnlyWhenTheJobIsComplete) {
     EXPECT_EQ(dir.Entries().size(), 2);  // the new file, beside the name
   }
   untouched();
+  {  // A job cancelled or stopped by a read error.
+    const std::unique_ptr<PrintSink> sink = platform.StartPrintJob(setup, error);
+    ASSERT_TRUE(sink && sink->Line("half a job") && sink->EndIncomplete());
+  }
+  untouched();
 
   // The last steps failing: the new file goes, the name keeps its bytes.
   for (const SysCalls::Call failing : {SysCalls::Call::Sync, SysCalls::Call::Rename}) {

@@ -27,6 +27,7 @@ class WatchedSink : public PrintSink {
   bool Line(const QString& text) override { return Note(to_.Line(text)); }
   bool NewPage() override { return Note(to_.NewPage()); }
   bool EndDocument() override { return Note(to_.EndDocument()); }
+  bool EndIncomplete() override { return Note(to_.EndIncomplete()); }
   QString Error() const override { return to_.Error(); }
   bool Failed() const { return failed_; }
 
@@ -103,6 +104,7 @@ void PrintRecs::Busy(bool busy) {
 }
 
 void PrintRecs::BeginPrintingButton_Click() {
+  if (io_.BusyRefused()) return;
   const std::optional<PrintJob> job = ReadJob();
   if (!job) return;
   EditorState& s = io_.State();
@@ -135,6 +137,7 @@ void PrintRecs::BeginPrintingButton_Click() {
 }
 
 void PrintRecs::PreviewButton_Click() {
+  if (io_.BusyRefused()) return;
   const std::optional<PrintJob> job = ReadJob();
   if (!job) return;
   EditorState& s = io_.State();
