@@ -104,6 +104,12 @@ TEST(ClipFile, ThePrivateFolderAndTheFileMustBeTheUsersOwn) {
   r.p.ExpectBox(dir + " is not a directory of your own that only you can use");
   EXPECT_FALSE(CutFile(r.io, {0, 3}, r.s.ClipFile));
   r.p.Verify();
+  // A named source is read through a link, unlike the clip file's name.
+  ASSERT_TRUE(QFile::link(r.files.Write("source", "AB"), r.files.Path("via-link")));
+  r.s.Current.CursorOffset = 0;
+  const QByteArray before = TempFiles::Read(path);
+  EXPECT_EQ(PasteFile(r.io, PasteMode::Insert, r.files.Path("via-link")), PasteResult::Done);
+  EXPECT_EQ(TempFiles::Read(path), "AB" + before);
   ASSERT_TRUE(QDir::setCurrent(cwd));
 }
 
