@@ -444,6 +444,12 @@ TEST(WholeFile, LinksSparseFilesAndLeftovers) {
   ASSERT_EQ(::stat(QFile::encodeName(sparse).constData(), &st), 0);
   EXPECT_LT(st.st_blocks * 512, 1 << 20);
   EXPECT_EQ(TempFiles::Read(sparse), Removed(image, 10, 3, "xyzw"));
+  // A file that ends in a hole keeps its length.
+  ASSERT_TRUE(QFile::resize(sparse, 8 << 20));
+  r.io.ReopenFile();
+  ASSERT_TRUE(Rewrite(r, 0, 1, ""));
+  EXPECT_EQ(QFileInfo(sparse).size(), (8 << 20) - 1);
+  EXPECT_EQ(TempFiles::Read(sparse), Removed(image, 10, 3, "xyzw").left(8 << 20).mid(1));
   r.io.CloseFile();
 
   // A backup name that is a hard link of the file: no second name is left.
