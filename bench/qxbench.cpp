@@ -144,13 +144,13 @@ std::string Fixed(double v, int digits) {
 // "tmpfs" for a file in memory, otherwise "disk".
 std::string Medium(const QString& path) {
   struct statfs fs {};
-  if (::statfs(NativeName(path).constData(), &fs) != 0) return "?";
+  if (::statfs(qx::NativeName(path).constData(), &fs) != 0) return "?";
   return fs.f_type == TMPFS_MAGIC ? "tmpfs" : "disk";
 }
 
 // Writes the file's pages out, so that no earlier writeback runs during the timings.
 void SyncFile(const QString& path) {
-  const int fd = ::open(NativeName(path).constData(), O_RDONLY | O_CLOEXEC);
+  const int fd = ::open(qx::NativeName(path).constData(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return;
   (void)::fsync(fd);
   ::close(fd);
