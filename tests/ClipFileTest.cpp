@@ -74,11 +74,15 @@ TEST(ClipFile, ThePrivateFolderAndTheFileMustBeTheUsersOwn) {
   const std::pair<std::function<void()>, QString> planted[] = {
       {[&] { ASSERT_EQ(::chmod(QFile::encodeName(dir).constData(), 0777), 0); }, folder},
       {[&] {
-         if (root) ASSERT_EQ(::chown(QFile::encodeName(dir).constData(), 65534, 65534), 0);
+         if (root) {
+           ASSERT_EQ(::chown(QFile::encodeName(dir).constData(), 65534, 65534), 0);
+         }
        },
        root ? folder : QString()},
       {[&] {
-         if (root) ASSERT_EQ(::chown(QFile::encodeName(clip).constData(), 65534, 65534), 0);
+         if (root) {
+           ASSERT_EQ(::chown(QFile::encodeName(clip).constData(), 65534, 65534), 0);
+         }
        },
        root ? file : QString()},
       {[&] {
