@@ -46,6 +46,7 @@ TEST(BlockOps, CutAndCopyTakeTheRangeFromTheWorkingBase) {
       cases[] = {
           {100, 0, "10", "999999", true, Ok, 0, 10, 99},
           {100, 16, "-7", "3", true, Ok, 0, 16, 19},
+          {100, 16, "-7", "3", false, Ok, 0, 16, 19},
           {100, 16, "84", "90", true, NotInFile, 0, 0, 0},
           {100, 0, "9", "8", false, NotInFile, 0, 0, 0},
           {9000, 0, "0", "8,192", false, Ok, 0, 0, 8192},
@@ -63,11 +64,20 @@ TEST(BlockOps, CutAndCopyTakeTheRangeFromTheWorkingBase) {
     r.sys.Reset();
     EXPECT_TRUE(cut ? CutFile(r.io, f.range, r.s.ClipFile) : CopyFile(r.io, f.range, r.s.ClipFile));
     EXPECT_TRUE(r.sys.SyncedAfterLastRename());
+    // A cut's data reach the disk before any name changes.
+    const auto first = [&r](SysCalls::Call c) {
+      return std::find(r.sys.log.begin(), r.sys.log.end(), static_cast<int>(c));
+    };
+    if (cut) {
+      EXPECT_LT(first(SysCalls::Call::Sync),
+                std::min(first(SysCalls::Call::Rename), first(SysCalls::Call::Exchange)));
+    }
     EXPECT_EQ(r.Clip(), old.mid(from, to - from + 1));
     EXPECT_EQ(TempFiles::Read(r.path), cut ? old.left(from) + old.mid(to + 1) : old);
     EXPECT_EQ(r.s.UndoEnabled, cut);
     EXPECT_TRUE(r.Leftovers().isEmpty());
     if (cut) r.io.UndoChange();
+    EXPECT_TRUE(r.sys.SyncedAfterLastRename());
     EXPECT_EQ(TempFiles::Read(r.path), old);
   }
 }
@@ -98,9 +108,14 @@ TEST(BlockOps, TargetsAreWrittenWholeOrNotAtAll) {
   ASSERT_TRUE(QFile::link(r.path, r.files.Path("to-file")));
   ASSERT_TRUE(QDir(r.files.Dir()).mkdir("dir"));
   const QByteArray file = TempFiles::Read(r.path), backup = TempFiles::Read(r.files.Path("B.BAK"));
-  for (const QString& target :
-       {r.path, r.files.Path("B.BAK"), r.files.Path("to-file"), r.files.Path("dir")}) {
-    r.p.ExpectBox({});
+  const QString edited = " is the file being edited; choose another file to send the bytes to.";
+  const std::pair<QString, QString> refused[] = {
+      {r.path, r.path + edited},
+      {r.files.Path("B.BAK"), r.files.Path("B.BAK") + " is the backup of" + edited.mid(3)},
+      {r.files.Path("to-file"), r.path + edited},
+      {r.files.Path("dir"), "Couldn't write " + r.files.Path("dir") + ": it is not a file"}};
+  for (const auto& [target, says] : refused) {
+    r.p.ExpectBox(says);
     EXPECT_FALSE(CutFile(r.io, {0, 9}, target)) << target.toStdString();
     EXPECT_EQ(r.p.boxes.back().icon, Icon::Critical);
   }
@@ -122,8 +137,8 @@ TEST(BlockOps, TargetsAreWrittenWholeOrNotAtAll) {
       EXPECT_EQ(TempFiles::Read(f.path), cut ? old.left(100) + old.mid(4000) : old) << n;
       EXPECT_EQ(f.Clip(), cut ? old.mid(100, 3900) : QByteArray("previous clip")) << n;
       for (const QString& name : f.Leftovers())  // but what a message names
-        EXPECT_TRUE(f.p.AllText().contains(name)) << n << " " << name.toStdString() << " "
-                                                  << f.p.AllText().toStdString();
+        EXPECT_TRUE(f.p.AllText().contains(name))
+            << n << " " << name.toStdString() << " " << f.p.AllText().toStdString();
       EXPECT_TRUE(cut || !f.p.boxes.empty()) << n;
       if (!cut && f.s.ClipSeen.Valid()) ADD_FAILURE() << n << ": the old clip is not ours";
       if (n >= f.sys.count) break;  // the reads above do not count
@@ -189,6 +204,24 @@ TEST(BlockOps, PasteInsertsOverlaysAndAppends) {
   EXPECT_EQ(PasteFile(r.io, PasteMode::Insert, r.path), PasteResult::Done);
   EXPECT_EQ(TempFiles::Read(r.path), "01" + ("01" + ten) + ten);
   EXPECT_TRUE(r.Leftovers().isEmpty());
+  // Over itself further on, in several pieces: copied from the end back, so
+  // that no byte is overwritten before it is read. Cancel says where it stopped.
+  const QByteArray big = Counting((2 << 20) + 3);
+  for (const bool cancel : {false, true}) {
+    BlockRig b(big, 7);
+    b.s.Current.CursorOffset = 5;
+    if (cancel) {
+      b.p.onEvents = CancelAtEvent(2, [&b] { b.s.OperationRunning = false; });
+      b.p.ExpectBox(
+          "The paste was cancelled at offset 1,048,583; 1,048,576 of 2,097,155 bytes were "
+          "pasted.");
+    }
+    EXPECT_EQ(PasteFile(b.io, PasteMode::Overlay, b.path),
+              cancel ? PasteResult::Cancelled : PasteResult::Done);
+    EXPECT_TRUE(TempFiles::Read(b.path) ==
+                (cancel ? big.left(1048591) + big.mid(1048579) : big.left(12) + big));
+    b.p.Verify();
+  }
   // An unsaved page edit is offered for saving before the paste.
   r.s.PageBuffer[0] = 'E';
   r.s.Dirty = true;
@@ -239,6 +272,7 @@ TEST(BlockOps, DialogsReadTheirBoxesAndCloseAsTheySay) {
   WindowRig r;
   const QString path = r.Open("D.DAT", Counting(300));
   WhenModal<CutCopy> cut([&](CutCopy* d) {
+    EXPECT_EQ(d->StartBox->text() + d->EndBox->text(), "");
     r.p.ExpectBox("You must enter starting and ending points");
     d->OKButton->click();
     d->StartBox->setText("20");

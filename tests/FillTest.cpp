@@ -45,6 +45,9 @@ TEST(Fill, WritesThePatternAlignedToTheRangeAndNeverGrowsTheFile) {
           {"end past the last byte", 6, 0, "ab", Ascii, 3, 100, "...aba"},
           {"start past the last byte", 6, 0, "ab", Ascii, 6, 100, "......"},
           {"working base 16", 24, 16, "Q", Ascii, 0, 3, "................QQQQ...."},
+          {"as long as the pattern", 6, 0, "abc", Ascii, 2, 4, "..abc."},
+          {"start before the first byte", 6, 0, "ab", Ascii, -3, 2, "aba..."},
+          {"8,193 bytes: no bar yet", 8193, 0, "ab", Ascii, 0, 8192, nullptr},
       };
   Rig r;
   for (const auto& [what, size, base, pattern, kind, start, end, want] : rows) {
@@ -54,7 +57,13 @@ TEST(Fill, WritesThePatternAlignedToTheRangeAndNeverGrowsTheFile) {
     r.io.SetUndoRedo(true, true);
     r.s.WholeFileUndo = true;
     const Bytes pat = *BuildFillPattern(pattern, kind);
-    const FillResult res = FillRange(r.io, pat, kind, start, end);
+    struct : ProgressBar {
+      bool shown = false;
+      void ShowProgress(bool v) override { shown = shown || v; }
+      void SetProgress(int) override {}
+    } bar;
+    const FillResult res = FillRange(r.io, pat, kind, start, end, &bar);
+    EXPECT_EQ(bar.shown, res.written > 8193);
     const QByteArray got = TempFiles::Read(path);
     EXPECT_TRUE(got == Reference(before, base, pat, start, end));
     if (want) {
@@ -141,9 +150,11 @@ TEST(Fill, CancelFailureAndAnotherProgramStopCleanly) {
     if (k == -1) continue;
     const auto& box = r.p.boxes.back();
     EXPECT_EQ(box.icon, Icon::Critical);
-    EXPECT_TRUE(box.text.contains(k == -2  ? QString("changed by another program")
-                                  : k == 0 ? QString("Nothing was filled")
-                                           : QString("(%1 bytes)").arg(FormatCount(res.written))))
+    EXPECT_TRUE(box.text.contains(
+        k == -2  ? QString("changed by another program")
+        : k == 0 ? QString("Nothing was filled")
+                 : QString("Bytes 10 to %1 (%2 bytes) were filled")
+                       .arg(FormatCount(9 + res.written), FormatCount(res.written))))
         << box.text.toStdString();
     if (k >= 0) {
       EXPECT_TRUE(box.text.contains(QString::fromLocal8Bit(std::strerror(EIO))));
@@ -160,6 +171,7 @@ TEST(FillDialog, FieldsReachTheFillAndCancelCloses) {
   {
     WhenModal<Fill> fill([&](Fill* d) {
       EXPECT_EQ(d->focusWidget(), d->PatternBox);
+      EXPECT_EQ(d->StartBox->text() + d->EndBox->text(), "");
       d->PatternTypeButton[1]->click();
       d->repaint();  // the kind chosen survives a repaint
       QApplication::processEvents();

@@ -45,6 +45,7 @@ TEST(InputUtility, ReadNumber) {
   // Too large is held at the limit, past the end of any range.
   const std::pair<const char*, std::int64_t> cases[] = {{" 1,234,567 ", 1234567},
                                                         {"-1,000", -1000},
+                                                        {"123,456", 123456},
                                                         {"007", 7},
                                                         {"-9223372036854775808", -kMax - 1},
                                                         {"9223372036854775808", kMax},
@@ -79,6 +80,7 @@ TEST(InputPattern, FindReplaceAndFillText) {
   const std::tuple<const char*, bool, std::optional<Bytes>> fills[] = {
       {"7", true, Bytes{0x07}},
       {"abc", true, Bytes{0xAB}},
+      {"4 1", true, Bytes{0x41}},
       {"Z", true, std::nullopt},
       {"Hi", false, Bytes{'H', 'i'}}};
   for (const auto& [text, hex, want] : fills) {

@@ -40,6 +40,8 @@ TEST(Navigation, GoToByteRecordsAndRecordLength) {
   // Each move that moves offers the changed page first; a refused one asks nothing.
   const std::tuple<std::function<bool()>, bool, std::int64_t, std::int64_t> moves[] = {
       {go(100), true, 100, 100},    // near the start the page starts at the cursor
+      {go(112), true, 112, 0},      // from seven rows down, seven rows above it
+      {go(999), true, 999, 887},    // the last byte
       {go(1000), true, 1000, 888},  // just past the last byte; the page seven rows above
       {[&] { return go(1001)() || go(-1)() || go(kMax)() || go(-kMax - 1)(); }, false, 1000, 888},
       // Records at 0, 300, 600, 900 (short); Go To Byte left the requested record 0.

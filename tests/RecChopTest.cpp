@@ -64,6 +64,8 @@ TEST(RecChop, CutsTheFieldOutOfEveryRecordOfTheRange) {
           {abc.repeated(3), 0, 8, "0", "2", "2", "3", QByteArray("abefgh").repeated(3)},
           {"WXYZ" + abc + abc, 4, 8, "-3", "99", "-1", "100", "WXYZ"},
           {abc + abc + "abcd", 0, 8, "0", "2", "2", "5", "abghabghab"},
+          // From = To; 8,192 bytes are not yet long enough for the bar.
+          {abc.repeated(1024), 0, 8, "1", "1", "0", "7", abc.repeated(1023)},
       };
   for (const auto& [data, base, length, from, to, start, end, want] : cases) {
     SCOPED_TRACE(end.toStdString());
@@ -154,6 +156,7 @@ TEST(RecChopDialog, FieldsReachTheChopAndAReversedRangeCloses) {
   {
     WhenModal<RecChop> chop([&](RecChop* d) {
       EXPECT_EQ(d->focusWidget(), d->FromRecordBox);
+      EXPECT_EQ(d->FromRecordBox->text() + " " + d->ToRecordBox->text(), "0 1,499");
       // A box without a whole number: said, and the dialog stays.
       QTest::keyClicks(d->StartOffsetBox, "2");
       d->EndOffsetBox->setText("3x");

@@ -46,6 +46,7 @@ TEST(RecFill, FillsTheFieldOfEveryRecordAndOnlyBytesThatExist) {
       {"short last record", 22, 8, "abcde", Ascii, {0, 2, 3, 7}, 8, 3, "...abcde...abcde...abc"},
       {"last field gone", 20, 8, "ab", Ascii, {0, 2, 5, 7}, 8, 2, ".....aba.....aba...."},
       {"length 1, hex", 11, 1, "61 62", Hex, {3, 7, 0, 0}, 2, 5, "...aaaaa..."},
+      {"from = to", 24, 8, "q", Ascii, {1, 1, 0, 0}, 8, 1, "........q..............."},
       {"32767-byte field", 3 * 32767, 32767, "0123456789", Ascii, {0, 2, 0, 32766}, 40000, 3, {}},
   };
   Rig r;
@@ -107,9 +108,9 @@ TEST(RecFill, CancelFailureAndAnotherProgramStopCleanly) {
   Rig r;
   const QByteArray before(10000, '.'), theirs(5000, 'T');
   const Bytes pat{'x', 'y', 'z'};
-  // 100 records of 100 bytes, 10 records a block.
+  // Records 1 to 99 of 100 bytes, 10 records a block.
   const auto fill = [&] {
-    return FillRecords(r.io, pat, FillKind::Ascii, {0, 99, 10, 19}, nullptr, PatchOptions{1000});
+    return FillRecords(r.io, pat, FillKind::Ascii, {1, 99, 10, 19}, nullptr, PatchOptions{1000});
   };
   // Where the write calls of the whole fill fall among its system calls.
   OpenAnew(r, before, 0, 100);
@@ -117,27 +118,27 @@ TEST(RecFill, CancelFailureAndAnotherProgramStopCleanly) {
   ASSERT_EQ(fill().status, RecFillStatus::Done);
   const std::vector<int> writes = WriteCalls(r.sys);
   ASSERT_EQ(writes.size(), 10u);
-  // A disk that takes 205 bytes a write: five writes a block.
+  // A disk that takes 205 bytes a write: five writes a block, four the last.
   OpenAnew(r, before, 0, 100);
   r.sys.Reset();
   r.sys.shortWrites = 205;
   ASSERT_EQ(fill().status, RecFillStatus::Done);
   const std::vector<int> shortWrites = WriteCalls(r.sys);
-  ASSERT_EQ(shortWrites.size(), 50u);
+  ASSERT_EQ(shortWrites.size(), 49u);
   // Cancel at the third event, the write of a block failing, every write
   // failing, another program's change: the blocks already written stay.
   enum Stop { Cancel, FailWrite, FailShortWrite, NoSpace, Theirs };
   // how, block, records filled, errno, the words of the message
   const std::tuple<Stop, int, std::int64_t, int, const char*> rows[] = {
-      {Cancel, 0, 20, 0, "Record fill cancelled. Records 0 to 19 (20 records) were filled;"},
+      {Cancel, 0, 20, 0, "Record fill cancelled. Records 1 to 20 (20 records) were filled;"},
       {FailWrite, 0, 0, EIO, "No record was filled"},
       {FailWrite, 1, 10, EIO, "(10 records)"},
       {FailWrite, 9, 90, EIO, "(90 records)"},
       // The second write of block 1 fails: 205 bytes of it reached the file,
-      // the fields of records 10 and 11 and half of record 12's.
+      // the fields of records 11 and 12 and half of record 13's.
       {FailShortWrite, 6, 12, EIO,
-       "f.bin at offset 1,215: Input/output error\nRecords 0 to 11 (12 records) "
-       "were filled; record 12 was filled in part; the others are unchanged."},
+       "f.bin at offset 1,315: Input/output error\nRecords 1 to 12 (12 records) "
+       "were filled; record 13 was filled in part; the others are unchanged."},
       {NoSpace, 0, 0, ENOSPC, "No record was filled"},
       {Theirs, 0, 0, 0, "changed by another program"},
   };
@@ -158,8 +159,8 @@ TEST(RecFill, CancelFailureAndAnotherProgramStopCleanly) {
     r.p.Verify();
     EXPECT_EQ(res.status, stop == Cancel ? RecFillStatus::Cancelled : RecFillStatus::Failed);
     EXPECT_EQ(res.records, done);
-    QByteArray want = Reference(before, 0, 100, pat, {0, done - 1, 10, 19});
-    if (stop == FailShortWrite) want = Reference(want, 0, 100, pat, {done, done, 10, 14});
+    QByteArray want = Reference(before, 0, 100, pat, {1, done, 10, 19});
+    if (stop == FailShortWrite) want = Reference(want, 0, 100, pat, {done + 1, done + 1, 10, 14});
     EXPECT_TRUE(TempFiles::Read(path) == (stop == Theirs ? theirs : want));
     EXPECT_FALSE(r.s.UndoEnabled);
     const auto& box = r.p.boxes.back();
@@ -184,6 +185,7 @@ TEST(RecFillDialog, FieldsReachTheFillAndAReversedRangeCloses) {
   {
     WhenModal<RecFill> fill([&](RecFill* d) {
       EXPECT_EQ(d->focusWidget(), d->PatternBox);
+      EXPECT_EQ(d->FromRecordBox->text() + " " + d->ToRecordBox->text(), "0 829");
       // Choosing a kind keeps the text.
       QTest::keyClicks(d->PatternBox, "zz");
       d->PatternTypeButton[1]->click();

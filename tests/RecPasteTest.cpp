@@ -63,6 +63,9 @@ TEST(RecPaste, PastesIntoEveryRecordOfTheRange) {
       {"short last, insert", shortLast, 0, 4, Insert, 0, 2, 3, "x", 0, "AAAxABBBxBCCx"},
       {"short last, overlay", shortLast, 0, 4, Overlay, 0, 2, 1, "xyz", 0, "AxyzBxyzCx"},
       {"record length 1, insert", "ABC", 0, 1, Insert, 0, 2, 0, "x", 0, "xAxBxC"},
+      {"from = to", abc, 0, 4, Insert, 1, 1, 0, "x", 0, "AAAAxBBBBCCCC"},
+      // Records copied through the 1 MiB window, one of them across its end.
+      {"streamed", Counting(2 << 20), 0, 1000, Insert, 0, 9999, 1, "xy", 1, nullptr},
       {"big source in memory (over 8192 bytes)", abc, 0, 4, Insert, 0, 2, 2, big, 0, nullptr},
       {"big, long records", Counting(40000), 3, 5000, Overlay, 1, 6, 10, big, 100, nullptr},
       {"itself, insert", abc, 0, 4, Insert, 0, 2, 1, {}, 4, nullptr},
@@ -175,6 +178,14 @@ TEST(RecPaste, CancelFailureAndNoSourceStopCleanly) {
     EXPECT_EQ(box.icon, Icon::Critical);
     EXPECT_TRUE(box.text.contains(QString::fromLocal8Bit(std::strerror(ENOSPC))));
   }
+  // A source that cannot be read is named.
+  const QString path = Reopen(r, data, 0, 4, "xyz");
+  r.sys.always[SysCalls::Call::Read] = EIO;
+  r.p.ExpectBox("Couldn't read " + r.s.ClipFile + ": Input/output error");
+  EXPECT_EQ(PasteToRecords(r.io, Overlay, {0, 1, 1, 1}, {}, nullptr, opt), Failed);
+  r.sys.always.clear();
+  r.p.Verify();
+  EXPECT_TRUE(TempFiles::Read(path) == data);
 }
 
 TEST(RecPasteDialog, ReadsItsBoxesAndClosesAsItSays) {
@@ -184,6 +195,7 @@ TEST(RecPasteDialog, ReadsItsBoxesAndClosesAsItSays) {
   r.s.ClipFile = r.files.Path("clip");
   WhenModal<RecPaste> paste([&](RecPaste* d) {
     EXPECT_EQ(d->focusWidget(), d->FromRecordBox);
+    EXPECT_EQ(d->FromRecordBox->text() + " " + d->ToRecordBox->text(), "0 2");
     // An empty box, or one that is not a whole number: said, focus to it.
     r.ExpectRefused({}, d->InsertButton, d->StartOffsetBox);
     r.ExpectRefused({{d->StartOffsetBox, "1"}, {d->ToRecordBox, "1-"}}, d->AppendBox,

@@ -102,18 +102,20 @@ TEST(Replace, AsksAtEachOccurrenceKeepsABackupAndStopsCleanly) {
 TEST(Replace, NumbersAtAndPastTheInt64LimitsAreHeldThere) {
   QByteArray data(300, '.');
   for (int at : {50, 150, 298}) data.replace(at, 2, "AB");
-  // (base, start, end, replaced): a Start past the last byte writes nothing, no
-  // backup either; a negative End is refused; Start 0 is at the working base.
+  // (base, start, end, replaced, the first byte of the range): a Start past the
+  // last byte writes nothing, no backup either; a negative End is refused;
+  // Start 0 is at the working base; a range just as long as the pattern.
   const char* kMax = "9223372036854775807";
-  for (auto [base, start, end, want] :
-       {std::tuple{100, kMax, kMax, 0},
-        {0, "0", "-99999999999999999999", 0},
-        {100, "-99999999999999999999", "99999999999999999999", 2}}) {
+  for (auto [base, start, end, want, first] :
+       {std::tuple{100, kMax, kMax, 0, 0},
+        {0, "0", "-99999999999999999999", 0, 0},
+        {100, "-99999999999999999999", "99999999999999999999", 2, 100},
+        {100, "198", "199", 1, 298}}) {
     ReplaceRig huge(data);
     huge.s.Current.WorkingBase = base;
     huge.s.WorkingLength = 300 - base;
     EXPECT_EQ(huge.Run("AB", "Q", kSearchAscii, start, end).replaced, want) << start;
-    EXPECT_EQ(huge.Content(), want > 0 ? ReferenceReplace(data, "AB", "Q", base, 299) : data);
+    EXPECT_EQ(huge.Content(), want > 0 ? ReferenceReplace(data, "AB", "Q", first, 299) : data);
     huge.ExpectLeftOnly(want > 0);
   }
 }

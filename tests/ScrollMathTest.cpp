@@ -12,6 +12,7 @@ TEST(ScrollMath, StepsAndThumbReachTheEndOfTheFile) {
     for (int i = 0; i < 10; ++i) top = TopForStep(top, 16, length);
     EXPECT_EQ(top, last);
   }
+  EXPECT_EQ(TopForStep(768, 16, 1024), 1008);  // a page down onto the very end
   // From a page that starts mid-row an arrow up stops at the top.
   EXPECT_EQ(TopForStep(8, -1, 1000), 0);
 

@@ -44,19 +44,18 @@ TEST(SearchEngine, FindAndCountSeeEveryOccurrenceInTheRangeOnlyOrTellOfAReadFail
   // bytes, Start after End, numbers at and past the int64 limits (held there: past the end).
   const char* kMax = "9223372036854775807";
   const std::tuple<const char*, const char*, int, int> rows[] = {
-      {"", "", 3, 0},
-      {"0", "0", 0, -1},
-      {"1", "16", 1, 15},
-      {"16", "39", 1, 38},
-      {"30", "20", 0, -1},
-      {kMax, "", 0, -1},
-      {"-99999999999999999999", "99999999999999999999", 3, 0}};
+      {"", "", 3, 0},      {"0", "0", 0, -1},
+      {"1", "16", 1, 15},  {"15", "16", 1, 15},
+      {"16", "39", 1, 38}, {"30", "20", 0, -1},
+      {kMax, "", 0, -1},   {"-99999999999999999999", "99999999999999999999", 3, 0}};
   for (auto [start, end, want, first] : rows) {
     FindFirst(r, "AB", start, end);
     EXPECT_EQ(CountOccurrences(r.io, nullptr, {16}, false), want) << start << ".." << end;
     EXPECT_EQ(FindNext(r.io, nullptr, {16}), first) << start << ".." << end;
   }
-  FindFirst(r, "ab");  // no case folding
+  FindFirst(r, "AB", "", "40");
+  EXPECT_EQ(r.s.RangeEnd, 39);  // the End the dialog shows next: the last byte
+  FindFirst(r, "ab");           // no case folding
   EXPECT_EQ(CountOccurrences(r.io, nullptr, {16}, false), 0);
   FindFirst(r, "AB");
   r.s.SearchPosition = 2;
@@ -65,6 +64,17 @@ TEST(SearchEngine, FindAndCountSeeEveryOccurrenceInTheRangeOnlyOrTellOfAReadFail
   EXPECT_EQ(CountOccurrences(r.io), 3);
   EXPECT_EQ(r.s.SearchPosition, 2);  // Count leaves Find Next and the cursor where they were
   EXPECT_EQ(r.s.Current.CursorOffset, 5);
+
+  // 8,193 bytes are not yet long enough for the bar.
+  struct : ProgressBar {
+    bool shown = false;
+    void ShowProgress(bool v) override { shown = shown || v; }
+    void SetProgress(int) override {}
+  } bar;
+  OpenBytes(r, QByteArray(8193, 'x'), "y.bin");
+  FindFirst(r, "yy");
+  EXPECT_EQ(FindNext(r.io, &bar), -1);
+  EXPECT_FALSE(bar.shown);
 
   // A read failure is reported, not counted as nothing.
   OpenBytes(r, QByteArray(5000, 'x'), "x.bin");

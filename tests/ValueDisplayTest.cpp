@@ -72,7 +72,9 @@ TEST(ValueDisplay, TextsOfEachKind) {
 
 TEST(ValueDisplay, CollectsFromPageAndFile) {
   Rig r;
-  r.io.OpenFile(r.files.Write("v.bin", TempFiles::Counting(600)));
+  QByteArray bytes = TempFiles::Counting(600);
+  bytes[256] = 0x77;
+  r.io.OpenFile(r.files.Write("v.bin", bytes));
   ValueBytes b;
   const auto at = [&](std::int64_t top, std::int64_t cursor) {
     r.s.Current.BufferTop = top;
@@ -91,7 +93,8 @@ TEST(ValueDisplay, CollectsFromPageAndFile) {
   ASSERT_TRUE(CollectValueBytes(r.s, b));
   EXPECT_EQ(b.count, 8);
   EXPECT_EQ(b.shown[7], 0x06);
-  EXPECT_EQ(FormatValues(b).Byte + " " + FormatValues(b).Integer, "153 255");
+  EXPECT_EQ(FormatValues(b).Byte + " " + FormatValues(b).Integer + " " + FormatValues(b).RightByte,
+            "153 30,719 0111 0111");
 
   at(0, 600);  // past the end of the working area nothing exists
   EXPECT_EQ(b.count, 0);

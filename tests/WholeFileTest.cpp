@@ -65,6 +65,7 @@ TEST(WholeFile, CommitKeepsBackupAndUndoRedoExchange) {
       {"/data/my.dir/a.tar.gz", "/data/my.dir/a.BAK"},
       {"/data/noext", "/data/noext.BAK"},
       {"/data/.profile", "/data/.profile.BAK"},
+      {"/data/.a.b", "/data/.a.BAK"},
       {"/data/X.BAK", "/data/X.BAK.BAK"},
       {"rel.txt", "rel.BAK"}};
   for (auto [name, want] : names) EXPECT_EQ(BackupName(name), want);
