@@ -164,7 +164,26 @@ TEST(BlockOps, TargetsAreWrittenWholeOrNotAtAll) {
   EXPECT_FALSE(CutFile(f.io, {100, 3999}, f.s.ClipFile));
   EXPECT_EQ(f.Clip(), "previous clip");
   EXPECT_EQ(TempFiles::Read(f.path), old);
+  EXPECT_TRUE(f.sys.SyncedAfterLastRename());
   f.p.Verify();
+  // The clip's old content failing to come back too: where it is kept is said.
+  const auto failedAt = static_cast<int>(fileRenamed - calls.begin());
+  const auto rename = static_cast<int>(SysCalls::Call::Rename);
+  const auto putBack = std::find(f.sys.log.begin() + failedAt + 1, f.sys.log.end(), rename);
+  ASSERT_NE(putBack, f.sys.log.end());
+  BlockRig g(old, 0, "previous clip");
+  g.sys.Reset({failedAt, static_cast<int>(putBack - f.sys.log.begin())});
+  g.sys.error = EXDEV;
+  g.p.anyBox = true;
+  EXPECT_FALSE(CutFile(g.io, {100, 3999}, g.s.ClipFile));
+  ASSERT_EQ(g.Leftovers().size(), 1);
+  EXPECT_EQ(g.p.boxes.back().text,
+            "Nothing was cut: " + g.path + " is as it was, but " + g.s.ClipFile +
+                " holds the bytes; its previous content couldn't be put back (Invalid "
+                "cross-device link) and is kept as " +
+                g.files.Path(g.Leftovers().front()) + ".");
+  EXPECT_EQ(TempFiles::Read(g.files.Path(g.Leftovers().front())), "previous clip");
+  EXPECT_EQ(TempFiles::Read(g.path), old);
 }
 
 TEST(BlockOps, PasteInsertsOverlaysAndAppends) {
@@ -241,8 +260,10 @@ TEST(BlockOps, PasteInsertsOverlaysAndAppends) {
   r.sys.always.clear();
 
   // Bytes that reached the file before a write failed are counted: writes
-  // of at most 100 bytes, the fourth failing.
+  // of at most 100 bytes, the fourth failing; the offset said is the working base's.
   r.s.ClipFile = r.files.Write("clip", QByteArray(1000, 'c'));
+  r.s.Current.WorkingBase = 2;
+  r.io.ReopenFile();
   r.s.Current.CursorOffset = 0;
   r.sys.shortWrites = 100;
   r.sys.Reset();
@@ -255,7 +276,7 @@ TEST(BlockOps, PasteInsertsOverlaysAndAppends) {
   r.p.ExpectBox("Couldn't write " + r.path +
                 " at offset 300: Input/output error\n300 of 1,000 bytes were pasted.");
   EXPECT_EQ(PasteFile(r.io, PasteMode::Overlay, {}), PasteResult::Failed);
-  EXPECT_EQ(TempFiles::Read(r.path), clip.left(300) + before.mid(300));
+  EXPECT_EQ(TempFiles::Read(r.path), before.left(2) + clip.left(300) + before.mid(302));
   r.sys.Reset();
   r.sys.shortWrites = 0;
 
@@ -264,7 +285,14 @@ TEST(BlockOps, PasteInsertsOverlaysAndAppends) {
   EXPECT_EQ(PasteFile(r.io, PasteMode::Insert, {}), PasteResult::Busy);
   EXPECT_EQ(r.p.beeps, 1);
   r.s.OperationRunning = false;
-  EXPECT_EQ(TempFiles::Read(r.path), clip.left(300) + before.mid(300));
+  EXPECT_EQ(TempFiles::Read(r.path), before.left(2) + clip.left(300) + before.mid(302));
+  // An interrupted write is tried again.
+  r.files.Write("clip", QByteArray(1000, 'e'));
+  r.sys.Reset({writes[3]});
+  r.sys.error = EINTR;
+  r.sys.shortWrites = 100;
+  EXPECT_EQ(PasteFile(r.io, PasteMode::Overlay, {}), PasteResult::Done);
+  EXPECT_EQ(TempFiles::Read(r.path), before.left(2) + QByteArray(1000, 'e') + before.mid(1002));
   r.p.Verify();
 }
 

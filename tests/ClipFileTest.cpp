@@ -72,7 +72,7 @@ TEST(ClipFile, ThePrivateFolderAndTheFileMustBeTheUsersOwn) {
   const QString file = "Nothing cut or copied: " + clip + " is not a file of your own";
   const bool root = ::geteuid() == 0;
   const std::pair<std::function<void()>, QString> planted[] = {
-      {[&] { ASSERT_EQ(::chmod(QFile::encodeName(dir).constData(), 0777), 0); }, folder},
+      {[&] { ASSERT_EQ(::chmod(QFile::encodeName(dir).constData(), 0707), 0); }, folder},
       {[&] {
          if (root) {
            ASSERT_EQ(::chown(QFile::encodeName(dir).constData(), 65534, 65534), 0);
@@ -90,6 +90,11 @@ TEST(ClipFile, ThePrivateFolderAndTheFileMustBeTheUsersOwn) {
          ASSERT_TRUE(QFile::link(path, clip));
        },
        file},
+      {[&] {
+         ASSERT_TRUE(QFile::remove(clip));
+         ASSERT_TRUE(QFile::link(r.files.Path("nowhere"), clip));
+       },
+       file},
   };
   for (const auto& [plant, says] : planted) {
     if (says.isEmpty()) continue;
@@ -104,7 +109,7 @@ TEST(ClipFile, ThePrivateFolderAndTheFileMustBeTheUsersOwn) {
     r.p.Verify();
   }
   // A cut or copy into a folder that is not the user's own is refused too.
-  ASSERT_EQ(::chmod(QFile::encodeName(dir).constData(), 0777), 0);
+  ASSERT_EQ(::chmod(QFile::encodeName(dir).constData(), 0770), 0);
   r.p.ExpectBox(dir + " is not a directory of your own that only you can use");
   EXPECT_FALSE(CutFile(r.io, {0, 3}, r.s.ClipFile));
   r.p.Verify();

@@ -130,6 +130,13 @@ TEST(PrintRender, PdfReplacesTheNamedFileOnlyWhenTheJobIsComplete) {
     EXPECT_EQ(error, "Couldn't write " + name + ": Input/output error\nNothing was written to it.");
     untouched();
   }
+  {  // Committed, the new name reaches the disk.
+    FaultySys sys;
+    ReplacingFile file(sys);
+    ASSERT_TRUE(file.Create(name, error)) << error.toStdString();
+    EXPECT_TRUE(file.Commit(error)) << error.toStdString();
+    EXPECT_TRUE(sys.SyncedAfterLastRename());
+  }
 
   // A finished job and a test page replace it, keeping its permissions; a new
   // file gets the user's.

@@ -169,6 +169,22 @@ TEST(RecFill, CancelFailureAndAnotherProgramStopCleanly) {
     EXPECT_EQ(box.icon, Icon::Critical);
     EXPECT_TRUE(box.text.contains(QString::fromLocal8Bit(std::strerror(err))));
   }
+  // A write failing just after the first field reached the file whole.
+  OpenAnew(r, before, 0, 100);
+  r.sys.Reset();
+  r.sys.shortWrites = 10;
+  ASSERT_EQ(fill().status, RecFillStatus::Done);
+  const int second = WriteCalls(r.sys)[1];
+  OpenAnew(r, before, 0, 100);
+  r.sys.Reset({second});
+  r.p.ExpectBox(QString());
+  const RecFillResult res = fill();
+  r.sys.Reset();
+  r.sys.shortWrites = 0;
+  EXPECT_EQ(res.records, 1);
+  EXPECT_TRUE(r.p.boxes.back().text.endsWith(
+      "Records 1 to 1 (1 records) were filled; the others are unchanged."))
+      << r.p.boxes.back().text.toStdString();
 }
 
 // One run through the dialog on a file long enough for the bar, then a

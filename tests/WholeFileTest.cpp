@@ -221,6 +221,15 @@ TEST(WholeFile, CancelledAndFailedOperationsLeaveTheFileUnchanged) {
        false,
        nullptr,
        {SysCalls::Call::Sync, EIO}},
+      // The same with the temporary file already gone: nothing is left to name.
+      {"to disk: Input/output error\nOperation aborted; the file was not changed.",
+       1,
+       5000,
+       false,
+       [](Rig&, auto&, TempFileWriter& out) {
+         ASSERT_EQ(::unlink(QFile::encodeName(out.Path()).constData()), 0);
+       },
+       {SysCalls::Call::Sync, EIO}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.why);
@@ -395,6 +404,12 @@ TEST(WholeFile, AnotherProgramsChangeIsReadAgainNeverOverwritten) {
     EXPECT_TRUE(r.s.Dirty && r.s.UndoEnabled);
     EXPECT_EQ(r.s.PageBuffer[0], 0xEE);
     r.p.Verify();
+    // A name whose folder became a file is gone: that is known.
+    r.sys.always[SysCalls::Call::Lstat] = ENOTDIR;
+    r.p.anyBox = true;
+    r.io.SavePage();
+    EXPECT_TRUE(r.p.AllText().contains(path + " was changed by another program: "))
+        << r.p.AllText().toStdString();
   }
 
   // Two files of one stem share a backup name: Undo in the first after a
