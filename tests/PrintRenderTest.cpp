@@ -2,6 +2,7 @@
 // printer, and a CUPS queue printing to PDF when a CUPS server runs (CI starts one).
 #include <sys/stat.h>
 
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
@@ -171,7 +172,11 @@ TEST(PrintRender, CupsQueuePrintsTheRecords) {
 
   // cups-pdf writes the job a moment later, into the owner's ~/PDF.
   const QDir out(QDir::home().filePath("PDF"));
-  const QFileInfoList before = out.entryInfoList({"*.pdf"}, QDir::Files);
+  // A job may reuse the name of an earlier one that was left there: a file
+  // counts when it is new or was written since.
+  QMap<QString, QDateTime> before;
+  for (const QFileInfo& f : out.entryInfoList({"*.pdf"}, QDir::Files))
+    before.insert(f.absoluteFilePath(), f.lastModified());
   Rig r;
   QString error;
   ASSERT_EQ(PrintThree(r, platform, {queue, {}, 10, {}}, error).status, PrintStatus::Done)
@@ -180,7 +185,8 @@ TEST(PrintRender, CupsQueuePrintsTheRecords) {
   for (int i = 0; i < 200 && pdf.isEmpty(); ++i) {
     QThread::msleep(100);
     for (const QFileInfo& f : out.entryInfoList({"*.pdf"}, QDir::Files))
-      if (!before.contains(f) && f.size() > 0) pdf = f.absoluteFilePath();
+      if (before.value(f.absoluteFilePath()) != f.lastModified() && f.size() > 0)
+        pdf = f.absoluteFilePath();
   }
   ASSERT_FALSE(pdf.isEmpty()) << "no PDF from the queue in " << out.path().toStdString();
   QThread::msleep(300);  // let it finish writing
