@@ -109,6 +109,7 @@ bool BlockTarget::Commit(IO& io, bool keepOld) {
   struct stat old {};
   const bool hadOld = keepOld && s.Sys->Lstat(name.constData(), &old) == 0;
   int e = 0;
+  QString stranded;  // the old content, when it could not get its name back
   if (hadOld) {
     // The old content keeps the temporary file's name, so that it can come back.
     if (s.Sys->Exchange(temp.constData(), name.constData()) == 0) {
@@ -116,11 +117,21 @@ bool BlockTarget::Commit(IO& io, bool keepOld) {
     } else if (errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP) {
       const QString spare = out_.Path() + QStringLiteral("o");
       const QByteArray spareName = NativeName(spare);
-      if (s.Sys->Link(name.constData(), spareName.constData()) != 0) {
+      if (s.Sys->Link(name.constData(), spareName.constData()) == 0) {
+        if (s.Sys->Rename(temp.constData(), name.constData()) != 0) {
+          e = errno;
+          (void)s.Sys->Unlink(spareName.constData());
+        } else {
+          kept_ = spare;
+        }
+      } else if (errno != EPERM && errno != EOPNOTSUPP && errno != ENOSYS) {
+        e = errno;
+      } else if (s.Sys->Rename(name.constData(), spareName.constData()) != 0) {
+        // Without hard links the old content steps aside under the spare name.
         e = errno;
       } else if (s.Sys->Rename(temp.constData(), name.constData()) != 0) {
         e = errno;
-        (void)s.Sys->Unlink(spareName.constData());
+        if (s.Sys->Rename(spareName.constData(), name.constData()) != 0) stranded = spare;
       } else {
         kept_ = spare;
       }
@@ -131,8 +142,11 @@ bool BlockTarget::Commit(IO& io, bool keepOld) {
     e = errno;
   }
   if (e != 0) {
-    p.MessageBox(QStringLiteral("Couldn't write %1: %2").arg(path_, Reason(e)) + unchanged,
-                 Buttons::Ok, Icon::Critical);
+    const QString where =
+        stranded.isEmpty() ? unchanged
+                           : QStringLiteral("\nIts previous content is kept as %1.").arg(stranded);
+    p.MessageBox(QStringLiteral("Couldn't write %1: %2").arg(path_, Reason(e)) + where, Buttons::Ok,
+                 Icon::Critical);
     io.SayLeftovers({out_.Discard()});
     return false;
   }

@@ -122,16 +122,17 @@ TEST(BlockOps, TargetsAreWrittenWholeOrNotAtAll) {
   EXPECT_EQ(TempFiles::Read(r.path), file);
   EXPECT_EQ(TempFiles::Read(r.files.Path("B.BAK")), backup);
 
-  // Every call of a cut failing in turn, with and without an atomic
-  // exchange: the file is cut only when the clip holds the range whole;
-  // otherwise both are as they were, the old clip back under its name, and
-  // no temporary name is left.
+  // Every call of a cut failing in turn, with an atomic exchange, without
+  // one, and without hard links either: the file is cut only when the clip
+  // holds the range whole; otherwise both are as they were, the old clip
+  // back under its name, and no temporary name is left that no message names.
   const QByteArray old = Counting(5000);
-  for (const bool atomic : {true, false}) {
+  for (const int kind : {0, 1, 2}) {
     for (int n = 0;; ++n) {
       BlockRig f(old, 0, "previous clip");
       f.p.anyBox = true;
-      if (!atomic) f.sys.always[SysCalls::Call::Exchange] = EINVAL;
+      if (kind > 0) f.sys.always[SysCalls::Call::Exchange] = EINVAL;
+      if (kind > 1) f.sys.always[SysCalls::Call::Link] = EPERM;
       f.sys.Reset({n});
       const bool cut = CutFile(f.io, {100, 3999}, f.s.ClipFile);
       EXPECT_EQ(TempFiles::Read(f.path), cut ? old.left(100) + old.mid(4000) : old) << n;
