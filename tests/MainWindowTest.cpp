@@ -3,9 +3,12 @@
 #include <QDropEvent>
 #include <QImage>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMimeData>
+#include <QRegularExpression>
 #include <QToolBar>
 #include <QWheelEvent>
+#include <functional>
 #include <limits>
 #include <tuple>
 
@@ -39,6 +42,25 @@ TEST(MainWindow, MenusToolbarAndHelpKeys) {
   // Spot checks of the tables (HelpTest finds every caption and tooltip in the help).
   EXPECT_EQ(r.w->MenuItem("mnuEditFindNext")->text(), "Find Ne&xt");
   EXPECT_EQ(r.w->MenuItem("mnuEditFindNext")->shortcut(), QKeySequence(Qt::Key_F4));
+  // No two items of one menu, nor two menus, share an access letter (Alt+F, C
+  // once closed the file when the printer was meant).
+  std::function<void(QWidget*, const QString&)> lettersOf = [&](QWidget* menu,
+                                                                const QString& where) {
+    QMap<QChar, QString> seen;
+    for (QAction* a : menu->actions()) {
+      const qsizetype amp = a->text().indexOf(QRegularExpression("&[^&]"));
+      if (amp >= 0) {
+        const QChar letter = a->text().at(amp + 1).toLower();
+        EXPECT_FALSE(seen.contains(letter))
+            << where.toStdString() << ": " << a->text().toStdString() << " and "
+            << seen.value(letter).toStdString();
+        seen.insert(letter, a->text());
+      }
+      if (a->menu() != nullptr) lettersOf(a->menu(), a->text());
+    }
+  };
+  lettersOf(r.w->menuBar(), "the menu bar");
+  EXPECT_EQ(r.w->MenuItem("mnuFileChoosePrinter")->text(), "Choose P&rinter...");
   // At the start no recent file and one Window entry show; nothing to undo or redo.
   EXPECT_FALSE(r.w->MenuItem("mnuFileFiles(0)")->isVisible() ||
                r.w->MenuItem("mnuWindowWindows(1)")->isVisible());

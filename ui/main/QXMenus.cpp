@@ -35,7 +35,7 @@ const MenuEntry kMenuTable[] = {
     {Kind::Item, "mnuFileSaveSector", "&Save Sector", "F2", 100, kNormal,
      &QX::mnuFileSaveSector_Click},
     {Kind::Separator, "file2", "-", "", 0, kNormal, nullptr},
-    {Kind::Item, "mnuFileChoosePrinter", "&Choose Printer...", "", 100, kNormal,
+    {Kind::Item, "mnuFileChoosePrinter", "Choose P&rinter...", "", 100, kNormal,
      &QX::mnuFileChoosePrinter_Click},
     {Kind::Item, "mnuFilePrint", "&Print...", "", 100, kNormal, &QX::mnuFilePrint_Click},
     {Kind::Separator, "file3", "-", "", 0, kNormal, nullptr},
