@@ -2,6 +2,7 @@
 #include <QFile>
 #include <QIcon>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "QxBuild.h"
@@ -35,6 +36,20 @@ int main(int argc, char** argv) {
       return 2;
     case qx::CommandLine::Action::Run:
       break;
+  }
+
+  // Without any display Qt would abort; say what is missing instead.
+  const bool platformNamed = std::any_of(arguments.begin(), arguments.end(), [](const QString& a) {
+    return a == QStringLiteral("-platform") || a == QStringLiteral("--platform") ||
+           a.startsWith(QStringLiteral("-platform=")) ||
+           a.startsWith(QStringLiteral("--platform="));
+  });
+  if (!platformNamed && qEnvironmentVariableIsEmpty("DISPLAY") &&
+      qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+      qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+    Print(stderr, QStringLiteral("quellox: no display to open a window on (DISPLAY is not set); "
+                                 "quellox --help works without one\n"));
+    return 1;
   }
 
   qx::FailWritesPastSizeLimit();

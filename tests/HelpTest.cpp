@@ -322,6 +322,11 @@ TEST(Help, CommandLineAnswersWithoutADisplay) {
       {{"a.bin", "--version"}, 0, "quellox " QX_VERSION "\n", ""},
       {{"--bogus", "a.bin"}, 2, "", "quellox: unknown option '--bogus'\nUsage: quellox"},
       {{"a.bin", "-style"}, 2, "", "quellox: option '-style' needs a value\n"},
+      {{"a.bin"},
+       1,
+       "",
+       "quellox: no display to open a window on (DISPLAY is not set); quellox --help works "
+       "without one\n"},
   };
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   for (const char* var : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) env.remove(var);

@@ -318,11 +318,14 @@ TEST(MainWindow, DroppedFilesWindowMenuRecentFilesAndClose) {
   for (const QList<QUrl>& these : {urls.mid(0, 2), urls.mid(2)}) {
     QMimeData data;
     data.setUrls(these);
-    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
+    // Shift proposes a move; the file manager must be told "copied".
+    const Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction;
+    QDragEnterEvent enter(QPoint(10, 10), offered, &data, Qt::LeftButton, Qt::ShiftModifier);
     QApplication::sendEvent(r.w.get(), &enter);
-    EXPECT_TRUE(enter.isAccepted());
-    QDropEvent dropped(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
+    EXPECT_TRUE(enter.isAccepted() && enter.dropAction() == Qt::CopyAction);
+    QDropEvent dropped(QPointF(10, 10), offered, &data, Qt::LeftButton, Qt::ShiftModifier);
     QApplication::sendEvent(r.w.get(), &dropped);
+    EXPECT_EQ(dropped.dropAction(), Qt::CopyAction);
     EXPECT_EQ(r.s.Current.FileName, these.value(1).toLocalFile());
   }
   EXPECT_EQ(r.s.OpenFileCount, 4);

@@ -670,21 +670,38 @@ void QX::resizeEvent(QResizeEvent* e) {
   if (HexBox != nullptr) LoadDisplay();
 }
 
+namespace {
+
+// A drop is a copy (or a link), never a move: a file manager told "moved"
+// may delete the file. False when the source offers neither.
+bool AcceptAsCopy(QDropEvent* e) {
+  const Qt::DropActions offered = e->possibleActions();
+  const Qt::DropAction action = offered.testFlag(Qt::CopyAction)   ? Qt::CopyAction
+                                : offered.testFlag(Qt::LinkAction) ? Qt::LinkAction
+                                                                   : Qt::IgnoreAction;
+  if (action == Qt::IgnoreAction) return false;
+  e->setDropAction(action);
+  e->accept();
+  return true;
+}
+
+}  // namespace
+
 void QX::dragEnterEvent(QDragEnterEvent* e) {
   const QList<QUrl> urls = e->mimeData()->urls();
   if (std::any_of(urls.begin(), urls.end(), [](const QUrl& u) { return u.isLocalFile(); }))
-    e->acceptProposedAction();
+    (void)AcceptAsCopy(e);
 }
 
 // Dropped files open one after another as Open File opens them.
 void QX::dropEvent(QDropEvent* e) {
+  if (!AcceptAsCopy(e)) return;
   for (const QUrl& u : e->mimeData()->urls()) {
     if (!u.isLocalFile()) continue;
     if (io_.TooManyFiles()) break;
     io_.OpenFile(LocalPathOf(u));
     DisplayState();
   }
-  e->acceptProposedAction();
   FocusFileBar();
 }
 
