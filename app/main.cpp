@@ -40,9 +40,14 @@ int main(int argc, char** argv) {
 
   // Without any display Qt would abort; say what is missing instead.
   const bool platformNamed = std::any_of(arguments.begin(), arguments.end(), [](const QString& a) {
-    return a == QStringLiteral("-platform") || a == QStringLiteral("--platform") ||
-           a.startsWith(QStringLiteral("-platform=")) ||
-           a.startsWith(QStringLiteral("--platform="));
+    for (const char* option : {"platform", "display"}) {
+      const QString name = QLatin1String(option);
+      if (a == "-" + name || a == "--" + name || a.startsWith("-" + name + "=") ||
+          a.startsWith("--" + name + "=")) {
+        return true;
+      }
+    }
+    return false;
   });
   if (!platformNamed && qEnvironmentVariableIsEmpty("DISPLAY") &&
       qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
