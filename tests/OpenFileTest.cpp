@@ -131,9 +131,11 @@ TEST(OpenFile, GeometryRefusalsChangesOnDiskAndTheMostRecentlyUsedOrder) {
 // A name that is not UTF-8 (an old disk's Latin-1 "café.bin") survives the
 // round trip, opens, and is rewritten, backed up and undone under its own name.
 TEST(OpenFile, NamesThatAreNotUtf8KeepTheirBytes) {
-  const QByteArray names[] = {
-      "caf\xe9.bin",          "\xff",     "ok-\xc3\xa9",     "\xc3", "\xed\xb2\x80",
-      "\xf0\x9f\x98\x80\xe9", "\xc0\xaf", "\xf0\x90\x82\x80"};
+  const QByteArray names[] = {"caf\xe9.bin",     "\xff",
+                              "ok-\xc3\xa9",     "\xc3",
+                              "\xed\xb2\x80",    "\xf0\x9f\x98\x80\xe9",
+                              "\xc0\xaf",        "\xf0\x90\x82\x80",
+                              "\xf4\x90\x80\x80"};
   for (const QByteArray& name : names) {
     EXPECT_EQ(NativeName(NameFromNative(name)), name) << name.toHex().toStdString();
   }

@@ -337,6 +337,7 @@ TEST(WholeFile, AnotherProgramsChangeIsReadAgainNeverOverwritten) {
   // another file, overwrite a byte (the same length, a later time).
   const std::function<bool(QFile&)> changes[] = {
       [](QFile& f) { return f.resize(10); },
+      [](QFile& f) { return f.remove(); },
       [](QFile& f) { return f.open(QIODevice::Append) && f.write(QByteArray(27, 'z')) == 27; },
       [](QFile& f) {
         QSaveFile o(f.fileName());
