@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Fails when a file includes a header of a layer above its own, naming the
+# file, the line and the include. From the top: app, ui, ops, search and
+# print (siblings: neither includes the other), input, core, platform, help.
+# tests/ and bench/ may include anything; no layer includes them.
+#   scripts/layer-check.sh [ROOT]   the tree to check (default: this one)
+set -euo pipefail
+root="${1:-$(dirname "$0")/..}"
+cd "$root"
+
+declare -A rank=([tests]=9 [bench]=9 [app]=8 [ui]=7 [ops]=6 [search]=5 [print]=5
+  [input]=4 [core]=3 [platform]=2 [help]=1)
+
+bad=0
+for layer in app ui ops search print input core platform help; do
+  [ -d "$layer" ] || continue
+  while IFS= read -r -d '' file; do
+    while IFS=: read -r line text; do
+      [[ $text =~ \"([^\"/]+)/ ]] || continue
+      target=${BASH_REMATCH[1]}
+      [ "$target" = "$layer" ] && continue
+      # Headers outside the layers (generated ones, the system's) are not ours.
+      [ -n "${rank[$target]:-}" ] || continue
+      if ((rank[$target] >= rank[$layer])); then
+        echo "$file:$line: ${text#"${text%%[![:space:]]*}"}: $layer may not include $target" >&2
+        bad=1
+      fi
+    done < <(grep -nE '^[[:space:]]*#[[:space:]]*include[[:space:]]*"[^"/]+/' "$file" || true)
+  done < <(find "$layer" -type f \( -name '*.h' -o -name '*.cpp' \) -print0 | sort -z)
+done
+
+if ((bad)); then
+  echo "layer check: an include points up the layers (order from the top: app, ui, ops, search | print, input, core, platform, help)" >&2
+  exit 1
+fi
+echo "layer check: every include points down"
