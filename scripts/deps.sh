@@ -1,8 +1,25 @@
 #!/usr/bin/env bash
-# Installs what Quellox needs to build, test and run on Debian 12.
+# Installs the Debian 12 packages that a task needs, those that are missing:
+#   scripts/deps.sh [GROUP ...]
+#     run       build and run the program (the default)
+#     test      and build and run the tests
+#     package   and build the Debian package and check it
 set -euo pipefail
-packages=(cmake make g++ qt6-base-dev libgl-dev libgtest-dev fonts-dejavu-core poppler-utils
-  dpkg-dev file desktop-file-utils appstream)
+run=(cmake make g++ qt6-base-dev libgl-dev fonts-dejavu-core)
+test=(libgtest-dev poppler-utils)
+package=(dpkg-dev file lintian desktop-file-utils appstream)
+packages=("${run[@]}")
+for group in "${@:-run}"; do
+  case "$group" in
+    run) ;;
+    test) packages+=("${test[@]}") ;;
+    package) packages+=("${package[@]}") ;;
+    *)
+      echo "deps.sh: no group \"$group\"; the groups are run, test and package" >&2
+      exit 2
+      ;;
+  esac
+done
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
