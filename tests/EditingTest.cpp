@@ -30,6 +30,12 @@ TEST(Editing, HexDigitsOverTypeTheByteAndLeavingThePageAsksToSave) {
   EXPECT_EQ(WindowRig::DiskByte(path, 10), 0x4A);
   r.w->Toolbar1_ButtonClick("Redo");
   EXPECT_EQ(WindowRig::DiskByte(path, 10), 0x71);
+  // The desktop's keys for Re-do too.
+  for (const QKeyCombination redo : {Qt::CTRL | Qt::Key_Y, Qt::CTRL | Qt::SHIFT | Qt::Key_Z}) {
+    r.Key(Qt::Key_Z, Qt::ControlModifier);
+    r.Key(redo.key(), redo.keyboardModifiers());
+    EXPECT_EQ(WindowRig::DiskByte(path, 10), 0x71);
+  }
 
   // Typing past the page's end asks to save it, then scrolls a row.
   r.Click(r.w->HexBox, 15, 15);
@@ -74,10 +80,35 @@ TEST(Editing, CharacterSideAndCursorKeys) {
   r.Click(r.w->AsciiBox, 5, 0);
   EXPECT_EQ(r.s.PageBuffer[23], 23);
   EXPECT_EQ(r.s.Current.CursorOffset, 23);
+
+  // A key held with Ctrl or Alt is a shortcut or nothing, on either side; of
+  // the plain keys that type a control byte, Esc, Enter, Tab and Backspace
+  // store theirs. Ctrl+S saves the page instead of storing 0x13.
+  const auto press = [&](Qt::Key key, Qt::KeyboardModifiers m, const char* text) {
+    QTest::sendKeyEvent(QTest::Click, r.w->FileBar, key, QString::fromLatin1(text), m);
+  };
+  r.Click(r.w->AsciiBox, 0, 0);
+  press(Qt::Key_K, Qt::ControlModifier, "\x0b");
+  press(Qt::Key_X, Qt::AltModifier, "x");
+  press(Qt::Key_Return, Qt::ShiftModifier, "\r");
+  press(Qt::Key_Delete, {}, "\x7f");
+  EXPECT_EQ(r.s.Current.CursorOffset, 0);
+  press(Qt::Key_Escape, {}, "\x1b");
+  press(Qt::Key_Return, {}, "\r");
+  press(Qt::Key_Tab, {}, "\t");
+  press(Qt::Key_Backspace, {}, "\b");
+  press(Qt::Key_S, Qt::ControlModifier, "\x13");
+  EXPECT_FALSE(r.s.Dirty);
+  EXPECT_EQ(TempFiles::Read(path).left(5), QByteArray("\x1b\r\t\b\x04", 5));
+  r.Key(Qt::Key_F5);  // the hex side: no "Invalid Hexadecimal Character"
+  press(Qt::Key_K, Qt::ControlModifier, "\x0b");
+  press(Qt::Key_X, Qt::AltModifier, "x");
+  r.Type('A');                                 // one digit typed: the page is changed
   r.p.ExpectBox("Save Change?", Answer::Yes);  // on leaving the window
   r.w->close();
   r.p.Verify();
   EXPECT_EQ(TempFiles::Read(path).mid(38, 2), "AB");
+  EXPECT_EQ(WindowRig::DiskByte(path, 4), 0xA4);
 }
 
 TEST(Editing, ReadOnlyFileRefusesEveryKey) {

@@ -61,6 +61,11 @@ TEST(MainWindow, MenusToolbarAndHelpKeys) {
   };
   lettersOf(r.w->menuBar(), "the menu bar");
   EXPECT_EQ(r.w->MenuItem("mnuFileChoosePrinter")->text(), "Choose P&rinter...");
+  // The desktop's standard keys beside the program's own.
+  for (const auto& [item, keys] : {std::pair{"mnuFileSaveSector", "F2; Ctrl+S"},
+                                   {"mnuFilePrint", "Ctrl+P"},
+                                   {"mnuEditRedo", "Ctrl+Y; Ctrl+Shift+Z"}})
+    EXPECT_EQ(r.w->MenuItem(item)->shortcuts(), QKeySequence::listFromString(keys)) << item;
   // At the start no recent file and one Window entry show; nothing to undo or redo.
   EXPECT_FALSE(r.w->MenuItem("mnuFileFiles(0)")->isVisible() ||
                r.w->MenuItem("mnuWindowWindows(1)")->isVisible());
@@ -332,7 +337,7 @@ TEST(MainWindow, DroppedFilesWindowMenuRecentFilesAndClose) {
   EXPECT_EQ(r.w->MenuItem("mnuWindowWindows(0)")->text(), "&1 " + paths[3]);
   r.w->MenuItem("mnuWindowWindows(3)")->trigger();
   EXPECT_EQ(r.w->FileLengthBox->text(), "100");
-  r.w->MenuItem("mnuFileClose")->trigger();  // back to the first window's file
+  r.Key(Qt::Key_W, Qt::ControlModifier);  // Close File: back to the first window's file
   EXPECT_EQ(r.s.Current.FileName, paths[3]);
   r.w->MenuItem("mnuFileFiles(3)")->trigger();  // the closed one, the least recent, opens again
   EXPECT_EQ(r.s.Current.FileName, paths[0]);
@@ -353,9 +358,13 @@ TEST(MainWindow, DroppedFilesWindowMenuRecentFilesAndClose) {
   r.Key(Qt::Key_F4);
   r.Key(Qt::Key_Z, Qt::ControlModifier);
   r.Key(Qt::Key_G, Qt::ControlModifier);
+  r.Key(Qt::Key_S, Qt::ControlModifier);
   r.w->MenuItem("mnuEditFindNext")->trigger();
   EXPECT_TRUE(r.p.boxes.empty() && r.p.notices.isEmpty());
   EXPECT_EQ(r.p.helpContexts, std::vector<int>{1});
+  r.p.ExpectOpenFile("");  // but Ctrl+O opens a file
+  r.Key(Qt::Key_O, Qt::ControlModifier);
+  r.p.Verify();
 
   // While an operation runs every command but Help is refused with a beep,
   // from a key, a menu, the toolbar or the file routines themselves; closing
@@ -387,7 +396,9 @@ TEST(MainWindow, DroppedFilesWindowMenuRecentFilesAndClose) {
   struct stat st {};
   ASSERT_EQ(::stat(QFile::encodeName(r.s.ClipFile).constData(), &st), 0);
   r.s.ClipSeen = FileStamp::Of(st);
-  r.w->MenuItem("mnuFileExit")->trigger();
+  r.w->Io().CloseFile();
+  r.Key(Qt::Key_Q, Qt::ControlModifier);  // Exit, with no file open too
+  EXPECT_FALSE(r.w->isVisible());
   EXPECT_FALSE(QFile::exists(r.s.ClipFile));
   r.p.Verify();
 }

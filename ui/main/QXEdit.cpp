@@ -199,6 +199,29 @@ void QX::TypeCharacter(std::uint8_t k) {
   ShowCursor();
 }
 
+namespace {
+
+bool IsControlText(QChar c) {
+  return c.unicode() < 0x20 || c.unicode() == 0x7F;
+}
+
+// The keys that type a control byte on the character side; any other
+// control byte is typed on the hex side.
+bool StoresControlCode(const QKeyEvent* e) {
+  switch (e->key()) {
+    case Qt::Key_Backspace:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Escape:
+    case Qt::Key_Tab:
+      return (e->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
 bool QX::IsMenuShortcut(const QKeyEvent* e, bool fileOnly) const {
   const QKeySequence pressed(e->keyCombination());
   for (QAction* a : std::as_const(actions_)) {
@@ -213,6 +236,11 @@ void QX::TypeKey(QKeyEvent* e) {
   if (text.size() != 1) return;
   // A shortcut of a disabled item (Ctrl+Z with nothing to undo) is no character.
   if (IsMenuShortcut(e)) return;
+  // Ctrl, Alt and Meta make a key a shortcut or nothing: typed out of habit,
+  // Ctrl+S would otherwise store 0x13 into the page, and on the hex side every
+  // such key would be an invalid digit.
+  if (e->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return;
+  if (IsControlText(text.at(0)) && !StoresControlCode(e)) return;
   const auto code = ByteCode(text.at(0));
   if (!code) return;  // wider than 8 bits: no byte to store
   TypeCharacter(*code);
