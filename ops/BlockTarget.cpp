@@ -110,33 +110,22 @@ bool BlockTarget::Commit(IO& io, bool keepOld) {
   const bool hadOld = keepOld && s.Sys->Lstat(name.constData(), &old) == 0;
   int e = 0;
   QString stranded;  // the old content, when it could not get its name back
+  QStringList leftovers;
   if (hadOld) {
-    // The old content keeps the temporary file's name, so that it can come back.
-    if (s.Sys->Exchange(temp.constData(), name.constData()) == 0) {
-      kept_ = out_.Path();
-    } else if (errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP) {
-      const QString spare = out_.Path() + QStringLiteral("o");
-      const QByteArray spareName = NativeName(spare);
-      if (s.Sys->Link(name.constData(), spareName.constData()) == 0) {
-        if (s.Sys->Rename(temp.constData(), name.constData()) != 0) {
-          e = errno;
-          (void)s.Sys->Unlink(spareName.constData());
-        } else {
-          kept_ = spare;
-        }
-      } else if (errno != EPERM && errno != EOPNOTSUPP && errno != ENOSYS) {
-        e = errno;
-      } else if (s.Sys->Rename(name.constData(), spareName.constData()) != 0) {
-        // Without hard links the old content steps aside under the spare name.
-        e = errno;
-      } else if (s.Sys->Rename(temp.constData(), name.constData()) != 0) {
-        e = errno;
-        if (s.Sys->Rename(spareName.constData(), name.constData()) != 0) stranded = spare;
-      } else {
-        kept_ = spare;
-      }
+    // The old content trades places with the new, so that it can come back.
+    const RenameOutcome r = ExchangeFiles(*s.Sys, path_, out_.Path());
+    leftovers = r.leftovers;
+    if (r.swapped) {
+      // Half done still leaves the new content under the name; the old then
+      // waits under a spare name instead of the temporary file's.
+      kept_ = r.error == 0 ? out_.Path() : r.keptAs.front();
     } else {
-      e = errno;
+      e = r.error;
+      if (r.nameMissing) {
+        stranded = r.keptAs.front();
+      } else {
+        leftovers += r.keptAs;  // a second name of the old content, at most
+      }
     }
   } else if (s.Sys->Rename(temp.constData(), name.constData()) != 0) {
     e = errno;
@@ -147,9 +136,10 @@ bool BlockTarget::Commit(IO& io, bool keepOld) {
                            : QStringLiteral("\nIts previous content is kept as %1.").arg(stranded);
     p.MessageBox(QStringLiteral("Couldn't write %1: %2").arg(path_, Reason(e)) + where, Buttons::Ok,
                  Icon::Critical);
-    io.SayLeftovers({out_.Discard()});
+    io.SayLeftovers(leftovers << out_.Discard());
     return false;
   }
+  io.SayLeftovers(leftovers);
   out_.Release();
   committed_ = true;
   SyncDirectoryOf(*s.Sys, path_);
