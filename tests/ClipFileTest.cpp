@@ -12,35 +12,6 @@
 
 namespace qx::test {
 
-namespace {
-
-// Sets environment variables for the life of the object (null: unset).
-class Environment {
- public:
-  void Set(const char* name, const QByteArray& value) {
-    saved_.emplace_back(name, qgetenv(name));
-    if (value.isNull()) {
-      qunsetenv(name);
-    } else {
-      qputenv(name, value);
-    }
-  }
-  ~Environment() {
-    for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
-      if (it->second.isNull()) {
-        qunsetenv(it->first);
-      } else {
-        qputenv(it->first, it->second);
-      }
-    }
-  }
-
- private:
-  std::vector<std::pair<const char*, QByteArray>> saved_;
-};
-
-}  // namespace
-
 TEST(ClipFile, ThePrivateFolderAndTheFileMustBeTheUsersOwn) {
   Rig r;
   const QString cwd = QDir::currentPath();
@@ -58,9 +29,7 @@ TEST(ClipFile, ThePrivateFolderAndTheFileMustBeTheUsersOwn) {
   const QString path = r.files.Write("F.DAT", "0123456789");
   r.io.OpenFile(path);
   ASSERT_TRUE(CopyFile(r.io, {0, 3}, r.s.ClipFile));
-  struct stat st {};
-  ASSERT_EQ(::lstat(QFile::encodeName(dir).constData(), &st), 0);
-  EXPECT_EQ(st.st_mode & 0777, 0700u);
+  EXPECT_EQ(ModeOf(dir), 0700u);
   r.s.Current.CursorOffset = 10;
   ASSERT_EQ(PasteFile(r.io, PasteMode::Insert, {}), PasteResult::Done);
   EXPECT_EQ(TempFiles::Read(path), "01234567890123");
@@ -70,34 +39,20 @@ TEST(ClipFile, ThePrivateFolderAndTheFileMustBeTheUsersOwn) {
   const QString folder =
       "Nothing cut or copied: " + dir + " is not a folder of your own that only you can use";
   const QString file = "Nothing cut or copied: " + clip + " is not a file of your own";
-  const bool root = ::geteuid() == 0;
-  const std::pair<std::function<void()>, QString> planted[] = {
-      {[&] { ASSERT_EQ(::chmod(QFile::encodeName(dir).constData(), 0707), 0); }, folder},
-      {[&] {
-         if (root) {
-           ASSERT_EQ(::chown(QFile::encodeName(dir).constData(), 65534, 65534), 0);
-         }
-       },
-       root ? folder : QString()},
-      {[&] {
-         if (root) {
-           ASSERT_EQ(::chown(QFile::encodeName(clip).constData(), 65534, 65534), 0);
-         }
-       },
-       root ? file : QString()},
-      {[&] {
-         ASSERT_TRUE(QFile::remove(clip));
-         ASSERT_TRUE(QFile::link(path, clip));
-       },
-       file},
-      {[&] {
-         ASSERT_TRUE(QFile::remove(clip));
-         ASSERT_TRUE(QFile::link(r.files.Path("nowhere"), clip));
-       },
-       file},
+  // chown needs root: those rows run only as root.
+  const auto give = [](const QString& name) {
+    ASSERT_EQ(::chown(QFile::encodeName(name).constData(), 65534, 65534), 0);
   };
-  for (const auto& [plant, says] : planted) {
-    if (says.isEmpty()) continue;
+  const std::tuple<std::function<void()>, QString, bool> planted[] = {
+      {[&] { ASSERT_EQ(::chmod(QFile::encodeName(dir).constData(), 0707), 0); }, folder, false},
+      {[&] { give(dir); }, folder, true},
+      {[&] { give(clip); }, file, true},
+      {[&] { ASSERT_TRUE(QFile::remove(clip) && QFile::link(path, clip)); }, file, false},
+      {[&] { ASSERT_TRUE(QFile::remove(clip) && QFile::link(r.files.Path("nowhere"), clip)); },
+       file, false},
+  };
+  for (const auto& [plant, says, rootOnly] : planted) {
+    if (rootOnly && ::geteuid() != 0) continue;
     SCOPED_TRACE(says.toStdString());
     ASSERT_TRUE(QDir(dir).removeRecursively());
     ASSERT_TRUE(CopyFile(r.io, {0, 3}, r.s.ClipFile));
@@ -122,22 +77,25 @@ TEST(ClipFile, ThePrivateFolderAndTheFileMustBeTheUsersOwn) {
   ASSERT_TRUE(QDir::setCurrent(cwd));
 }
 
-// At exit the clip file goes only if it is still the one written.
+// At exit the clip file goes only if it is still the one written: not one
+// replaced since, nor one this program never wrote.
 TEST(ClipFile, ExitDeletesOnlyTheClipFileItWrote) {
-  for (const bool replaced : {false, true}) {
+  for (const char* other : {"", "another program's", "never written"}) {
     Rig r;
     r.s.ClipFile = r.files.Path("clip");
     r.io.OpenFile(r.files.Write("F.DAT", "0123456789"));
-    ASSERT_TRUE(CopyFile(r.io, {0, 3}, r.s.ClipFile));
-    if (replaced) {
-      const QString other = r.files.Write("other", "another program's");
-      ASSERT_EQ(::rename(QFile::encodeName(other).constData(),
+    if (QByteArray(other) != "never written") {
+      ASSERT_TRUE(CopyFile(r.io, {0, 3}, r.s.ClipFile));
+    }
+    if (*other) {
+      const QString theirs = r.files.Write("other", other);
+      ASSERT_EQ(::rename(QFile::encodeName(theirs).constData(),
                          QFile::encodeName(r.s.ClipFile).constData()),
                 0);
     }
     DeleteClipFile(r.s);
-    EXPECT_EQ(TempFiles::Read(r.s.ClipFile), replaced ? "another program's" : "");
-    EXPECT_EQ(QFile::exists(r.s.ClipFile), replaced);
+    EXPECT_EQ(TempFiles::Read(r.s.ClipFile), other);
+    EXPECT_EQ(QFile::exists(r.s.ClipFile), *other != 0);
   }
 }
 

@@ -3,14 +3,17 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
 #include <QMap>
+#include <QRegularExpression>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <deque>
 #include <functional>
 #include <map>
@@ -21,6 +24,8 @@
 #include "core/Declare.h"
 #include "core/FileView.h"
 #include "core/IO.h"
+#include "core/Navigation.h"
+#include "core/Progress.h"
 #include "core/SysCalls.h"
 #include "platform/Platform.h"
 
@@ -158,6 +163,16 @@ class FakePlatform : public Platform {
   int beeps = 0;
   std::function<void()> onEvents;  // runs inside ProcessEvents (a Cancel click, say)
   bool anyBox = false;             // unqueued message boxes are answered OK / No
+  // The last message box holds words; with err, it is a critical one that
+  // gives err's reason.
+  void ExpectLastSaid(const QString& words, int err = 0) const {
+    ASSERT_FALSE(boxes.empty());
+    const Box& box = boxes.back();
+    EXPECT_TRUE(box.text.contains(words)) << box.text.toStdString();
+    if (err == 0) return;
+    EXPECT_EQ(box.icon, Icon::Critical);
+    EXPECT_TRUE(box.text.contains(QString::fromLocal8Bit(std::strerror(err))));
+  }
   // Every message box text since the case began, for names a message gave.
   QString AllText() const {
     QString all;
@@ -276,6 +291,8 @@ class TempFiles {
     return b;
   }
   QStringList Entries() const { return QDir(Dir()).entryList(QDir::Files | QDir::Hidden); }
+  // What an operation left: temporary files and spare names.
+  QStringList Leftovers() const { return Entries().filter(QRegularExpression("^qx")); }
 
  private:
   QTemporaryDir dir_;
@@ -290,6 +307,68 @@ struct Rig {
   FakeView v;
   IO io{s, p, v};
   TempFiles files;
+};
+
+// Closes a Rig's current file and opens fresh bytes instead, with the given
+// working base and record length (0: as opened).
+inline QString OpenAnew(Rig& r, const QByteArray& bytes, std::int64_t base = 0,
+                        std::int64_t length = 0, const QString& name = "f.bin") {
+  r.io.CloseFile();
+  const QString path = r.files.Write(name, bytes);
+  r.io.OpenFile(path);
+  if (base > 0) {
+    EXPECT_TRUE(SetWorkingBase(r.io, base));
+  }
+  if (length > 0) {
+    EXPECT_TRUE(SetRecordLength(r.io, length));
+  }
+  return path;
+}
+
+// Remembers whether it was shown; slow, when asked, to show, so that pacing runs events.
+struct FakeBar : ProgressBar {
+  void ShowProgress(bool v) override {
+    shown = (visible = v) || shown;
+    if (v && slow) std::this_thread::sleep_for(std::chrono::milliseconds(25));
+  }
+  void SetProgress(int) override {}
+  bool visible = false, shown = false, slow = false;
+};
+
+// The permission bits of the name itself (a link's are not its target's).
+inline mode_t ModeOf(const QString& path) {
+  struct stat st {};
+  EXPECT_EQ(::lstat(QFile::encodeName(path).constData(), &st), 0);
+  return st.st_mode & 07777;
+}
+
+// The permissions a new file of the user gets.
+inline mode_t NewFileMode() {
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  return 0666 & ~mask;
+}
+
+// Sets environment variables for the life of the object (null: unset).
+class Environment {
+ public:
+  void Set(const char* name, const QByteArray& value) {
+    saved_.emplace_back(name, qgetenv(name));
+    Put(name, value);
+  }
+  ~Environment() {
+    for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) Put(it->first, it->second);
+  }
+
+ private:
+  static void Put(const char* name, const QByteArray& value) {
+    if (value.isNull()) {
+      qunsetenv(name);
+    } else {
+      qputenv(name, value);
+    }
+  }
+  std::vector<std::pair<const char*, QByteArray>> saved_;
 };
 
 }  // namespace qx::test

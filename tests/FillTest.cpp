@@ -2,7 +2,6 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QRadioButton>
-#include <cstring>
 #include <random>
 
 #include "core/Navigation.h"
@@ -57,11 +56,7 @@ TEST(Fill, WritesThePatternAlignedToTheRangeAndNeverGrowsTheFile) {
     r.io.SetUndoRedo(true, true);
     r.s.WholeFileUndo = true;
     const Bytes pat = *BuildFillPattern(pattern, kind);
-    struct : ProgressBar {
-      bool shown = false;
-      void ShowProgress(bool v) override { shown = shown || v; }
-      void SetProgress(int) override {}
-    } bar;
+    FakeBar bar;
     const FillResult res = FillRange(r.io, pat, kind, start, end, &bar);
     EXPECT_EQ(bar.shown, res.written > 8193);
     const QByteArray got = TempFiles::Read(path);
@@ -148,17 +143,12 @@ TEST(Fill, CancelFailureAndAnotherProgramStopCleanly) {
     EXPECT_FALSE(r.s.UndoEnabled);
     EXPECT_FALSE(r.io.FileChangedOnDisk());
     if (k == -1) continue;
-    const auto& box = r.p.boxes.back();
-    EXPECT_EQ(box.icon, Icon::Critical);
-    EXPECT_TRUE(box.text.contains(
-        k == -2  ? QString("changed by another program")
-        : k == 0 ? QString("Nothing was filled")
-                 : QString("Bytes 10 to %1 (%2 bytes) were filled")
-                       .arg(FormatCount(9 + res.written), FormatCount(res.written))))
-        << box.text.toStdString();
-    if (k >= 0) {
-      EXPECT_TRUE(box.text.contains(QString::fromLocal8Bit(std::strerror(EIO))));
-    }
+    EXPECT_EQ(r.p.boxes.back().icon, Icon::Critical);
+    r.p.ExpectLastSaid(k == -2  ? QString("changed by another program")
+                       : k == 0 ? QString("Nothing was filled")
+                                : QString("Bytes 10 to %1 (%2 bytes) were filled")
+                                      .arg(FormatCount(9 + res.written), FormatCount(res.written)),
+                       k >= 0 ? EIO : 0);
   }
 }
 

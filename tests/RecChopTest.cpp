@@ -3,10 +3,8 @@
 #include <QAction>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <cstring>
 #include <random>
-#include <thread>
 
 #include "core/Navigation.h"
 #include "input/Utility.h"
@@ -31,25 +29,10 @@ QByteArray Reference(const QByteArray& data, std::int64_t base, std::int64_t len
   return out;
 }
 
-// Remembers whether it was shown; slow, when asked, to show, so that pacing runs events.
-struct FakeBar : ProgressBar {
-  void ShowProgress(bool visible) override {
-    shown = shown || visible;
-    if (visible && slow) std::this_thread::sleep_for(std::chrono::milliseconds(25));
-  }
-  void SetProgress(int) override {}
-  bool slow = false, shown = false;
-};
-
 struct ChopRig : Rig {
   QString path;
-  ChopRig(const QByteArray& data, std::int64_t base, std::int64_t length) {
-    path = files.Write("R.DAT", data);
-    io.OpenFile(path);
-    EXPECT_TRUE(base == 0 || SetWorkingBase(io, base));
-    EXPECT_TRUE(SetRecordLength(io, length));
-  }
-  QStringList Leftovers() const { return files.Entries().filter(QRegularExpression("^qx")); }
+  ChopRig(const QByteArray& data, std::int64_t base, std::int64_t length)
+      : path(OpenAnew(*this, data, base, length, "R.DAT")) {}
 };
 
 }  // namespace
@@ -78,7 +61,7 @@ TEST(RecChop, CutsTheFieldOutOfEveryRecordOfTheRange) {
     EXPECT_EQ(TempFiles::Read(r.path), want);
     EXPECT_EQ(std::tuple(r.s.FileLength, r.s.Current.RecordLength, r.s.UndoEnabled),
               std::tuple(want.size(), length, true));
-    EXPECT_TRUE(r.Leftovers().isEmpty());
+    EXPECT_TRUE(r.files.Leftovers().isEmpty());
     r.io.UndoChange();
     EXPECT_EQ(TempFiles::Read(r.path), data);
   }
@@ -114,7 +97,7 @@ TEST(RecChop, CancelAndFailuresLeaveTheFileAsItWas) {
     bar.slow = true;
     EXPECT_EQ(ChopRecords(r.io, {0, r.s.RecordCount - 1, 1, 1}, &bar), ChopStatus::Cancelled);
     EXPECT_TRUE(bar.shown);
-    EXPECT_TRUE(TempFiles::Read(r.path) == big && !r.s.UndoEnabled && r.Leftovers().isEmpty());
+    EXPECT_TRUE(TempFiles::Read(r.path) == big && !r.s.UndoEnabled && r.files.Leftovers().isEmpty());
   }
 
   // No room for the temporary file (n = -1), or every system call failing
@@ -140,7 +123,7 @@ TEST(RecChop, CancelAndFailuresLeaveTheFileAsItWas) {
     // No room for the temporary file: the real reason.
     EXPECT_TRUE(n >= 0 || said.contains(QString::fromLocal8Bit(std::strerror(ENOSPC))));
     // A temporary file stays only where the message says so.
-    EXPECT_EQ(r.Leftovers().isEmpty(), !r.p.AllText().contains("left in place")) << n;
+    EXPECT_EQ(r.files.Leftovers().isEmpty(), !r.p.AllText().contains("left in place")) << n;
     if (n >= calls) break;
   }
   EXPECT_TRUE(said.contains(

@@ -1,7 +1,6 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QRadioButton>
-#include <cstring>
 #include <random>
 
 #include "core/Navigation.h"
@@ -163,11 +162,7 @@ TEST(RecFill, CancelFailureAndAnotherProgramStopCleanly) {
     if (stop == FailShortWrite) want = Reference(want, 0, 100, pat, {done + 1, done + 1, 10, 14});
     EXPECT_TRUE(TempFiles::Read(path) == (stop == Theirs ? theirs : want));
     EXPECT_FALSE(r.s.UndoEnabled);
-    const auto& box = r.p.boxes.back();
-    EXPECT_TRUE(box.text.contains(says)) << box.text.toStdString();
-    if (err == 0) continue;
-    EXPECT_EQ(box.icon, Icon::Critical);
-    EXPECT_TRUE(box.text.contains(QString::fromLocal8Bit(std::strerror(err))));
+    r.p.ExpectLastSaid(says, err);
   }
   // A write failing just after the first field reached the file whole.
   OpenAnew(r, before, 0, 100);

@@ -40,10 +40,6 @@ QString Reopen(Rig& r, const QByteArray& bytes, std::int64_t base, std::int64_t 
   return OpenAnew(r, bytes, base, length, name);
 }
 
-QStringList Leftovers(const Rig& r) {
-  return r.files.Entries().filter(QRegularExpression("^qx"));
-}
-
 constexpr auto Counting = &TempFiles::Counting;
 
 }  // namespace
@@ -96,7 +92,7 @@ TEST(RecPaste, PastesIntoEveryRecordOfTheRange) {
     EXPECT_EQ(r.s.UndoEnabled, mode != Overlay);
     if (mode != Overlay) r.io.UndoChange();
     EXPECT_TRUE(TempFiles::Read(path) == (mode == Overlay ? got : data));
-    EXPECT_TRUE(Leftovers(r).isEmpty());
+    EXPECT_TRUE(r.files.Leftovers().isEmpty());
     r.p.Verify();
   }
 }
@@ -134,11 +130,7 @@ TEST(RecPaste, CancelFailureAndNoSourceStopCleanly) {
   const QByteArray data = Counting(8193);  // 8193 bytes or more show the bar
   RecPasteOptions opt;
   opt.patch.blockSize = 64;  // 16 records a block
-  struct Bar : ProgressBar {
-    bool visible = false, shown = false;
-    void ShowProgress(bool v) override { shown = (visible = v) || shown; }
-    void SetProgress(int) override {}
-  } bar;
+  FakeBar bar;
   using enum PasteMode;
   using enum RecPasteResult;
   // Cancel, every write failing, no clip file: Insert changes nothing,
@@ -168,15 +160,10 @@ TEST(RecPaste, CancelFailureAndNoSourceStopCleanly) {
     EXPECT_FALSE(bar.visible);
     EXPECT_TRUE(TempFiles::Read(path) ==
                 (mode == Overlay ? Reference(data, 0, 4, Overlay, 0, done - 1, 1, "xyz") : data));
-    EXPECT_TRUE(Leftovers(r).isEmpty());
+    EXPECT_TRUE(r.files.Leftovers().isEmpty());
     EXPECT_FALSE(r.s.UndoEnabled || r.s.RedoEnabled);
     EXPECT_EQ(r.s.Current.CursorOffset, 0);
-    if (!says) continue;
-    const auto& box = r.p.boxes.back();
-    EXPECT_TRUE(box.text.contains(says)) << box.text.toStdString();
-    if (how != Failed) continue;
-    EXPECT_EQ(box.icon, Icon::Critical);
-    EXPECT_TRUE(box.text.contains(QString::fromLocal8Bit(std::strerror(ENOSPC))));
+    if (says) r.p.ExpectLastSaid(says, how == Failed ? ENOSPC : 0);
   }
   // A source that cannot be read is named.
   const QString path = Reopen(r, data, 0, 4, "xyz");

@@ -66,11 +66,7 @@ TEST(SearchEngine, FindAndCountSeeEveryOccurrenceInTheRangeOnlyOrTellOfAReadFail
   EXPECT_EQ(r.s.Current.CursorOffset, 5);
 
   // 8,193 bytes are not yet long enough for the bar.
-  struct : ProgressBar {
-    bool shown = false;
-    void ShowProgress(bool v) override { shown = shown || v; }
-    void SetProgress(int) override {}
-  } bar;
+  FakeBar bar;
   OpenBytes(r, QByteArray(8193, 'x'), "y.bin");
   FindFirst(r, "yy");
   EXPECT_EQ(FindNext(r.io, &bar), -1);

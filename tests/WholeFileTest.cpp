@@ -48,16 +48,6 @@ QByteArray Removed(QByteArray b, int at, int n, const QByteArray& insert = {}) {
   return b.remove(at, n).insert(at, insert);
 }
 
-QStringList Leftovers(const TempFiles& f) {
-  return f.Entries().filter(QRegularExpression("^qx(tmp|swap)"));
-}
-
-mode_t ModeOf(const QString& path) {
-  struct stat st {};
-  EXPECT_EQ(::stat(QFile::encodeName(path).constData(), &st), 0);
-  return st.st_mode & 07777;
-}
-
 }  // namespace
 
 TEST(WholeFile, CommitKeepsBackupAndUndoRedoExchange) {
@@ -83,7 +73,7 @@ TEST(WholeFile, CommitKeepsBackupAndUndoRedoExchange) {
   EXPECT_TRUE(r.sys.SyncedAfterLastRename());
   EXPECT_EQ(versions(), std::pair(first, original));
   EXPECT_EQ(ModeOf(path), 0640u);
-  EXPECT_TRUE(Leftovers(r.files).isEmpty()) << Leftovers(r.files).join(",").toStdString();
+  EXPECT_TRUE(r.files.Leftovers().isEmpty()) << r.files.Leftovers().join(",").toStdString();
   EXPECT_TRUE(r.s.WholeFileUndo && r.s.UndoEnabled && !r.s.RedoEnabled);
   EXPECT_EQ(r.s.Current.CursorOffset, 500);  // the place stays
   EXPECT_EQ(r.s.Current.BufferTop, 480);
@@ -160,7 +150,7 @@ TEST(WholeFile, KernelCopiesMixWithBufferedWrites) {
   r.io.EndFileOperation(cut);
   EXPECT_EQ(TempFiles::Read(path), want.left(shrunk));
   EXPECT_EQ(TempFiles::Read(backup), data);
-  EXPECT_TRUE(Leftovers(r.files).isEmpty());
+  EXPECT_TRUE(r.files.Leftovers().isEmpty());
   r.p.Verify();
 }
 
@@ -169,13 +159,20 @@ TEST(WholeFile, CancelledAndFailedOperationsLeaveTheFileUnchanged) {
   rlimit old{};
   ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
   using Spoil = std::function<void(Rig&, const QString&, TempFileWriter&)>;
+  using Call = SysCalls::Call;
+  const Spoil unlinkTemp = [](Rig&, auto&, TempFileWriter& out) {
+    ASSERT_EQ(::unlink(QFile::encodeName(out.Path()).constData()), 0);
+  };
+  const char* const notSynced =
+      "to disk: Input/output error\nOperation aborted; the file was not changed.";
   struct Case {
     const char* why;  // in the last message, a critical one; a cancel says nothing
     int messages;
     int left;     // the bytes the file holds after
     bool home;    // the page goes back to the start of the file
     Spoil spoil;  // once the temporary file is there
-    std::pair<SysCalls::Call, int> failing = {SysCalls::Call::Open, 0};  // every such call
+    Call call = Call::Open;
+    int error = 0;  // that every such call fails with, when given
   };
   const Case cases[] = {
       {"", 0, 5000, true,
@@ -183,10 +180,7 @@ TEST(WholeFile, CancelledAndFailedOperationsLeaveTheFileUnchanged) {
       // The backup name is taken by a directory: no backup, no commit.
       {"Couldn't create a backup file. Operation aborted", 1, 5000, true,
        [](Rig& r, auto&, auto&) { ASSERT_TRUE(QDir(r.files.Dir()).mkpath("F.BAK/inside")); }},
-      {"is gone", 1, 5000, false,  // the temporary file vanished before the commit
-       [](Rig&, auto&, TempFileWriter& out) {
-         ASSERT_EQ(::unlink(QFile::encodeName(out.Path()).constData()), 0);
-       }},
+      {"is gone", 1, 5000, false, unlinkTemp},  // the temporary file vanished before the commit
       // The source shrank under the operation: a short read is never committed,
       // and the file is read again as it now is.
       {"ended at offset 3000", 2, 3000, false,
@@ -208,28 +202,11 @@ TEST(WholeFile, CancelledAndFailedOperationsLeaveTheFileUnchanged) {
                      ::symlink(victim, name) == 0);
        }},
       // A directory the user may not write to.
-      {"Couldn't create a temporary file",
-       1,
-       5000,
-       false,
-       nullptr,
-       {SysCalls::Call::CreateTemp, EACCES}},
-      // Only the sync before the renames fails: nothing is committed.
-      {"to disk: Input/output error\nOperation aborted; the file was not changed.",
-       1,
-       5000,
-       false,
-       nullptr,
-       {SysCalls::Call::Sync, EIO}},
-      // The same with the temporary file already gone: nothing is left to name.
-      {"to disk: Input/output error\nOperation aborted; the file was not changed.",
-       1,
-       5000,
-       false,
-       [](Rig&, auto&, TempFileWriter& out) {
-         ASSERT_EQ(::unlink(QFile::encodeName(out.Path()).constData()), 0);
-       },
-       {SysCalls::Call::Sync, EIO}},
+      {"Couldn't create a temporary file", 1, 5000, false, nullptr, Call::CreateTemp, EACCES},
+      // Only the sync before the renames fails: nothing is committed; the same
+      // with the temporary file already gone: nothing is left to name.
+      {notSynced, 1, 5000, false, nullptr, Call::Sync, EIO},
+      {notSynced, 1, 5000, false, unlinkTemp, Call::Sync, EIO},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.why);
@@ -239,7 +216,7 @@ TEST(WholeFile, CancelledAndFailedOperationsLeaveTheFileUnchanged) {
     r.io.OpenFile(path);
     r.s.Current.CursorOffset = r.s.Current.BufferTop = 3000;
     for (int i = 0; i < c.messages; ++i) r.p.ExpectBox({});
-    if (c.failing.second) r.sys.always[c.failing.first] = c.failing.second;
+    if (c.error) r.sys.always[c.call] = c.error;
     Rewrite(r, 0, 0, "new", [&](TempFileWriter& out) {
       if (c.spoil) c.spoil(r, path, out);
     });
@@ -253,7 +230,7 @@ TEST(WholeFile, CancelledAndFailedOperationsLeaveTheFileUnchanged) {
     EXPECT_TRUE(!QFile::exists(victim) ||
                 (ModeOf(victim) == 0600u && TempFiles::Read(victim) == "own"));
     EXPECT_FALSE(QFileInfo(BackupName(path)).isFile());
-    for (const QString& name : Leftovers(r.files))  // but what a message names
+    for (const QString& name : r.files.Leftovers())  // but what a message names
       EXPECT_TRUE(r.p.AllText().contains(name)) << name.toStdString();
     EXPECT_FALSE(r.s.UndoEnabled || r.s.WholeFileUndo);
     EXPECT_EQ(r.s.Current.CursorOffset + r.s.Current.BufferTop, c.home ? 0 : 6000);
@@ -261,21 +238,25 @@ TEST(WholeFile, CancelledAndFailedOperationsLeaveTheFileUnchanged) {
   }
 }
 
-// A commit, and the Undo after one, with every one and every two of their
-// system calls failing, on file systems with and without an atomic exchange
-// and hard links: the file's name ends holding the old or the new content
-// whole, the other version is the backup or lies where a message says, and
-// Undo is offered only when the backup holds the other version.
-TEST(WholeFile, EveryFailureOfACommitOrUndoKeepsBothVersions) {
+// A commit and the Undo after one with every one and every two of their
+// system calls failing, and a cut with every one, on file systems with and
+// without an atomic exchange and hard links: the file's name ends holding
+// the old or the new content whole, the other version is the backup or lies
+// where a message says, and Undo is offered only when the backup holds the
+// other version. A cut leaves the file cut only when the clip holds the
+// range whole; otherwise the clip's old content is back under its name.
+TEST(WholeFile, EveryFailureOfACommitUndoOrCutKeepsBothVersions) {
   using Call = SysCalls::Call;
   const QByteArray old = Counting(3000), fresh = Removed(old, 100, 50, "new");
-  const QByteArray previous = "the backup before";
+  const QByteArray previous = "the backup before", oldClip = "previous clip";
   const std::pair<const char*, std::map<Call, int>> kinds[] = {
       {"atomic", {}},
       {"no exchange", {{Call::Exchange, EINVAL}}},
       {"no exchange, no links", {{Call::Exchange, EINVAL}, {Call::Link, EPERM}}}};
+  enum Step { kCommit, kUndo, kCut };
   for (const auto& [kind, always] : kinds) {
-    for (const bool undo : {false, true}) {
+    for (const Step step : {kCommit, kUndo, kCut}) {
+      const bool undo = step == kUndo;
       // Fails calls i and j (none when -1); returns the number of calls the step made.
       const auto run = [&](int i, int j) {
         // In memory where there is some: hundreds of commits, each synced.
@@ -285,45 +266,55 @@ TEST(WholeFile, EveryFailureOfACommitOrUndoKeepsBothVersions) {
         r.p.anyBox = true;
         const QString path = r.files.Write("F.DAT", old), backup = r.files.Path("F.BAK");
         r.files.Write("F.BAK", previous);
+        r.s.ClipFile = r.files.Write("clip", oldClip);
         r.io.OpenFile(path);
         EXPECT_TRUE(!undo || Rewrite(r, 100, 50, "new"));
-        const QByteArray before = undo ? fresh : old, after = undo ? old : fresh;
+        const QByteArray before = undo ? fresh : old, after = undo           ? old
+                                                              : step == kCut ? Removed(old, 100, 50)
+                                                                             : fresh;
         r.p.boxes.clear();
         r.sys.Reset(i < 0 ? std::set<int>{} : std::set<int>{i, j});
-        const bool changed = !undo && Rewrite(r, 100, 50, "new");
-        if (undo) r.io.UndoChange();
+        const bool changed = step == kCommit ? Rewrite(r, 100, 50, "new")
+                             : step == kCut  ? CutFile(r.io, {100, 149}, r.s.ClipFile)
+                                             : (r.io.UndoChange(), false);
         const int calls = r.sys.count;
         r.sys.Reset();
         const QString said = r.p.AllText();
-        const std::string w = std::string(kind) + (undo ? " undo" : " commit") + ", failing " +
+        const std::string w = std::string(kind) + " step " + std::to_string(step) + ", failing " +
                               std::to_string(i) + " and " + std::to_string(j) + ": " +
                               said.toStdString();
-        // The version is the backup, or in a file a message names.
-        const auto at = [&](const QByteArray& version) {
-          return TempFiles::Read(backup) == version ||
-                 std::ranges::any_of(r.files.Entries(), [&](const QString& name) {
-                   return said.contains(r.files.Path(name)) &&
-                          TempFiles::Read(r.files.Path(name)) == version;
+        // The version is under name, or in a file a message names.
+        const auto at = [&](const QString& name, const QByteArray& version) {
+          return TempFiles::Read(name) == version ||
+                 std::ranges::any_of(r.files.Entries(), [&](const QString& entry) {
+                   return said.contains(r.files.Path(entry)) &&
+                          TempFiles::Read(r.files.Path(entry)) == version;
                  });
         };
+        EXPECT_TRUE(undo || changed || !said.isEmpty()) << w;
+        if (step == kCut) {
+          EXPECT_EQ(TempFiles::Read(r.s.ClipFile), changed ? old.mid(100, 50) : oldClip) << w;
+          EXPECT_TRUE(changed || !r.s.ClipSeen.Valid()) << w << ": the old clip is not ours";
+        }
+        // Nothing left behind that a message did not name.
+        for (const QString& name : r.files.Leftovers())
+          EXPECT_TRUE(said.contains(name)) << name.toStdString() << " " << w;
         if (!QFileInfo::exists(path)) {
-          EXPECT_TRUE(said.contains("is now named") && (at(before) || at(after))) << w;
+          EXPECT_TRUE(said.contains("is now named") && (at(backup, before) || at(backup, after)))
+              << w;
           return calls;
         }
         const QByteArray now = TempFiles::Read(path);
         EXPECT_TRUE(now == before || now == after) << w;
         EXPECT_EQ(changed, !undo && now == after) << w;
-        EXPECT_TRUE(now == after ? at(before) : at(undo ? old : previous)) << w;
+        EXPECT_TRUE(now == after ? at(backup, before) : at(backup, undo ? old : previous)) << w;
         EXPECT_TRUE(!r.s.UndoEnabled || TempFiles::Read(backup) == (now == after ? before : after))
             << w;
-        // Nothing left behind that a message did not name.
-        for (const QString& name : Leftovers(r.files))
-          EXPECT_TRUE(said.contains(name)) << name.toStdString() << " " << w;
         return calls;
       };
       const int n = run(-1, -1);
       for (int i = 0; i < n; ++i) {
-        for (int j = i; j < n; ++j) run(i, j);
+        for (int j = i; j < (step == kCut ? i + 1 : n); ++j) run(i, j);
       }
     }
   }
@@ -383,7 +374,7 @@ TEST(WholeFile, AnotherProgramsChangeIsReadAgainNeverOverwritten) {
       EXPECT_EQ(r.s.FileLength, left.size());
       EXPECT_FALSE(r.s.UndoEnabled || r.s.RedoEnabled || r.s.Dirty);
       EXPECT_TRUE(r.p.AllText().contains("changed by another program"));
-      EXPECT_TRUE(Leftovers(r.files).isEmpty());
+      EXPECT_TRUE(r.files.Leftovers().isEmpty());
     }
   }
 
@@ -481,7 +472,7 @@ TEST(WholeFile, LinksSparseFilesAndLeftovers) {
     ASSERT_TRUE(Rewrite(h, 0, 4, "HARD"));
     EXPECT_EQ(TempFiles::Read(file), "HARD linked");
     EXPECT_EQ(TempFiles::Read(h.files.Path("H.BAK")), "hard linked");
-    EXPECT_EQ(Leftovers(h.files), QStringList()) << atomic;
+    EXPECT_EQ(h.files.Leftovers(), QStringList()) << atomic;
   }
 
   // Leftovers of this user, and the file of an operation still running.
@@ -611,7 +602,7 @@ TEST(WholeFile, RandomizedAgainstAByteArray) {
     ASSERT_EQ(r.s.FileLength, model.size());
     ASSERT_GE(r.s.WorkingLength, 0);
   }
-  EXPECT_TRUE(Leftovers(r.files).isEmpty());
+  EXPECT_TRUE(r.files.Leftovers().isEmpty());
   r.p.Verify();
 }
 

@@ -29,13 +29,11 @@ struct WindowRig {
   std::unique_ptr<QX> w = MakeWindow();
 
   std::unique_ptr<QX> MakeWindow() {
-    const QByteArray oldTemp = qgetenv("TEMP");  // the clip file goes to the test's directory
-    qputenv("TEMP", QFile::encodeName(files.Dir()));
-    auto window = std::make_unique<QX>(s, p);
-    if (oldTemp.isNull())
-      qunsetenv("TEMP");
-    else
-      qputenv("TEMP", oldTemp);
+    auto window = [this] {
+      Environment env;  // the clip file goes to the test's directory
+      env.Set("TEMP", QFile::encodeName(files.Dir()));
+      return std::make_unique<QX>(s, p);
+    }();
     window->show();  // shortcuts act only in the active window
     window->activateWindow();
     EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
@@ -84,22 +82,6 @@ struct WindowRig {
     return static_cast<std::uint8_t>(TempFiles::Read(path).at(offset));
   }
 };
-
-// Closes a Rig's current file and opens fresh bytes instead, with the given
-// working base and record length (0: as opened).
-inline QString OpenAnew(Rig& r, const QByteArray& bytes, std::int64_t base = 0,
-                        std::int64_t length = 0, const QString& name = "f.bin") {
-  r.io.CloseFile();
-  const QString path = r.files.Write(name, bytes);
-  r.io.OpenFile(path);
-  if (base > 0) {
-    EXPECT_TRUE(SetWorkingBase(r.io, base));
-  }
-  if (length > 0) {
-    EXPECT_TRUE(SetRecordLength(r.io, length));
-  }
-  return path;
-}
 
 // n bytes from rng, as a QByteArray or a std::vector<std::uint8_t>.
 template <class B = QByteArray>
