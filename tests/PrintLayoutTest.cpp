@@ -7,12 +7,6 @@ namespace qx::test {
 
 namespace {
 
-void Open(Rig& r, const QByteArray& bytes, std::int64_t base, std::int64_t length) {
-  r.io.OpenFile(r.files.Write("f.bin", bytes));
-  EXPECT_TRUE(base == 0 || SetWorkingBase(r.io, base));
-  EXPECT_TRUE(SetRecordLength(r.io, length));
-}
-
 // Prints on the fake printer, whose job then holds the lines ("\f" a page break).
 PrintResult Print(Rig& r, const PrintJob& job) {
   QString error;
@@ -52,7 +46,7 @@ TEST(PrintLayout, HeaderAndDumpLinesFromTheRequestedRecord) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
     Rig r;
-    Open(r, row.bytes, row.base, row.length);
+    OpenAnew(r, row.bytes, row.base, row.length);
     r.s.Current.RequestedRecord = row.record;
     r.s.Current.RequestedOffset = static_cast<std::int16_t>(row.offset);
     r.s.Current.FileName = QString::fromUtf8(row.name);
@@ -71,19 +65,15 @@ TEST(PrintLayout, HeaderAndDumpLinesFromTheRequestedRecord) {
 
 TEST(PrintLayout, PageBreaksPageLimitAndCounts) {
   Rig r;
-  Open(r, TempFiles::Counting(3 * 256), 0, 256);
+  OpenAnew(r, TempFiles::Counting(3 * 256), 0, 256);
+  const auto lines = [&r] { return r.p.jobs.back().lines; };
   PrintResult res = Print(r, {3, 60, 0});
   // 21 lines per record; record 2's 15th dump line is the page's 61st.
-  EXPECT_EQ(res.status, PrintStatus::Done);
-  EXPECT_EQ(r.p.jobs.back().lines.indexOf("\f"), 61);
-  EXPECT_EQ(r.p.jobs.back().lines.size(), 63);
-  EXPECT_EQ(res.pages, 2);
-
-  res = Print(r, {3, 10, 2});
-  EXPECT_EQ(res.status, PrintStatus::PageLimit);
-  EXPECT_EQ(res.pages, 2);
-  EXPECT_EQ(res.records, 1);
-  EXPECT_EQ(r.p.jobs.back().lines.size(), 27);  // 26 lines, one break
+  EXPECT_EQ(std::tuple(res.status, res.pages, lines().indexOf("\f"), lines().size()),
+            std::tuple(PrintStatus::Done, 2, 61, 63));
+  res = Print(r, {3, 10, 2});  // 26 lines, one break
+  EXPECT_EQ(std::tuple(res.status, res.pages, res.records, lines().size()),
+            std::tuple(PrintStatus::PageLimit, 2, 1, 27));
   EXPECT_TRUE(res.message.contains("page limit of 2 pages")) << res.message.toStdString();
 
   EXPECT_EQ(PrintCount(r.s, -1), 0);  // never below 0
@@ -93,7 +83,7 @@ TEST(PrintLayout, PageBreaksPageLimitAndCounts) {
 
   // Counts beyond 16 bits.
   Rig big;
-  Open(big, TempFiles::Counting(40000), 0, 1);
+  OpenAnew(big, TempFiles::Counting(40000), 0, 1);
   res = Print(big, {50000, 60, 0});
   EXPECT_EQ(res.records, 40000);
   EXPECT_EQ(big.p.jobs.back().lines.size() - big.p.jobs.back().lines.count("\f"), 40000 * 6 - 1);
@@ -117,21 +107,20 @@ TEST(PrintLayout, CharacterColumnOfEveryByte) {
 
 TEST(PrintLayout, AFailedReadOrPrinterStopsTheJobAndSaysSo) {
   Rig r;
-  Open(r, TempFiles::Counting(512), 0, 256);
+  OpenAnew(r, TempFiles::Counting(512), 0, 256);
   r.p.failAfterLines = 30;
   PrintResult res = Print(r, {2, 60, 0});
-  EXPECT_EQ(res.status, PrintStatus::Failed);
-  EXPECT_EQ(res.records, 1);
-  EXPECT_TRUE(r.p.jobs.back().ended && !r.p.jobs.back().incomplete);
+  const FakePlatform::Job* job = &r.p.jobs.back();
+  EXPECT_EQ(std::tuple(res.status, res.records, job->ended, job->incomplete),
+            std::tuple(PrintStatus::Failed, 1, true, false));
   EXPECT_EQ(res.message, "The printer did not accept the job. 1 of 2 records were printed.");
 
   r.p.failAfterLines = -1;
   r.sys.always[SysCalls::Call::Read] = EIO;
   res = Print(r, {2, 60, 0});
-  EXPECT_EQ(res.status, PrintStatus::Failed);
-  EXPECT_EQ(res.records, 0);
-  EXPECT_EQ(r.p.jobs.back().lines.size(), 4);  // the header only
-  EXPECT_TRUE(r.p.jobs.back().ended && r.p.jobs.back().incomplete);
+  job = &r.p.jobs.back();  // the header only
+  EXPECT_EQ(std::tuple(res.status, res.records, job->lines.size(), job->ended, job->incomplete),
+            std::tuple(PrintStatus::Failed, 0, 4, true, true));
   EXPECT_EQ(res.message,
             "Couldn't read the file at offset 0: Input/output error\n0 of 2 records were printed.");
   EXPECT_FALSE(r.s.OperationRunning);
