@@ -13,16 +13,14 @@ constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
 
 // A rig with one file of n counting bytes open.
 struct Opened : Rig {
-  explicit Opened(int n, const QString& name = "f.bin") {
-    path = files.Write(name, TempFiles::Counting(n));
-    io.OpenFile(path);
-  }
+  QString path;
+  explicit Opened(int n, const QString& name = "f.bin")
+      : path(OpenAnew(*this, TempFiles::Counting(n), 0, 0, name)) {}
   // Types value into the page at the cursor, as an edit would.
   void Edit(std::uint8_t value) {
     s.PageBuffer.at(static_cast<std::size_t>(s.Current.CursorOffset - s.Current.BufferTop)) = value;
     s.Dirty = true;
   }
-  QString path;
 };
 
 }  // namespace

@@ -111,19 +111,19 @@ TEST(RecFill, CancelFailureAndAnotherProgramStopCleanly) {
   const auto fill = [&] {
     return FillRecords(r.io, pat, FillKind::Ascii, {1, 99, 10, 19}, nullptr, PatchOptions{1000});
   };
-  // Where the write calls of the whole fill fall among its system calls.
-  OpenAnew(r, before, 0, 100);
-  r.sys.Reset();
-  ASSERT_EQ(fill().status, RecFillStatus::Done);
-  const std::vector<int> writes = WriteCalls(r.sys);
-  ASSERT_EQ(writes.size(), 10u);
-  // A disk that takes 205 bytes a write: five writes a block, four the last.
-  OpenAnew(r, before, 0, 100);
-  r.sys.Reset();
-  r.sys.shortWrites = 205;
-  ASSERT_EQ(fill().status, RecFillStatus::Done);
-  const std::vector<int> shortWrites = WriteCalls(r.sys);
-  ASSERT_EQ(shortWrites.size(), 49u);
+  // Where the write calls of the whole fill fall among its system calls, on
+  // a disk that takes so many bytes a write (0: all).
+  const auto writesOf = [&](std::size_t bytes) {
+    OpenAnew(r, before, 0, 100);
+    r.sys.Reset();
+    r.sys.shortWrites = bytes;
+    EXPECT_EQ(fill().status, RecFillStatus::Done);
+    r.sys.shortWrites = 0;
+    return WriteCalls(r.sys);
+  };
+  // 205 bytes a write: five writes a block, four the last.
+  const std::vector<int> writes = writesOf(0), shortWrites = writesOf(205);
+  ASSERT_EQ(std::pair(writes.size(), shortWrites.size()), std::pair(10ul, 49ul));
   // Cancel at the third event, the write of a block failing, every write
   // failing, another program's change: the blocks already written stay.
   enum Stop { Cancel, FailWrite, FailShortWrite, NoSpace, Theirs };
@@ -165,13 +165,10 @@ TEST(RecFill, CancelFailureAndAnotherProgramStopCleanly) {
     r.p.ExpectLastSaid(says, err);
   }
   // A write failing just after the first field reached the file whole.
-  OpenAnew(r, before, 0, 100);
-  r.sys.Reset();
-  r.sys.shortWrites = 10;
-  ASSERT_EQ(fill().status, RecFillStatus::Done);
-  const int second = WriteCalls(r.sys)[1];
+  const int second = writesOf(10).at(1);
   OpenAnew(r, before, 0, 100);
   r.sys.Reset({second});
+  r.sys.shortWrites = 10;
   r.p.ExpectBox(QString());
   const RecFillResult res = fill();
   r.sys.Reset();
