@@ -7,10 +7,10 @@
 
 #include "QxBuild.h"
 #include "app/CommandLine.h"
+#include "app/QtPlatform.h"
 #include "core/Declare.h"
 #include "core/NativeName.h"
 #include "core/SysCalls.h"
-#include "platform/QtPlatform.h"
 #include "ui/main/QX.h"
 
 namespace {

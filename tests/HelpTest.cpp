@@ -15,9 +15,9 @@
 
 #include "QxBuild.h"
 #include "app/CommandLine.h"
+#include "app/QtPlatform.h"
 #include "help/HelpContexts.h"
 #include "help/HelpFile.h"
-#include "platform/QtPlatform.h"
 #include "tests/WindowRig.h"
 #include "ui/dialogs/About.h"
 #include "ui/dialogs/HelpViewer.h"

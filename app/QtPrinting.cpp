@@ -10,7 +10,7 @@
 #include <QPrinterInfo>
 #include <algorithm>
 
-#include "platform/QtPlatform.h"
+#include "app/QtPlatform.h"
 #include "print/PdfOutput.h"
 
 namespace qx {
