@@ -9,7 +9,7 @@
 #include <QThread>
 #include <set>
 
-#include "platform/QtPlatform.h"
+#include "app/QtPlatform.h"
 #include "print/PdfOutput.h"
 #include "print/PrintModule.h"
 #include "print/PrintUtilities.h"
