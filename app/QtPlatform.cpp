@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QProcess>
+#include <QScreen>
 #include <QSettings>
 #include <QStandardPaths>
 
@@ -54,6 +55,11 @@ void QtPlatform::WriteSetting(const QString& section, const QString& key, const 
 
 std::int64_t QtPlatform::AskValue(const QString& caption, std::int64_t value, int helpContext) {
   return Request::Ask(main_, caption, value, helpContext);
+}
+
+QSize QtPlatform::ScreenSpace() {
+  const QScreen* screen = main_ != nullptr ? main_->screen() : QGuiApplication::primaryScreen();
+  return screen != nullptr ? screen->availableGeometry().size() : QSize();
 }
 
 void QtPlatform::ShowNotice(const QString& text) {

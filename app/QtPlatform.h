@@ -28,6 +28,7 @@ class QtPlatform : public Platform {
                       const QString& defaultValue) override;
   void WriteSetting(const QString& section, const QString& key, const QString& value) override;
   std::int64_t AskValue(const QString& caption, std::int64_t value, int helpContext) override;
+  QSize ScreenSpace() override;
   void ShowNotice(const QString& text) override;
   void ProcessEvents() override;
   void ShowHelp(int context) override;

@@ -66,6 +66,7 @@ class BenchPlatform : public qx::Platform {
   QString ReadSetting(const QString&, const QString&, const QString& d) override { return d; }
   void WriteSetting(const QString&, const QString&, const QString&) override {}
   std::int64_t AskValue(const QString&, std::int64_t v, int) override { return v; }
+  QSize ScreenSpace() override { return {}; }
   void ShowNotice(const QString&) override {}
   void ProcessEvents() override { ++events; }
   void ShowHelp(int) override {}

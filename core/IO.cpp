@@ -415,6 +415,7 @@ void IO::CheckDirty() {
     if (!ReadOnlyRefused() && s_.WorkingLength >= 1) SavePage();
   }
   s_.Dirty = false;
+  v_.DisplayState();  // the marks of the edits go
 }
 
 void IO::GoToCursor() {

@@ -3,6 +3,7 @@
 // The program uses QtPlatform; tests use a scripted fake.
 #pragma once
 
+#include <QSize>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -41,6 +42,9 @@ class Platform {
   // user typed nothing (or a number too large to hold). F1 in it opens the
   // help topic helpContext.
   virtual std::int64_t AskValue(const QString& caption, std::int64_t value, int helpContext) = 0;
+  // The space a window may take on the main window's screen (its available
+  // area, without panels); empty when unknown.
+  virtual QSize ScreenSpace() = 0;
   // The transient notice window: beeps, shows text for half a second.
   virtual void ShowNotice(const QString& text) = 0;
 

@@ -1,3 +1,5 @@
+#include <QWindow>
+
 #include "tests/WindowRig.h"
 
 namespace qx::test {
@@ -20,10 +22,27 @@ TEST(Editing, HexDigitsOverTypeTheByteAndLeavingThePageAsksToSave) {
   EXPECT_EQ(r.s.PageBuffer, before);
   EXPECT_EQ(r.s.Current.CursorOffset, 11);
 
-  // Nothing reached the disk yet; Save Sector writes the page.
+  // Nothing reached the disk yet: the bytes typed over are marked in both
+  // panes and the title says so. Save Sector writes the page, and the marks go.
   EXPECT_EQ(WindowRig::DiskByte(path, 10), 0x4A);
+  const auto marked = [&](int col) {
+    EXPECT_EQ(r.w->HexBox->CellMarked(0, col), r.w->AsciiBox->CellMarked(0, col));
+    return r.w->HexBox->CellMarked(0, col);
+  };
+  EXPECT_TRUE(marked(10) && marked(11));
+  EXPECT_FALSE(marked(9) || marked(12));
+  EXPECT_EQ(r.w->windowHandle()->title(), "a.bin* - Quellox");
   r.Key(Qt::Key_F2);
   EXPECT_EQ(TempFiles::Read(path).mid(10, 2), "\x71\x7B");
+  EXPECT_FALSE(marked(10) || marked(11));
+  EXPECT_EQ(r.w->windowHandle()->title(), "a.bin - Quellox");
+  // An edit dropped at "Save Change?" loses its marks too.
+  for (char c : {'3', '3'}) r.Type(c);
+  EXPECT_TRUE(marked(11));
+  r.p.ExpectBox("Save Change?", Answer::No);
+  r.w->Io().CheckDirty();
+  EXPECT_FALSE(marked(11));
+  EXPECT_EQ(r.w->windowHandle()->title(), "a.bin - Quellox");
   // Ctrl+Z puts the byte back as it was read; the toolbar's Redo writes it again.
   r.Key(Qt::Key_Z, Qt::ControlModifier);
   EXPECT_EQ(r.w->HexBox->CellText(0, 10), "4A");

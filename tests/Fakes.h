@@ -76,6 +76,7 @@ class FakePlatform : public Platform {
     prompts.push_back(caption);
     return Pop(values, "prompt: " + caption, value);
   }
+  QSize ScreenSpace() override { return screenSpace; }
   void ShowNotice(const QString& text) override { notices.push_back(text); }
   void ProcessEvents() override {
     if (onEvents) onEvents();
@@ -156,6 +157,7 @@ class FakePlatform : public Platform {
 
   std::vector<Box> boxes;
   QStringList notices, prompts;
+  QSize screenSpace;  // empty: as large as any window
   QMap<QString, QString> settings;
   static constexpr int kIndex = -1;  // helpContexts entry of the keyword index
   std::vector<int> helpContexts;

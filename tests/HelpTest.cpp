@@ -7,10 +7,12 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRandomGenerator>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTextBrowser>
 #include <QToolBar>
 #include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 #include <QUrl>
 
 #include "QxBuild.h"
@@ -245,6 +247,25 @@ TEST(Help, ViewerFollowsLinksHistoryAndTheKeywordIndex) {
   v.KeywordEntry->setText("overv");
   QTest::keyClick(v.KeywordEntry, Qt::Key_Return);
   EXPECT_EQ(v.CurrentContext(), 1);
+
+  // The shipped contents fit their pane, unless the pane already has half
+  // of a window as wide as the screen allows, and tell their whole title;
+  // the Index tab clicked puts the cursor in the keyword box.
+  HelpViewer shipped(nullptr, {QStringLiteral(QX_HELP_SOURCE)});
+  shipped.show();
+  shipped.ShowTopic(1);
+  const QTreeWidget* tree = shipped.TopicTree;
+  for (QTreeWidgetItemIterator it(shipped.TopicTree); *it != nullptr; ++it) {
+    const QString title = (*it)->text(0);
+    if (tree->visualItemRect(*it).x() + tree->fontMetrics().horizontalAdvance(title) + 8 >
+        tree->viewport()->width()) {
+      EXPECT_GE(shipped.Tabs->width() * 2 + 40, shipped.width()) << title.toStdString();
+    }
+    EXPECT_EQ((*it)->toolTip(0), title);
+  }
+  QTabBar* tabs = shipped.Tabs->tabBar();
+  QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
+  EXPECT_EQ(shipped.focusWidget(), shipped.KeywordEntry);
 
   // No help file: the window says which file it looked for, and where.
   const QString missing = files.Dir() + "/nowhere/Qxhelp.hlp";

@@ -1,6 +1,7 @@
 #include <sys/stat.h>
 #include <QAction>
 #include <QDropEvent>
+#include <QGroupBox>
 #include <QImage>
 #include <QMenu>
 #include <QMenuBar>
@@ -8,6 +9,7 @@
 #include <QRegularExpression>
 #include <QToolBar>
 #include <QWheelEvent>
+#include <QWindow>
 #include <functional>
 #include <limits>
 #include <tuple>
@@ -115,6 +117,7 @@ TEST(MainWindow, TitleAndStatusFollowTheCurrentFile) {
   // name to open through the menu ("" cancels, then closes all), read only, the title
   const std::tuple<QString, bool, QString> rows[] = {
       {"b c.bin", true, "b c.bin [read only] - Quellox"},
+      {"x[*].bin", false, "x[*].bin - Quellox"},
       {longName, false, longName + " - Quellox"},
       {"", false, "Quellox"},
   };
@@ -123,12 +126,12 @@ TEST(MainWindow, TitleAndStatusFollowTheCurrentFile) {
     r.p.ExpectOpenFile(name.isEmpty() ? QString() : r.files.Write(name, Sample(1234)));
     r.w->mnuFileOpen_Click();
     if (name.isEmpty()) {
-      EXPECT_EQ(r.s.OpenFileCount, 2);
+      EXPECT_EQ(r.s.OpenFileCount, 3);
       while (r.s.OpenFileCount > 0) r.w->mnuFileClose_Click();
     }
     r.s.ReadOnly = readOnly;  // as the open of a file without write access leaves it
     r.w->ReadOnlyChanged();
-    EXPECT_EQ(r.w->windowTitle(), title);
+    EXPECT_EQ(r.w->windowHandle()->title(), title);
     EXPECT_EQ(r.w->FileLengthBox->text(), name.isEmpty() ? "0" : "1,234");
     // The path box shows the whole path, or elides its middle to fit.
     const QString path = name.isEmpty() ? QString() : r.files.Path(name);
@@ -136,6 +139,7 @@ TEST(MainWindow, TitleAndStatusFollowTheCurrentFile) {
     const QString shown = r.w->FilenameBox->text();
     const QFontMetrics metrics = r.w->FilenameBox->fontMetrics();
     const int room = r.w->FilenameBox->contentsRect().width();
+    EXPECT_GE(r.w->FilenameBox->geometry().right() + 10, r.w->Frame1->x());  // all the room
     EXPECT_LE(metrics.horizontalAdvance(shown), room);
     const bool fits = metrics.horizontalAdvance(path) <= room;
     EXPECT_TRUE(!fits || name != longName);
@@ -204,6 +208,23 @@ TEST(MainWindow, ZoomRebuildsTheLayoutWithinItsLimitsAndIsRemembered) {
   EXPECT_LT(r.w->width(), nine);
   r.Key(Qt::Key_Minus, Qt::ControlModifier);
   EXPECT_EQ(r.w->CharWidth, 140);
+
+  // On a 1280x1024 screen a step that would not fit is refused with a
+  // notice, and the size kept; a window that starts from a size remembered
+  // on a larger screen steps down to fit, and keeps the setting.
+  r.p.screenSpace = QSize(1280, 1024);
+  for (int i = 0; i < 20 && r.p.notices.isEmpty(); ++i) r.Key(Qt::Key_Plus, Qt::ControlModifier);
+  const int fits = r.w->font().pointSize();
+  EXPECT_GE(fits, 9);
+  EXPECT_EQ(
+      r.p.notices,
+      QStringList{QString("The window would not fit on the screen at %1 points").arg(fits + 1)});
+  EXPECT_LE(r.w->width(), 1280);
+  EXPECT_EQ(r.p.settings.value("View/FontPoints"), QString::number(fits));
+  r.p.settings["View/FontPoints"] = "24";
+  QX small(s2, r.p);
+  EXPECT_EQ(small.font().pointSize(), fits);
+  EXPECT_EQ(r.p.settings.value("View/FontPoints"), "24");
   r.p.Verify();
 }
 

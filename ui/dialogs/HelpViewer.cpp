@@ -10,11 +10,13 @@
 #include <QScreen>
 #include <QShortcut>
 #include <QSplitter>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTextBrowser>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 #include <QVBoxLayout>
+#include <algorithm>
 #include "help/HelpContexts.h"
 #include "ui/main/Library.h"
 
@@ -81,6 +83,10 @@ HelpViewer::HelpViewer(QWidget* mainWindow, QStringList candidates)
   Tabs->setObjectName(QStringLiteral("Tabs"));
   Tabs->addTab(TopicTree, QStringLiteral("&Contents"));
   Tabs->addTab(index, QStringLiteral("&Index"));
+  // Whatever shows the index, typing goes to the keyword at once.
+  connect(Tabs, &QTabWidget::currentChanged, this, [this](int tab) {
+    if (tab == 1) KeywordEntry->setFocus();
+  });
 
   Page = new QTextBrowser;
   Page->setObjectName(QStringLiteral("Page"));
@@ -110,15 +116,15 @@ HelpViewer::HelpViewer(QWidget* mainWindow, QStringList candidates)
   rightLayout->addLayout(buttons);
   rightLayout->addWidget(Page, 1);
 
-  auto* split = new QSplitter;
-  split->addWidget(Tabs);
-  split->addWidget(right);
-  split->setStretchFactor(1, 1);
+  Split = new QSplitter;
+  Split->addWidget(Tabs);
+  Split->addWidget(right);
+  Split->setStretchFactor(1, 1);
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(split);
+  layout->addWidget(Split);
 
   const int em = fontMetrics().horizontalAdvance(QLatin1Char('M'));
-  split->setSizes({em * 22, em * 56});
+  Split->setSizes({em * 22, em * 56});
   // Not larger than the screen, which a small laptop's may be.
   const QRect area = screen() != nullptr ? screen()->availableGeometry() : QRect();
   QSize size(em * 80, fontMetrics().height() * 42);
@@ -187,10 +193,35 @@ void HelpViewer::FillContents() {
                        t.context / 100 == menu->data(0, kContextRole).toInt() / 100;
     auto* item = under ? new QTreeWidgetItem(menu) : new QTreeWidgetItem(TopicTree);
     item->setText(0, t.title);
+    item->setToolTip(0, t.title);
     item->setData(0, kContextRole, t.context);
     if (IsMenuTopic(t.context)) menu = item;
   }
   TopicTree->expandAll();
+  // The contents pane widens to its longest title, up to half the window;
+  // a title cut off still shows whole in its tooltip.
+  const QFontMetrics fm(TopicTree->font());
+  int widest = 0;
+  for (QTreeWidgetItemIterator it(TopicTree); *it != nullptr; ++it) {
+    const int depth = (*it)->parent() != nullptr ? 2 : 1;
+    widest =
+        std::max(widest, depth * TopicTree->indentation() + fm.horizontalAdvance((*it)->text(0)));
+  }
+  const int scrollBar = TopicTree->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+  const int needed =
+      widest + scrollBar + 4 * TopicTree->frameWidth() + fm.horizontalAdvance(QLatin1Char('M'));
+  const QList<int> sizes = Split->sizes();
+  if (sizes.value(0) < needed) {
+    // The window grows by what the contents lack, as far as the screen allows.
+    int grow = needed - sizes.value(0);
+    if (screen() != nullptr)
+      grow = std::min(grow, screen()->availableGeometry().width() * 9 / 10 - width());
+    grow = std::max(grow, 0);
+    resize(width() + grow, height());
+    const int total = sizes.value(0) + sizes.value(1) + grow;
+    const int left = std::min(needed, total / 2);
+    Split->setSizes({left, total - left});
+  }
 }
 
 void HelpViewer::FillIndex(const QString& part) {

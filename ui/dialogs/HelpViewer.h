@@ -12,6 +12,7 @@ class QLineEdit;
 class QListWidget;
 class QListWidgetItem;
 class QPushButton;
+class QSplitter;
 class QTabWidget;
 class QTextBrowser;
 class QTreeWidget;
@@ -32,6 +33,7 @@ class HelpViewer : public QWidget {
   // The topic on show; 0 when none.
   int CurrentContext() const { return history_.empty() ? 0 : history_[at_]; }
 
+  QSplitter* Split = nullptr;
   QTabWidget* Tabs = nullptr;
   QTreeWidget* TopicTree = nullptr;
   QLineEdit* KeywordEntry = nullptr;

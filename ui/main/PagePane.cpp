@@ -8,6 +8,9 @@
 namespace qx {
 
 namespace {
+// Behind the bytes changed since the last save, in both panes.
+const QColor kEditedCell(255, 236, 150);
+
 bool InPage(int row, int col) {
   return row >= 0 && row < 16 && col >= 0 && col < 16;
 }
@@ -30,6 +33,7 @@ void PagePane::SetMetrics(int charWidthTwips, int rowHeightTwips, const QFont& g
 
 void PagePane::Clear() {
   cells_.fill(Cell{});
+  marked_.reset();
   update();
 }
 
@@ -47,6 +51,16 @@ QColor PagePane::CellColor(int row, int col) const {
   return InPage(row, col) ? cells_[static_cast<std::size_t>(16 * row + col)].color : QColor();
 }
 
+void PagePane::MarkCell(int row, int col, bool marked) {
+  if (!InPage(row, col) || marked_[static_cast<std::size_t>(16 * row + col)] == marked) return;
+  marked_[static_cast<std::size_t>(16 * row + col)] = marked;
+  update();
+}
+
+bool PagePane::CellMarked(int row, int col) const {
+  return InPage(row, col) && marked_[static_cast<std::size_t>(16 * row + col)];
+}
+
 int PagePane::CellXTwips(int col) const {
   return cellChars_ * charWidth_ * col + 100;
 }
@@ -60,12 +74,14 @@ void PagePane::paintEvent(QPaintEvent*) {
   const QColor background = palette().color(QPalette::Window);
   for (int row = 0; row < 16; ++row) {
     for (int col = 0; col < 16; ++col) {
-      const Cell& c = cells_[static_cast<std::size_t>(16 * row + col)];
-      // An erased cell is printed in the background colour: nothing to see.
-      if (c.text.isEmpty() || c.color == background) continue;
+      const auto i = static_cast<std::size_t>(16 * row + col);
+      const Cell& c = cells_[i];
       const QRect r(
           TwipsToPixels(this, CellXTwips(col)), TwipsToPixels(this, CellYTwips(row), true),
           TwipsToPixels(this, cellChars_ * charWidth_), TwipsToPixels(this, rowHeight_, true));
+      if (marked_[i]) p.fillRect(r, kEditedCell);
+      // An erased cell is printed in the background colour: nothing to see.
+      if (c.text.isEmpty() || c.color == background) continue;
       p.setPen(c.color);
       p.drawText(r, Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, c.text);
     }

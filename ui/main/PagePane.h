@@ -8,6 +8,7 @@
 #include <QString>
 #include <QWidget>
 #include <array>
+#include <bitset>
 
 namespace qx {
 
@@ -23,6 +24,9 @@ class PagePane : public QWidget {
   void PrintCell(int row, int col, const QString& text, const QColor& color);
   QString CellText(int row, int col) const;
   QColor CellColor(int row, int col) const;
+  // A marked cell holds a byte changed since the page was last saved.
+  void MarkCell(int row, int col, bool marked);
+  bool CellMarked(int row, int col) const;
   // Top-left corner of a cell, in twips inside the pane.
   int CellXTwips(int col) const;
   int CellYTwips(int row) const;
@@ -45,6 +49,7 @@ class PagePane : public QWidget {
   int rowHeight_ = 190;
   QFont glyphFont_;
   std::array<Cell, 256> cells_{};
+  std::bitset<256> marked_;
 };
 
 }  // namespace qx

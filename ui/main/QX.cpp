@@ -125,6 +125,13 @@ QX::QX(EditorState& state, Platform& platform, QWidget* parent)
   BuildMenus();
   BuildToolbar();
   BuildControls();
+  // A size remembered from a larger screen steps down to fit this one; the
+  // setting stays for that screen.
+  while (fontPoints_ > kMinFontPoints && !FitsScreen()) {
+    --fontPoints_;
+    ApplyFont();
+    BuildControls();
+  }
   CenterForm(this);
 
   qApp->installEventFilter(this);
@@ -161,14 +168,30 @@ void QX::Place(QWidget* w, int left, int top, int width, int height) {
                  TwipsToPixels(this, Scaled(width)), TwipsToPixels(this, Scaled(height), true));
 }
 
+bool QX::FitsScreen() const {
+  const QSize space = p_.ScreenSpace();
+  if (space.isEmpty()) return true;
+  const QSize needed = sizeHint() + (frameGeometry().size() - geometry().size());
+  return needed.width() <= space.width() && needed.height() <= space.height();
+}
+
 void QX::SetFontPoints(int points) {
   points = std::clamp(points, kMinFontPoints, kMaxFontPoints);
   if (points == fontPoints_) return;
+  const int was = fontPoints_;
   fontPoints_ = points;
-  p_.WriteSetting(kViewGroup, kFontPointsKey, QString::number(points));
   ApplyFont();
   // The controls are made anew to the new measures and take up the state.
   BuildControls();
+  if (points > was && !FitsScreen()) {
+    fontPoints_ = was;
+    ApplyFont();
+    BuildControls();
+    p_.ShowNotice(
+        QStringLiteral("The window would not fit on the screen at %1 points").arg(points));
+  } else {
+    p_.WriteSetting(kViewGroup, kFontPointsKey, QString::number(points));
+  }
   ReadOnlyChanged();
   DisplayState();
   LoadDisplay();
@@ -242,7 +265,8 @@ void QX::BuildControls() {
   }
   Place(ReadOnlyWarning, 1020, 600, 1200, kLabelHeight);
   FilenameBox = MakeLabel(client, QStringLiteral("FilenameBox"), QString());
-  Place(FilenameBox, 240, 840, 2472, kLabelHeight);
+  // The path takes all the room left of the frames before it is elided.
+  Place(FilenameBox, 240, 840, col1 - 120 - 240, kLabelHeight);
 
   // Each caption of the top row ends just left of its box.
   Label13 = MakeLabel(client, QStringLiteral("Label13"), QStringLiteral("Working Base:"));
@@ -402,6 +426,16 @@ void QX::LoadDisplay() {
   }
   BufferTopBox->setText(FormatCount(s_.Current.BufferTop));
   ShowCursor();
+  ShowUnsaved();
+}
+
+void QX::ShowUnsaved() {
+  if (!s_.Dirty) edited_.reset();
+  for (int i = 0; i < kPageSize; ++i) {
+    HexBox->MarkCell(i / 16, i % 16, edited_[static_cast<std::size_t>(i)]);
+    AsciiBox->MarkCell(i / 16, i % 16, edited_[static_cast<std::size_t>(i)]);
+  }
+  setWindowModified(s_.Dirty);
 }
 
 void QX::ShowFileName() {
@@ -409,7 +443,11 @@ void QX::ShowFileName() {
   const bool hasFile = !c.FileName.isEmpty();
   QString title = kProductTitle;
   if (hasFile) {
-    title = DisplayName(QFileInfo(c.FileName).fileName()) +
+    // "[*]" shows as "*" while the page has unsaved edits; a literal "[*]"
+    // in the name is written twice.
+    QString name = DisplayName(QFileInfo(c.FileName).fileName());
+    name.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
+    title = name + QStringLiteral("[*]") +
             (s_.ReadOnly ? QStringLiteral(" [read only]") : QString()) + QStringLiteral(" - ") +
             kProductTitle;
   }
@@ -427,6 +465,7 @@ void QX::ShowFileName() {
 void QX::DisplayState() {
   const FileState& c = s_.Current;
   ShowFileName();
+  ShowUnsaved();
   WorkingBaseBox->setText(FormatCount(c.WorkingBase));
   RecordLengthBox->setText(FormatCount(c.RecordLength));
   RecordCountBox->setText(FormatCount(s_.RecordCount));

@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QMainWindow>
 #include <array>
+#include <bitset>
 #include <cstdint>
 
 #include "core/Declare.h"
@@ -183,6 +184,11 @@ class QX : public QMainWindow, public FileView {
   static constexpr int kMaxFontPoints = 24;
   static constexpr int kDefaultFontPoints = 8;
   int FontPoints() const { return fontPoints_; }
+  // Marks the bytes edited since the last save, and the title, while the page
+  // has unsaved edits.
+  void ShowUnsaved();
+  // Whether the window, as laid out now, fits the space its screen has.
+  bool FitsScreen() const;
   void SetFontPoints(int points);
 
  protected:
@@ -222,9 +228,10 @@ class QX : public QMainWindow, public FileView {
   QHash<QString, QAction*> toolActions_;  // toolbar buttons by key
   std::array<QAction*, 4> mnuFileFiles_{};
   std::array<QAction*, 4> mnuWindowWindows_{};
-  int wheelDelta_ = 0;  // wheel rotation not yet turned into rows
-  QColor hexFore_;      // the print colour of HexBox
-  QColor asciiFore_;    // the print colour of AsciiBox
+  int wheelDelta_ = 0;             // wheel rotation not yet turned into rows
+  std::bitset<kPageSize> edited_;  // bytes of the page typed over since the last save
+  QColor hexFore_;                 // the print colour of HexBox
+  QColor asciiFore_;               // the print colour of AsciiBox
   int fontPoints_ = kDefaultFontPoints;
 };
 

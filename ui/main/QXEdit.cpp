@@ -173,6 +173,7 @@ void QX::TypeCharacter(std::uint8_t k) {
     EraseCursorCell();
     s_.PageBuffer[i] = k;
     s_.Dirty = true;
+    edited_.set(i);
     CursorForward(1);
     ShowCursor();
     return;
@@ -185,6 +186,7 @@ void QX::TypeCharacter(std::uint8_t k) {
   }
   QString h = QStringLiteral("%1").arg(s_.PageBuffer[i], 2, 16, QLatin1Char('0')).toUpper();
   EraseCursorCell();
+  edited_.set(i);
   if (SecondNibble) {
     h[1] = digit;
     s_.PageBuffer[i] = static_cast<std::uint8_t>(HexByteValue(h));

@@ -294,6 +294,7 @@ bool QX::GuardsPass(Guard g) {
 void QX::UndoRedoChanged() {
   if (QAction* undo = MenuItem(QStringLiteral("mnuEditUndo"))) undo->setEnabled(s_.UndoEnabled);
   if (QAction* redo = MenuItem(QStringLiteral("mnuEditRedo"))) redo->setEnabled(s_.RedoEnabled);
+  if (HexBox != nullptr) ShowUnsaved();  // a save ends the page's edits
 }
 
 }  // namespace qx
