@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/BinaryFile.h"
+#include "core/CharacterSet.h"
 
 namespace qx {
 
@@ -37,6 +38,8 @@ struct FileState {
   std::int64_t CursorOffset = 0;
   std::int64_t BufferTop = 0;
   std::array<MarkEntry, kMarkCount> MarkTable{};
+  // The name of the character set the file's text is read and typed in.
+  QString CharSet = kAsciiSetName;
 };
 
 // Search types as the option buttons number them.
