@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QProcess>
 #include <QScreen>
@@ -25,6 +26,13 @@ Answer QtPlatform::MessageBox(const QString& text, Buttons buttons, Icon icon,
   } else {
     box.setStandardButtons(QMessageBox::Ok);
   }
+  // A short text would leave the box narrower than its title, which the
+  // title bar then cuts to "Q...": room for the title and its buttons.
+  if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+    const int titleWidth = box.fontMetrics().horizontalAdvance(title) * 5 / 4 + 160;
+    grid->addItem(new QSpacerItem(titleWidth, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                  grid->rowCount(), 0, 1, grid->columnCount());
+  }
   const int r = box.exec();
   if (buttons == Buttons::YesNo) return r == QMessageBox::Yes ? Answer::Yes : Answer::No;
   return Answer::Ok;
@@ -38,8 +46,9 @@ QString QtPlatform::OpenFileName(const QString& caption) {
   return QFileDialog::getOpenFileName(main_, caption);
 }
 
-QString QtPlatform::SaveFileName(const QString& caption) {
-  return QFileDialog::getSaveFileName(main_, caption);
+QString QtPlatform::SaveFileName(const QString& caption, const QString& suggested,
+                                 const QString& filter) {
+  return QFileDialog::getSaveFileName(main_, caption, suggested, filter);
 }
 
 QString QtPlatform::ReadSetting(const QString& section, const QString& key,

@@ -23,7 +23,8 @@ class QtPlatform : public Platform {
   Answer MessageBox(const QString& text, Buttons buttons, Icon icon, const QString& title) override;
   void Beep() override;
   QString OpenFileName(const QString& caption) override;
-  QString SaveFileName(const QString& caption) override;
+  QString SaveFileName(const QString& caption, const QString& suggested,
+                       const QString& filter) override;
   QString ReadSetting(const QString& section, const QString& key,
                       const QString& defaultValue) override;
   void WriteSetting(const QString& section, const QString& key, const QString& value) override;

@@ -62,7 +62,7 @@ class BenchPlatform : public qx::Platform {
   }
   void Beep() override {}
   QString OpenFileName(const QString&) override { return {}; }
-  QString SaveFileName(const QString&) override { return {}; }
+  QString SaveFileName(const QString&, const QString&, const QString&) override { return {}; }
   QString ReadSetting(const QString&, const QString&, const QString& d) override { return d; }
   void WriteSetting(const QString&, const QString&, const QString&) override {}
   std::int64_t AskValue(const QString&, std::int64_t v, int) override { return v; }

@@ -32,7 +32,10 @@ class Platform {
 
   // Empty text when the user cancels.
   virtual QString OpenFileName(const QString& caption) = 0;
-  virtual QString SaveFileName(const QString& caption) = 0;
+  // suggested: the name (and folder) the chooser starts with; filter: the
+  // chooser's file type, as "PDF files (*.pdf)".
+  virtual QString SaveFileName(const QString& caption, const QString& suggested = {},
+                               const QString& filter = {}) = 0;
 
   virtual QString ReadSetting(const QString& section, const QString& key,
                               const QString& defaultValue = {}) = 0;

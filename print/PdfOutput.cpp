@@ -15,6 +15,7 @@
 #include "core/FileExchange.h"
 #include "core/NativeName.h"
 #include "core/TempFileWriter.h"
+#include "print/PrintUtilities.h"
 
 namespace qx {
 
@@ -22,6 +23,8 @@ namespace {
 
 // Deeper than this a chain of links is a loop; the kernel gives up sooner.
 constexpr int kMaxLinkDepth = 40;
+const QString kPdfFolderKey = QStringLiteral("PdfFolder");
+const QString kPdfSuffix = QStringLiteral(".pdf");
 
 QString Reason(int error) {
   return QString::fromLocal8Bit(std::strerror(error));
@@ -112,17 +115,38 @@ QString PdfTargetRefusal(const EditorState& s, const QString& path) {
 bool ChoosePrintOutput(const EditorState& s, Platform& p, PrintSetup& setup) {
   setup.outputFile.clear();
   if (setup.printer != kPdfPrinter) return true;
-  const QString typed = p.SaveFileName(QStringLiteral("Print To PDF File"));
+  // The file's own name with ".pdf", in the folder last used for PDFs.
+  QString folder = p.ReadSetting(kPrinterSection, kPdfFolderKey, QString());
+  if (folder.isEmpty() || !QFileInfo(folder).isDir()) folder = QDir::homePath();
+  const QString suggested =
+      s.Current.FileName.isEmpty()
+          ? QString()
+          : QDir(folder).filePath(QFileInfo(s.Current.FileName).fileName() + kPdfSuffix);
+  const QString typed = p.SaveFileName(QStringLiteral("Print To PDF File"), suggested,
+                                       QStringLiteral("PDF files (*.pdf)"));
   if (typed.isEmpty()) return false;
-  const QString path = QFileInfo(typed).absoluteFilePath();
+  QString path = QFileInfo(typed).absoluteFilePath();
+  const bool suffixAdded = QFileInfo(path).suffix().isEmpty();
+  if (suffixAdded) path += kPdfSuffix;
   const QString why = PdfTargetRefusal(s, path);
   if (!why.isEmpty()) {
     p.MessageBox(why, Buttons::Ok, Icon::Critical);
     return false;
   }
+  // The chooser asked about the name as typed, not about this one.
+  if (suffixAdded && QFileInfo::exists(path) &&
+      p.MessageBox(
+          QStringLiteral("%1 already exists.\nDo you want to replace it?").arg(DisplayName(path)),
+          Buttons::YesNo) != Answer::Yes)
+    return false;
   // The link's end is replaced, not the link.
   setup.outputFile = PdfTargetOf(path);
+  p.WriteSetting(kPrinterSection, kPdfFolderKey, QFileInfo(path).absolutePath());
   return true;
+}
+
+void SayPdfWritten(Platform& p, const PrintSetup& setup) {
+  p.ShowNotice(QStringLiteral("The PDF is written: %1").arg(DisplayName(setup.outputFile)));
 }
 
 bool ReplacingFile::Create(const QString& name, QString& error) {

@@ -27,6 +27,9 @@ QString PdfTargetRefusal(const EditorState& s, const QString& path);
 // name, or was told why it was refused.
 [[nodiscard]] bool ChoosePrintOutput(const EditorState& s, Platform& p, PrintSetup& setup);
 
+// The notice that a PDF job is done, with the file's path.
+void SayPdfWritten(Platform& p, const PrintSetup& setup);
+
 // A new file beside name that is renamed over it only when complete, so that
 // a failed job never leaves a half-written or a missing file under the name.
 // It is created exclusively (never an existing file) and locked, like the

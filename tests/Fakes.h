@@ -64,7 +64,10 @@ class FakePlatform : public Platform {
   }
   void Beep() override { ++beeps; }
   QString OpenFileName(const QString&) override { return Pop(openNames, "open dialog"); }
-  QString SaveFileName(const QString&) override { return Pop(saveNames, "save dialog"); }
+  QString SaveFileName(const QString&, const QString& suggested, const QString& filter) override {
+    saveOffers.push_back(suggested + " | " + filter);
+    return Pop(saveNames, "save dialog");
+  }
   QString ReadSetting(const QString& section, const QString& key,
                       const QString& defaultValue) override {
     return settings.value(section + "/" + key, defaultValue);
@@ -157,6 +160,7 @@ class FakePlatform : public Platform {
 
   std::vector<Box> boxes;
   QStringList notices, prompts;
+  QStringList saveOffers;  // "suggested name | filter" of each save dialog
   QSize screenSpace;  // empty: as large as any window
   QMap<QString, QString> settings;
   static constexpr int kIndex = -1;  // helpContexts entry of the keyword index

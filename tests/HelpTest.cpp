@@ -4,6 +4,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
 #include <QRandomGenerator>
@@ -303,6 +304,14 @@ TEST(Help, AboutBoxAndSystemInfo) {
   qputenv("PATH", QFile::encodeName(files.Dir()));
   QtPlatform platform;
   EXPECT_FALSE(platform.StartSystemInfo());
+  // A message box is wide enough for its title, however short its text.
+  {
+    WhenModal<QMessageBox> look([](QMessageBox* box) {
+      EXPECT_GE(box->width(), box->fontMetrics().horizontalAdvance("Replaced 3 times") + 150);
+      box->accept();
+    });
+    platform.MessageBox("3", Buttons::Ok, Icon::None, "Replaced 3 times");
+  }
   // Its help window reads the help file found beside the program.
   platform.ShowHelp(help::kMarks);
   HelpViewer* shown = nullptr;

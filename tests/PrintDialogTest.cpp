@@ -130,7 +130,7 @@ TEST(PrintDialog, PdfNameThatLeadsToAFileTheEditorHoldsIsRefused) {
   r.Open("other.bin", TempFiles::Counting(300));
   r.Open("data.bin", TempFiles::Counting(600));
   const QString other = dir + "other.bin", edited = dir + "data.bin";
-  ASSERT_TRUE(QDir(dir).mkdir("sub"));
+  ASSERT_TRUE(QDir(dir).mkdir("sub.pdf"));
   r.files.Write("data.BAK", "old");
   ASSERT_TRUE(QFile::link(edited, dir + "link.pdf"));
   ASSERT_TRUE(QFile::link(dir + "other.BAK", dir + "later.pdf"));  // no backup yet
@@ -147,7 +147,7 @@ TEST(PrintDialog, PdfNameThatLeadsToAFileTheEditorHoldsIsRefused) {
                               "other.BAK" + tail},
       {dir + "hard.pdf", dir + "hard.pdf is another file open in Quellox, " + other + tail},
       {r.s.ClipFile, r.s.ClipFile + " is the clip file" + tail},
-      {dir + "sub", "Couldn't write " + dir + "sub: it is not a file."},
+      {dir + "sub", "Couldn't write " + dir + "sub.pdf: it is not a file."},  // ".pdf" added
       {"", ""},  // the name cancelled: nothing said
   };
   {
@@ -161,13 +161,22 @@ TEST(PrintDialog, PdfNameThatLeadsToAFileTheEditorHoldsIsRefused) {
         EXPECT_TRUE(d->isVisible());
       }
       EXPECT_TRUE(r.p.jobs.empty());
-      r.p.ExpectSaveFile(dir + "out.pdf");
+      // Offered: the file's own name with ".pdf", in the home folder until
+      // a PDF was written. ".pdf" added to a name that exists asks again.
+      EXPECT_EQ(r.p.saveOffers.first(), QDir::homePath() + "/data.bin.pdf | PDF files (*.pdf)");
+      r.files.Write("three.pdf", "old");
+      r.p.ExpectSaveFile(dir + "three");
+      r.p.ExpectBox(dir + "three.pdf already exists.\nDo you want to replace it?", Answer::No);
+      d->BeginPrintingButton->click();
+      EXPECT_TRUE(r.p.jobs.empty());
+      r.p.ExpectSaveFile(dir + "out");
       d->BeginPrintingButton->click();
     });
     r.w->mnuFilePrint_Click();
   }
   ASSERT_EQ(r.p.jobs.size(), 1u);
   EXPECT_EQ(r.p.jobs[0].setup.outputFile, dir + "out.pdf");
+  EXPECT_EQ(r.p.notices, QStringList{"The PDF is written: " + dir + "out.pdf"});
   EXPECT_EQ(TempFiles::Read(edited), TempFiles::Counting(600));
   EXPECT_FALSE(QFileInfo::exists(dir + "other.BAK"));
 
@@ -181,6 +190,8 @@ TEST(PrintDialog, PdfNameThatLeadsToAFileTheEditorHoldsIsRefused) {
   r.p.ExpectSaveFile(dir + "to-new.pdf");
   d.TestPageButton->click();
   EXPECT_EQ(r.p.testPages.at(0).first.outputFile, dir + "new.pdf");
+  EXPECT_EQ(r.p.saveOffers.last(), dir + "data.bin.pdf | PDF files (*.pdf)");
+  EXPECT_EQ(r.p.notices.last(), "The PDF is written: " + dir + "new.pdf");
   r.p.Verify();
 }
 

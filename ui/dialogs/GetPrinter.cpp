@@ -152,6 +152,8 @@ void GetPrinter::TestPageButton_Click() {
   QString error;
   if (!p_.PrintTestPage(setup, TestPageTicks(kTestPageHeight), error)) {
     p_.MessageBox(error, Buttons::Ok, Icon::Critical);
+  } else if (!setup.outputFile.isEmpty()) {
+    SayPdfWritten(p_, setup);
   }
 }
 

@@ -133,6 +133,8 @@ void PrintRecs::BeginPrintingButton_Click() {
     p.MessageBox(message, Buttons::Ok,
                  res.status == PrintStatus::Failed ? Icon::Critical : Icon::None);
   }
+  const bool written = res.status == PrintStatus::Done || res.status == PrintStatus::PageLimit;
+  if (!setup.outputFile.isEmpty() && written && !sink.Failed()) SayPdfWritten(p, setup);
   CancelButton_Click();
 }
 
