@@ -2,6 +2,8 @@
 
 #include <QSet>
 
+#include "core/CharacterSet.h"
+
 namespace qx {
 
 namespace {
@@ -61,6 +63,23 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     const QString body = arg.mid(arg.startsWith(QStringLiteral("--")) ? 2 : 1);
     const qsizetype equals = body.indexOf(QLatin1Char('='));
     const QString name = equals < 0 ? body : body.left(equals);
+    if (arg.startsWith(QStringLiteral("--")) && name == QStringLiteral("charset")) {
+      if (equals < 0 && i + 1 >= arguments.size()) {
+        line.action = CommandLine::Action::Error;
+        line.error = QStringLiteral("option '%1' needs a value").arg(arg);
+        return line;
+      }
+      const QString value = equals < 0 ? arguments[++i] : body.mid(equals + 1);
+      const CharacterSet* set = FindCharacterSet(value);
+      if (set == nullptr) {
+        line.action = CommandLine::Action::Error;
+        line.error = QStringLiteral("unknown character set '%1'; the character sets are: %2")
+                         .arg(value, CharacterSetNames());
+        return line;
+      }
+      line.charSet = set->Name();
+      continue;
+    }
     if (QtFlags().contains(name) && equals < 0) continue;
     if (QtOptionsWithValue().contains(name)) {
       if (equals >= 0) continue;
@@ -80,16 +99,33 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
 }
 
 QString Usage() {
+  // The names of the sets this system has, wrapped under the option's text.
+  QString sets;
+  QString row = QStringLiteral("                  ");
+  const std::vector<CharacterSet>& all = CharacterSets();
+  for (std::size_t i = 0; i < all.size(); ++i) {
+    const QString word = all[i].Name() + (i + 1 < all.size() ? QStringLiteral(",") : QString());
+    if (row.size() + 1 + word.size() > 78 && !row.trimmed().isEmpty()) {
+      sets += row + QLatin1Char('\n');
+      row = QStringLiteral("                  ");
+    }
+    row += (row.trimmed().isEmpty() ? QString() : QStringLiteral(" ")) + word;
+  }
+  sets += row + QLatin1Char('\n');
   return QStringLiteral(
-      "Usage: quellox [OPTION ...] [FILE ...]\n"
-      "Edit binary files byte by byte and record by record.\n"
-      "Each FILE opens as File > Open File would open it; at most four files are open.\n"
-      "\n"
-      "Options:\n"
-      "  -h, --help     show this text and exit\n"
-      "  -v, --version  show the version and exit\n"
-      "  --             the arguments after it are files, even those starting with -\n"
-      "Qt's own options, such as -style NAME or -platform NAME, are passed to Qt.\n");
+             "Usage: quellox [OPTION ...] [FILE ...]\n"
+             "Edit binary files byte by byte and record by record.\n"
+             "Each FILE opens as File > Open File would open it; at most four files are open.\n"
+             "\n"
+             "Options:\n"
+             "  --charset NAME  show and type the text of the FILEs in character set NAME\n"
+             "                  (any case; ASCII is the default); the sets are:\n") +
+         sets +
+         QStringLiteral(
+             "  -h, --help      show this text and exit\n"
+             "  -v, --version   show the version and exit\n"
+             "  --              the arguments after it are files, even those starting with -\n"
+             "Qt's own options, such as -style NAME or -platform NAME, are passed to Qt.\n");
 }
 
 }  // namespace qx

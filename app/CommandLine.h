@@ -11,6 +11,7 @@ struct CommandLine {
   enum class Action { Run, Help, Version, Error };
   Action action = Action::Run;
   QStringList files;  // to open, in order
+  QString charSet;    // --charset: the set's own name; empty when not given
   QString error;      // what was wrong, for Action::Error
 };
 

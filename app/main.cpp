@@ -73,6 +73,8 @@ int main(int argc, char** argv) {
   for (const QString& file : line.files) {
     if (window.Io().TooManyFiles()) break;
     window.Io().OpenFile(file);
+    // The set named on the command line wins over any the file had.
+    if (!line.charSet.isEmpty()) window.SetCharacterSet(line.charSet);
   }
   window.FocusFileBar();
   return QApplication::exec();

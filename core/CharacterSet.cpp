@@ -92,7 +92,7 @@ const std::vector<CharacterSet>& CharacterSets() {
       bool ebcdic;
     };
     static constexpr Entry kEntries[] = {
-        {"ASCII", "Default", nullptr, false},
+        {"ASCII", "default", nullptr, false},
         {"ISO-8859-1", "Latin-1", "ISO-8859-1", false},
         {"Windows-1252", "Windows Western", "CP1252", false},
         {"IBM437", "DOS", "IBM437", false},

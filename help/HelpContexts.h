@@ -26,6 +26,7 @@ inline constexpr int kConfigureMenu = 400;
 inline constexpr int kWorkingBase = 410;
 inline constexpr int kRecordLength = 420;
 inline constexpr int kRecordNumberOffset = 430;
+inline constexpr int kCharacterSet = 440;
 inline constexpr int kRecordMenu = 500;
 inline constexpr int kRecChop = 510;
 inline constexpr int kRecPaste = 520;
@@ -33,10 +34,11 @@ inline constexpr int kRecFill = 530;
 inline constexpr int kHelpMenu = 700;
 
 inline constexpr std::array kAllContexts = {
-    kOverview,   kNumbersAndRanges, kFileMenu,     kChoosePrinter, kPrint,
-    kEditMenu,   kCutCopy,          kPaste,        kFill,          kFind,
-    kReplace,    kShowValues,       kNavigateMenu, kMarks,         kRecords,
-    kGoToByte,   kConfigureMenu,    kWorkingBase,  kRecordLength,  kRecordNumberOffset,
-    kRecordMenu, kRecChop,          kRecPaste,     kRecFill,       kHelpMenu};
+    kOverview,     kNumbersAndRanges, kFileMenu,     kChoosePrinter, kPrint,
+    kEditMenu,     kCutCopy,          kPaste,        kFill,          kFind,
+    kReplace,      kShowValues,       kNavigateMenu, kMarks,         kRecords,
+    kGoToByte,     kConfigureMenu,    kWorkingBase,  kRecordLength,  kRecordNumberOffset,
+    kCharacterSet, kRecordMenu,       kRecChop,      kRecPaste,      kRecFill,
+    kHelpMenu};
 
 }  // namespace qx::help

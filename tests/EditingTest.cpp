@@ -130,6 +130,47 @@ TEST(Editing, CharacterSideAndCursorKeys) {
   EXPECT_EQ(WindowRig::DiskByte(path, 4), 0xA4);
 }
 
+TEST(Editing, CharacterSideTypesTheCodesOfTheFilesSet) {
+  WindowRig r;
+  const QString path = r.Open("a.bin", QByteArray(8, '\0'));
+  const auto type = [&](char16_t c, Qt::Key key = Qt::Key_unknown) {
+    QTest::sendKeyEvent(QTest::Click, r.w->FileBar, key, QString(QChar(c)), {});
+  };
+  // "A", "é" and "€": a character without a code stores nothing, with a
+  // notice unless the set is "ASCII".
+  const struct {
+    const char* set;
+    QByteArray stored;
+    const char* notice;
+  } rows[] = {
+      {"IBM037", "\xC1\x51", "No code for \"€\" in IBM037"},
+      {"IBM437", "\x41\x82", "No code for \"€\" in IBM437"},
+      {"ASCII", "\x41\xE9", nullptr},
+  };
+  for (const auto& r0 : rows) {
+    SCOPED_TRACE(r0.set);
+    r.w->SetCharacterSet(r0.set);
+    r.p.notices.clear();
+    r.Click(r.w->AsciiBox, 0, 0);
+    for (char16_t c : {u'A', u'é', u'€'}) type(c);
+    EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(r.s.PageBuffer.data()), 3),
+              r0.stored + QByteArray(1, '\0'));
+    EXPECT_EQ(r.s.Current.CursorOffset, 2);
+    EXPECT_EQ(r.p.notices, r0.notice ? QStringList{r0.notice} : QStringList{});
+    EXPECT_EQ(WindowRig::RowText(r.w->AsciiBox, 0, 0, 2), r0.set == QString("ASCII") ? "A." : "Aé");
+  }
+  // Backspace, Enter, Esc and Tab store their codes in the set as well.
+  r.w->SetCharacterSet("ibm037");
+  r.Click(r.w->AsciiBox, 0, 0);
+  type(u'\b', Qt::Key_Backspace);
+  type(u'\r', Qt::Key_Return);
+  type(0x1B, Qt::Key_Escape);
+  type(u'\t', Qt::Key_Tab);
+  r.Key(Qt::Key_F2);
+  EXPECT_EQ(TempFiles::Read(path), QByteArray("\x16\x0D\x27\x05\0\0\0\0", 8));
+  r.p.Verify();
+}
+
 TEST(Editing, ReadOnlyFileRefusesEveryKey) {
   WindowRig r;
   const QString path = r.Open("ro.bin", TempFiles::Counting(100));

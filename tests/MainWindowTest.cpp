@@ -86,7 +86,8 @@ TEST(MainWindow, MenusToolbarAndHelpKeys) {
   // overview for an item without one; in a dialog, at the dialog's topic.
   for (const auto& [menuName, item] : {std::pair{"mnuNav", "mnuNavGoToByte"},
                                        {"mnuRecord", "mnuRecordChop"},
-                                       {"mnuFile", "mnuFileExit"}}) {
+                                       {"mnuFile", "mnuFileExit"},
+                                       {"mnuConfigCharSet", "mnuConfigCharSet(5)"}}) {
     QMenu* menu = r.w->MenuItem(menuName)->menu();
     menu->popup(QPoint(0, 0));
     menu->setActiveAction(r.w->MenuItem(item));
@@ -107,7 +108,7 @@ TEST(MainWindow, MenusToolbarAndHelpKeys) {
     });
     Request::Ask(r.w.get(), QStringLiteral("Working File Base"), 0, help::kWorkingBase);
   }
-  EXPECT_EQ(r.p.helpContexts, (std::vector<int>{300, 500, 1, 310, 410}));
+  EXPECT_EQ(r.p.helpContexts, (std::vector<int>{300, 500, 1, 440, 310, 410}));
   r.p.Verify();
 }
 
@@ -156,7 +157,8 @@ TEST(MainWindow, TitleAndStatusFollowTheCurrentFile) {
   const QString most = FormatCount(std::numeric_limits<std::int64_t>::max());
   int boxes = 0;
   for (QLabel* box : client->findChildren<QLabel*>()) {
-    if (!box->objectName().contains("Box") || box == r.w->FilenameBox) continue;
+    if (!box->objectName().contains("Box") || box == r.w->FilenameBox || box == r.w->CharSetBox)
+      continue;
     ++boxes;
     SCOPED_TRACE(box->objectName().toStdString());
     box->setText(most);
@@ -167,7 +169,7 @@ TEST(MainWindow, TitleAndStatusFollowTheCurrentFile) {
   std::vector<QWidget*> status;  // everything above the digits over the panes
   for (QWidget* c : client->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
     if (c->geometry().bottom() < w.RBar[0]->geometry().top()) status.push_back(c);
-  ASSERT_EQ(status.size(), 17u);
+  ASSERT_EQ(status.size(), 18u);
   for (std::size_t i = 0; i < status.size(); ++i) {
     SCOPED_TRACE(status[i]->objectName().toStdString());
     EXPECT_LE(status[i]->geometry().right(), client->width());
@@ -328,6 +330,38 @@ TEST(MainWindow, ScrollBarMovesThePageByRowPageAndThumb) {
     EXPECT_EQ(r.s.Current.BufferTop, want);
     EXPECT_EQ(bar->value(), want < 3052 ? 1 : kScrollMax);
   }
+  r.p.Verify();
+}
+
+TEST(MainWindow, EachOpenFileKeepsItsCharacterSet) {
+  WindowRig r;
+  const QByteArray text("\xC8\xC5\xD3\xD3\xD6\x40\x7F\x05", 8);  // HELLO " and a tab
+  const QString a = r.Open("a.dat", text);
+  QMenu* sets = r.w->MenuItem("mnuConfigCharSet")->menu();
+  const auto item = [&](const QString& set) {
+    for (QAction* i : sets->actions())
+      if (i->text().startsWith(set + " (")) return i;
+    return static_cast<QAction*>(nullptr);
+  };
+  const auto shows = [&](const char* set, const char* row) {
+    EXPECT_EQ(r.w->CharSetBox->text(), set);
+    EXPECT_TRUE(item(set)->isChecked()) << set;
+    EXPECT_EQ(WindowRig::RowText(r.w->AsciiBox, 0, 0, 8), row);
+    EXPECT_EQ(r.w->HexBox->CellText(0, 0), "C8");
+  };
+  shows("ASCII", ".....@..");
+  EXPECT_EQ(item("IBM037")->text(), "IBM037 (EBCDIC US/Canada)");
+  // The status box opens the same choice as Configure > Character Set.
+  QTest::mouseClick(r.w->CharSetBox, Qt::LeftButton);
+  EXPECT_EQ(QApplication::activePopupWidget(), sets);
+  item("IBM037")->trigger();
+  sets->close();
+  shows("IBM037", "HELLO \".");
+  r.Open("b.dat", text);
+  shows("ASCII", ".....@..");
+  r.w->MenuItem("mnuWindowWindows(1)")->trigger();
+  EXPECT_EQ(r.s.Current.FileName, a);
+  shows("IBM037", "HELLO \".");
   r.p.Verify();
 }
 

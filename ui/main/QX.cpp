@@ -25,6 +25,7 @@
 #include <limits>
 #include <memory>
 
+#include "core/CharacterSet.h"
 #include "core/ClipFile.h"
 #include "core/NativeName.h"
 #include "core/ScrollMath.h"
@@ -247,8 +248,18 @@ void QX::BuildControls() {
   const int col3Boxes = col2 + frameWidth + 300 +
                         std::max(captionTwips("File Length:"), captionTwips("Cursor Location:"));
   const int recordsCaption = captionTwips("Records");
-  const int clientWidth =
-      std::max(kPageWidthTwips, col3Boxes + numberBox + 60 + recordsCaption + 240);
+  // The character set's box beside File Length holds the longest set name.
+  int charSetBox = 0;
+  {
+    const std::unique_ptr<ClickableLabel> probe(MakeBox(nullptr, QString()));
+    probe->setFont(font());
+    for (const CharacterSet& set : CharacterSets()) {
+      probe->setText(set.Name());
+      charSetBox = std::max(charSetBox, twips(probe->sizeHint().width() + 4));
+    }
+  }
+  const int clientWidth = std::max(
+      kPageWidthTwips, col3Boxes + numberBox + 60 + std::max(recordsCaption, charSetBox) + 240);
   // The page sits in the middle of a window that the status area widened.
   const int page = (clientWidth - kPageWidthTwips) / 2;
   client->setMinimumSize(TwipsToPixels(this, Scaled(clientWidth)),
@@ -313,6 +324,10 @@ void QX::BuildControls() {
   FitCaption(Label9);
   FileLengthBox = MakeDisplayBox(client, QStringLiteral("FileLengthBox"));
   Place(FileLengthBox, col3Boxes, 1140, numberBox, kBoxHeight);
+  CharSetBox = MakeBox(client, QStringLiteral("CharSetBox"));
+  CharSetBox->setAlignment(Qt::AlignCenter);
+  CharSetBox->setToolTip(QStringLiteral("Character Set"));
+  Place(CharSetBox, col3Boxes + numberBox + 60, 1140, charSetBox, kBoxHeight);
   Label19 = MakeLabel(client, QStringLiteral("Label19"), QStringLiteral("Cursor Location:"));
   Place(Label19, col3Boxes - 840, 1560, 780, kLabelHeight);
   FitCaption(Label19);
@@ -380,6 +395,9 @@ void QX::BuildControls() {
   connect(RecordNumberBoxRequest, &ClickableLabel::Click, this, &QX::RecordNumberBoxRequest_Click);
   connect(FieldOffsetBoxRequest, &ClickableLabel::Click, this, &QX::FieldOffsetBoxRequest_Click);
   connect(FileOffsetBox, &ClickableLabel::Click, this, &QX::FileOffsetBox_Click);
+  connect(CharSetBox, &ClickableLabel::Click, this, [this] {
+    if (!CommandRefused()) CharSetBox_Click();
+  });
 
   setFocusProxy(FileBar);
   client->setFocusProxy(FileBar);
@@ -406,8 +424,8 @@ void QX::DrawAsciiCell(int row, int col) {
   if (i < 0 || i >= kPageSize) return;
   if (s_.Current.BufferTop + i > s_.WorkingLength - 1) return;
   const auto byte = s_.PageBuffer[static_cast<std::size_t>(i)];
-  const QChar glyph = byte >= 32 && byte <= 126 ? QChar(byte) : QLatin1Char('.');
-  AsciiBox->PrintCell(row, col, QString(glyph), asciiFore_);
+  AsciiBox->PrintCell(row, col, QString(CharacterSetOf(s_.Current.CharSet).Shown(byte)),
+                      asciiFore_);
 }
 
 void QX::LoadDisplay() {
@@ -470,6 +488,10 @@ void QX::DisplayState() {
   RecordLengthBox->setText(FormatCount(c.RecordLength));
   RecordCountBox->setText(FormatCount(s_.RecordCount));
   FileLengthBox->setText(FormatCount(s_.WorkingLength));
+  const CharacterSet& set = CharacterSetOf(c.CharSet);
+  CharSetBox->setText(set.Name());
+  for (std::size_t i = 0; i < mnuConfigCharSet_.size(); ++i)
+    mnuConfigCharSet_[i]->setChecked(&CharacterSets()[i] == &set);
   RecordNumberBoxActual->setText(FormatCount(s_.RecordNumber));
   RecordNumberBoxRequest->setText(FormatCount(c.RequestedRecord));
   FieldOffsetBoxActual->setText(FormatCount(s_.FieldOffset));
@@ -664,6 +686,31 @@ void QX::mnuFileExit_Click() {
 void QX::mnuWindowWindows_Click(int index) {
   io_.SwitchToWindow(index);
   FocusFileBar();
+}
+
+void QX::SetCharacterSet(const QString& name) {
+  const CharacterSet* set = FindCharacterSet(name);
+  if (set != nullptr && !s_.Current.FileName.isEmpty()) {
+    s_.Current.CharSet = set->Name();
+    s_.OpenFiles[0].CharSet = set->Name();
+  }
+  // Unsaved edits stay on the page; only their characters are drawn anew.
+  DisplayState();
+  LoadDisplay();
+}
+
+void QX::mnuConfigCharSet_Click(int index) {
+  const std::vector<CharacterSet>& sets = CharacterSets();
+  if (index >= 0 && static_cast<std::size_t>(index) < sets.size()) {
+    SetCharacterSet(sets[static_cast<std::size_t>(index)].Name());
+  }
+  FocusFileBar();
+}
+
+void QX::CharSetBox_Click() {
+  if (s_.Current.FileName.isEmpty()) return;  // the set belongs to a file
+  QMenu* sets = MenuItem(QStringLiteral("mnuConfigCharSet"))->menu();
+  sets->popup(CharSetBox->mapToGlobal(QPoint(0, CharSetBox->height())));
 }
 
 void QX::mnuEditUndo_Click() {

@@ -9,6 +9,7 @@
 #include <array>
 #include <bitset>
 #include <cstdint>
+#include <vector>
 
 #include "core/Declare.h"
 #include "core/FileView.h"
@@ -60,6 +61,9 @@ class QX : public QMainWindow, public FileView {
   void EraseCursorCell();
   // Typing of one 8-bit character on the active side.
   void TypeCharacter(std::uint8_t k);
+  // The current file's text is read and typed in the set of this name from
+  // now on; the page is drawn anew. Without a file nothing changes.
+  void SetCharacterSet(const QString& name);
 
   // The menu item and toolbar button of a name ("mnuEditUndo", "Find").
   QAction* MenuItem(const QString& name) const;
@@ -88,6 +92,7 @@ class QX : public QMainWindow, public FileView {
   ClickableLabel* FieldOffsetBoxRequest = nullptr;
   QLabel* Label9 = nullptr;
   QLabel* FileLengthBox = nullptr;
+  ClickableLabel* CharSetBox = nullptr;  // the current file's character set
   QLabel* Label19 = nullptr;
   ClickableLabel* FileOffsetBox = nullptr;
   QLabel* Label1 = nullptr;
@@ -144,6 +149,7 @@ class QX : public QMainWindow, public FileView {
   void mnuConfigZoomIn_Click();
   void mnuConfigZoomOut_Click();
   void mnuConfigActualSize_Click();
+  void mnuConfigCharSet_Click(int index);
   // Window
   void mnuWindowWindows_Click(int index);
   // Record Operations
@@ -159,6 +165,8 @@ class QX : public QMainWindow, public FileView {
   void RecordNumberBoxRequest_Click();
   void FieldOffsetBoxRequest_Click();
   void FileOffsetBox_Click();
+  // Opens the Character Set choice at the box.
+  void CharSetBox_Click();
   // Toolbar and scroll bar
   void Toolbar1_ButtonClick(const QString& key);
   void FileBar_Change();
@@ -228,10 +236,11 @@ class QX : public QMainWindow, public FileView {
   QHash<QString, QAction*> toolActions_;  // toolbar buttons by key
   std::array<QAction*, 4> mnuFileFiles_{};
   std::array<QAction*, 4> mnuWindowWindows_{};
-  int wheelDelta_ = 0;             // wheel rotation not yet turned into rows
-  std::bitset<kPageSize> edited_;  // bytes of the page typed over since the last save
-  QColor hexFore_;                 // the print colour of HexBox
-  QColor asciiFore_;               // the print colour of AsciiBox
+  std::vector<QAction*> mnuConfigCharSet_;  // one radio item per set, in CharacterSets() order
+  int wheelDelta_ = 0;                      // wheel rotation not yet turned into rows
+  std::bitset<kPageSize> edited_;           // bytes of the page typed over since the last save
+  QColor hexFore_;                          // the print colour of HexBox
+  QColor asciiFore_;                        // the print colour of AsciiBox
   int fontPoints_ = kDefaultFontPoints;
 };
 

@@ -10,6 +10,7 @@
 #include <QScrollBar>
 #include <QWheelEvent>
 
+#include "core/CharacterSet.h"
 #include "core/ScrollMath.h"
 #include "help/HelpContexts.h"
 #include "input/Utility.h"
@@ -243,6 +244,16 @@ void QX::TypeKey(QKeyEvent* e) {
   // such key would be an invalid digit.
   if (e->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return;
   if (IsControlText(text.at(0)) && !StoresControlCode(e)) return;
+  const CharacterSet& set = CharacterSetOf(s_.Current.CharSet);
+  if (AsciiSide && !set.IsAscii()) {
+    const std::optional<std::uint8_t> code = set.Encode(text.at(0));
+    if (code) {
+      TypeCharacter(*code);
+    } else if (!io_.ReadOnlyRefused() && s_.FileOpen()) {
+      p_.ShowNotice(NoCodeNotice(text.at(0), set));
+    }
+    return;
+  }
   const auto code = ByteCode(text.at(0));
   if (!code) return;  // wider than 8 bits: no byte to store
   TypeCharacter(*code);

@@ -1,18 +1,21 @@
 // The menu tree and the toolbar of the main window, each built from one
 // table, and the toolbar's dispatch by key.
 #include <QAction>
+#include <QActionGroup>
 #include <QIcon>
 #include <QMenu>
 #include <QMenuBar>
 #include <QToolBar>
 
+#include "core/CharacterSet.h"
+#include "help/HelpContexts.h"
 #include "ui/main/QX.h"
 
 namespace qx {
 
 namespace {
 
-enum class Kind { Menu, Item, Separator, RecentFiles, OpenWindows };
+enum class Kind { Menu, Item, Separator, RecentFiles, OpenWindows, CharacterSets };
 // kAnyTime: the item acts without a file too (its shortcut included).
 enum State { kNormal = 0, kDisabled = 1, kAnyTime = 2 };
 
@@ -86,6 +89,8 @@ const MenuEntry kMenuTable[] = {
      &QX::mnuConfigRecordNumber_Click},
     {Kind::Item, "mnuConfigRecordOffset", "Set Record &Offset...", "", 400, kNormal,
      &QX::mnuConfigRecordOffset_Click},
+    {Kind::CharacterSets, "mnuConfigCharSet", "Character &Set", "", help::kCharacterSet, kNormal,
+     nullptr},
     {Kind::Separator, "config1", "-", "", 0, kNormal, nullptr},
     {Kind::Item, "mnuConfigZoomIn", "Zoom &In", "Ctrl++; Ctrl+=", 400, kAnyTime,
      &QX::mnuConfigZoomIn_Click},
@@ -234,6 +239,28 @@ void QX::BuildMenus() {
           mnuWindowWindows_[static_cast<std::size_t>(i)] = a;
         }
         break;
+      case Kind::CharacterSets: {
+        QMenu* sets = menu->addMenu(caption);
+        sets->setObjectName(name);
+        sets->menuAction()->setObjectName(name);
+        sets->menuAction()->setProperty("HelpContext", e.helpContext);
+        actions_.insert(name, sets->menuAction());
+        auto* group = new QActionGroup(sets);
+        mnuConfigCharSet_.clear();
+        const std::vector<CharacterSet>& all = CharacterSets();
+        for (std::size_t i = 0; i < all.size(); ++i) {
+          QAction* a = AddMenuAction(sets, QStringLiteral("%1(%2)").arg(name).arg(i));
+          a->setText(QStringLiteral("%1 (%2)").arg(all[i].Name(), all[i].Description()));
+          a->setCheckable(true);
+          a->setProperty("HelpContext", e.helpContext);
+          group->addAction(a);
+          connect(a, &QAction::triggered, this, [this, i] {
+            if (!CommandRefused()) mnuConfigCharSet_Click(static_cast<int>(i));
+          });
+          mnuConfigCharSet_.push_back(a);
+        }
+        break;
+      }
     }
   }
 }
