@@ -341,6 +341,13 @@ TEST(Help, CommandLineAnswersWithoutADisplay) {
     EXPECT_EQ(line.action, CommandLine::Action::Run);
     EXPECT_EQ(line.files, want);
   }
+  // A character set in any case, by its own name.
+  for (const QStringList& args :
+       {QStringList{"--charset", "ibm037", "a.bin"}, QStringList{"a.bin", "--charset=IBM037"}}) {
+    const CommandLine line = ParseCommandLine(args);
+    EXPECT_EQ(std::tuple(line.action, line.files, line.charSet),
+              std::tuple(CommandLine::Action::Run, QStringList{"a.bin"}, QString("IBM037")));
+  }
 
   struct Run {
     QStringList args;
@@ -352,6 +359,13 @@ TEST(Help, CommandLineAnswersWithoutADisplay) {
       {{"a.bin", "--version"}, 0, "quellox " QX_VERSION "\n", ""},
       {{"--bogus", "a.bin"}, 2, "", "quellox: unknown option '--bogus'\nUsage: quellox"},
       {{"a.bin", "-style"}, 2, "", "quellox: option '-style' needs a value\n"},
+      {{"a.bin", "--charset"}, 2, "", "quellox: option '--charset' needs a value\n"},
+      {{"--charset", "EBCDIC", "a.bin"},
+       2,
+       "",
+       "quellox: unknown character set 'EBCDIC'; the character sets are: ASCII, ISO-8859-1, "
+       "Windows-1252, IBM437, IBM850, IBM037, IBM1140, IBM500, IBM1047, IBM273, IBM277, IBM278, "
+       "IBM280, IBM284, IBM285, IBM297, IBM871\nUsage: quellox"},
       {{"a.bin"},
        1,
        "",
