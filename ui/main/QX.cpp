@@ -184,12 +184,11 @@ void QX::SetFontPoints(int points) {
   ApplyFont();
   // The controls are made anew to the new measures and take up the state.
   BuildControls();
-  if (points > was && !FitsScreen()) {
+  const bool refused = points > was && !FitsScreen();
+  if (refused) {
     fontPoints_ = was;
     ApplyFont();
     BuildControls();
-    p_.ShowNotice(
-        QStringLiteral("The window would not fit on the screen at %1 points").arg(points));
   } else {
     p_.WriteSetting(kViewGroup, kFontPointsKey, QString::number(points));
   }
@@ -198,6 +197,10 @@ void QX::SetFontPoints(int points) {
   LoadDisplay();
   if (s_.FileOpen()) SyncScrollBar();
   FocusFileBar();
+  // Only once the window shows its state again.
+  if (refused)
+    p_.ShowNotice(
+        QStringLiteral("The window would not fit on the screen at %1 points").arg(points));
 }
 
 void QX::mnuConfigZoomIn_Click() {
