@@ -137,7 +137,7 @@ std::vector<QString> RecordHeaderLines(const EditorState& s, std::int64_t r) {
 }
 
 QString DumpLineText(const std::uint8_t* bytes, int have, int cells, std::int64_t lineOffset,
-                     std::int64_t requestedOffset) {
+                     std::int64_t requestedOffset, const CharacterSet& set) {
   QString t(kDumpLineWidth, QLatin1Char(' '));
   const QString head = QStringLiteral("%1").arg(lineOffset, 5, 10, QLatin1Char('0'));
   t.replace(0, head.size(), head);
@@ -151,8 +151,7 @@ QString DumpLineText(const std::uint8_t* bytes, int have, int cells, std::int64_
     const QString pair = HexPair(bytes[i]);
     t[hex] = pair[0];
     t[hex + 1] = pair[1];
-    t[56 + i] = bytes[i] >= 32 && bytes[i] <= 126 ? QLatin1Char(static_cast<char>(bytes[i]))
-                                                  : QLatin1Char('.');
+    t[56 + i] = set.Shown(bytes[i]);
   }
   return t;
 }
@@ -176,6 +175,7 @@ PrintResult PrintRecords(EditorState& s, Platform& p, PrintSink& sink, const Pri
     return result;
   }
   const std::int64_t length = s.Current.RecordLength;
+  const CharacterSet& set = CharacterSetOf(s.Current.CharSet);
   const std::int64_t lines = DumpLineCount(length);
   std::vector<std::uint8_t> record(static_cast<std::size_t>(std::max<std::int64_t>(length, 0)));
   PageWriter out(sink, job);
@@ -212,7 +212,7 @@ PrintResult PrintRecords(EditorState& s, Platform& p, PrintSink& sink, const Pri
         const int cells = static_cast<int>(std::min<std::int64_t>(length - first, 16));
         const int have = static_cast<int>(std::clamp<std::int64_t>(got - first, 0, cells));
         ok = out.Emit(Indent() + DumpLineText(record.data() + first, have, cells, first,
-                                              s.Current.RequestedOffset));
+                                              s.Current.RequestedOffset, set));
         out.DumpLineDone();
       }
       if (!ok) break;

@@ -45,9 +45,10 @@ std::vector<QString> RecordHeaderLines(const EditorState& s, std::int64_t r);
 // The 72 characters of one dump line. lineOffset: the offset in the record
 // of bytes[0]; cells: how many of the 16 columns belong to the record;
 // have: how many of those hold a byte of the file (the rest stay blank);
-// the cell of requestedOffset is bracketed.
+// the cell of requestedOffset is bracketed. The character column shows the
+// bytes as the screen does in set.
 QString DumpLineText(const std::uint8_t* bytes, int have, int cells, std::int64_t lineOffset,
-                     std::int64_t requestedOffset);
+                     std::int64_t requestedOffset, const CharacterSet& set);
 
 // Dump lines of a record of length bytes: every byte printed, the last line
 // short when the length is not a multiple of 16.

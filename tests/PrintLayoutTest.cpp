@@ -91,7 +91,7 @@ TEST(PrintLayout, PageBreaksPageLimitAndCounts) {
 }
 
 // Every byte value in the character column: 32..126 as themselves, all
-// else a dot.
+// else a dot; in an EBCDIC file, the record's text.
 TEST(PrintLayout, CharacterColumnOfEveryByte) {
   for (int first = 0; first < 256; first += 16) {
     std::uint8_t bytes[16];
@@ -101,8 +101,15 @@ TEST(PrintLayout, CharacterColumnOfEveryByte) {
       bytes[i] = static_cast<std::uint8_t>(b);
       want += b >= 32 && b <= 126 ? QChar(b) : QLatin1Char('.');
     }
-    EXPECT_EQ(DumpLineText(bytes, 16, 16, 0, -1).mid(56, 16), want) << first;
+    EXPECT_EQ(DumpLineText(bytes, 16, 16, 0, -1, CharacterSetOf("ASCII")).mid(56, 16), want)
+        << first;
   }
+  Rig r;
+  OpenAnew(r, QByteArray("\xC8\xC5\xD3\xD3\xD6\x40\xE6\xD6\xD9\xD3\xC4\x5A\x7F\x05\x4A\x5B", 16), 0,
+           16);
+  r.s.Current.CharSet = "IBM037";
+  ASSERT_EQ(Print(r, {1, 60, 0}).records, 1);
+  EXPECT_EQ(r.p.jobs.back().lines[4].mid(60), "HELLO WORLD!\".¢$");
 }
 
 TEST(PrintLayout, AFailedReadOrPrinterStopsTheJobAndSaysSo) {
