@@ -6,14 +6,17 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <span>
 #include <string>
+
+#include "core/Decimals.h"
 
 namespace qx {
 
 namespace {
 
 template <typename T>
-T LittleEndian(const std::array<std::uint8_t, 8>& bytes) {
+T LittleEndian(const std::array<std::uint8_t, kValueByteCount>& bytes) {
   using U = std::make_unsigned_t<T>;
   U u = 0;
   for (std::size_t i = 0; i < sizeof(T); ++i)
@@ -22,14 +25,7 @@ T LittleEndian(const std::array<std::uint8_t, 8>& bytes) {
 }
 
 QString GroupedDigits(std::uint64_t n) {
-  std::string digits = std::to_string(n);
-  std::string out;
-  const std::size_t len = digits.size();
-  for (std::size_t i = 0; i < len; ++i) {
-    if (i > 0 && (len - i) % 3 == 0) out += ',';
-    out += digits[i];
-  }
-  return QString::fromStdString(out);
+  return GroupDigits(std::to_string(n));
 }
 
 std::uint64_t Magnitude(std::int64_t n) {
@@ -111,6 +107,16 @@ QString TwoDigits(std::int64_t n) {
 
 }  // namespace
 
+QString GroupDigits(const std::string& digits) {
+  std::string out;
+  const std::size_t len = digits.size();
+  for (std::size_t i = 0; i < len; ++i) {
+    if (i > 0 && (len - i) % 3 == 0) out += ',';
+    out += digits[i];
+  }
+  return QString::fromStdString(out);
+}
+
 QString GroupedNumber(std::int64_t n) {
   return (n < 0 ? QStringLiteral("-") : QString()) + GroupedDigits(Magnitude(n));
 }
@@ -167,6 +173,15 @@ QString FormatDate(double days) {
 
 ValueTexts FormatValues(const ValueBytes& b) {
   ValueTexts t;
+  // The record views read what the page shows, as the character column does.
+  const auto shown =
+      std::span(b.shown).first(static_cast<std::size_t>(std::clamp(b.count, 0, kValueByteCount)));
+  const CharacterSet& set = b.set ? *b.set : CharacterSetOf(kAsciiSetName);
+  t.Packed = FormatDecimal(ReadPacked(shown), kNotPacked);
+  t.Zoned = FormatDecimal(ReadZoned(shown, set.IsEbcdic()), kNotZoned);
+  for (std::uint8_t c : shown.first(std::min<std::size_t>(shown.size(), kValueTextBytes)))
+    t.Text += set.Shown(c);
+  if (shown.empty()) t.Text = kTooShort;
   const int n = std::clamp(b.count, 0, 8);
   if (n >= 8) {
     const auto raw = LittleEndian<std::int64_t>(b.stored);
@@ -204,7 +219,9 @@ ValueTexts FormatValues(const ValueBytes& b) {
 bool CollectValueBytes(const EditorState& s, ValueBytes& out) {
   out = ValueBytes{};
   const FileState& c = s.Current;
-  out.count = static_cast<int>(std::clamp<std::int64_t>(s.WorkingLength - c.CursorOffset, 0, 8));
+  out.set = &CharacterSetOf(s.Current.CharSet);
+  out.count = static_cast<int>(
+      std::clamp<std::int64_t>(s.WorkingLength - c.CursorOffset, 0, kValueByteCount));
   if (out.count == 0) return true;
   const std::int64_t got =
       s.File1.ReadAt(s.Current.WorkingBase + c.CursorOffset, out.stored.data(), out.count);

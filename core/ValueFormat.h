@@ -5,21 +5,29 @@
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <string>
 
+#include "core/CharacterSet.h"
 #include "core/Declare.h"
 
 namespace qx {
 
-// Up to eight bytes starting at the cursor. shown holds them as the page
-// displays them (unsaved edits included), stored as the file holds them.
+// Enough for the longest zoned number with its sign.
+inline constexpr int kValueByteCount = 32;
+inline constexpr int kValueTextBytes = 16;
+
+// The bytes starting at the cursor. shown holds them as the page displays
+// them (unsaved edits included), stored as the file holds them.
 struct ValueBytes {
-  std::array<std::uint8_t, 8> shown{};
-  std::array<std::uint8_t, 8> stored{};
+  std::array<std::uint8_t, kValueByteCount> shown{};
+  std::array<std::uint8_t, kValueByteCount> stored{};
   int count = 0;  // bytes that exist from the cursor to the end of the working area
+  const CharacterSet* set = nullptr;  // the file's set; null is "ASCII"
 };
 
 struct ValueTexts {
   QString Byte, Integer, Long, Single, Double, Currency, Date, Boolean, LeftByte, RightByte;
+  QString Packed, Zoned, Text;
 };
 
 inline const QString kTooShort = QStringLiteral("Too Short");
@@ -27,6 +35,8 @@ inline const QString kNotADate = QStringLiteral("Not a Date");
 
 // Digit groups of three joined by ",", with a leading "-" when negative.
 QString GroupedNumber(std::int64_t n);
+// The same for a string of decimal digits of any length.
+QString GroupDigits(const std::string& digits);
 // "0101 1010".
 QString FormatBits(std::uint8_t b);
 // Shortest text that reads back to the same value; exponents as "1E+16".

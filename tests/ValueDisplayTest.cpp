@@ -9,13 +9,25 @@ namespace qx::test {
 
 namespace {
 
-ValueTexts Of(std::initializer_list<int> bytes) {
+// The bytes from the cursor to the end of the file, read in a set.
+ValueTexts Of(const QByteArray& bytes, const char* set = "ASCII") {
   ValueBytes b;
-  for (int v : bytes) {
+  b.set = FindCharacterSet(set);
+  for (char v : bytes.left(kValueByteCount)) {
     b.shown[static_cast<std::size_t>(b.count)] = static_cast<std::uint8_t>(v);
     b.stored[static_cast<std::size_t>(b.count++)] = static_cast<std::uint8_t>(v);
   }
   return FormatValues(b);
+}
+
+ValueTexts Of(std::initializer_list<int> bytes) {
+  QByteArray a;
+  for (int v : bytes) a += static_cast<char>(v);
+  return Of(a);
+}
+
+ValueTexts Hex(const char* hex, const char* set = "ASCII") {
+  return Of(QByteArray::fromHex(hex), set);
 }
 
 // Byte|Integer|Long|Single|Double|Currency|Date|Boolean|LeftByte|RightByte, "-" for Too Short.
@@ -57,6 +69,37 @@ TEST(ValueDisplay, TextsOfEachKind) {
       {FormatDate(2958465.0), "9999-12-31"},
       {FormatDate(-657434.0), "0100-01-01"},
       {FormatDate(1.0 - 1e-9), "1899-12-31"},  // rounds up to midnight
+      // Packed decimals: the sign nibble ends them; the rest must be digits.
+      {Hex("12345C").Packed, "12,345 (3 bytes)"},
+      {Hex("12345D00").Packed, "-12,345 (3 bytes)"},
+      {Hex("0C").Packed, "0 (1 byte)"},
+      {Hex("0D").Packed, "0 (1 byte)"},
+      {Hex("007B").Packed, "-7 (2 bytes)"},
+      {Hex("1A3C").Packed, "1 (1 byte)"},  // the first sign ends it
+      {Hex("12A43C").Packed, "not packed decimal"},
+      {Hex("A12C").Packed, "not packed decimal"},
+      {Hex("1234").Packed, "not packed decimal"},  // the file ends before a sign
+      {Of(QByteArray(16, 0x11) + "\x1C").Packed, "not packed decimal"},  // 17th byte
+      {Hex("9999999999999999999999999999999F").Packed,
+       "9,999,999,999,999,999,999,999,999,999,999 (16 bytes)"},
+      // Zoned: EBCDIC zone nibbles carry the sign; other sets a sign byte.
+      {Hex("F1F2D3", "IBM037").Zoned, "-123 (3 bytes)"},
+      {Hex("F1F2C3F4", "IBM037").Zoned, "123 (3 bytes)"},
+      {Hex("F0F4F240", "IBM037").Zoned, "42 (3 bytes)"},
+      {Hex("40F1", "IBM037").Zoned, "not zoned decimal"},
+      {Hex("F1F2D3").Zoned, "not zoned decimal"},
+      {Of("0123-").Zoned, "-123 (5 bytes)"},
+      {Of("45+9").Zoned, "45 (3 bytes)"},
+      {Of("12").Zoned, "12 (2 bytes)"},  // up to the end of the file
+      {Of("-5").Zoned, "not zoned decimal"},
+      {Of(QByteArray(32, '8')).Zoned, "8,888,888,888,888,888,888,888,888,888,888 (31 bytes)"},
+      {Of(QByteArray(30, '9') + "1-").Zoned,
+       "-9,999,999,999,999,999,999,999,999,999,991 (32 bytes)"},
+      // Text: sixteen bytes in the file's set, "." where nothing prints.
+      {Hex("C8C5D3D3D640F1F24B005B", "IBM037").Text, "HELLO 12..$"},
+      {Hex("5B4A", "IBM285").Text, "£$"},
+      {Of("ABCDEFGHIJKLMNOPQ\x01").Text, "ABCDEFGHIJKLMNOP"},
+      {Hex("41FF7F").Text, "A.."},
   };
   for (const auto& [got, want] : texts) EXPECT_EQ(got.toStdString(), want);
   for (double outside : {2958466.0, -657435.0, std::numeric_limits<double>::quiet_NaN(),
@@ -91,10 +134,11 @@ TEST(ValueDisplay, CollectsFromPageAndFile) {
   at(0, 255);
   r.s.PageBuffer[255] = 0x99;
   ASSERT_TRUE(CollectValueBytes(r.s, b));
-  EXPECT_EQ(b.count, 8);
-  EXPECT_EQ(b.shown[7], 0x06);
-  EXPECT_EQ(FormatValues(b).Byte + " " + FormatValues(b).Integer + " " + FormatValues(b).RightByte,
-            "153 30,719 0111 0111");
+  EXPECT_EQ(b.count, kValueByteCount);
+  EXPECT_EQ(b.shown[31], 0x1E);
+  const ValueTexts t = FormatValues(b);
+  EXPECT_EQ(t.Byte + " " + t.Integer + " " + t.RightByte + " " + t.Packed,
+            "153 30,719 0111 0111 99,770,102,030,405,060,708,090 (12 bytes)");
 
   at(0, 600);  // past the end of the working area nothing exists
   EXPECT_EQ(b.count, 0);
@@ -114,6 +158,8 @@ TEST(ValueDisplay, WindowShowsTheTexts) {
   EXPECT_EQ(window.ByteBox->text() + " " + window.IntegerBox->text(), "90 346");
   EXPECT_EQ(window.LeftByte->text() + " " + window.RightByte->text(), "0101 1010 0000 0001");
   EXPECT_EQ(window.DateBox->text(), "Too Short");
+  EXPECT_EQ(window.PackedBox->text() + "|" + window.ZonedBox->text() + "|" + window.TextBox->text(),
+            "5 (1 byte)|not zoned decimal|Z..");
 }
 
 }  // namespace qx::test

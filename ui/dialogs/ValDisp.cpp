@@ -1,5 +1,6 @@
 #include "ui/dialogs/ValDisp.h"
 
+#include <QFontDatabase>
 #include <QFormLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -17,9 +18,10 @@ ValDisp::ValDisp(QWidget* mainWindow) : QDialog(mainWindow) {
   const auto add = [&](const char* caption) {
     auto* value = new QLabel(this);
     value->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    // Wide enough for the longest text without the window changing size.
-    value->setMinimumWidth(
-        value->fontMetrics().horizontalAdvance(QStringLiteral("-$922,337,203,685,477.58")));
+    // Wide enough for the longest text (a zoned number of 31 digits and its
+    // sign byte) without the window changing size.
+    value->setMinimumWidth(value->fontMetrics().horizontalAdvance(
+        QStringLiteral("-9,999,999,999,999,999,999,999,999,999,999 (32 bytes)")));
     form->addRow(QString::fromLatin1(caption), value);
     return value;
   };
@@ -33,6 +35,12 @@ ValDisp::ValDisp(QWidget* mainWindow) : QDialog(mainWindow) {
   BooleanBox = add("Boolean:");
   LeftByte = add("Left Byte:");
   RightByte = add("Right Byte:");
+  PackedBox = add("Packed:");
+  ZonedBox = add("Zoned:");
+  TextBox = add("Text:");
+  // Spaces and dots of the record's text keep their places.
+  TextBox->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  TextBox->setTextFormat(Qt::PlainText);
 
   OKButton = new QPushButton(QStringLiteral("O.K."), this);
   OKButton->setDefault(true);
@@ -57,6 +65,9 @@ void ValDisp::DisplayValues(const ValueBytes& bytes) {
   BooleanBox->setText(t.Boolean);
   LeftByte->setText(t.LeftByte);
   RightByte->setText(t.RightByte);
+  PackedBox->setText(t.Packed);
+  ZonedBox->setText(t.Zoned);
+  TextBox->setText(t.Text);
 }
 
 void ValDisp::OKButton_Click() {

@@ -25,6 +25,9 @@ class ValDisp : public QDialog {
   QLabel* BooleanBox = nullptr;
   QLabel* LeftByte = nullptr;
   QLabel* RightByte = nullptr;
+  QLabel* PackedBox = nullptr;
+  QLabel* ZonedBox = nullptr;
+  QLabel* TextBox = nullptr;
   QPushButton* OKButton = nullptr;
 
   // Fills every value label.
