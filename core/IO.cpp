@@ -14,7 +14,9 @@
 #include <cstring>
 
 #include "core/ClipFile.h"
+#include "core/EbcdicHint.h"
 #include "core/FileExchange.h"
+#include "core/FileMemory.h"
 #include "core/NativeName.h"
 
 namespace qx {
@@ -141,6 +143,18 @@ void IO::OpenFile(const QString& requested) {
   }
   s_.Current.WorkingBase = 0;
   s_.Current.BufferTop = 0;
+  bool hint = false;
+  if (const std::optional<FileGeometry> kept = RecallGeometry(p_, path)) {
+    // A file that shrank below its base shows from its start.
+    if (kept->WorkingBase < s_.FileLength) s_.Current.WorkingBase = kept->WorkingBase;
+    s_.Current.RecordLength = kept->RecordLength;
+    s_.Current.CharSet = kept->CharSet;
+  } else {
+    std::vector<std::uint8_t> sample(
+        static_cast<std::size_t>(std::min(s_.FileLength, kHintSampleBytes)));
+    const std::int64_t got = s_.File1.ReadAt(0, sample.data(), std::ssize(sample));
+    if (got == std::ssize(sample) && LooksLikeEbcdic(sample)) hint = true;
+  }
   RecomputeLengths();
   s_.OpenFiles[0] = s_.Current;
   v_.UpdateWindows();
@@ -151,6 +165,7 @@ void IO::OpenFile(const QString& requested) {
   v_.UpdateRecentFiles();
   ++s_.OpenFileCount;
   v_.DisplayState();
+  if (hint) p_.ShowNotice(kEbcdicHint);
   OfferLeftovers(path);
 }
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "core/FileMemory.h"
+
 namespace qx {
 
 namespace {
@@ -110,6 +112,7 @@ bool SetWorkingBase(IO& io, std::int64_t v) {
   ClearMarks(s);
   c.RequestedRecord = 0;
   ClampRequest(s);
+  RememberGeometry(io.Plat(), c);
   io.GoToRequested();
   io.View().DisplayState();
   return true;
@@ -123,6 +126,7 @@ bool SetRecordLength(IO& io, std::int64_t v) {
   s.Current.RecordLength = static_cast<std::int16_t>(v);
   s.RecordCount = RecordCountFor(s.WorkingLength, v);
   ClampRequest(s);
+  RememberGeometry(io.Plat(), s.Current);
   io.GoToRequested();
   io.View().DisplayState();
   return true;

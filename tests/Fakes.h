@@ -321,6 +321,8 @@ inline QString OpenAnew(Rig& r, const QByteArray& bytes, std::int64_t base = 0,
                         std::int64_t length = 0, const QString& name = "f.bin") {
   r.io.CloseFile();
   const QString path = r.files.Write(name, bytes);
+  // New bytes under an old name: the old file's geometry does not come back.
+  r.p.settings.removeIf([](auto entry) { return entry.key().startsWith("Geometry/"); });
   r.io.OpenFile(path);
   if (base > 0) {
     EXPECT_TRUE(SetWorkingBase(r.io, base));

@@ -4,7 +4,10 @@
 #include <QProcess>
 #include <cstdio>
 
+#include "core/EbcdicHint.h"
+#include "core/FileMemory.h"
 #include "core/NativeName.h"
+#include "core/Navigation.h"
 #include "ops/CutCopy.h"
 #include "tests/Fakes.h"
 
@@ -172,6 +175,91 @@ TEST(OpenFile, NamesThatAreNotUtf8KeepTheirBytes) {
   r.io.UndoChange();
   EXPECT_EQ(read(file), "0123456789");
   r.p.Verify();
+}
+
+// A file opened again, however it is reached, comes back with its working
+// base, record length and character set; only the files used last are kept.
+TEST(OpenFile, EachFileComesBackWithItsGeometry) {
+  Rig r;
+  const QString path = r.files.Write("export.dat", TempFiles::Counting(1000));
+  const auto geometry = [&] {
+    const FileState& c = r.s.Current;
+    return std::tuple(c.WorkingBase, c.RecordLength, c.CharSet, r.s.WorkingLength, r.s.RecordCount);
+  };
+  r.io.OpenFile(path);  // the first open keeps the defaults, and stores nothing
+  EXPECT_EQ(geometry(), std::tuple(0, 256, "ASCII", 1000, 4));
+  EXPECT_FALSE(r.p.settings.contains(kGeometrySection + "/1"));
+  ASSERT_TRUE(SetWorkingBase(r.io, 100) && SetRecordLength(r.io, 80));
+  r.s.Current.CharSet = "IBM037";
+  RememberGeometry(r.p, r.s.Current);  // as choosing a set does
+
+  // Stored at once: another run reads it back, by any name of the file.
+  ASSERT_TRUE(QFile::link(path, r.files.Path("link")));
+  Rig again;
+  again.p.settings = r.p.settings;
+  r.io.CloseFile();
+  again.s.RecentFiles[0] = path;
+  const std::pair<Rig*, std::function<void()>> opens[] = {
+      {&r, [&] { r.io.OpenFile(path); }},
+      {&again, [&] { again.io.OpenFile(r.files.Path("link")); }},
+      {&again, [&] { again.io.OpenRecentFile(0); }},
+  };
+  for (const auto& [x, open] : opens) {
+    x->io.CloseFile();
+    open();
+    EXPECT_EQ(std::tuple(x->s.Current.WorkingBase, x->s.Current.RecordLength, x->s.Current.CharSet,
+                         x->s.WorkingLength, x->s.RecordCount),
+              std::tuple(100, 80, "IBM037", 900, 12));
+  }
+
+  // Shrunk below its base: shown from the start, its records as they were.
+  r.io.CloseFile();
+  ASSERT_TRUE(QFile::resize(path, 50));
+  r.io.OpenFile(path);
+  EXPECT_EQ(geometry(), std::tuple(0, 80, "IBM037", 50, 1));
+  EXPECT_TRUE(r.p.notices.empty());
+
+  // The file used longest ago makes room; opening counts as a use.
+  FakePlatform p;
+  const FileGeometry g{7, 9, "IBM500"};
+  for (int i = 0; i <= kRememberedFiles; ++i) {
+    if (i == kRememberedFiles) (void)RecallGeometry(p, "/f0");
+    RememberGeometry(p, "/f" + QString::number(i), g);
+  }
+  EXPECT_EQ(p.settings.size(), kRememberedFiles);
+  for (const char* name : {"/f0", "/f2", "/f200"}) EXPECT_EQ(RecallGeometry(p, name), g) << name;
+  EXPECT_EQ(RecallGeometry(p, "/f1"), std::nullopt);
+  // Damaged places read as nothing remembered.
+  for (const char* bad : {"x 1 2 ASCII /a", "1 -1 80 ASCII /a", "1 0 0 ASCII /a", "1 0 80 /a"}) {
+    FakePlatform q;
+    q.WriteSetting(kGeometrySection, "1", bad);
+    EXPECT_EQ(RecallGeometry(q, "/a"), std::nullopt) << bad;
+  }
+}
+
+// A file that reads far better as EBCDIC says so once it opens; the set stays.
+TEST(OpenFile, EbcdicLookingFilesGetAHint) {
+  Rig r;
+  const CharacterSet& ebcdic = CharacterSetOf("IBM037");
+  QByteArray record;
+  for (QChar c : QString("CUSTOMER 00421 JANE DOE        LONDON  ").leftJustified(80))
+    record += static_cast<char>(*ebcdic.Encode(c));
+  record[60] = '\x12';  // a packed field
+  record[61] = '\x3C';
+  const std::pair<QByteArray, bool> files[] = {
+      {record.repeated(1000), true},
+      {QByteArray("CUSTOMER 00421 JANE DOE\n").repeated(100), false},
+      {TempFiles::Counting(4096), false},
+      {record.left(15), false},  // too little to tell
+      {QByteArray(), false},
+  };
+  for (const auto& [bytes, hint] : files) {
+    r.p.notices.clear();
+    OpenAnew(r, bytes);
+    EXPECT_EQ(r.p.notices, hint ? QStringList{kEbcdicHint} : QStringList{})
+        << bytes.left(20).toHex().toStdString();
+    EXPECT_EQ(r.s.Current.CharSet, "ASCII");
+  }
 }
 
 }  // namespace qx::test
