@@ -107,11 +107,18 @@ bool BlockTarget::Commit(IO& io, bool keepOld) {
   }
   kept_.clear();
   struct stat old {};
-  const bool hadOld = keepOld && s.Sys->Lstat(name.constData(), &old) == 0;
   int e = 0;
+  // Only a name that surely holds nothing may be taken without keeping it.
+  bool hadOld = false;
+  if (keepOld) {
+    hadOld = s.Sys->Lstat(name.constData(), &old) == 0;
+    if (!hadOld && errno != ENOENT) e = errno;
+  }
   QString stranded;  // the old content, when it could not get its name back
   QStringList leftovers;
-  if (hadOld) {
+  if (e != 0) {
+    // Nothing done yet: said below.
+  } else if (hadOld) {
     // The old content trades places with the new, so that it can come back.
     const RenameOutcome r = ExchangeFiles(*s.Sys, path_, out_.Path());
     leftovers = r.leftovers;

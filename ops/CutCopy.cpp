@@ -37,7 +37,10 @@ bool CutFile(IO& io, const ByteRange& range, const QString& target) {
   TempFileWriter out;
   if (!io.BeginFileOperation(out)) return false;
   BlockTarget to;
-  if (!to.Begin(io, target, true)) return false;
+  if (!to.Begin(io, target, true)) {
+    io.SayLeftovers({out.Discard()});
+    return false;
+  }
   const std::int64_t first = s.Current.WorkingBase + range.start;
   const std::int64_t last = s.Current.WorkingBase + range.end;
   if (!io.CopyRange(out, 0, first - 1) || !io.CopyRange(to.Out(), first, last) ||
@@ -45,12 +48,16 @@ bool CutFile(IO& io, const ByteRange& range, const QString& target) {
     const QString why = out.Failed() ? out.Error() : to.Out().Error();
     io.Plat().MessageBox(why + QStringLiteral("\nOperation aborted; the file was not changed."),
                          Buttons::Ok, Icon::Critical);
+    io.SayLeftovers({out.Discard(), to.Out().Discard()});
     (void)io.RefuseIfChanged();
     return false;
   }
   // The range leaves the file only once it is safe in the target; the
   // target's old content is set aside until the file's own commit is done.
-  if (!to.Commit(io, true)) return false;
+  if (!to.Commit(io, true)) {
+    io.SayLeftovers({out.Discard()});
+    return false;
+  }
   if (io.CommitFileOperation(out)) {
     to.Forget(io);
     return true;
@@ -77,6 +84,7 @@ bool CopyFile(IO& io, const ByteRange& range, const QString& target) {
     io.Plat().MessageBox(
         to.Out().Error() + QStringLiteral("\nNothing was written to %1.").arg(to.Path()),
         Buttons::Ok, Icon::Critical);
+    io.SayLeftovers({to.Out().Discard()});
     (void)io.RefuseIfChanged();
     return false;
   }

@@ -293,8 +293,10 @@ TEST(WholeFile, EveryFailureOfACommitUndoOrCutKeepsBothVersions) {
         };
         EXPECT_TRUE(undo || changed || !said.isEmpty()) << w;
         if (step == kCut) {
-          EXPECT_EQ(TempFiles::Read(r.s.ClipFile), changed ? old.mid(100, 50) : oldClip) << w;
-          EXPECT_TRUE(changed || !r.s.ClipSeen.Valid()) << w << ": the old clip is not ours";
+          // A second failure may keep the old clip under a name it says.
+          const bool cutBytes = TempFiles::Read(r.s.ClipFile) == old.mid(100, 50);
+          EXPECT_TRUE(changed ? cutBytes : at(r.s.ClipFile, oldClip)) << w;
+          EXPECT_TRUE(changed || cutBytes || !r.s.ClipSeen.Valid()) << w << ": not ours";
         }
         // Nothing left behind that a message did not name.
         for (const QString& name : r.files.Leftovers())
@@ -314,7 +316,7 @@ TEST(WholeFile, EveryFailureOfACommitUndoOrCutKeepsBothVersions) {
       };
       const int n = run(-1, -1);
       for (int i = 0; i < n; ++i) {
-        for (int j = i; j < (step == kCut ? i + 1 : n); ++j) run(i, j);
+        for (int j = i; j < n; ++j) run(i, j);
       }
     }
   }
