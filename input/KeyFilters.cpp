@@ -1,5 +1,7 @@
 #include "input/KeyFilters.h"
 
+#include "core/CharacterSet.h"
+
 #include "input/Utility.h"
 
 namespace qx {
@@ -60,8 +62,9 @@ KeyDecision FilterKey(FieldKind kind, QChar key, const EditorState& s, bool hexP
         const QChar upper = IsMarkLetter(key) ? key.toUpper() : key;
         return IsHexChar(upper) ? Accept(upper) : Discard();
       }
-      // A pattern is bytes: a character without an 8-bit code cannot be one.
-      return ByteCode(key) ? Accept(key) : Discard();
+      // A pattern is bytes: a character without a code in the file's set
+      // cannot be one.
+      return CharacterSetOf(s.Current.CharSet).Encode(key) ? Accept(key) : Discard();
   }
   return Accept(key);
 }

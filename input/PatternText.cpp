@@ -8,11 +8,11 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-std::optional<Bytes> CharacterBytes(const QString& text, bool wide) {
+std::optional<Bytes> CharacterBytes(const QString& text, bool wide, const CharacterSet& set) {
   Bytes out;
   out.reserve(static_cast<std::size_t>(text.size()) * (wide ? 2 : 1));
   for (QChar c : text) {
-    const auto code = ByteCode(c);
+    const auto code = wide ? ByteCode(c) : set.Encode(c);
     if (!code) return std::nullopt;
     out.push_back(*code);
     if (wide) out.push_back(0);
@@ -39,12 +39,13 @@ std::optional<Bytes> HexBytes(QString text, bool padSingle) {
 
 }  // namespace
 
-std::optional<std::vector<std::uint8_t>> PatternBytes(const QString& text, int searchType) {
+std::optional<std::vector<std::uint8_t>> PatternBytes(const QString& text, int searchType,
+                                                      const CharacterSet& set) {
   switch (searchType) {
     case kSearchAscii:
-      return CharacterBytes(text, false);
+      return CharacterBytes(text, false, set);
     case kSearchUnicode:
-      return CharacterBytes(text, true);
+      return CharacterBytes(text, true, set);
     case kSearchHex:
       return HexBytes(text, false);
     default:
@@ -52,12 +53,23 @@ std::optional<std::vector<std::uint8_t>> PatternBytes(const QString& text, int s
   }
 }
 
-std::optional<std::vector<std::uint8_t>> FillPatternBytes(const QString& text, bool hex) {
-  auto bytes = hex ? HexBytes(text, true) : CharacterBytes(text, false);
+std::optional<std::vector<std::uint8_t>> FillPatternBytes(const QString& text, bool hex,
+                                                          const CharacterSet& set) {
+  auto bytes = hex ? HexBytes(text, true) : CharacterBytes(text, false, set);
   if (bytes && bytes->size() > static_cast<std::size_t>(kMaxFillPattern)) {
     bytes->resize(kMaxFillPattern);
   }
   return bytes;
+}
+
+bool RefuseTextWithoutCode(Platform& p, const QString& text, const CharacterSet& set) {
+  for (QChar c : text) {
+    if (!set.Encode(c)) {
+      p.ShowNotice(NoCodeNotice(c, set));
+      return true;
+    }
+  }
+  return false;
 }
 
 }  // namespace qx

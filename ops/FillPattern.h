@@ -6,16 +6,19 @@
 #include <optional>
 #include <vector>
 
+#include "core/CharacterSet.h"
+
 namespace qx {
 
 // The pattern kinds of the fill dialogs, as their option buttons number them.
 enum class FillKind { Ascii = 0, Hex = 1 };
 
-// ASCII: one byte per character (its ISO 8859-1 code). Hexadecimal: a text
+// ASCII: one byte per character (its code in set). Hexadecimal: a text
 // shorter than two characters gets a leading "0", spaces go, digits are
 // upper-cased and read in pairs from the left; a lone last digit is ignored.
 // nullopt when the text gives no byte, or holds a character without an
-// 8-bit code (or, pasted into a hex box, a character that is not a digit).
-std::optional<std::vector<std::uint8_t>> BuildFillPattern(const QString& text, FillKind kind);
+// code in set (or, pasted into a hex box, a character that is not a digit).
+std::optional<std::vector<std::uint8_t>> BuildFillPattern(
+    const QString& text, FillKind kind, const CharacterSet& set = CharacterSetOf(kAsciiSetName));
 
 }  // namespace qx

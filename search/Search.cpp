@@ -64,8 +64,21 @@ bool NoWindowWork(const std::uint8_t*, std::int64_t, std::int64_t) {
   return true;
 }
 
-std::vector<std::uint8_t> BytesOf(const QString& text, int searchType) {
-  return PatternBytes(text, searchType).value_or(std::vector<std::uint8_t>{});
+// In the file's set, as it is now: Find Next after a switch of the set
+// finds the same text in the new set.
+std::vector<std::uint8_t> BytesOf(const EditorState& s, const QString& text, int searchType) {
+  return PatternBytes(text, searchType, CharacterSetOf(s.Current.CharSet))
+      .value_or(std::vector<std::uint8_t>{});
+}
+
+// Text is encoded again in the file's set as it is now; false, said, when
+// the set has no code for one of its characters.
+bool EncodeInCurrentSet(EditorState& s, Platform& p) {
+  if (s.SearchType != kSearchAscii) return true;
+  const CharacterSet& set = CharacterSetOf(s.Current.CharSet);
+  if (RefuseTextWithoutCode(p, s.SearchText, set)) return false;
+  s.Pattern = PatternBytes(s.SearchText, s.SearchType, set).value_or(s.Pattern);
+  return true;
 }
 
 }  // namespace
@@ -95,14 +108,14 @@ bool PrepareSearch(EditorState& s, const QString& findText, const QString& start
   if (end < 0) return false;
   s.RangeEnd = std::min(end, lastOffset);
   s.SearchType = searchType;
-  s.Pattern = BytesOf(findText, searchType);
+  s.Pattern = BytesOf(s, findText, searchType);
   return true;
 }
 
 std::int64_t FindNext(IO& io, ProgressBar* bar, const ScanOptions& opt) {
   EditorState& s = io.State();
   Platform& p = io.Plat();
-  if (io.BusyRefused() || s.SearchText.isEmpty()) return -1;
+  if (io.BusyRefused() || s.SearchText.isEmpty() || !EncodeInCurrentSet(s, p)) return -1;
   s.OperationRunning = true;
   const AbsoluteRange r = SearchRange(s);
   // After a hit the next scan begins one byte after it, never on it again.
@@ -151,6 +164,7 @@ std::int64_t CountOccurrences(IO& io, ProgressBar* bar, const ScanOptions& opt, 
   // With nothing typed the dialog has closed: there is nothing to count.
   if (io.BusyRefused()) return -1;
   if (s.SearchText.isEmpty()) return 0;
+  if (!EncodeInCurrentSet(s, p)) return -1;
   s.OperationRunning = true;
   s.Found = false;
   const AbsoluteRange r = SearchRange(s);
@@ -183,8 +197,13 @@ std::int64_t CountOccurrences(IO& io, ProgressBar* bar, const ScanOptions& opt, 
 bool ValidateReplaceFields(EditorState& s, Platform& p, const QString& findText,
                            const QString& replaceText, const QString& startText,
                            const QString& endText, int searchType) {
+  if (searchType == kSearchAscii) {
+    const CharacterSet& set = CharacterSetOf(s.Current.CharSet);
+    if (RefuseTextWithoutCode(p, findText, set) || RefuseTextWithoutCode(p, replaceText, set))
+      return false;
+  }
   if (findText.isEmpty() || replaceText.isEmpty() || startText.isEmpty() || endText.isEmpty() ||
-      BytesOf(findText, searchType).empty() || BytesOf(replaceText, searchType).empty()) {
+      BytesOf(s, findText, searchType).empty() || BytesOf(s, replaceText, searchType).empty()) {
     p.MessageBox(kMustEnterValues);
     return false;
   }
@@ -204,8 +223,8 @@ ReplaceResult PrepareReplace(IO& io, const QString& findText, const QString& rep
   EditorState& s = io.State();
   s.SearchText = findText;
   s.SearchType = searchType;
-  s.Pattern = BytesOf(findText, searchType);
-  const std::vector<std::uint8_t> replacement = BytesOf(replaceText, searchType);
+  s.Pattern = BytesOf(s, findText, searchType);
+  const std::vector<std::uint8_t> replacement = BytesOf(s, replaceText, searchType);
   if (s.Pattern.empty() || replacement.empty()) {
     io.Plat().MessageBox(kMustEnterValues);
     return {ScanStatus::Failed, 0, false};

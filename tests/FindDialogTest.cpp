@@ -1,3 +1,4 @@
+#include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 
@@ -14,6 +15,9 @@ TEST(FindDialog, FindsCountsAndFollowsTheFieldRules) {
   QByteArray data(1024, '.');
   for (int at : {100, 300, 700}) data.replace(at, 2, "XY");
   r.io.OpenFile(r.files.Write("f.bin", data));
+  r.s.Current.CharSet = "IBM500";  // the dialog says which set text is in
+  EXPECT_EQ(Find(nullptr, r.io).findChild<QLabel*>("TextSetLabel")->text(), "Text in IBM500");
+  r.s.Current.CharSet = kAsciiSetName;
   Find f(nullptr, r.io);
   EXPECT_EQ(f.EndBox->text(), "1,023");
   f.show();

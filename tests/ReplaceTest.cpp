@@ -1,5 +1,8 @@
 #include <random>
 
+#include "core/CharacterSet.h"
+#include "ops/Fill.h"
+#include "ops/FillPattern.h"
 #include "search/Search.h"
 #include "tests/Fakes.h"
 
@@ -136,6 +139,48 @@ TEST(Replace, MatchesAReferenceOnRandomDataAndRanges) {
     EXPECT_EQ(r.Content(), ReferenceReplace(data, pat, repl, start, end)) << "round " << round;
     EXPECT_EQ(r.Backup(), data);
   }
+}
+
+}  // namespace qx::test
+
+namespace qx::test {
+
+// Text patterns take the file's character set: found, counted, replaced
+// (with text of another length) and filled in EBCDIC; switched back to
+// ASCII, Find Next encodes the last text anew; a character the set lacks
+// is refused with its notice.
+TEST(Replace, TextPatternsAreEncodedInTheFilesCharacterSet) {
+  const CharacterSet& ebcdic = CharacterSetOf("IBM037");
+  ASSERT_EQ(ebcdic.Name(), "IBM037");
+  const auto encoded = [&](const QString& text) {
+    QByteArray b;
+    for (QChar c : text) b += static_cast<char>(*ebcdic.Encode(c));
+    return b;
+  };
+  ReplaceRig r(encoded("HELLO WORLD, HELLO"));
+  r.s.Current.CharSet = "IBM037";
+  ASSERT_TRUE(PrepareSearch(r.s, "HELLO", "0", "17", kSearchAscii));
+  EXPECT_EQ(r.s.Pattern, (std::vector<std::uint8_t>{0xC8, 0xC5, 0xD3, 0xD3, 0xD6}));
+  EXPECT_EQ(FindNext(r.io, nullptr, {}), 0);
+  EXPECT_EQ(FindNext(r.io, nullptr, {}), 13);
+  EXPECT_EQ(CountOccurrences(r.io, nullptr, {}, false), 2);
+  r.s.Current.CharSet = kAsciiSetName;
+  r.s.Found = false;
+  EXPECT_EQ(CountOccurrences(r.io, nullptr, {}, false), 0);
+  EXPECT_EQ(r.s.Pattern, (std::vector<std::uint8_t>{'H', 'E', 'L', 'L', 'O'}));
+  r.s.Current.CharSet = "IBM037";
+
+  EXPECT_EQ(r.Run("HELLO", "HI!").replaced, 2);
+  EXPECT_EQ(r.Content(), encoded("HI! WORLD, HI!"));
+  r.p.notices.clear();
+  EXPECT_EQ(r.Run("WORLD", "\u20AC").replaced, 0);  // the euro is not in IBM037
+  EXPECT_EQ(r.p.notices, QStringList{"No code for \"\u20AC\" in IBM037"});
+  EXPECT_EQ(r.Content(), encoded("HI! WORLD, HI!"));
+
+  const auto pattern = BuildFillPattern("ab", FillKind::Ascii, ebcdic);
+  ASSERT_TRUE(pattern);
+  (void)FillRange(r.io, *pattern, FillKind::Ascii, 4, 8);
+  EXPECT_EQ(r.Content(), encoded("HI! ababa, HI!"));
 }
 
 }  // namespace qx::test

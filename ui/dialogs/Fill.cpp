@@ -1,4 +1,5 @@
 #include "ui/dialogs/Fill.h"
+#include "ui/dialogs/TextSetLabel.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -31,6 +32,7 @@ QGroupBox* MakePatternKindFrame(QWidget* parent, std::array<QRadioButton*, 2>& b
     kinds->addWidget(buttons[i]);
     QObject::connect(buttons[i], &QRadioButton::clicked, frame, [onClick, i] { onClick(i); });
   }
+  AddTextSetLabel(frame);
   return frame;
 }
 
@@ -84,6 +86,7 @@ void Fill::Form_Load(QWidget* mainWindow) {
   if (mainWindow) PlaceBelowMain(this, mainWindow, 100);
   // Only here: the kind the user chooses stays through any repaint.
   PatternTypeButton[static_cast<int>(FillKind::Ascii)]->setChecked(true);
+  ShowTextSet(Frame1, io_.State());
   PatternBox->setFocus();
 }
 
@@ -112,7 +115,9 @@ void Fill::FillButton_Click() {
     return;
   }
   const FillKind kind = CheckedKind();
-  const auto pattern = BuildFillPattern(PatternBox->text(), kind);
+  const CharacterSet& set = CharacterSetOf(io_.State().Current.CharSet);
+  if (kind == FillKind::Ascii && RefuseTextWithoutCode(io_.Plat(), PatternBox->text(), set)) return;
+  const auto pattern = BuildFillPattern(PatternBox->text(), kind, set);
   if (!pattern) {
     MustEnterValues(PatternBox);
     return;

@@ -1,4 +1,5 @@
 #include "ui/dialogs/RecFill.h"
+#include "ui/dialogs/TextSetLabel.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -80,6 +81,7 @@ void RecFill::Form_Load(QWidget* mainWindow) {
   if (mainWindow) PlaceBelowMain(this, mainWindow, 0);
   PresetRecordRange();
   PatternTypeButton[static_cast<int>(FillKind::Ascii)]->setChecked(true);
+  ShowTextSet(Frame1, io_.State());
   PatternBox->setFocus();
 }
 
@@ -92,7 +94,9 @@ void RecFill::FillButton_Click() {
     }
   }
   const FillKind kind = CheckedFillKind(PatternTypeButton);
-  const auto pattern = BuildFillPattern(PatternBox->text(), kind);
+  const CharacterSet& set = CharacterSetOf(io_.State().Current.CharSet);
+  if (kind == FillKind::Ascii && RefuseTextWithoutCode(io_.Plat(), PatternBox->text(), set)) return;
+  const auto pattern = BuildFillPattern(PatternBox->text(), kind, set);
   if (!pattern) {
     MustEnterValues(PatternBox);
     return;

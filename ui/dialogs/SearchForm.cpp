@@ -1,4 +1,5 @@
 #include "ui/dialogs/SearchForm.h"
+#include "ui/dialogs/TextSetLabel.h"
 
 #include <QBoxLayout>
 #include <QGroupBox>
@@ -28,6 +29,7 @@ SearchForm::SearchForm(QWidget* mainWindow, IO& io, const std::array<const char*
     connect(SearchTypeButton[i], &QRadioButton::clicked, this,
             [this, i] { SearchTypeButton_Click(i); });
   }
+  AddTextSetLabel(Frame1);
 
   CancelButton = new QPushButton(cancelCaption, this);
   CancelButton->setAutoDefault(false);
@@ -49,6 +51,7 @@ int SearchForm::CheckedType() const {
 void SearchForm::PresetSearchType() {
   Loading = true;
   SearchTypeButton[std::clamp(io_.State().SearchType, 0, 2)]->setChecked(true);
+  ShowTextSet(Frame1, io_.State());
   Loading = false;
 }
 
