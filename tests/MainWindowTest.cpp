@@ -362,6 +362,10 @@ TEST(MainWindow, EachOpenFileKeepsItsCharacterSet) {
   r.w->MenuItem("mnuWindowWindows(1)")->trigger();
   EXPECT_EQ(r.s.Current.FileName, a);
   shows("IBM037", "HELLO \".");
+  // Kept for the file: opened again, it comes back in its set.
+  while (r.s.OpenFileCount > 0) r.w->mnuFileClose_Click();
+  r.w->Io().OpenFile(a);
+  shows("IBM037", "HELLO \".");
   r.p.Verify();
 }
 

@@ -27,6 +27,7 @@
 
 #include "core/CharacterSet.h"
 #include "core/ClipFile.h"
+#include "core/FileMemory.h"
 #include "core/NativeName.h"
 #include "core/ScrollMath.h"
 #include "input/Utility.h"
@@ -693,9 +694,10 @@ void QX::mnuWindowWindows_Click(int index) {
 
 void QX::SetCharacterSet(const QString& name) {
   const CharacterSet* set = FindCharacterSet(name);
-  if (set != nullptr && !s_.Current.FileName.isEmpty()) {
+  if (set != nullptr && !s_.Current.FileName.isEmpty() && s_.Current.CharSet != set->Name()) {
     s_.Current.CharSet = set->Name();
     s_.OpenFiles[0].CharSet = set->Name();
+    RememberGeometry(p_, s_.Current);  // kept at once, for the next open of this file
   }
   // Unsaved edits stay on the page; only their characters are drawn anew.
   DisplayState();
