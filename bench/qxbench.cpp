@@ -35,6 +35,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/CharacterSet.h"
 #include "core/IO.h"
 #include "core/NativeName.h"
 #include "core/Navigation.h"
@@ -162,9 +163,9 @@ int Run(const std::string& command) {
 }
 
 constexpr std::string_view kTableHeader =
-    "| medium | MiB | grep -c -F | Count | Count/grep | cp | cp+sync | Replace All | Replace/cp "
-    "| Replace/(cp+sync) | dd | Fill | Fill/dd | peak memory |\n"
-    "|---|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|";
+    "| medium | MiB | grep -c -F | Count | Count/grep | Count IBM037 | IBM037/grep | cp | cp+sync "
+    "| Replace All | Replace/cp | Replace/(cp+sync) | dd | Fill | Fill/dd | peak memory |\n"
+    "|---|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|";
 
 constexpr std::string_view kBlockHeader =
     "| medium | MiB | cp | cp+sync | Copy | Copy/cp | Cut 64 MiB | Cut/(cp+sync) | Cut/cp "
@@ -269,6 +270,14 @@ int main(int argc, char** argv) {
   const double countTime = Best(runs, [&] {
     (void)qx::PrepareSearch(s, pattern, QStringLiteral("0"), QString(), qx::kSearchAscii);
     count = qx::CountOccurrences(io, nullptr, {}, false);
+  });
+  // The same text in an EBCDIC set: encoded once, then the same scan.
+  std::int64_t ebcdicCount = 0;
+  const double ebcdicTime = Best(runs, [&] {
+    s.Current.CharSet = QStringLiteral("IBM037");
+    (void)qx::PrepareSearch(s, pattern, QStringLiteral("0"), QString(), qx::kSearchAscii);
+    ebcdicCount = qx::CountOccurrences(io, nullptr, {}, false);
+    s.Current.CharSet = qx::kAsciiSetName;
   });
   std::int64_t hits = 0;
   const double findTime = Best(runs, [&] {
@@ -427,6 +436,8 @@ int main(int argc, char** argv) {
   Row("grep -c -F", grep, length, grepCount + " lines");
   Row("Count", countTime, length,
       std::to_string(count) + " occurrences, " + Fixed(countTime / grep, 2) + "x grep");
+  Row("Count in IBM037", ebcdicTime, length,
+      std::to_string(ebcdicCount) + " occurrences, " + Fixed(ebcdicTime / grep, 2) + "x grep");
   Row("Find Next (every hit)", findTime, length, std::to_string(hits) + " hits");
   Row("cp", cp, length, "");
   Row("cp + sync of the copy", cpSync, length, "");
@@ -448,11 +459,12 @@ int main(int argc, char** argv) {
   std::printf("peak memory: %ld KiB (qxbench), %ld KiB (largest child)\n", peak,
               PeakKiB(RUSAGE_CHILDREN));
   std::printf(
-      "| %s | %lld | %s s | %s s | %sx | %s s | %s s | %s s | %sx | %sx | %s s | %s s | %sx | "
-      "%.1f MiB |\n",
+      "| %s | %lld | %s s | %s s | %sx | %s s | %sx | %s s | %s s | %s s | %sx | %sx | %s s | "
+      "%s s | %sx | %.1f MiB |\n",
       Medium(path).c_str(), static_cast<long long>(length >> 20), Fixed(grep, 3).c_str(),
-      Fixed(countTime, 3).c_str(), Fixed(countTime / grep, 2).c_str(), Fixed(cp, 3).c_str(),
-      Fixed(cpSync, 3).c_str(), Fixed(replaceTime, 3).c_str(), Fixed(replaceTime / cp, 2).c_str(),
+      Fixed(countTime, 3).c_str(), Fixed(countTime / grep, 2).c_str(), Fixed(ebcdicTime, 3).c_str(),
+      Fixed(ebcdicTime / grep, 2).c_str(), Fixed(cp, 3).c_str(), Fixed(cpSync, 3).c_str(),
+      Fixed(replaceTime, 3).c_str(), Fixed(replaceTime / cp, 2).c_str(),
       Fixed(replaceTime / cpSync, 2).c_str(), Fixed(ddTime, 3).c_str(), Fixed(fillTime, 3).c_str(),
       Fixed(fillTime / ddTime, 2).c_str(), static_cast<double>(peak) / 1024.0);
   const auto ratios = [&](double t) {
