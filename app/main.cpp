@@ -70,12 +70,14 @@ int main(int argc, char** argv) {
   platform.SetMainWindow(&window);
   window.show();
   // Files named on the command line open in order, as Open File would.
+  state.CharSetHint = line.charSet.isEmpty();
   for (const QString& file : line.files) {
     if (window.Io().TooManyFiles()) break;
     window.Io().OpenFile(file);
     // The set named on the command line wins over any the file had.
     if (!line.charSet.isEmpty()) window.SetCharacterSet(line.charSet);
   }
+  state.CharSetHint = true;
   window.FocusFileBar();
   return QApplication::exec();
 }

@@ -98,6 +98,8 @@ struct EditorState {
 
   // Set while a long operation runs; Cancel clears it.
   bool OperationRunning = false;
+  // Off while files open in a set named on the command line: no hint then.
+  bool CharSetHint = true;
 
   // Search state, shared by Find and Replace, kept across dialogs.
   QString SearchText;

@@ -165,7 +165,7 @@ void IO::OpenFile(const QString& requested) {
   v_.UpdateRecentFiles();
   ++s_.OpenFileCount;
   v_.DisplayState();
-  if (hint) p_.ShowNotice(kEbcdicHint);
+  if (hint && s_.CharSetHint) p_.ShowNotice(kEbcdicHint);
   OfferLeftovers(path);
 }
 

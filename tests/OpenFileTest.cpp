@@ -260,6 +260,10 @@ TEST(OpenFile, EbcdicLookingFilesGetAHint) {
         << bytes.left(20).toHex().toStdString();
     EXPECT_EQ(r.s.Current.CharSet, "ASCII");
   }
+  r.s.CharSetHint = false;  // files opening in a set named on the command line
+  r.p.notices.clear();
+  OpenAnew(r, files[0].first);
+  EXPECT_TRUE(r.p.notices.isEmpty());
 }
 
 }  // namespace qx::test
