@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <ostream>
 #include <vector>
 
 #include "core/Declare.h"
@@ -13,6 +14,14 @@ namespace {
 constexpr std::int64_t k100GiB = 100LL << 30;  // 107374182400: 1.07e11 records of 1 byte
 
 }  // namespace
+
+// Readable failures.
+void PrintTo(const ByteSpan& s, std::ostream* os) {
+  *os << "{" << s.Start << ", " << s.Length << "}";
+}
+void PrintTo(const RecordPosition& p, std::ostream* os) {
+  *os << "{" << p.Record << ", " << p.Column << "}";
+}
 
 TEST(RecordLayout, RecordsCountFromTheWorkingBase) {
   struct Row {
