@@ -161,7 +161,7 @@ class FakePlatform : public Platform {
   std::vector<Box> boxes;
   QStringList notices, prompts;
   QStringList saveOffers;  // "suggested name | filter" of each save dialog
-  QSize screenSpace;  // empty: as large as any window
+  QSize screenSpace;       // empty: as large as any window
   QMap<QString, QString> settings;
   static constexpr int kIndex = -1;  // helpContexts entry of the keyword index
   std::vector<int> helpContexts;

@@ -97,7 +97,8 @@ TEST(RecChop, CancelAndFailuresLeaveTheFileAsItWas) {
     bar.slow = true;
     EXPECT_EQ(ChopRecords(r.io, {0, r.s.RecordCount - 1, 1, 1}, &bar), ChopStatus::Cancelled);
     EXPECT_TRUE(bar.shown);
-    EXPECT_TRUE(TempFiles::Read(r.path) == big && !r.s.UndoEnabled && r.files.Leftovers().isEmpty());
+    EXPECT_TRUE(TempFiles::Read(r.path) == big && !r.s.UndoEnabled &&
+                r.files.Leftovers().isEmpty());
   }
 
   // No room for the temporary file (n = -1), or every system call failing
