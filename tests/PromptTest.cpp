@@ -91,6 +91,14 @@ TEST(Prompt, FieldFilterOnRealFields) {
   hex = false;
   QTest::keyClicks(pattern, QStringLiteral("g "));
   EXPECT_EQ(pattern->text(), QStringLiteral("A1g "));
+  // Text takes the characters the file's set has a code for: IBM1140 has
+  // the euro, not the currency sign.
+  s.Current.CharSet = "IBM1140";
+  for (const char16_t c : {u'\u20AC', u'\u00A4'}) {
+    QKeyEvent key(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(QChar(c)));
+    QApplication::sendEvent(pattern, &key);
+  }
+  EXPECT_EQ(pattern->text(), QStringLiteral("A1g \u20AC"));
   QTest::keyClick(pattern, Qt::Key_Enter, Qt::KeypadModifier);
   EXPECT_EQ(enters, 1);
   EXPECT_EQ(dlg.focusWidget(), pattern);
