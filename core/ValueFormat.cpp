@@ -173,7 +173,8 @@ QString FormatDate(double days) {
 
 ValueTexts FormatValues(const ValueBytes& b) {
   ValueTexts t;
-  // The record views read what the page shows, as the character column does.
+  // Packed, Zoned and Text read the bytes as the page shows them, as the
+  // character column does.
   const auto shown =
       std::span(b.shown).first(static_cast<std::size_t>(std::clamp(b.count, 0, kValueByteCount)));
   const CharacterSet& set = b.set ? *b.set : CharacterSetOf(kAsciiSetName);
