@@ -40,6 +40,24 @@ struct FileState {
   std::array<MarkEntry, kMarkCount> MarkTable{};
   // The name of the character set the file's text is read and typed in.
   QString CharSet = kAsciiSetName;
+  // The record view instead of the page: one record per row from TopRecord,
+  // record column FirstColumn at the left; ShowHex adds the digit lines.
+  bool RecordView = false;
+  bool ShowHex = true;
+  std::int64_t TopRecord = 0;
+  int FirstColumn = 0;
+};
+
+// The records on screen in the record view: Bytes[i] is the byte at absolute
+// file offset At + i.
+struct RecordBuffer {
+  std::int64_t At = 0;
+  std::vector<std::uint8_t> Bytes;
+  std::vector<std::uint8_t> Clean;  // as last read; the undo image of a save
+  std::vector<bool> Edited;         // typed over since the last save
+  // False when the span could not be read whole: it is never written back.
+  bool Whole = true;
+  std::int64_t End() const { return At + std::ssize(Bytes); }
 };
 
 // Search types as the option buttons number them.
@@ -66,6 +84,9 @@ struct EditorState {
   bool PageWhole = true;
   std::int16_t CX = 0;
   std::int16_t CY = 0;
+  // The record view's screen; Dirty covers its edits as it does the page's.
+  RecordBuffer Records;
+  int RecordRows = 1;  // record rows the view has room for
 
   // Shown as READ ONLY; every write is refused while set.
   bool ReadOnly = false;
@@ -82,13 +103,13 @@ struct EditorState {
   QString ClipFile;
   FileStamp ClipSeen;  // the clip file this program wrote last
 
-  // Undo: one level, either a page write or a whole-file operation.
-  Page UndoPage{};
-  Page RedoPage{};
+  // Undo: one level, either a page write (of the page or of the records on
+  // screen) or a whole-file operation.
+  std::vector<std::uint8_t> UndoPage;
+  std::vector<std::uint8_t> RedoPage;
   // Where the page images belong: an absolute file offset, so that a later
   // change of the working base cannot move them.
   std::int64_t UndoPageOffset = 0;
-  std::int64_t UndoPageLength = 0;
   bool WholeFileUndo = false;
   // The backup that the last whole-file operation made: Undo exchanges with
   // this file only.

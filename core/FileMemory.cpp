@@ -9,8 +9,10 @@ namespace qx {
 
 namespace {
 
-// One place of the store: "use base length set path", the path
-// percent-encoded from its bytes so that any name survives the store.
+// One place of the store: "use base length set view path", the path
+// percent-encoded from its bytes so that any name survives the store. The
+// view ("page" or "records", "-nohex" without the digit lines) came later:
+// a place without it reads as the page.
 struct Entry {
   std::int64_t use = 0;
   QString path;
@@ -23,7 +25,7 @@ QString Key(int place) {
 
 std::optional<Entry> Parse(const QString& text) {
   const QStringList f = text.split(QLatin1Char(' '));
-  if (f.size() != 5) return std::nullopt;
+  if (f.size() != 5 && f.size() != 6) return std::nullopt;
   bool ok[3] = {};
   Entry e;
   e.use = f[0].toLongLong(&ok[0]);
@@ -37,16 +39,28 @@ std::optional<Entry> Parse(const QString& text) {
   // A set this system cannot build reads as the default one.
   const CharacterSet* set = FindCharacterSet(f[3]);
   e.geometry.CharSet = set ? set->Name() : kAsciiSetName;
-  e.path = NameFromNative(QByteArray::fromPercentEncoding(f[4].toLatin1()));
+  if (f.size() == 6) {
+    static const QStringList kViews = {QStringLiteral("page"), QStringLiteral("records"),
+                                       QStringLiteral("page-nohex"),
+                                       QStringLiteral("records-nohex")};
+    const auto view = kViews.indexOf(f[4]);
+    if (view < 0) return std::nullopt;
+    e.geometry.RecordView = view % 2 == 1;
+    e.geometry.ShowHex = view < 2;
+  }
+  e.path = NameFromNative(QByteArray::fromPercentEncoding(f.back().toLatin1()));
   return e;
 }
 
 QString Format(const Entry& e) {
-  return QStringLiteral("%1 %2 %3 %4 %5")
+  const QString view = QLatin1String(e.geometry.RecordView ? "records" : "page") +
+                       QLatin1String(e.geometry.ShowHex ? "" : "-nohex");
+  return QStringLiteral("%1 %2 %3 %4 %5 %6")
       .arg(e.use)
       .arg(e.geometry.WorkingBase)
       .arg(e.geometry.RecordLength)
-      .arg(e.geometry.CharSet, QString::fromLatin1(NativeName(e.path).toPercentEncoding("/")));
+      .arg(e.geometry.CharSet, view,
+           QString::fromLatin1(NativeName(e.path).toPercentEncoding("/")));
 }
 
 // Places are filled in order and never emptied: the first empty one ends
@@ -107,7 +121,9 @@ void RememberGeometry(Platform& p, const QString& path, const FileGeometry& g) {
 }
 
 void RememberGeometry(Platform& p, const FileState& file) {
-  RememberGeometry(p, file.FileName, {file.WorkingBase, file.RecordLength, file.CharSet});
+  RememberGeometry(p, file.FileName,
+                   {file.WorkingBase, file.RecordLength, file.CharSet, file.RecordView,
+                    file.ShowHex});
 }
 
 }  // namespace qx

@@ -1,6 +1,7 @@
-// Each file's geometry (working base, record length, character set), kept in
-// the settings store under the file's resolved path for the files used last,
-// so that a file opened again looks as it did when it was last open.
+// Each file's geometry (working base, record length, character set, view),
+// kept in
+// the settings store under the file's resolved path for the files used
+// last, so that a file opened again looks as it did when it was last open.
 #pragma once
 
 #include <QString>
@@ -19,6 +20,8 @@ struct FileGeometry {
   std::int64_t WorkingBase = 0;
   std::int16_t RecordLength = kDefaultRecordLength;
   QString CharSet = kAsciiSetName;
+  bool RecordView = false;
+  bool ShowHex = true;
   bool operator==(const FileGeometry&) const = default;
 };
 

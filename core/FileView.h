@@ -25,6 +25,9 @@ class FileView {
   // Show or hide READ ONLY from the state.
   virtual void ReadOnlyChanged() = 0;
   virtual void FocusFileBar() = 0;
+  // The page was placed for the cursor (a Go To, a mark, a hit): the record
+  // view brings the cursor's record and column on screen.
+  virtual void FollowCursor() {}
 };
 
 }  // namespace qx

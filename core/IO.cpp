@@ -149,6 +149,8 @@ void IO::OpenFile(const QString& requested) {
     if (kept->WorkingBase < s_.FileLength) s_.Current.WorkingBase = kept->WorkingBase;
     s_.Current.RecordLength = kept->RecordLength;
     s_.Current.CharSet = kept->CharSet;
+    s_.Current.RecordView = kept->RecordView;
+    s_.Current.ShowHex = kept->ShowHex;
   } else {
     std::vector<std::uint8_t> sample(
         static_cast<std::size_t>(std::min(s_.FileLength, kHintSampleBytes)));
@@ -332,6 +334,33 @@ void IO::ReadPage() {
                 Buttons::Ok, Icon::Critical);
 }
 
+void IO::ReadRecords(std::int64_t start, std::int64_t length) {
+  RecordBuffer& r = s_.Records;
+  r.At = s_.Current.WorkingBase + start;
+  length = std::clamp<std::int64_t>(length, 0, std::max<std::int64_t>(s_.FileLength - r.At, 0));
+  r.Bytes.assign(static_cast<std::size_t>(length), 0);
+  r.Edited.assign(static_cast<std::size_t>(length), false);
+  r.Whole = true;
+  const std::int64_t got = length > 0 ? s_.File1.ReadAt(r.At, r.Bytes.data(), length) : 0;
+  r.Clean = r.Bytes;
+  if (got == length) return;
+  const int e = errno;
+  r.Whole = false;
+  if (got >= 0 && !reloading_ && FileChangedOnDisk()) {
+    (void)RefuseIfChanged();
+    return;
+  }
+  const QString why = got < 0
+                          ? Reason(e)
+                          : QStringLiteral(
+                                "the file ends at offset %1; it may have been changed by another "
+                                "program")
+                                .arg(Grouped(r.At + got));
+  p_.MessageBox(QStringLiteral("Couldn't read the records at offset %1 of %2: %3")
+                    .arg(Grouped(r.At), s_.Current.FileName, why),
+                Buttons::Ok, Icon::Critical);
+}
+
 void IO::RememberFile() {
   s_.Seen = s_.File1.Stamp();
 }
@@ -420,6 +449,7 @@ void IO::GoToRequested() {
 
 void IO::ShowPage() {
   ReadPage();
+  v_.FollowCursor();
   v_.LoadDisplay();
   v_.SyncScrollBar();
 }

@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <vector>
 
 #include "core/Declare.h"
 #include "core/FileView.h"
@@ -43,6 +44,9 @@ class IO {
 
   // ---- The page ----
   void ReadPage();
+  // The record view's screen: bytes start .. start + length - 1 of the
+  // working area, read into Records with nothing edited.
+  void ReadRecords(std::int64_t start, std::int64_t length);
   void ReopenFile();
   void GoToRequested();
   // ReadPage, LoadDisplay and bring the scroll bar in line.
@@ -65,6 +69,7 @@ class IO {
   bool RefuseIfChanged();
 
   // ---- Saving, undo and redo ----
+  // Saves the page, or in the record view the edited span of the records.
   void SavePage();
   // False when nothing was written (read-only, or a write error).
   bool WritePage();
@@ -110,10 +115,12 @@ class IO {
   void RecomputeLengths();
   // Takes note of the file as it is on disk now.
   void RememberFile();
-  // Writes page bytes at a file offset; a failure is said.
-  bool WritePageBytes(std::int64_t at, const std::uint8_t* bytes, std::int64_t n);
+  void SaveRecords();
+  // Writes bytes of the page (or of what) at a file offset; a failure is said.
+  bool WritePageBytes(std::int64_t at, const std::uint8_t* bytes, std::int64_t n,
+                      const QString& what = QStringLiteral("the page"));
   // The page Undo and Redo: the image goes back to its file offset.
-  bool WritePageImage(const Page& image);
+  bool WritePageImage(const std::vector<std::uint8_t>& image);
   // The whole-file Undo and Redo: exchange the file with its backup.
   void ExchangeWithBackup(const QString& command);
   // Offers to delete the unlocked temporary files of this user found beside

@@ -11,6 +11,7 @@
 #include "core/IO.h"
 #include "core/NativeName.h"
 #include "core/Progress.h"
+#include "core/RecordLayout.h"
 #include "core/ValueFormat.h"
 
 namespace qx {
@@ -50,6 +51,10 @@ void IO::SetUndoRedo(bool undo, bool redo) {
 
 void IO::SavePage() {
   if (BusyRefused() || s_.WorkingLength < 1) return;
+  if (s_.Current.RecordView) {
+    SaveRecords();
+    return;
+  }
   if (!s_.Dirty) {
     // Nothing new to undo: the undo state (a whole-file backup, say) stays.
     (void)WritePage();
@@ -58,14 +63,44 @@ void IO::SavePage() {
   const Page before = s_.CleanPage;
   const Page after = s_.PageBuffer;
   const std::int64_t at = s_.Current.WorkingBase + s_.Current.BufferTop;
-  const std::int64_t length =
-      std::clamp<std::int64_t>(s_.WorkingLength - s_.Current.BufferTop, 0, kPageSize);
+  const auto length = static_cast<std::ptrdiff_t>(
+      std::clamp<std::int64_t>(s_.WorkingLength - s_.Current.BufferTop, 0, kPageSize));
   if (!WritePage()) return;
-  s_.UndoPage = before;
-  s_.RedoPage = after;
+  s_.UndoPage.assign(before.begin(), before.begin() + length);
+  s_.RedoPage.assign(after.begin(), after.begin() + length);
   s_.UndoPageOffset = at;
-  s_.UndoPageLength = length;
   s_.WholeFileUndo = false;
+  SetUndoRedo(true, false);
+}
+
+void IO::SaveRecords() {
+  if (ReadOnlyRefused() || RefuseIfChanged()) return;
+  RecordBuffer& r = s_.Records;
+  const auto first = std::find(r.Edited.begin(), r.Edited.end(), true);
+  if (!s_.Dirty || first == r.Edited.end()) {
+    s_.Dirty = false;
+    return;
+  }
+  if (!r.Whole) {
+    p_.MessageBox(QStringLiteral("The records at offset %1 of %2 could not be read whole, so they "
+                                 "are not written back.")
+                      .arg(GroupedNumber(r.At), s_.Current.FileName),
+                  Buttons::Ok, Icon::Critical);
+    return;
+  }
+  // One write from the first edited byte to the last; the bytes between go
+  // back as they were read.
+  const auto lo = first - r.Edited.begin();
+  const auto hi = r.Edited.rend() - std::find(r.Edited.rbegin(), r.Edited.rend(), true);
+  const std::int64_t at = r.At + lo;
+  if (!WritePageBytes(at, r.Bytes.data() + lo, hi - lo, QStringLiteral("the records"))) return;
+  s_.UndoPage.assign(r.Clean.begin() + lo, r.Clean.begin() + hi);
+  s_.RedoPage.assign(r.Bytes.begin() + lo, r.Bytes.begin() + hi);
+  s_.UndoPageOffset = at;
+  s_.WholeFileUndo = false;
+  r.Clean = r.Bytes;
+  std::fill(r.Edited.begin(), r.Edited.end(), false);
+  s_.Dirty = false;
   SetUndoRedo(true, false);
 }
 
@@ -105,27 +140,42 @@ void IO::RedoChange() {
   }
 }
 
-bool IO::WritePageBytes(std::int64_t at, const std::uint8_t* bytes, std::int64_t n) {
+bool IO::WritePageBytes(std::int64_t at, const std::uint8_t* bytes, std::int64_t n,
+                        const QString& what) {
   const bool written = s_.File1.WriteAt(at, bytes, n);
   const int e = errno;
   RememberFile();  // a write that failed half way changed the file too
   if (!written) {
     p_.MessageBox(
-        QStringLiteral("Couldn't write the page to %1: %2").arg(s_.Current.FileName, Reason(e)),
+        QStringLiteral("Couldn't write %1 to %2: %3").arg(what, s_.Current.FileName, Reason(e)),
         Buttons::Ok, Icon::Critical);
   }
   return written;
 }
 
-bool IO::WritePageImage(const Page& image) {
+bool IO::WritePageImage(const std::vector<std::uint8_t>& image) {
   if (RefuseIfChanged()) return false;
   // The image goes back where it was taken, whatever the working base is now.
   const std::int64_t at = s_.UndoPageOffset;
-  if (!WritePageBytes(at, image.data(), s_.UndoPageLength)) return false;
-  // An unsaved change of the page on screen is dropped: the page is read again.
+  if (!WritePageBytes(at, image.data(), std::ssize(image))) return false;
+  // An unsaved change on screen is dropped: it is read again.
   s_.Dirty = false;
-  if (at >= s_.Current.WorkingBase) s_.Current.BufferTop = at - s_.Current.WorkingBase;
-  ShowPage();
+  FileState& c = s_.Current;
+  if (at < c.WorkingBase) {
+    ShowPage();
+    return true;
+  }
+  c.BufferTop = at - c.WorkingBase;
+  if (!c.RecordView) {
+    ShowPage();
+    return true;
+  }
+  // The records written come into view, the cursor stays where it is.
+  const std::int64_t length = std::max<int>(c.RecordLength, 1);
+  c.TopRecord = FirstToShow(c.BufferTop / length, c.TopRecord, s_.RecordRows);
+  ReadPage();
+  v_.LoadDisplay();
+  v_.SyncScrollBar();
   return true;
 }
 

@@ -118,4 +118,26 @@ std::optional<ByteSpan> SaveSpan(std::span<const std::int64_t> editedOffsets) {
   return ByteSpan{*lo, *hi - *lo + 1};
 }
 
+std::string RulerText(int firstColumn, int columns, int recordLength) {
+  const std::int64_t length = Length(recordLength);
+  const std::int64_t first = std::max(firstColumn, 0);
+  const std::int64_t end = first + std::max(columns, 0);
+  std::string text(static_cast<std::size_t>(end - first), ' ');
+  // A number starts at most five columns (32760) before the left edge.
+  for (std::int64_t c = std::max<std::int64_t>(first / 10 * 10 - 10, 0); c < end && c < length;) {
+    if (c % 10 == 0) {
+      const std::string number = std::to_string(c);
+      for (std::size_t i = 0; i < number.size(); ++i) {
+        const std::int64_t at = c + static_cast<std::int64_t>(i);
+        if (at >= first && at < end && at < length) text[static_cast<std::size_t>(at - first)] = number[i];
+      }
+      c += static_cast<std::int64_t>(number.size());
+      continue;
+    }
+    if (c >= first) text[static_cast<std::size_t>(c - first)] = c % 5 == 0 ? '+' : '.';
+    ++c;
+  }
+  return text;
+}
+
 }  // namespace qx

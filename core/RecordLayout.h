@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 
 namespace qx {
 
@@ -82,5 +83,11 @@ int MaxFirstColumn(int recordLength, int columns);
 // The one span a save writes: from the first edited offset to the last;
 // none without edits. The bytes between are written back unchanged.
 std::optional<ByteSpan> SaveSpan(std::span<const std::int64_t> editedOffsets);
+
+// The column ruler over record columns first .. first + columns - 1: the
+// offset within the record at every tenth column, "+" at every fifth, "."
+// elsewhere, blank past the record's end. A number cut by the left edge
+// shows its tail, as if the ruler scrolled under the edge.
+std::string RulerText(int firstColumn, int columns, int recordLength);
 
 }  // namespace qx

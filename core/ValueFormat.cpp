@@ -227,11 +227,19 @@ bool CollectValueBytes(const EditorState& s, ValueBytes& out) {
   const std::int64_t got =
       s.File1.ReadAt(s.Current.WorkingBase + c.CursorOffset, out.stored.data(), out.count);
   if (got != out.count) return false;
+  // What the screen shows, unsaved edits and all: the page, or the records.
+  const RecordBuffer& r = s.Records;
   for (int i = 0; i < out.count; ++i) {
+    const auto k = static_cast<std::size_t>(i);
+    if (c.RecordView) {
+      const std::int64_t at = c.WorkingBase + c.CursorOffset + i;
+      out.shown[k] = at >= r.At && at < r.End() ? r.Bytes[static_cast<std::size_t>(at - r.At)]
+                                                : out.stored[k];
+      continue;
+    }
     const std::int64_t at = c.CursorOffset + i - c.BufferTop;
-    out.shown[static_cast<std::size_t>(i)] = at >= 0 && at < kPageSize
-                                                 ? s.PageBuffer[static_cast<std::size_t>(at)]
-                                                 : out.stored[static_cast<std::size_t>(i)];
+    out.shown[k] = at >= 0 && at < kPageSize ? s.PageBuffer[static_cast<std::size_t>(at)]
+                                             : out.stored[k];
   }
   return true;
 }

@@ -31,6 +31,9 @@ inline constexpr int kRecordMenu = 500;
 inline constexpr int kRecChop = 510;
 inline constexpr int kRecPaste = 520;
 inline constexpr int kRecFill = 530;
+inline constexpr int kViewMenu = 350;
+inline constexpr int kRecordView = 360;
+inline constexpr int kRecordViewEditing = 370;
 inline constexpr int kHelpMenu = 700;
 
 inline constexpr std::array kAllContexts = {
@@ -39,6 +42,6 @@ inline constexpr std::array kAllContexts = {
     kReplace,      kShowValues,       kNavigateMenu, kMarks,         kRecords,
     kGoToByte,     kConfigureMenu,    kWorkingBase,  kRecordLength,  kRecordNumberOffset,
     kCharacterSet, kRecordMenu,       kRecChop,      kRecPaste,      kRecFill,
-    kHelpMenu};
+    kViewMenu,     kRecordView,       kRecordViewEditing, kHelpMenu};
 
 }  // namespace qx::help

@@ -29,12 +29,14 @@
 #include "core/ClipFile.h"
 #include "core/FileMemory.h"
 #include "core/NativeName.h"
+#include "core/RecordLayout.h"
 #include "core/ScrollMath.h"
 #include "input/Utility.h"
 #include "print/PrintUtilities.h"
 #include "ui/main/ClickableLabel.h"
 #include "ui/main/Library.h"
 #include "ui/main/PagePane.h"
+#include "ui/main/RecordPane.h"
 
 // The pictures live in the static UI library, which the linker would drop
 // without a reference.
@@ -394,6 +396,26 @@ void QX::BuildControls() {
   connect(FileBar, &QScrollBar::valueChanged, this, [this] { FileBar_Change(); });
   connect(FileBar, &QScrollBar::actionTriggered, this, &QX::FileBar_Action);
 
+  RecordBox = new RecordPane(client);
+  RecordBox->setObjectName(QStringLiteral("RecordBox"));
+  RecordBox->SetGlyphFont(glyphs);
+  RecordBar = new QScrollBar(Qt::Vertical, client);
+  RecordBar->setObjectName(QStringLiteral("RecordBar"));
+  RecordBar->setRange(1, kScrollMax);
+  RecordBar->setFocusPolicy(Qt::StrongFocus);
+  ColumnBar = new QScrollBar(Qt::Horizontal, client);
+  ColumnBar->setObjectName(QStringLiteral("ColumnBar"));
+  ColumnBar->setFocusPolicy(Qt::NoFocus);
+  connect(RecordBox, &RecordPane::CellClicked, this, &QX::RecordBox_Click);
+  connect(RecordBar, &QScrollBar::actionTriggered, this, &QX::RecordBar_Action);
+  connect(RecordBar, &QScrollBar::sliderMoved, this, [this](int value) {
+    if (s_.FileOpen()) ScrollRecordsTo(TopRecordForBar(value, s_.RecordCount));
+  });
+  connect(ColumnBar, &QScrollBar::valueChanged, this, [this](int value) {
+    s_.Current.FirstColumn = value;
+    PaintRecords();
+  });
+
   connect(WorkingBaseBox, &ClickableLabel::Click, this, &QX::WorkingBaseBox_Click);
   connect(RecordLengthBox, &ClickableLabel::Click, this, &QX::RecordLengthBox_Click);
   connect(RecordNumberBoxRequest, &ClickableLabel::Click, this, &QX::RecordNumberBoxRequest_Click);
@@ -410,6 +432,8 @@ void QX::BuildControls() {
   client->show();  // made after the window was shown, it would stay hidden
   layout()->activate();
   resize(sizeHint());
+  PlaceRecordView();
+  ShowView();
 }
 
 // ---- Page display ----
@@ -433,6 +457,11 @@ void QX::DrawAsciiCell(int row, int col) {
 }
 
 void QX::LoadDisplay() {
+  ShowView();
+  if (s_.FileOpen() && s_.Current.RecordView) {
+    LoadRecords();
+    return;
+  }
   HexBox->Clear();
   AsciiBox->Clear();
   if (!s_.FileOpen()) {
@@ -452,6 +481,11 @@ void QX::LoadDisplay() {
 }
 
 void QX::ShowUnsaved() {
+  if (s_.FileOpen() && s_.Current.RecordView) {
+    PaintRecords();  // the records mark their own edits
+    setWindowModified(s_.Dirty);
+    return;
+  }
   if (!s_.Dirty) edited_.reset();
   for (int i = 0; i < kPageSize; ++i) {
     HexBox->MarkCell(i / 16, i % 16, edited_[static_cast<std::size_t>(i)]);
@@ -479,8 +513,9 @@ void QX::ShowFileName() {
                                                              FilenameBox->contentsRect().width()));
   FilenameBox->setToolTip(shown);
   // Nothing of the page looks live without a file.
-  Label1->setVisible(hasFile);
-  BufferTopBox->setVisible(hasFile);
+  const bool page = !(s_.FileOpen() && c.RecordView);
+  Label1->setVisible(hasFile && page);
+  BufferTopBox->setVisible(hasFile && page);
   FileBar->setEnabled(hasFile);
 }
 
@@ -543,12 +578,20 @@ void QX::FocusFileBar() {
   // Without a window manager nobody makes the window active again after a
   // dialog, and its shortcuts (Ctrl+Z) would stay dead.
   if (isVisible() && !isActiveWindow() && !QApplication::activeModalWidget()) activateWindow();
-  FileBar->setFocus();
+  if (s_.FileOpen() && s_.Current.RecordView) {
+    RecordBar->setFocus();
+  } else {
+    FileBar->setFocus();
+  }
 }
 
 // ---- Scroll bar ----
 
 void QX::SyncScrollBar() {
+  if (s_.FileOpen() && s_.Current.RecordView) {
+    PaintRecords();  // its bars follow the records
+    return;
+  }
   syncScrollBar_ = true;
   FileBar_Change();
 }
@@ -758,6 +801,7 @@ void QX::closeEvent(QCloseEvent* e) {
 
 void QX::resizeEvent(QResizeEvent* e) {
   QMainWindow::resizeEvent(e);
+  PlaceRecordView();
   if (HexBox != nullptr) LoadDisplay();
 }
 

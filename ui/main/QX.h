@@ -28,7 +28,10 @@ class QGroupBox;
 namespace qx {
 
 class PagePane;
+class RecordPane;
 class ClickableLabel;
+struct RecordScreen;
+enum class RecordMove;
 
 class QX : public QMainWindow, public FileView {
   Q_OBJECT
@@ -49,6 +52,7 @@ class QX : public QMainWindow, public FileView {
   void UndoRedoChanged() override;
   void ReadOnlyChanged() override;
   void FocusFileBar() override;
+  void FollowCursor() override;
 
   // ---- Page and cursor ----
   void SetCXCY();
@@ -102,6 +106,10 @@ class QX : public QMainWindow, public FileView {
   PagePane* Text1 = nullptr;
   PagePane* AsciiBox = nullptr;
   QScrollBar* FileBar = nullptr;
+  // The record view, in place of the page, the rulers and FileBar.
+  RecordPane* RecordBox = nullptr;
+  QScrollBar* RecordBar = nullptr;  // over the records
+  QScrollBar* ColumnBar = nullptr;  // over the columns of a record
 
   // Window-level state.
   bool AsciiSide = false;
@@ -150,6 +158,11 @@ class QX : public QMainWindow, public FileView {
   void mnuConfigZoomOut_Click();
   void mnuConfigActualSize_Click();
   void mnuConfigCharSet_Click(int index);
+  // View
+  void mnuViewPage_Click();
+  void mnuViewRecords_Click();
+  void mnuViewSwitch_Click();
+  void mnuViewShowHex_Click();
   // Window
   void mnuWindowWindows_Click(int index);
   // Record Operations
@@ -198,6 +211,12 @@ class QX : public QMainWindow, public FileView {
   // Whether the window, as laid out now, fits the space its screen has.
   bool FitsScreen() const;
   void SetFontPoints(int points);
+  // The current file in the record view (true) or the page; the cursor's
+  // byte stays on screen. Unsaved edits are offered for saving first.
+  void SetRecordView(bool records);
+  // The screen of the record view as the window and the state are now;
+  // TopRecord and FirstColumn are brought within their ranges.
+  RecordScreen RecordScreenNow();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -225,6 +244,22 @@ class QX : public QMainWindow, public FileView {
   // out the items that act without a file.
   bool IsMenuShortcut(const QKeyEvent* e, bool fileOnly = false) const;
   QAction* AddMenuAction(QMenu* menu, const QString& name);
+  // ---- The record view ----
+  void PlaceRecordView();
+  // Shows the page's controls or the record view's, as the file's view is.
+  void ShowView();
+  // Reads the records on screen unless they are there already (asking
+  // "Save Change?" first when they change under unsaved edits), and paints.
+  void LoadRecords();
+  // Paints the records as they are in the buffer, and brings the bars in line.
+  void PaintRecords();
+  void ShowRecordCursor();
+  void MoveRecordCursor(RecordMove move);
+  void ScrollRecordsTo(std::int64_t top);
+  void TypeInRecords(std::uint8_t k);
+  bool RecordKey(int key);
+  void RecordBar_Action(int action);
+  void RecordBox_Click(std::int64_t row, int column, int line);
 
   EditorState& s_;
   Platform& p_;

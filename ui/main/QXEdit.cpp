@@ -15,6 +15,7 @@
 #include "help/HelpContexts.h"
 #include "input/Utility.h"
 #include "ui/main/PagePane.h"
+#include "ui/main/RecordPane.h"
 #include "ui/main/QX.h"
 
 namespace qx {
@@ -130,6 +131,11 @@ void QX::mnuNavToggle_Click() {
     return;
   }
   AsciiSide = !AsciiSide;
+  if (s_.Current.RecordView) {
+    SecondNibble = false;
+    ShowRecordCursor();
+    return;
+  }
   ShowCursor();
 }
 
@@ -160,6 +166,10 @@ void QX::AsciiBox_MouseDown(double xTwips, double yTwips) {
 
 void QX::TypeCharacter(std::uint8_t k) {
   if (io_.ReadOnlyRefused() || !s_.FileOpen()) return;
+  if (s_.Current.RecordView) {
+    TypeInRecords(k);
+    return;
+  }
   const FileState& c = s_.Current;
   // Only a byte that is on the page and in the file can be typed over; any
   // other cell is stale or beyond the end and would never reach the file.
@@ -262,12 +272,17 @@ void QX::TypeKey(QKeyEvent* e) {
 bool QX::Form_KeyDown(QKeyEvent* e) {
   const int key = e->key();
   if (key == Qt::Key_F1) {
-    p_.ShowHelp(1);
+    p_.ShowHelp(s_.FileOpen() && s_.Current.RecordView ? help::kRecordView : help::kOverview);
     return true;
   }
   if (IsModifierKey(key)) return false;
   if (CommandRefused()) return true;
   if (!s_.FileOpen()) return true;
+  if (key == Qt::Key_F4) {
+    FindNextKey();
+    return true;
+  }
+  if (s_.Current.RecordView && RecordKey(key)) return true;
   switch (key) {
     case Qt::Key_Up:
       CursorBack(16);
@@ -284,9 +299,6 @@ bool QX::Form_KeyDown(QKeyEvent* e) {
     case Qt::Key_Right:
       CursorForward(1);
       ShowCursor();
-      return true;
-    case Qt::Key_F4:
-      FindNextKey();
       return true;
     case Qt::Key_PageUp:
       // A trough step of the bar: a page, wherever the bar stands.
@@ -365,17 +377,19 @@ bool QX::eventFilter(QObject* watched, QEvent* event) {
       return true;
     }
   }
-  if (type == QEvent::Wheel && (watched == FileBar || watched == HexBox || watched == AsciiBox)) {
+  const bool pageWheel = watched == FileBar || watched == HexBox || watched == AsciiBox;
+  if (type == QEvent::Wheel && (pageWheel || watched == RecordBar || watched == RecordBox)) {
     // The wheel scrolls by rows, like the bar's arrows: its own steps would
     // move by bar values, which in a small file are fractions of a byte.
+    QScrollBar* bar = pageWheel ? FileBar : RecordBar;
     wheelDelta_ += static_cast<QWheelEvent*>(event)->angleDelta().y();
     while (wheelDelta_ >= 40) {
       wheelDelta_ -= 40;
-      FileBar->triggerAction(QAbstractSlider::SliderSingleStepSub);
+      bar->triggerAction(QAbstractSlider::SliderSingleStepSub);
     }
     while (wheelDelta_ <= -40) {
       wheelDelta_ += 40;
-      FileBar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+      bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
     }
     return true;
   }

@@ -80,6 +80,16 @@ const MenuEntry kMenuTable[] = {
     {Kind::Separator, "nav3", "-", "", 0, kNormal, nullptr},
     {Kind::Item, "mnuNavToggle", "&Toggle Cursor", "F5", 300, kNormal, &QX::mnuNavToggle_Click},
 
+    {Kind::Menu, "mnuView", "&View", "", help::kViewMenu, kNormal, nullptr},
+    {Kind::Item, "mnuViewPage", "&Page", "", help::kViewMenu, kNormal, &QX::mnuViewPage_Click},
+    {Kind::Item, "mnuViewRecords", "&Records", "", help::kRecordView, kNormal,
+     &QX::mnuViewRecords_Click},
+    {Kind::Item, "mnuViewSwitch", "S&witch View", "F6", help::kViewMenu, kNormal,
+     &QX::mnuViewSwitch_Click},
+    {Kind::Separator, "view1", "-", "", 0, kNormal, nullptr},
+    {Kind::Item, "mnuViewShowHex", "Show &Hex", "", help::kRecordView, kNormal,
+     &QX::mnuViewShowHex_Click},
+
     {Kind::Menu, "mnuConfig", "&Configure", "", 400, kNormal, nullptr},
     {Kind::Item, "mnuConfigSetWorkingBase", "Set &Working Base...", "", 400, kNormal,
      &QX::mnuConfigSetWorkingBase_Click},
@@ -177,6 +187,24 @@ const ToolHandler kToolHandlers[] = {
 
 }  // namespace
 
+namespace {
+
+// Page and Records are one choice; Show Hex is on or off.
+void MakeViewChoices(QX* w) {
+  auto* views = new QActionGroup(w);
+  for (const char* name : {"mnuViewPage", "mnuViewRecords"}) {
+    QAction* a = w->MenuItem(QString::fromLatin1(name));
+    a->setCheckable(true);
+    views->addAction(a);
+  }
+  w->MenuItem(QStringLiteral("mnuViewPage"))->setChecked(true);
+  QAction* hex = w->MenuItem(QStringLiteral("mnuViewShowHex"));
+  hex->setCheckable(true);
+  hex->setChecked(true);
+}
+
+}  // namespace
+
 QAction* QX::AddMenuAction(QMenu* menu, const QString& name) {
   QAction* a = menu->addAction(QString());
   a->setObjectName(name);
@@ -263,6 +291,7 @@ void QX::BuildMenus() {
       }
     }
   }
+  MakeViewChoices(this);
 }
 
 void QX::BuildToolbar() {

@@ -1,0 +1,323 @@
+// The record view of the main window: one record per row, read a screen at
+// a time, moved by byte and record, typed over and saved like the page.
+#include <QAction>
+#include <QLabel>
+#include <QScrollBar>
+#include <QSignalBlocker>
+#include <QStyle>
+#include <algorithm>
+
+#include "core/CharacterSet.h"
+#include "core/FileMemory.h"
+#include "core/RecordLayout.h"
+#include "input/Utility.h"
+#include "ui/main/Library.h"
+#include "ui/main/PagePane.h"
+#include "ui/main/RecordPane.h"
+#include "ui/main/QX.h"
+
+namespace qx {
+
+namespace {
+
+// The ruler row of the page: the record view takes the window from there down.
+constexpr int kViewTopTwips = 1980 - 480;
+constexpr int kMarginTwips = 240;
+
+}  // namespace
+
+void QX::PlaceRecordView() {
+  const QWidget* client = centralWidget();
+  if (RecordBox == nullptr || client == nullptr) return;
+  const int margin = TwipsToPixels(this, Scaled(kMarginTwips));
+  const int top = TwipsToPixels(this, Scaled(kViewTopTwips), true);
+  const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+  const int width = std::max(client->width() - 2 * margin - bar, 1);
+  const int height = std::max(client->height() - top - margin / 2 - bar, 1);
+  RecordBox->setGeometry(margin, top, width, height);
+  RecordBar->setGeometry(margin + width, top, bar, height);
+  ColumnBar->setGeometry(margin, top + height, width, bar);
+}
+
+void QX::ShowView() {
+  const bool records = s_.FileOpen() && s_.Current.RecordView;
+  for (QWidget* w : {static_cast<QWidget*>(HexBox), static_cast<QWidget*>(AsciiBox),
+                     static_cast<QWidget*>(Text1), static_cast<QWidget*>(FileBar)})
+    w->setVisible(!records);
+  for (QLabel* l : RBar) l->setVisible(!records);
+  if (records) {
+    Label1->setVisible(false);
+    BufferTopBox->setVisible(false);
+  }
+  RecordBox->setVisible(records);
+  RecordBar->setVisible(records);
+  ColumnBar->setVisible(records);
+  QWidget* bar = records ? RecordBar : FileBar;
+  setFocusProxy(bar);
+  centralWidget()->setFocusProxy(bar);
+  if (QAction* a = MenuItem(QStringLiteral("mnuViewPage"))) a->setChecked(!s_.Current.RecordView);
+  if (QAction* a = MenuItem(QStringLiteral("mnuViewRecords"))) a->setChecked(s_.Current.RecordView);
+  if (QAction* a = MenuItem(QStringLiteral("mnuViewShowHex"))) a->setChecked(s_.Current.ShowHex);
+}
+
+RecordScreen QX::RecordScreenNow() {
+  FileState& c = s_.Current;
+  RecordScreen screen;
+  screen.RecordLength = std::max<int>(c.RecordLength, 1);
+  screen.WorkingLength = std::max<std::int64_t>(s_.WorkingLength, 0);
+  screen.ShowHex = c.ShowHex;
+  screen.Rows = RecordBox->RowsThatFit(c.ShowHex);
+  screen.Columns = RecordBox->ColumnsThatFit(screen.RecordLength, screen.WorkingLength);
+  const std::int64_t records = RecordCountFor(screen.WorkingLength, screen.RecordLength);
+  c.TopRecord = std::clamp<std::int64_t>(c.TopRecord, 0, std::max<std::int64_t>(records - 1, 0));
+  c.FirstColumn = std::clamp(c.FirstColumn, 0, MaxFirstColumn(screen.RecordLength, screen.Columns));
+  screen.TopRecord = c.TopRecord;
+  screen.FirstColumn = c.FirstColumn;
+  s_.RecordRows = screen.Rows;
+  return screen;
+}
+
+void QX::FollowCursor() {
+  FileState& c = s_.Current;
+  if (!c.RecordView || RecordBox == nullptr) return;
+  const RecordScreen screen = RecordScreenNow();
+  const RecordPosition at = PositionOf(c.CursorOffset, screen.RecordLength);
+  c.TopRecord = FirstToShow(at.Record, c.TopRecord, screen.Rows);
+  c.FirstColumn = static_cast<int>(FirstToShow(at.Column, c.FirstColumn, screen.Columns));
+}
+
+void QX::LoadRecords() {
+  const FileState& c = s_.Current;
+  // Asked at most once: the answer saves or drops the edits.
+  for (bool asked = false;;) {
+    const ByteSpan span = RecordScreenNow().ReadSpan();
+    const RecordBuffer& r = s_.Records;
+    const std::int64_t at = c.WorkingBase + span.Start;
+    // Unsaved edits stay while the screen shows only records they hold.
+    if (s_.Dirty && at >= r.At && at + span.Length <= r.End()) break;
+    if (s_.Dirty && !asked) {
+      asked = true;
+      io_.CheckDirty();
+      continue;
+    }
+    io_.ReadRecords(span.Start, span.Length);
+    break;
+  }
+  ShowRecordCursor();
+}
+
+void QX::PaintRecords() {
+  const FileState& c = s_.Current;
+  RecordPane::Picture picture;
+  picture.Screen = RecordScreenNow();
+  picture.WorkingBase = c.WorkingBase;
+  picture.Records = &s_.Records;
+  picture.Set = &CharacterSetOf(c.CharSet);
+  picture.Cursor = c.CursorOffset;
+  picture.CharsActive = AsciiSide || !c.ShowHex;
+  // The match of Find stays marked while the cursor is on it.
+  const std::int64_t hit = s_.SearchPosition - c.WorkingBase;
+  if (s_.Found && c.CursorOffset == hit) picture.Hit = {hit, std::ssize(s_.Pattern)};
+  picture.FieldColumn = PositionOf(c.CursorOffset, picture.Screen.RecordLength).Column;
+  RecordBox->Show(picture);
+
+  const QSignalBlocker quietRecords(RecordBar);
+  const QSignalBlocker quietColumns(ColumnBar);
+  RecordBar->setValue(BarValueForTopRecord(c.TopRecord, s_.RecordCount));
+  ColumnBar->setRange(0, MaxFirstColumn(picture.Screen.RecordLength, picture.Screen.Columns));
+  ColumnBar->setPageStep(picture.Screen.Columns);
+  ColumnBar->setValue(c.FirstColumn);
+  ColumnBar->setEnabled(ColumnBar->maximum() > 0);
+}
+
+void QX::ShowRecordCursor() {
+  const FileState& c = s_.Current;
+  if (c.RecordLength >= 1) {
+    s_.RecordNumber = c.CursorOffset / c.RecordLength;
+    s_.FieldOffset = static_cast<std::int16_t>(c.CursorOffset % c.RecordLength);
+  }
+  DisplayState();
+  PaintRecords();
+}
+
+void QX::MoveRecordCursor(RecordMove move) {
+  FileState& c = s_.Current;
+  const RecordScreen screen = RecordScreenNow();
+  SecondNibble = false;
+  c.CursorOffset =
+      MoveInRecords(move, c.CursorOffset, screen.RecordLength, s_.WorkingLength, screen.Rows);
+  if (move == RecordMove::PageUp || move == RecordMove::PageDown) {
+    c.TopRecord = TopAfterPage(c.TopRecord, move == RecordMove::PageUp ? -1 : 1, screen.Rows,
+                               s_.RecordCount);
+  }
+  FollowCursor();
+  LoadRecords();
+}
+
+void QX::ScrollRecordsTo(std::int64_t top) {
+  s_.Current.TopRecord = top;
+  LoadRecords();
+}
+
+void QX::RecordBar_Action(int action) {
+  const std::int64_t top = s_.Current.TopRecord;
+  std::int64_t to = top;
+  switch (action) {
+    case QAbstractSlider::SliderSingleStepAdd:
+      to = top + 1;
+      break;
+    case QAbstractSlider::SliderSingleStepSub:
+      to = top - 1;
+      break;
+    case QAbstractSlider::SliderPageStepAdd:
+      to = TopAfterPage(top, 1, s_.RecordRows, s_.RecordCount);
+      break;
+    case QAbstractSlider::SliderPageStepSub:
+      to = TopAfterPage(top, -1, s_.RecordRows, s_.RecordCount);
+      break;
+    case QAbstractSlider::SliderToMinimum:
+      to = 0;
+      break;
+    case QAbstractSlider::SliderToMaximum:
+      to = s_.RecordCount - 1;
+      break;
+    default:
+      return;  // a drag: sliderMoved places the records
+  }
+  // The bar's own step is dropped: in a file of more records than bar
+  // values it could not carry one record.
+  RecordBar->setSliderPosition(RecordBar->value());
+  if (!s_.FileOpen()) return;
+  ScrollRecordsTo(std::clamp<std::int64_t>(to, 0, std::max<std::int64_t>(s_.RecordCount - 1, 0)));
+}
+
+void QX::RecordBox_Click(std::int64_t row, int column, int line) {
+  if (!s_.FileOpen()) return;
+  const std::optional<std::int64_t> offset = RecordScreenNow().OffsetAt(static_cast<int>(row), column);
+  if (!offset) return;
+  s_.Current.CursorOffset = *offset;
+  SecondNibble = false;
+  if (s_.Current.ShowHex) AsciiSide = line == 0;
+  ShowRecordCursor();
+}
+
+bool QX::RecordKey(int key) {
+  switch (key) {
+    case Qt::Key_Left:
+      MoveRecordCursor(RecordMove::Left);
+      return true;
+    case Qt::Key_Right:
+      MoveRecordCursor(RecordMove::Right);
+      return true;
+    case Qt::Key_Up:
+      MoveRecordCursor(RecordMove::Up);
+      return true;
+    case Qt::Key_Down:
+      MoveRecordCursor(RecordMove::Down);
+      return true;
+    case Qt::Key_Home:
+      MoveRecordCursor(RecordMove::Home);
+      return true;
+    case Qt::Key_End:
+      MoveRecordCursor(RecordMove::End);
+      return true;
+    case Qt::Key_PageUp:
+      MoveRecordCursor(RecordMove::PageUp);
+      return true;
+    case Qt::Key_PageDown:
+      MoveRecordCursor(RecordMove::PageDown);
+      return true;
+    default:
+      return false;
+  }
+}
+
+void QX::TypeInRecords(std::uint8_t k) {
+  const FileState& c = s_.Current;
+  RecordBuffer& r = s_.Records;
+  const std::int64_t at = c.WorkingBase + c.CursorOffset;
+  // Only a byte on screen and in the buffer can be typed over.
+  if (!RecordScreenNow().CellOf(c.CursorOffset) || at < r.At || at >= r.End()) {
+    p_.Beep();
+    return;
+  }
+  const auto i = static_cast<std::size_t>(at - r.At);
+  if (AsciiSide || !c.ShowHex) {
+    r.Bytes[i] = k;
+    r.Edited[i] = true;
+    s_.Dirty = true;
+    MoveRecordCursor(RecordMove::Right);
+    return;
+  }
+  const QChar digit = QChar(k).toUpper();
+  if (!IsHexChar(digit)) {
+    p_.MessageBox(QStringLiteral("Invalid Hexadecimal Character"));
+    ShowRecordCursor();
+    return;
+  }
+  QString h = QStringLiteral("%1").arg(r.Bytes[i], 2, 16, QLatin1Char('0')).toUpper();
+  h[SecondNibble ? 1 : 0] = digit;
+  r.Bytes[i] = static_cast<std::uint8_t>(HexByteValue(h));
+  r.Edited[i] = true;
+  s_.Dirty = true;
+  if (SecondNibble) {
+    MoveRecordCursor(RecordMove::Right);
+  } else {
+    SecondNibble = true;
+    ShowRecordCursor();
+  }
+}
+
+void QX::SetRecordView(bool records) {
+  FileState& c = s_.Current;
+  if (!s_.FileOpen() || c.RecordView == records) {
+    ShowView();
+    return;
+  }
+  io_.CheckDirty();
+  c.RecordView = records;
+  s_.OpenFiles[0].RecordView = records;
+  RememberGeometry(p_, c);
+  SecondNibble = false;
+  if (!records && (c.CursorOffset < c.BufferTop || c.CursorOffset > c.BufferTop + kPageSize - 1))
+    c.BufferTop = c.CursorOffset >= kPageSize ? c.CursorOffset - 36 : 0;
+  ShowView();
+  FollowCursor();
+  io_.ReadPage();
+  LoadDisplay();
+  SyncScrollBar();
+  DisplayState();
+}
+
+void QX::mnuViewPage_Click() {
+  SetRecordView(false);
+  FocusFileBar();
+}
+
+void QX::mnuViewRecords_Click() {
+  SetRecordView(true);
+  FocusFileBar();
+}
+
+void QX::mnuViewSwitch_Click() {
+  SetRecordView(!s_.Current.RecordView);
+  FocusFileBar();
+}
+
+void QX::mnuViewShowHex_Click() {
+  FileState& c = s_.Current;
+  if (s_.Current.FileName.isEmpty()) {
+    ShowView();
+    FocusFileBar();
+    return;
+  }
+  c.ShowHex = !c.ShowHex;
+  s_.OpenFiles[0].ShowHex = c.ShowHex;
+  RememberGeometry(p_, c);
+  SecondNibble = false;
+  FollowCursor();
+  LoadDisplay();
+  FocusFileBar();
+}
+
+}  // namespace qx

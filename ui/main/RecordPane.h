@@ -1,0 +1,82 @@
+// The record view's drawing surface: a column ruler, then one record per
+// row (its number and offset at the left, its characters, and with hex its
+// high and low digits beneath), a thin rule between records. Each line is
+// drawn as one string in a fixed-pitch font.
+#pragma once
+
+#include <QFont>
+#include <QString>
+#include <QWidget>
+#include <cstdint>
+#include <optional>
+
+#include "core/Declare.h"
+#include "core/RecordLayout.h"
+
+namespace qx {
+
+class CharacterSet;
+
+class RecordPane : public QWidget {
+  Q_OBJECT
+ public:
+  // What the pane draws; offsets are from the working base.
+  struct Picture {
+    RecordScreen Screen;
+    std::int64_t WorkingBase = 0;
+    const RecordBuffer* Records = nullptr;
+    const CharacterSet* Set = nullptr;
+    std::optional<std::int64_t> Cursor;
+    bool CharsActive = false;  // the character line has the cursor, else the digit lines
+    ByteSpan Hit;              // the last match of Find
+    int FieldColumn = -1;      // record column of the current field offset
+  };
+
+  explicit RecordPane(QWidget* parent = nullptr);
+
+  void SetGlyphFont(const QFont& font);
+  // Record rows and byte columns that fit the pane as it is now.
+  int RowsThatFit(bool showHex) const;
+  int ColumnsThatFit(int recordLength, std::int64_t workingLength) const;
+  void Show(const Picture& picture);
+  const Picture& Shown() const { return picture_; }
+
+  // What a line of a record row shows (0 characters, 1 high digits, 2 low
+  // digits), one character per column on screen; the number and offset.
+  QString LineText(int row, int line) const;
+  QString GutterText(int row) const;
+  QString Ruler() const;
+  // The background and pen of a cell: the cursor, edits, the hit and the
+  // field's column show there.
+  QColor CellBackground(int row, int column) const;
+  QColor CellPen(int row, int line, int column) const;
+  // The record row and screen column under a point; the line (0..2) too.
+  std::optional<RecordPosition> CellAt(QPoint p, int* line = nullptr) const;
+  int CharWidth() const { return charWidth_; }
+  int LineHeight() const { return lineHeight_; }
+  QPoint CellCentre(int row, int line, int column) const;
+
+ signals:
+  void CellClicked(std::int64_t row, int column, int line);
+
+ protected:
+  void paintEvent(QPaintEvent* e) override;
+  void mousePressEvent(QMouseEvent* e) override;
+
+ private:
+  // The number and offset at the left, and the space after them.
+  static int GutterChars(int recordLength, std::int64_t workingLength);
+  int GutterChars() const;
+  int RowTop(int row) const;
+  int RowHeight() const;
+  // The byte shown at a cell, if any.
+  std::optional<std::uint8_t> ByteAt(std::int64_t offset) const;
+
+  QFont glyphFont_;
+  int charWidth_ = 8;
+  int lineHeight_ = 14;
+  int ascent_ = 11;
+  Picture picture_;
+};
+
+}  // namespace qx
