@@ -121,9 +121,9 @@ void RememberGeometry(Platform& p, const QString& path, const FileGeometry& g) {
 }
 
 void RememberGeometry(Platform& p, const FileState& file) {
-  RememberGeometry(p, file.FileName,
-                   {file.WorkingBase, file.RecordLength, file.CharSet, file.RecordView,
-                    file.ShowHex});
+  RememberGeometry(
+      p, file.FileName,
+      {file.WorkingBase, file.RecordLength, file.CharSet, file.RecordView, file.ShowHex});
 }
 
 }  // namespace qx

@@ -402,10 +402,12 @@ bool IO::RefuseIfChanged() {
   reloading_ = true;
   ReopenFile();
   reloading_ = false;
-  const QString lengths = s_.File1.IsOpen()
-                              ? QStringLiteral("its length was %1 bytes and is now %2")
-                                    .arg(Grouped(before), Grouped(s_.FileLength))
-                              : QStringLiteral("it is gone");
+  // A length never seen (the look after a write failed) is not told.
+  const QString lengths =
+      !s_.File1.IsOpen() ? QStringLiteral("it is gone")
+      : before < 0       ? QStringLiteral("its length is now %1 bytes").arg(Grouped(s_.FileLength))
+                         : QStringLiteral("its length was %1 bytes and is now %2")
+                         .arg(Grouped(before), Grouped(s_.FileLength));
   p_.MessageBox(QStringLiteral("%1 was changed by another program: %2.\nNothing was written; "
                                "the file has been read again.")
                     .arg(s_.Current.FileName, lengths),

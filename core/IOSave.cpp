@@ -76,8 +76,8 @@ void IO::SavePage() {
 void IO::SaveRecords() {
   if (ReadOnlyRefused() || RefuseIfChanged()) return;
   RecordBuffer& r = s_.Records;
-  const auto first = std::find(r.Edited.begin(), r.Edited.end(), true);
-  if (!s_.Dirty || first == r.Edited.end()) {
+  const std::optional<ByteSpan> span = SaveSpan(r.Edited);
+  if (!s_.Dirty || !span) {
     s_.Dirty = false;
     return;
   }
@@ -88,10 +88,8 @@ void IO::SaveRecords() {
                   Buttons::Ok, Icon::Critical);
     return;
   }
-  // One write from the first edited byte to the last; the bytes between go
-  // back as they were read.
-  const auto lo = first - r.Edited.begin();
-  const auto hi = r.Edited.rend() - std::find(r.Edited.rbegin(), r.Edited.rend(), true);
+  const auto lo = static_cast<std::ptrdiff_t>(span->Start);
+  const auto hi = static_cast<std::ptrdiff_t>(span->Start + span->Length);
   const std::int64_t at = r.At + lo;
   if (!WritePageBytes(at, r.Bytes.data() + lo, hi - lo, QStringLiteral("the records"))) return;
   s_.UndoPage.assign(r.Clean.begin() + lo, r.Clean.begin() + hi);

@@ -112,10 +112,12 @@ int MaxFirstColumn(int recordLength, int columns) {
   return static_cast<int>(std::max<std::int64_t>(Length(recordLength) - std::max(columns, 1), 0));
 }
 
-std::optional<ByteSpan> SaveSpan(std::span<const std::int64_t> editedOffsets) {
-  if (editedOffsets.empty()) return std::nullopt;
-  const auto [lo, hi] = std::minmax_element(editedOffsets.begin(), editedOffsets.end());
-  return ByteSpan{*lo, *hi - *lo + 1};
+std::optional<ByteSpan> SaveSpan(const std::vector<bool>& edited) {
+  const auto first = std::find(edited.begin(), edited.end(), true);
+  if (first == edited.end()) return std::nullopt;
+  const auto end = edited.rend() - std::find(edited.rbegin(), edited.rend(), true);
+  const std::int64_t lo = first - edited.begin();
+  return ByteSpan{lo, end - lo};
 }
 
 std::string RulerText(int firstColumn, int columns, int recordLength) {
@@ -129,7 +131,8 @@ std::string RulerText(int firstColumn, int columns, int recordLength) {
       const std::string number = std::to_string(c);
       for (std::size_t i = 0; i < number.size(); ++i) {
         const std::int64_t at = c + static_cast<std::int64_t>(i);
-        if (at >= first && at < end && at < length) text[static_cast<std::size_t>(at - first)] = number[i];
+        if (at >= first && at < end && at < length)
+          text[static_cast<std::size_t>(at - first)] = number[i];
       }
       c += static_cast<std::int64_t>(number.size());
       continue;

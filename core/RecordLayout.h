@@ -6,8 +6,8 @@
 
 #include <cstdint>
 #include <optional>
-#include <span>
 #include <string>
+#include <vector>
 
 namespace qx {
 
@@ -80,9 +80,10 @@ std::int64_t TopRecordForBar(int barValue, std::int64_t recordCount);
 // screen, 0 when the record fits.
 int MaxFirstColumn(int recordLength, int columns);
 
-// The one span a save writes: from the first edited offset to the last;
-// none without edits. The bytes between are written back unchanged.
-std::optional<ByteSpan> SaveSpan(std::span<const std::int64_t> editedOffsets);
+// The one span a save writes, given which bytes of the buffer were edited:
+// from the first edited byte to the last; none without edits. The bytes
+// between are written back unchanged.
+std::optional<ByteSpan> SaveSpan(const std::vector<bool>& edited);
 
 // The column ruler over record columns first .. first + columns - 1: the
 // offset within the record at every tenth column, "+" at every fifth, "."

@@ -233,13 +233,13 @@ bool CollectValueBytes(const EditorState& s, ValueBytes& out) {
     const auto k = static_cast<std::size_t>(i);
     if (c.RecordView) {
       const std::int64_t at = c.WorkingBase + c.CursorOffset + i;
-      out.shown[k] = at >= r.At && at < r.End() ? r.Bytes[static_cast<std::size_t>(at - r.At)]
-                                                : out.stored[k];
+      out.shown[k] =
+          at >= r.At && at < r.End() ? r.Bytes[static_cast<std::size_t>(at - r.At)] : out.stored[k];
       continue;
     }
     const std::int64_t at = c.CursorOffset + i - c.BufferTop;
-    out.shown[k] = at >= 0 && at < kPageSize ? s.PageBuffer[static_cast<std::size_t>(at)]
-                                             : out.stored[k];
+    out.shown[k] =
+        at >= 0 && at < kPageSize ? s.PageBuffer[static_cast<std::size_t>(at)] : out.stored[k];
   }
   return true;
 }

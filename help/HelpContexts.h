@@ -36,12 +36,20 @@ inline constexpr int kRecordView = 360;
 inline constexpr int kRecordViewEditing = 370;
 inline constexpr int kHelpMenu = 700;
 
-inline constexpr std::array kAllContexts = {
-    kOverview,     kNumbersAndRanges, kFileMenu,     kChoosePrinter, kPrint,
-    kEditMenu,     kCutCopy,          kPaste,        kFill,          kFind,
-    kReplace,      kShowValues,       kNavigateMenu, kMarks,         kRecords,
-    kGoToByte,     kConfigureMenu,    kWorkingBase,  kRecordLength,  kRecordNumberOffset,
-    kCharacterSet, kRecordMenu,       kRecChop,      kRecPaste,      kRecFill,
-    kViewMenu,     kRecordView,       kRecordViewEditing, kHelpMenu};
+inline constexpr std::array kAllContexts = {kOverview,      kNumbersAndRanges,
+                                            kFileMenu,      kChoosePrinter,
+                                            kPrint,         kEditMenu,
+                                            kCutCopy,       kPaste,
+                                            kFill,          kFind,
+                                            kReplace,       kShowValues,
+                                            kNavigateMenu,  kMarks,
+                                            kRecords,       kGoToByte,
+                                            kConfigureMenu, kWorkingBase,
+                                            kRecordLength,  kRecordNumberOffset,
+                                            kCharacterSet,  kRecordMenu,
+                                            kRecChop,       kRecPaste,
+                                            kRecFill,       kViewMenu,
+                                            kRecordView,    kRecordViewEditing,
+                                            kHelpMenu};
 
 }  // namespace qx::help

@@ -203,18 +203,39 @@ TEST(RecordLayout, ScrollBarsAndMinimalScroll) {
   EXPECT_EQ(MaxFirstColumn(1, 50), 0);
 }
 
-TEST(RecordLayout, SaveWritesOneSpanFromFirstToLastEdit) {
+TEST(RecordLayout, SaveSpanAndRuler) {
   struct Row {
-    std::vector<std::int64_t> edited;
+    std::vector<std::size_t> edited;
+    std::size_t size;
     std::optional<ByteSpan> span;
   };
   const Row rows[] = {
-      {{}, std::nullopt},
-      {{5}, ByteSpan{5, 1}},
-      {{9, 3, 7}, ByteSpan{3, 7}},
-      {{k100GiB - 1, k100GiB - 100}, ByteSpan{k100GiB - 100, 100}},
+      {{}, 80, std::nullopt},
+      {{5}, 80, ByteSpan{5, 1}},
+      {{9, 3, 7}, 80, ByteSpan{3, 7}},
+      // The first and last byte of a screen of the longest records.
+      {{0, 20 * 32767 - 1}, 20 * 32767, ByteSpan{0, 20 * 32767}},
   };
-  for (const Row& r : rows) EXPECT_EQ(SaveSpan(r.edited), r.span) << r.edited.size();
+  for (const Row& r : rows) {
+    std::vector<bool> edited(r.size);
+    for (std::size_t i : r.edited) edited[i] = true;
+    EXPECT_EQ(SaveSpan(edited), r.span) << r.edited.size();
+  }
+
+  struct Ruler {
+    int first, columns, length;
+    std::string text;
+  };
+  const Ruler rulers[] = {
+      {0, 24, 80, "0....+....10...+....20.."},
+      {0, 10, 7, "0....+.   "},    // blank past the record's end
+      {12, 10, 80, "...+....20"},  // a number cut by the left edge shows its tail
+      {32758, 12, 32767, "..32760+.   "},
+      {32761, 4, 32767, "2760"},
+      {0, 3, 1, "0  "},
+  };
+  for (const Ruler& r : rulers)
+    EXPECT_EQ(RulerText(r.first, r.columns, r.length), r.text) << r.first << " " << r.columns;
 }
 
 }  // namespace qx

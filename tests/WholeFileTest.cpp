@@ -492,8 +492,9 @@ TEST(WholeFile, LinksSparseFilesAndLeftovers) {
   r.p.Verify();
 }
 
-// The same random page edits, working bases, rewrites, cancels, undos,
-// redos, cuts, copies, pastes and changes by another program applied to a
+// The same random page edits, record view edits, working bases, rewrites,
+// cancels, undos, redos, cuts, copies, pastes and changes by another program
+// applied to a
 // real file through the program and to a byte array; every byte compared
 // after every step. Fills and record operations have their own comparisons.
 TEST(WholeFile, RandomizedAgainstAByteArray) {
@@ -511,7 +512,7 @@ TEST(WholeFile, RandomizedAgainstAByteArray) {
     const auto working = static_cast<int>(r.s.WorkingLength);
     const std::int64_t base = r.s.Current.WorkingBase;
     // After another program's change the next write must be refused.
-    const int what = changedOutside ? 4 + gen.bounded(2) * 3 : gen.bounded(15);
+    const int what = changedOutside ? 4 + gen.bounded(2) * 3 : gen.bounded(16);
     const QByteArray before = model;
     bool undoable = false;  // Undo now returns to before
     // Every third step, writes and kernel copies move only a few bytes at a time.
@@ -543,13 +544,17 @@ TEST(WholeFile, RandomizedAgainstAByteArray) {
         model = Removed(model, at, removed, insert);
         undoable = true;
       }
-    } else if (what == 7 && changedOutside) {  // a page write of the old content
+    } else if (what == 7 && changedOutside) {  // a page or records write of the old content
+      r.s.Current.RecordView = step % 2 == 0;
       r.s.Dirty = true;
       r.io.SavePage();
+      r.s.Current.RecordView = false;
     } else if (what < 10 && (what < 9 ? r.s.UndoEnabled : r.s.RedoEnabled)) {
       // A page Undo/Redo writes its image; a whole-file one swaps versions.
       const bool swap = r.s.WholeFileUndo;
+      r.s.Current.RecordView = gen.bounded(2) == 1;
       what < 9 ? r.io.UndoChange() : r.io.RedoChange();
+      r.s.Current.RecordView = false;
       if (swap) std::swap(undoModel, redoModel);
       model = swap || what == 9 ? redoModel : undoModel;
     } else if (what == 10 && len > 1) {  // a new working base
@@ -570,6 +575,23 @@ TEST(WholeFile, RandomizedAgainstAByteArray) {
       ASSERT_EQ(PasteFile(r.io, mode, {}), PasteResult::Done);
       undoable = mode != PasteMode::Overlay;
       model = model.left(at) + clip + model.mid(undoable ? at : at + clip.size());
+    } else if (what == 15 && working > 0) {  // records typed over and saved in the record view
+      const int length = gen.bounded(1, 300);
+      r.s.Current.RecordView = true;
+      r.io.ReadRecords(gen.bounded(working) / length * length, length * gen.bounded(1, 4));
+      RecordBuffer& records = r.s.Records;
+      for (int k = gen.bounded(1, 6); k > 0; --k) {
+        const auto i =
+            static_cast<std::size_t>(gen.bounded(static_cast<int>(records.Bytes.size())));
+        records.Bytes[i] = static_cast<std::uint8_t>(gen.bounded(256));
+        records.Edited[i] = true;
+        model[static_cast<qsizetype>(records.At) + static_cast<qsizetype>(i)] =
+            static_cast<char>(records.Bytes[i]);
+      }
+      r.s.Dirty = true;
+      r.io.SavePage();
+      r.s.Current.RecordView = false;
+      undoable = true;
     } else if (what == 11) {  // another program truncates, appends or overwrites
       QFile f(path);
       ASSERT_TRUE(f.open(QIODevice::ReadWrite));

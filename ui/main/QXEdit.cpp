@@ -15,8 +15,8 @@
 #include "help/HelpContexts.h"
 #include "input/Utility.h"
 #include "ui/main/PagePane.h"
-#include "ui/main/RecordPane.h"
 #include "ui/main/QX.h"
+#include "ui/main/RecordPane.h"
 
 namespace qx {
 

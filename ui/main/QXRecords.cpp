@@ -13,8 +13,8 @@
 #include "input/Utility.h"
 #include "ui/main/Library.h"
 #include "ui/main/PagePane.h"
-#include "ui/main/RecordPane.h"
 #include "ui/main/QX.h"
+#include "ui/main/RecordPane.h"
 
 namespace qx {
 
@@ -147,8 +147,8 @@ void QX::MoveRecordCursor(RecordMove move) {
   c.CursorOffset =
       MoveInRecords(move, c.CursorOffset, screen.RecordLength, s_.WorkingLength, screen.Rows);
   if (move == RecordMove::PageUp || move == RecordMove::PageDown) {
-    c.TopRecord = TopAfterPage(c.TopRecord, move == RecordMove::PageUp ? -1 : 1, screen.Rows,
-                               s_.RecordCount);
+    c.TopRecord =
+        TopAfterPage(c.TopRecord, move == RecordMove::PageUp ? -1 : 1, screen.Rows, s_.RecordCount);
   }
   FollowCursor();
   LoadRecords();
@@ -193,7 +193,8 @@ void QX::RecordBar_Action(int action) {
 
 void QX::RecordBox_Click(std::int64_t row, int column, int line) {
   if (!s_.FileOpen()) return;
-  const std::optional<std::int64_t> offset = RecordScreenNow().OffsetAt(static_cast<int>(row), column);
+  const std::optional<std::int64_t> offset =
+      RecordScreenNow().OffsetAt(static_cast<int>(row), column);
   if (!offset) return;
   s_.Current.CursorOffset = *offset;
   SecondNibble = false;

@@ -123,7 +123,8 @@ QColor RecordPane::CellBackground(int row, int column) const {
   if (offset) {
     const RecordBuffer* r = picture_.Records;
     const std::int64_t at = picture_.WorkingBase + *offset;
-    if (r != nullptr && at >= r->At && at < r->End() && r->Edited[static_cast<std::size_t>(at - r->At)])
+    if (r != nullptr && at >= r->At && at < r->End() &&
+        r->Edited[static_cast<std::size_t>(at - r->At)])
       return kEdited;
     const ByteSpan& hit = picture_.Hit;
     if (hit.Length > 0 && *offset >= hit.Start && *offset <= hit.Last()) return kHit;

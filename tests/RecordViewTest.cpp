@@ -1,0 +1,382 @@
+// The record view in the real window over real files: what it shows, its
+// keys, typing and Save Sector, and the refusals that keep the file whole.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <QAction>
+#include <QWindow>
+
+#include "core/FileMemory.h"
+#include "core/RecordLayout.h"
+#include "input/Utility.h"
+#include "search/Search.h"
+#include "tests/WindowRig.h"
+#include "ui/main/RecordPane.h"
+
+namespace qx::test {
+
+namespace {
+
+// Records of 7 bytes behind a 3-byte header: "R0 abcd" .. and a short last
+// record "end".
+QByteArray SevenByteRecords(int records) {
+  QByteArray b = "HDR";
+  for (int i = 0; i < records; ++i) b += QByteArray("R") + char('0' + i % 10) + " abcd";
+  return b + "end";
+}
+
+void OpenRecords(WindowRig& r, const QByteArray& bytes, int base, int length) {
+  r.Open("rec.dat", bytes);
+  ASSERT_TRUE(SetWorkingBase(r.w->Io(), base));
+  ASSERT_TRUE(SetRecordLength(r.w->Io(), length));
+  r.Key(Qt::Key_F6);
+  ASSERT_TRUE(r.s.Current.RecordView);
+}
+
+// Puts the cursor on offset as Go To Byte does.
+void GoTo(WindowRig& r, std::int64_t offset) {
+  ASSERT_TRUE(GoToByte(r.w->Io(), offset));
+}
+
+// The text of a record row's line from screen column 0, n columns.
+QString Line(WindowRig& r, std::int64_t offset, int line, int n) {
+  const std::optional<RecordPosition> cell = r.w->RecordScreenNow().CellOf(offset);
+  if (!cell) return QStringLiteral("<off screen>");
+  return r.w->RecordBox->LineText(static_cast<int>(cell->Record), line).mid(cell->Column, n);
+}
+
+// A Write of the file logs how many bytes it asked to write.
+class WriteSizes : public FaultySys {
+ public:
+  std::vector<std::size_t> sizes;
+
+ protected:
+  std::size_t Limit(Call c, std::size_t n) override {
+    if (c == Call::Write) sizes.push_back(n);
+    return FaultySys::Limit(c, n);
+  }
+};
+
+}  // namespace
+
+TEST(RecordView, ShowsOneRecordPerRowAndSwitchingKeepsTheCursorsByte) {
+  WindowRig r;
+  OpenRecords(r, SevenByteRecords(12), 3, 7);
+  const QString path = r.s.Current.FileName;
+  EXPECT_TRUE(r.w->RecordBox->isVisible() && r.w->RecordBar->isVisible());
+  EXPECT_FALSE(r.w->FileBar->isVisible() || r.w->HexBox->isVisible());
+  EXPECT_TRUE(r.w->MenuItem("mnuViewRecords")->isChecked());
+  EXPECT_FALSE(r.w->MenuItem("mnuViewPage")->isChecked());
+
+  // Characters, then the high and the low digit of each byte; the record's
+  // number and offset at the left; the ruler counts columns from 0.
+  RecordPane* pane = r.w->RecordBox;
+  EXPECT_EQ(pane->LineText(1, 0).left(8), "R1 abcd ");
+  EXPECT_EQ(pane->LineText(1, 1).left(8), "5326666 ");
+  EXPECT_EQ(pane->LineText(1, 2).left(8), "2101234 ");
+  EXPECT_EQ(pane->GutterText(0), " 0  0");
+  EXPECT_EQ(pane->GutterText(1), " 1  7");
+  EXPECT_EQ(pane->Ruler().left(8), "0....+. ");
+  // The cursor is red on the digit lines (the active side), green above.
+  EXPECT_EQ(pane->CellPen(0, 1, 0), QColor(255, 0, 0));
+  EXPECT_EQ(pane->CellPen(0, 0, 0), QColor(0, 160, 0));
+  r.Key(Qt::Key_F5);
+  EXPECT_EQ(pane->CellPen(0, 0, 0), QColor(255, 0, 0));
+  r.Key(Qt::Key_F5);
+
+  // The short last record shows its own bytes; its number has two digits.
+  GoTo(r, 84);
+  EXPECT_EQ(Line(r, 84, 0, 7), "end    ");
+  EXPECT_EQ(pane->GutterText(static_cast<int>(r.w->RecordScreenNow().CellOf(84)->Record)), "12 84");
+
+  // Back on the page the cursor's byte is there and drawn; and again.
+  GoTo(r, 50);
+  r.Key(Qt::Key_F6);
+  EXPECT_TRUE(r.w->HexBox->isVisible());
+  EXPECT_FALSE(r.w->RecordBox->isVisible());
+  EXPECT_LE(r.s.Current.BufferTop, 50);
+  EXPECT_EQ(r.w->HexBox->CellColor(r.s.CY, r.s.CX), QColor(255, 0, 0));
+  EXPECT_EQ(r.s.Current.BufferTop + 16 * r.s.CY + r.s.CX, 50);
+  r.w->mnuViewRecords_Click();
+  EXPECT_TRUE(r.w->RecordScreenNow().CellOf(50).has_value());
+  EXPECT_EQ(r.s.Current.CursorOffset, 50);
+
+  // Without the digit lines a record is one line; the choice is the file's.
+  r.w->mnuViewShowHex_Click();
+  EXPECT_EQ(r.w->RecordScreenNow().LinesPerRecord(), 1);
+  EXPECT_EQ(pane->LineText(0, 1), "");
+  EXPECT_EQ(RecallGeometry(r.p, path), (FileGeometry{3, 7, kAsciiSetName, true, false}));
+  r.Open("other.bin", "page");
+  EXPECT_FALSE(r.s.Current.RecordView);
+  EXPECT_TRUE(r.w->HexBox->isVisible());
+  r.w->Io().OpenFile(path);
+  EXPECT_TRUE(r.s.Current.RecordView && !r.s.Current.ShowHex);
+  EXPECT_EQ(r.s.Current.CursorOffset, 50);
+  r.w->Io().CloseFile();
+  r.w->Io().CloseFile();
+  // Opened again, the file comes back in the records without hex.
+  r.w->Io().OpenFile(path);
+  EXPECT_TRUE(r.s.Current.RecordView && !r.s.Current.ShowHex);
+  EXPECT_EQ(r.s.Current.RecordLength, 7);
+  r.p.Verify();
+}
+
+TEST(RecordView, KeysMoveByByteRecordAndScreen) {
+  WindowRig r;
+  OpenRecords(r, SevenByteRecords(40), 3, 7);  // offsets 0..282, the last record 3 bytes
+  const int rows = r.s.RecordRows;
+  ASSERT_GE(rows, 2);
+  struct Row {
+    std::int64_t from;
+    int key;
+    std::int64_t to;
+  };
+  const Row rows_[] = {
+      {6, Qt::Key_Right, 7},      // on to the next record
+      {7, Qt::Key_Left, 6},       // back to the previous one
+      {0, Qt::Key_Left, 0},       // the file's first byte
+      {282, Qt::Key_Right, 282},  // and its last
+      {17, Qt::Key_Up, 10},
+      {3, Qt::Key_Up, 3},
+      {276, Qt::Key_Down, 282},  // into the short last record: its last byte
+      {282, Qt::Key_Down, 282},
+      {17, Qt::Key_Home, 14},
+      {17, Qt::Key_End, 20},
+      {281, Qt::Key_End, 282},
+      {2, Qt::Key_PageDown, 2 + 7 * rows},
+      {2 + 7 * rows, Qt::Key_PageUp, 2},
+      {282, Qt::Key_PageDown, 282},
+  };
+  for (const Row& row : rows_) {
+    GoTo(r, row.from);
+    r.Key(row.key);
+    EXPECT_EQ(r.s.Current.CursorOffset, row.to) << row.from << " key " << row.key;
+    EXPECT_TRUE(r.w->RecordScreenNow().CellOf(row.to).has_value()) << row.from;
+    EXPECT_EQ(r.w->FileOffsetBox->text(), FormatCount(row.to));
+  }
+  // Page Down moves the screen by its rows as well as the cursor.
+  GoTo(r, 0);
+  r.Key(Qt::Key_PageDown);
+  EXPECT_EQ(r.s.Current.TopRecord, rows);
+  // The bar's arrow scrolls a record and leaves the cursor where it is.
+  r.w->RecordBar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+  EXPECT_EQ(r.s.Current.TopRecord, rows + 1);
+  EXPECT_EQ(r.s.Current.CursorOffset, 7 * rows);
+  r.w->RecordBar->triggerAction(QAbstractSlider::SliderToMaximum);
+  EXPECT_EQ(r.s.Current.TopRecord, 40);
+  r.p.Verify();
+}
+
+TEST(RecordView, TypingMarksBytesAndSaveWritesTheChangedSpanOnce) {
+  WindowRig r;
+  WriteSizes sys;
+  r.s.Sys = &sys;
+  const QByteArray original = SevenByteRecords(40);
+  OpenRecords(r, original, 3, 7);
+  const QString path = r.s.Current.FileName;
+  // Record 3 ("R3 abcd" at offset 21): a character, then a high and a low digit.
+  GoTo(r, 23);
+  r.Key(Qt::Key_F5);
+  r.Type('Z');
+  r.Key(Qt::Key_F5);
+  r.Type('4');
+  EXPECT_EQ(Line(r, 24, 1, 1), "4");
+  EXPECT_EQ(r.s.Current.CursorOffset, 24);  // the high digit keeps the byte
+  r.Type('1');
+  EXPECT_EQ(r.s.Current.CursorOffset, 25);
+  EXPECT_EQ(Line(r, 21, 0, 7), "R3ZAbcd");
+  EXPECT_EQ(Line(r, 21, 2, 7), "23A1234");
+  r.p.ExpectBox("Invalid Hexadecimal Character");
+  r.Type('x');
+  // Marked as edited, the title too; nothing on disk yet.
+  RecordPane* pane = r.w->RecordBox;
+  const auto row3 = static_cast<int>(r.w->RecordScreenNow().CellOf(21)->Record);
+  EXPECT_EQ(pane->CellBackground(row3, 2), QColor(255, 236, 150));
+  EXPECT_EQ(pane->CellBackground(row3, 3), QColor(255, 236, 150));
+  EXPECT_NE(pane->CellBackground(row3, 4), QColor(255, 236, 150));
+  EXPECT_EQ(r.w->windowHandle()->title(), "rec.dat* - Quellox");
+  EXPECT_EQ(TempFiles::Read(path), original);
+
+  // An edit in the record above widens the span to it; F2 writes offsets
+  // 14 .. 24 in one write of 11 bytes, the bytes between as they were.
+  r.Key(Qt::Key_Up);
+  for (int i = 0; i < 4; ++i) r.Key(Qt::Key_Left);
+  ASSERT_EQ(r.s.Current.CursorOffset, 14);
+  r.Key(Qt::Key_F5);
+  r.Type('!');
+  sys.sizes.clear();
+  r.Key(Qt::Key_F2);
+  EXPECT_EQ(sys.sizes, std::vector<std::size_t>{11});
+  QByteArray expected = original;
+  expected[3 + 23] = 'Z';
+  expected[3 + 24] = 'A';
+  expected[3 + 14] = '!';
+  EXPECT_EQ(TempFiles::Read(path), expected);
+  EXPECT_EQ(pane->CellBackground(row3, 3), Qt::white);
+  EXPECT_EQ(r.w->windowHandle()->title(), "rec.dat - Quellox");
+
+  // Undo puts back exactly the span saved; Re-do writes it again.
+  r.Key(Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(TempFiles::Read(path), original);
+  EXPECT_EQ(Line(r, 21, 0, 7), "R3 abcd");
+  r.Key(Qt::Key_Y, Qt::ControlModifier);
+  EXPECT_EQ(TempFiles::Read(path), expected);
+
+  // The last byte of the file takes a digit pair and the cursor stays.
+  GoTo(r, 282);
+  r.Key(Qt::Key_F5);
+  r.Type('7');
+  r.Type('e');
+  EXPECT_EQ(r.s.Current.CursorOffset, 282);
+  // Scrolling to other records asks first: No drops the edit, Yes saves it.
+  r.p.ExpectBox("Save Change?", Answer::No);
+  r.w->RecordBar->triggerAction(QAbstractSlider::SliderToMinimum);
+  EXPECT_EQ(TempFiles::Read(path), expected);
+  GoTo(r, 282);
+  r.Type('7');
+  r.Type('e');
+  r.p.ExpectBox("Save Change?", Answer::Yes);
+  r.w->RecordBar->triggerAction(QAbstractSlider::SliderToMinimum);
+  expected[3 + 282] = 0x7E;
+  EXPECT_EQ(TempFiles::Read(path), expected);
+  // So does switching to the page.
+  GoTo(r, 0);
+  r.Type('3');
+  r.Type('3');
+  r.p.ExpectBox("Save Change?", Answer::Yes);
+  r.Key(Qt::Key_F6);
+  expected[3 + 0] = '3';
+  EXPECT_EQ(TempFiles::Read(path), expected);
+  EXPECT_FALSE(r.s.Current.RecordView);
+  r.p.Verify();
+}
+
+TEST(RecordView, SaveRefusesOrFailsWithoutLosingBytes) {
+  WindowRig r;
+  FaultySys sys;
+  r.s.Sys = &sys;
+  const QByteArray original = SevenByteRecords(10);
+  OpenRecords(r, original, 0, 7);
+  const QString path = r.s.Current.FileName;
+  const auto edit = [&] {
+    GoTo(r, 8);
+    r.Type('4');
+    r.Type('1');
+  };
+  // One save counts its calls; then each fails in turn on a fresh copy.
+  // A failure before the write is said and leaves the file as it was.
+  QByteArray saved = original;
+  saved[8] = 0x41;
+  int calls = 0;
+  for (int call = -1; call < calls; ++call) {
+    r.w->Io().CloseFile();
+    r.files.Write("rec.dat", original);
+    r.w->Io().OpenFile(path);  // back in the records, as it was left
+    ASSERT_TRUE(r.s.Current.RecordView);
+    edit();
+    sys.Reset(call < 0 ? std::set<int>{} : std::set<int>{call});
+    r.p.anyBox = true;
+    r.p.boxes.clear();
+    r.Key(Qt::Key_F2);
+    r.p.anyBox = false;
+    if (call < 0) calls = sys.count;
+    if (r.p.boxes.empty()) {
+      EXPECT_EQ(TempFiles::Read(path), saved) << call;
+    } else {
+      EXPECT_EQ(TempFiles::Read(path), original) << call;
+      EXPECT_TRUE(r.p.boxes.front().text.startsWith("Couldn't ")) << call;
+    }
+    if (r.s.Dirty) {
+      r.p.ExpectBox("Save Change?", Answer::No);
+      r.w->Io().CheckDirty();
+    }
+  }
+  ASSERT_GE(calls, 2);
+  r.w->Io().CloseFile();  // a failed look after the write leaves the file unknown
+  r.w->Io().OpenFile(path);
+  // Writes that move one byte at a time still write the whole span.
+  sys.Reset();
+  sys.shortWrites = 1;
+  GoTo(r, 8);
+  r.Key(Qt::Key_F5);
+  r.Type('x');
+  r.Type('y');
+  r.Key(Qt::Key_F2);
+  EXPECT_EQ(TempFiles::Read(path).mid(8, 2), "xy");
+  sys.shortWrites = 0;
+
+  // Another program cuts the file short: it is read again, not overwritten.
+  GoTo(r, 60);
+  r.Type('q');
+  ASSERT_EQ(::truncate(QFile::encodeName(path).constData(), 50), 0);
+  const timespec later[2] = {{0, UTIME_OMIT}, {r.s.Seen.modified.tv_sec + 1, 0}};
+  ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), later, 0), 0);
+  const QByteArray cut = TempFiles::Read(path);
+  r.p.ExpectBox(path +
+                " was changed by another program: its length was 76 bytes and is now 50.\n"
+                "Nothing was written; the file has been read again.");
+  r.Key(Qt::Key_F2);
+  EXPECT_EQ(TempFiles::Read(path), cut);
+  EXPECT_FALSE(r.s.Dirty);
+  EXPECT_EQ(r.s.WorkingLength, 50);
+
+  // A read-only file refuses every typed byte, and Save Sector.
+  r.s.ReadOnly = true;  // as the open of a file without write access leaves it
+  r.p.ExpectBox("File is read-only");
+  r.p.ExpectBox("File is read-only");
+  r.Type('5');
+  r.Key(Qt::Key_F2);
+  EXPECT_FALSE(r.s.Dirty);
+  EXPECT_EQ(TempFiles::Read(path), cut);
+  r.p.Verify();
+}
+
+TEST(RecordView, FindAndTheEndsOfAHundredGibibyteFile) {
+  WindowRig r;
+  const QString path = r.files.Path("disk.img");
+  constexpr std::int64_t kSize = std::int64_t{100} << 30;
+  {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.resize(kSize));
+    ASSERT_TRUE(f.seek(kSize - 5) && f.write("LAST!") == 5);
+    ASSERT_TRUE(f.seek(12345) && f.write("NEEDLE") == 6);
+  }
+  r.w->Io().OpenFile(path);
+  ASSERT_TRUE(SetRecordLength(r.w->Io(), 80));
+  r.w->mnuViewSwitch_Click();
+  // The last record: Go To This Record with the last number.
+  const std::int64_t last = kSize / 80 - 1 + (kSize % 80 != 0);
+  ASSERT_TRUE(RequestRecordNumber(r.w->Io(), last));
+  EXPECT_EQ(r.s.Current.CursorOffset, last * 80);
+  const auto row = static_cast<int>(r.w->RecordScreenNow().CellOf(last * 80)->Record);
+  EXPECT_EQ(r.w->RecordBox->GutterText(row), "1,342,177,279 107,374,182,320");
+  EXPECT_EQ(Line(r, kSize - 5, 0, 5), "LAST!");
+  EXPECT_EQ(r.s.Current.TopRecord, last - r.s.RecordRows + 1);
+  EXPECT_EQ(r.w->RecordBar->value(), BarValueForTopRecord(r.s.Current.TopRecord, last + 1));
+  // Only the records on screen were read.
+  EXPECT_LE(std::ssize(r.s.Records.Bytes), r.s.RecordRows * 80);
+  // Find lands on the hit, in view and shaded.
+  ASSERT_TRUE(PrepareSearch(r.s, "NEEDLE", "0", FormatCount(kSize - 1), kSearchAscii));
+  r.s.SearchPosition = 0;
+  r.s.Found = false;
+  ASSERT_EQ(FindNext(r.w->Io()), 12345);
+  EXPECT_EQ(r.s.Current.CursorOffset, 12345);
+  EXPECT_EQ(Line(r, 12345, 0, 6), "NEEDLE");
+  const auto hit = *r.w->RecordScreenNow().CellOf(12350);
+  EXPECT_EQ(r.w->RecordBox->CellBackground(static_cast<int>(hit.Record), hit.Column),
+            QColor(160, 215, 255));
+  EXPECT_EQ(r.w->RecordBar->value(), BarValueForTopRecord(r.s.Current.TopRecord, last + 1));
+
+  // The longest records scroll sideways, the ruler with them; the records on
+  // screen stay, and so do their edits: nothing is asked.
+  ASSERT_TRUE(SetRecordLength(r.w->Io(), kMaxRecordLength));
+  r.Type('a');
+  ASSERT_GT(r.w->ColumnBar->maximum(), 1000);
+  r.w->ColumnBar->setValue(1000);
+  EXPECT_EQ(r.s.Current.FirstColumn, 1000);
+  EXPECT_EQ(r.w->RecordBox->Ruler().left(6), "1000.+");
+  EXPECT_TRUE(r.s.Dirty);
+  r.p.Verify();
+}
+
+}  // namespace qx::test
