@@ -331,22 +331,18 @@ TEST(Help, AboutBoxAndSystemInfo) {
 }
 
 TEST(Help, CommandLineAnswersWithoutADisplay) {
-  const std::pair<QStringList, QStringList> files[] = {
-      {{"a.bin", "-style", "fusion", "--platform=xcb", "-reverse", "b"}, {"a.bin", "b"}},
-      {{"--", "--help", "-"}, {"--help", "-"}},
-      {{"-", "b"}, {"-", "b"}},
+  // The files a run opens, and the character set (in any case, by its own name).
+  const std::tuple<QStringList, QStringList, QString> lines[] = {
+      {{"a.bin", "-style", "fusion", "--platform=xcb", "-reverse", "b"}, {"a.bin", "b"}, {}},
+      {{"--", "--help", "-"}, {"--help", "-"}, {}},
+      {{"-", "b"}, {"-", "b"}, {}},
+      {{"--charset", "ibm037", "a.bin"}, {"a.bin"}, "IBM037"},
+      {{"a.bin", "--charset=IBM037"}, {"a.bin"}, "IBM037"},
   };
-  for (const auto& [args, want] : files) {
-    const CommandLine line = ParseCommandLine(args);
-    EXPECT_EQ(line.action, CommandLine::Action::Run);
-    EXPECT_EQ(line.files, want);
-  }
-  // A character set in any case, by its own name.
-  for (const QStringList& args :
-       {QStringList{"--charset", "ibm037", "a.bin"}, QStringList{"a.bin", "--charset=IBM037"}}) {
+  for (const auto& [args, files, set] : lines) {
     const CommandLine line = ParseCommandLine(args);
     EXPECT_EQ(std::tuple(line.action, line.files, line.charSet),
-              std::tuple(CommandLine::Action::Run, QStringList{"a.bin"}, QString("IBM037")));
+              std::tuple(CommandLine::Action::Run, files, set));
   }
 
   struct Run {

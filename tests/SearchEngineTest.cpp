@@ -62,8 +62,8 @@ TEST(SearchEngine, FindAndCountSeeEveryOccurrenceInTheRangeOnlyOrTellOfAReadFail
   r.s.Current.CursorOffset = 5;
   r.p.ExpectBox(" 3 Occurrences");
   EXPECT_EQ(CountOccurrences(r.io), 3);
-  EXPECT_EQ(r.s.SearchPosition, 2);  // Count leaves Find Next and the cursor where they were
-  EXPECT_EQ(r.s.Current.CursorOffset, 5);
+  // Count leaves Find Next and the cursor where they were.
+  EXPECT_EQ(std::tuple(r.s.SearchPosition, r.s.Current.CursorOffset), std::tuple(2, 5));
 
   // 8,193 bytes are not yet long enough for the bar.
   FakeBar bar;
@@ -113,9 +113,8 @@ TEST(SearchEngine, FindNextGoesOnAfterAHitAndCancelLeavesTheCursor) {
   r.p.onEvents = [&] { r.s.OperationRunning = false; };
   EXPECT_EQ(FindNext(r.io), -1);
   EXPECT_EQ(CountOccurrences(r.io), -1);
-  EXPECT_EQ(r.p.notices.size(), notices);
-  EXPECT_EQ(r.s.Current.CursorOffset, 0);
-  EXPECT_EQ(r.s.SearchPosition, 1);
+  EXPECT_EQ(std::tuple(r.p.notices.size(), r.s.Current.CursorOffset, r.s.SearchPosition),
+            std::tuple(notices, 0, 1));
 }
 
 TEST(SearchEngine, CountMatchesAReferenceOnRandomDataAndRanges) {
