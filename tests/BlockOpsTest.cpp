@@ -22,12 +22,9 @@ constexpr auto Counting = &TempFiles::Counting;
 struct BlockRig : Rig {
   QString path;
   BlockRig(const QByteArray& data, std::int64_t base, const QByteArray& clip = {})
-      : path(files.Write("B.DAT", data)) {
+      : path(OpenAnew(*this, data, base, 0, "B.DAT")) {
     s.ClipFile = files.Path("clip");
     if (!clip.isNull()) files.Write("clip", clip);
-    io.OpenFile(path);
-    s.Current.WorkingBase = base;
-    io.ReopenFile();
   }
   QByteArray Clip() const { return TempFiles::Read(s.ClipFile); }
 };

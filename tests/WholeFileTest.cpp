@@ -114,8 +114,7 @@ TEST(WholeFile, KernelCopiesMixWithBufferedWrites) {
   QRandomGenerator gen(11);
   const int big = (3 << 20) + 17;  // past the writer's buffer and the copy step
   const QByteArray data = RandomBytes(gen, big);
-  const QString path = r.files.Write("M.DAT", data), backup = r.files.Path("M.BAK");
-  r.io.OpenFile(path);
+  const QString path = OpenAnew(r, data, 0, 0, "M.DAT"), backup = r.files.Path("M.BAK");
 
   TempFileWriter out;
   ASSERT_TRUE(out.Create(path));
@@ -260,10 +259,9 @@ TEST(WholeFile, EveryFailureOfACommitUndoOrCutKeepsBothVersions) {
                                                                  : QDir::tempPath());
         r.sys.always = always;
         r.p.anyBox = true;
-        const QString path = r.files.Write("F.DAT", old), backup = r.files.Path("F.BAK");
-        r.files.Write("F.BAK", previous);
+        const QString backup = r.files.Write("F.BAK", previous);
         r.s.ClipFile = r.files.Write("clip", oldClip);
-        r.io.OpenFile(path);
+        const QString path = OpenAnew(r, old, 0, 0, "F.DAT");
         EXPECT_TRUE(!undo || Rewrite(r, 100, 50, "new"));
         const QByteArray before = undo ? fresh : old, after = undo           ? old
                                                               : step == kCut ? Removed(old, 100, 50)
@@ -344,8 +342,7 @@ TEST(WholeFile, AnotherProgramsChangeIsReadAgainNeverOverwritten) {
       SCOPED_TRACE(testing::Message() << "change " << &change - changes << " before op " << op);
       Rig r;
       r.p.anyBox = true;
-      const QString path = r.files.Write("O.DAT", original);
-      r.io.OpenFile(path);
+      const QString path = OpenAnew(r, original, 0, 0, "O.DAT");
       r.s.PageBuffer[0] = 0xEE;
       r.s.Dirty = true;
       if (op == kPageUndo) r.io.SavePage();
@@ -380,8 +377,7 @@ TEST(WholeFile, AnotherProgramsChangeIsReadAgainNeverOverwritten) {
   // unsaved edit and Undo stay.
   {
     Rig r;
-    const QString path = r.files.Write("C.DAT", original);
-    r.io.OpenFile(path);
+    const QString path = OpenAnew(r, original, 0, 0, "C.DAT");
     ASSERT_TRUE(Rewrite(r, 0, 1, ""));
     r.s.PageBuffer[0] = 0xEE;
     r.s.Dirty = true;
