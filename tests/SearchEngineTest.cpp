@@ -99,6 +99,7 @@ TEST(SearchEngine, FindNextGoesOnAfterAHitAndCancelLeavesTheCursor) {
   EXPECT_EQ(r.s.Current.CursorOffset, 1500);
 
   // A new file resets the range to 0..0: nothing two bytes long fits.
+  FindFirst(r, "XY", "0", "2999");
   r.io.OpenFile(r.files.Write("b.bin", "XYZXYZ"));
   EXPECT_EQ(FindNext(r.io), -1);
 
