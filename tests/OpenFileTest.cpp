@@ -153,12 +153,8 @@ TEST(OpenFile, NamesThatAreNotUtf8KeepTheirBytes) {
   Rig r;
   const QByteArray dir = NativeName(r.files.Dir()) + "/";
   const QByteArray file = dir + "caf\xe9.bin", backup = dir + "caf\xe9.BAK";
-  {
-    QFile f;
-    ASSERT_TRUE(
-        f.open(::fopen(file.constData(), "w"), QIODevice::WriteOnly, QFile::AutoCloseHandle));
-    ASSERT_EQ(f.write("0123456789"), 10);
-  }
+  std::FILE* f = ::fopen(file.constData(), "w");
+  ASSERT_TRUE(f != nullptr && std::fputs("0123456789", f) >= 0 && std::fclose(f) == 0);
   r.io.OpenFile(NameFromNative(file));
   ASSERT_EQ(r.s.FileLength, 10);
   EXPECT_EQ(NativeName(r.s.Current.FileName), file);
