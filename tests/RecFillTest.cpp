@@ -60,9 +60,8 @@ TEST(RecFill, FillsTheFieldOfEveryRecordAndOnlyBytesThatExist) {
     const QByteArray got = TempFiles::Read(path);
     EXPECT_TRUE(got == Reference(before, 0, length, pat, range));  // some are large
     EXPECT_EQ(got, want ? QByteArray(want) : got);
-    EXPECT_EQ(res.status, RecFillStatus::Done);
-    EXPECT_EQ(res.records, records);
-    EXPECT_EQ(r.s.FileLength, size);
+    EXPECT_EQ(std::tuple(res.status, res.records, r.s.FileLength),
+              std::tuple(RecFillStatus::Done, records, size));
     EXPECT_EQ(r.s.SearchType, kind == Hex ? kSearchHex : kSearchAscii);
     // A reversed range writes nothing and leaves Undo as it was.
     EXPECT_EQ(r.s.UndoEnabled || r.s.RedoEnabled, records == 0);
