@@ -22,12 +22,9 @@ constexpr auto Counting = &TempFiles::Counting;
 struct BlockRig : Rig {
   QString path;
   BlockRig(const QByteArray& data, std::int64_t base, const QByteArray& clip = {})
-      : path(files.Write("B.DAT", data)) {
+      : path(OpenAnew(*this, data, base, 0, "B.DAT")) {
     s.ClipFile = files.Path("clip");
     if (!clip.isNull()) files.Write("clip", clip);
-    io.OpenFile(path);
-    s.Current.WorkingBase = base;
-    io.ReopenFile();
   }
   QByteArray Clip() const { return TempFiles::Read(s.ClipFile); }
 };
@@ -230,8 +227,9 @@ TEST(BlockOps, PasteInsertsOverlaysAndAppends) {
   r.p.Verify();
   r.sys.always.clear();
 
-  // Bytes that reached the file before a write failed are counted: writes
-  // of at most 100 bytes, the fourth failing; the offset said is the working base's.
+  // Writes of at most 100 bytes, the fourth failing: the bytes that reached the
+  // file before are counted, at an offset from the working base; an interrupted
+  // write is tried again.
   r.s.ClipFile = r.files.Write("clip", QByteArray(1000, 'c'));
   r.s.Current.WorkingBase = 2;
   r.io.ReopenFile();
@@ -241,30 +239,29 @@ TEST(BlockOps, PasteInsertsOverlaysAndAppends) {
   ASSERT_EQ(PasteFile(r.io, PasteMode::Overlay, {}), PasteResult::Done);
   const std::vector<int> writes = WriteCalls(r.sys);
   ASSERT_EQ(writes.size(), 10u);
-  const QByteArray before = TempFiles::Read(r.path), clip(1000, 'd');
-  r.files.Write("clip", clip);
-  r.sys.Reset({writes[3]});
-  r.p.ExpectBox("Couldn't write " + r.path +
-                " at offset 300: Input/output error\n300 of 1,000 bytes were pasted.");
-  EXPECT_EQ(PasteFile(r.io, PasteMode::Overlay, {}), PasteResult::Failed);
-  EXPECT_EQ(TempFiles::Read(r.path), before.left(2) + clip.left(300) + before.mid(302));
-  r.sys.Reset();
-  r.sys.shortWrites = 0;
+  const QByteArray before = TempFiles::Read(r.path);
+  for (const auto& [error, byte, pasted] : {std::tuple{EIO, 'd', 300}, {EINTR, 'e', 1000}}) {
+    const QByteArray clip(1000, byte);
+    r.files.Write("clip", clip);
+    r.sys.Reset({writes[3]});
+    r.sys.error = error;
+    if (error == EIO) {
+      r.p.ExpectBox("Couldn't write " + r.path +
+                    " at offset 300: Input/output error\n300 of 1,000 bytes were pasted.");
+    }
+    EXPECT_EQ(PasteFile(r.io, PasteMode::Overlay, {}),
+              error == EIO ? PasteResult::Failed : PasteResult::Done);
+    EXPECT_EQ(TempFiles::Read(r.path), before.left(2) + clip.left(pasted) + before.mid(2 + pasted));
+    r.p.Verify();
+  }
 
   // While another operation runs a paste is refused with a beep.
+  const QByteArray now = TempFiles::Read(r.path);
   r.s.OperationRunning = true;
   EXPECT_EQ(PasteFile(r.io, PasteMode::Insert, {}), PasteResult::Busy);
   EXPECT_EQ(r.p.beeps, 1);
+  EXPECT_EQ(TempFiles::Read(r.path), now);
   r.s.OperationRunning = false;
-  EXPECT_EQ(TempFiles::Read(r.path), before.left(2) + clip.left(300) + before.mid(302));
-  // An interrupted write is tried again.
-  r.files.Write("clip", QByteArray(1000, 'e'));
-  r.sys.Reset({writes[3]});
-  r.sys.error = EINTR;
-  r.sys.shortWrites = 100;
-  EXPECT_EQ(PasteFile(r.io, PasteMode::Overlay, {}), PasteResult::Done);
-  EXPECT_EQ(TempFiles::Read(r.path), before.left(2) + QByteArray(1000, 'e') + before.mid(1002));
-  r.p.Verify();
 }
 
 TEST(BlockOps, DialogsReadTheirBoxesAndCloseAsTheySay) {

@@ -8,6 +8,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTextBrowser>
@@ -63,13 +64,6 @@ QByteArray ShippedHelp() {
   return f.readAll();
 }
 
-// Captions without the access-key marker and the trailing "...".
-QString Bare(QString caption) {
-  caption.remove(QLatin1Char('&'));
-  if (caption.endsWith(QStringLiteral("..."))) caption.chop(3);
-  return caption;
-}
-
 void CollectActions(const QList<QAction*>& actions, QList<QAction*>& out) {
   for (QAction* a : actions) {
     if (a->isSeparator()) continue;
@@ -95,10 +89,8 @@ TEST(Help, ParsesTopicsBlocksAndLinksAndRefusesMalformedFiles) {
       {K::Heading, "Keys"},
       {K::Paragraph, "See [[310]] and [[310|the marks]]."}};
   ASSERT_EQ(overview.blocks.size(), blocks.size());
-  for (std::size_t i = 0; i < blocks.size(); ++i) {
-    EXPECT_EQ(overview.blocks[i].kind, blocks[i].first) << i;
-    EXPECT_EQ(overview.blocks[i].text, blocks[i].second) << i;
-  }
+  for (std::size_t i = 0; i < blocks.size(); ++i)
+    EXPECT_EQ(std::pair(overview.blocks[i].kind, overview.blocks[i].text), blocks[i]) << i;
   EXPECT_EQ(help.Find(310)->title, "Marks");
   EXPECT_TRUE(help.PlainText(overview).contains("See Marks and the marks."));
   const QString html = TopicHtml(help, *help.Find(310));
@@ -184,7 +176,8 @@ TEST(Help, ShippedFileCoversEveryContextAndCommand) {
     if (context > 0) {
       EXPECT_NE(help.Find(context), nullptr) << context;
     }
-    const QString caption = Bare(a->text());
+    // Without the access-key marker and the trailing "...".
+    const QString caption = a->text().remove('&').remove(QRegularExpression("\\.\\.\\.$"));
     if (!caption.isEmpty() && !a->objectName().startsWith("mnuWindowWindows") &&
         !a->objectName().startsWith("mnuFileFiles")) {
       EXPECT_TRUE(all.contains(caption)) << caption.toStdString();
@@ -331,22 +324,18 @@ TEST(Help, AboutBoxAndSystemInfo) {
 }
 
 TEST(Help, CommandLineAnswersWithoutADisplay) {
-  const std::pair<QStringList, QStringList> files[] = {
-      {{"a.bin", "-style", "fusion", "--platform=xcb", "-reverse", "b"}, {"a.bin", "b"}},
-      {{"--", "--help", "-"}, {"--help", "-"}},
-      {{"-", "b"}, {"-", "b"}},
+  // The files a run opens, and the character set (in any case, by its own name).
+  const std::tuple<QStringList, QStringList, QString> lines[] = {
+      {{"a.bin", "-style", "fusion", "--platform=xcb", "-reverse", "b"}, {"a.bin", "b"}, {}},
+      {{"--", "--help", "-"}, {"--help", "-"}, {}},
+      {{"-", "b"}, {"-", "b"}, {}},
+      {{"--charset", "ibm037", "a.bin"}, {"a.bin"}, "IBM037"},
+      {{"a.bin", "--charset=IBM037"}, {"a.bin"}, "IBM037"},
   };
-  for (const auto& [args, want] : files) {
-    const CommandLine line = ParseCommandLine(args);
-    EXPECT_EQ(line.action, CommandLine::Action::Run);
-    EXPECT_EQ(line.files, want);
-  }
-  // A character set in any case, by its own name.
-  for (const QStringList& args :
-       {QStringList{"--charset", "ibm037", "a.bin"}, QStringList{"a.bin", "--charset=IBM037"}}) {
+  for (const auto& [args, files, set] : lines) {
     const CommandLine line = ParseCommandLine(args);
     EXPECT_EQ(std::tuple(line.action, line.files, line.charSet),
-              std::tuple(CommandLine::Action::Run, QStringList{"a.bin"}, QString("IBM037")));
+              std::tuple(CommandLine::Action::Run, files, set));
   }
 
   struct Run {

@@ -12,14 +12,6 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-EditorState StateWithMarks() {
-  EditorState s;
-  s.WorkingLength = 1000;
-  s.RecordCount = 12;
-  s.Current.MarkTable['K' - 'A'].CursorOffset = 1024;
-  return s;
-}
-
 }  // namespace
 
 TEST(InputUtility, HexCharsBytesAndCounts) {
@@ -35,9 +27,6 @@ TEST(InputUtility, HexCharsBytesAndCounts) {
   // Groups of three, none in front, the most negative value whole.
   EXPECT_EQ(FormatCount(123456) + " " + FormatCount(-1234), "123,456 -1,234");
   EXPECT_EQ(FormatCount(std::numeric_limits<std::int64_t>::min()), "-9,223,372,036,854,775,808");
-  const EditorState s = StateWithMarks();
-  EXPECT_EQ(MarkText(s, QLatin1Char('k')), QStringLiteral("1,024"));
-  EXPECT_EQ(MarkText(s, QLatin1Char('X')), QStringLiteral("0"));  // never set
 }
 
 TEST(InputUtility, ReadNumber) {
@@ -91,7 +80,10 @@ TEST(InputPattern, FindReplaceAndFillText) {
 }
 
 TEST(InputKeys, KeyTableAndCtrlE) {
-  EditorState s = StateWithMarks();
+  EditorState s;
+  s.WorkingLength = 1000;
+  s.RecordCount = 12;
+  s.Current.MarkTable['K' - 'A'].CursorOffset = 1024;
   // want: "" accepted as typed, a character accepted as that one, "-"
   // discarded; then "=text" for a new field text and ">" for a focus move.
   using K = FieldKind;

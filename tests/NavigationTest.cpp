@@ -90,9 +90,8 @@ TEST(Navigation, MarksAndWorkingBase) {
   r.Edit(0xEE);
   r.p.ExpectBox("Save Change?", Answer::No);
   EXPECT_TRUE(GoToMark(r.io, 'M' - 'A'));
-  EXPECT_EQ(onDisk(20), 20);
-  EXPECT_EQ(r.s.Current.CursorOffset, 700);
-  EXPECT_EQ(r.s.PageBuffer[0], 640 & 0xFF);
+  EXPECT_EQ(std::tuple(onDisk(20), r.s.Current.CursorOffset, r.s.PageBuffer[0]),
+            std::tuple(20, 700, 640 & 0xFF));
   EXPECT_TRUE(GoToMark(r.io, 1));
   EXPECT_EQ(r.s.Current.CursorOffset, 0);
   EXPECT_FALSE(GoToMark(r.io, 26) || SetMark(r.s, -1));
@@ -114,12 +113,9 @@ TEST(Navigation, MarksAndWorkingBase) {
   r.Edit(0xEE);
   r.p.ExpectBox("Save Change?", Answer::Yes);
   EXPECT_TRUE(SetWorkingBase(r.io, 600));
-  EXPECT_EQ(onDisk(768), 0xEE);
-  EXPECT_EQ(r.s.RecordCount, 2);
-  EXPECT_EQ(std::tuple(r.s.Current.MarkTable[12].CursorOffset, r.s.RangeStart, r.s.RangeEnd),
-            std::tuple(0, 0, 0));
-  EXPECT_EQ(r.s.Current.CursorOffset, 0);
-  EXPECT_EQ(r.s.PageBuffer[0], 600 & 0xFF);
+  EXPECT_EQ(std::tuple(onDisk(768), r.s.RecordCount, r.s.Current.MarkTable[12].CursorOffset,
+                       r.s.RangeStart, r.s.RangeEnd, r.s.Current.CursorOffset, r.s.PageBuffer[0]),
+            std::tuple(0xEE, 2, 0, 0, 0, 0, 600 & 0xFF));
   // The base it already has (an empty prompt, Esc) changes nothing.
   r.s.Current.CursorOffset = 300;
   ASSERT_TRUE(SetMark(r.s, 1));

@@ -153,12 +153,8 @@ TEST(OpenFile, NamesThatAreNotUtf8KeepTheirBytes) {
   Rig r;
   const QByteArray dir = NativeName(r.files.Dir()) + "/";
   const QByteArray file = dir + "caf\xe9.bin", backup = dir + "caf\xe9.BAK";
-  {
-    QFile f;
-    ASSERT_TRUE(
-        f.open(::fopen(file.constData(), "w"), QIODevice::WriteOnly, QFile::AutoCloseHandle));
-    ASSERT_EQ(f.write("0123456789"), 10);
-  }
+  std::FILE* f = ::fopen(file.constData(), "w");
+  ASSERT_TRUE(f != nullptr && std::fputs("0123456789", f) >= 0 && std::fclose(f) == 0);
   r.io.OpenFile(NameFromNative(file));
   ASSERT_EQ(r.s.FileLength, 10);
   EXPECT_EQ(NativeName(r.s.Current.FileName), file);
@@ -182,12 +178,12 @@ TEST(OpenFile, NamesThatAreNotUtf8KeepTheirBytes) {
 TEST(OpenFile, EachFileComesBackWithItsGeometry) {
   Rig r;
   const QString path = r.files.Write("export.dat", TempFiles::Counting(1000));
-  const auto geometry = [&] {
-    const FileState& c = r.s.Current;
-    return std::tuple(c.WorkingBase, c.RecordLength, c.CharSet, r.s.WorkingLength, r.s.RecordCount);
+  const auto geometry = [](const Rig& x) {
+    const FileState& c = x.s.Current;
+    return std::tuple(c.WorkingBase, c.RecordLength, c.CharSet, x.s.WorkingLength, x.s.RecordCount);
   };
   r.io.OpenFile(path);  // the first open keeps the defaults, and stores nothing
-  EXPECT_EQ(geometry(), std::tuple(0, 256, "ASCII", 1000, 4));
+  EXPECT_EQ(geometry(r), std::tuple(0, 256, "ASCII", 1000, 4));
   EXPECT_FALSE(r.p.settings.contains(kGeometrySection + "/1"));
   ASSERT_TRUE(SetWorkingBase(r.io, 100) && SetRecordLength(r.io, 80));
   r.s.Current.CharSet = "IBM037";
@@ -207,16 +203,14 @@ TEST(OpenFile, EachFileComesBackWithItsGeometry) {
   for (const auto& [x, open] : opens) {
     x->io.CloseFile();
     open();
-    EXPECT_EQ(std::tuple(x->s.Current.WorkingBase, x->s.Current.RecordLength, x->s.Current.CharSet,
-                         x->s.WorkingLength, x->s.RecordCount),
-              std::tuple(100, 80, "IBM037", 900, 12));
+    EXPECT_EQ(geometry(*x), std::tuple(100, 80, "IBM037", 900, 12));
   }
 
   // Shrunk below its base: shown from the start, its records as they were.
   r.io.CloseFile();
   ASSERT_TRUE(QFile::resize(path, 50));
   r.io.OpenFile(path);
-  EXPECT_EQ(geometry(), std::tuple(0, 80, "IBM037", 50, 1));
+  EXPECT_EQ(geometry(r), std::tuple(0, 80, "IBM037", 50, 1));
   EXPECT_TRUE(r.p.notices.empty());
 
   // The file used longest ago makes room; opening counts as a use.

@@ -59,12 +59,9 @@ TEST(RecFill, FillsTheFieldOfEveryRecordAndOnlyBytesThatExist) {
     const RecFillResult res = FillRecords(r.io, pat, kind, range, nullptr, {blockSize});
     const QByteArray got = TempFiles::Read(path);
     EXPECT_TRUE(got == Reference(before, 0, length, pat, range));  // some are large
-    if (want) {
-      EXPECT_EQ(got, QByteArray(want));
-    }
-    EXPECT_EQ(res.status, RecFillStatus::Done);
-    EXPECT_EQ(res.records, records);
-    EXPECT_EQ(r.s.FileLength, size);
+    EXPECT_EQ(got, want ? QByteArray(want) : got);
+    EXPECT_EQ(std::tuple(res.status, res.records, r.s.FileLength),
+              std::tuple(RecFillStatus::Done, records, size));
     EXPECT_EQ(r.s.SearchType, kind == Hex ? kSearchHex : kSearchAscii);
     // A reversed range writes nothing and leaves Undo as it was.
     EXPECT_EQ(r.s.UndoEnabled || r.s.RedoEnabled, records == 0);
@@ -121,62 +118,53 @@ TEST(RecFill, CancelFailureAndAnotherProgramStopCleanly) {
     r.sys.shortWrites = 0;
     return WriteCalls(r.sys);
   };
-  // 205 bytes a write: five writes a block, four the last.
-  const std::vector<int> writes = writesOf(0), shortWrites = writesOf(205);
-  ASSERT_EQ(std::pair(writes.size(), shortWrites.size()), std::pair(10ul, 49ul));
-  // Cancel at the third event, the write of a block failing, every write
-  // failing, another program's change: the blocks already written stay.
-  enum Stop { Cancel, FailWrite, FailShortWrite, NoSpace, Theirs };
-  // how, block, records filled, errno, the words of the message
-  const std::tuple<Stop, int, std::int64_t, int, const char*> rows[] = {
-      {Cancel, 0, 20, 0, "Record fill cancelled. Records 1 to 20 (20 records) were filled;"},
-      {FailWrite, 0, 0, EIO, "No record was filled"},
-      {FailWrite, 1, 10, EIO, "(10 records)"},
-      {FailWrite, 9, 90, EIO, "(90 records)"},
+  // Ten writes, one a block; 205 bytes a write: five writes a block, four the last.
+  ASSERT_EQ(std::pair(writesOf(0).size(), writesOf(205).size()), std::pair(10ul, 49ul));
+  // Cancel at the third event, a write failing, every write failing, another
+  // program's change: the blocks already written stay.
+  enum Stop { Cancel, FailWrite, NoSpace, Theirs };
+  // how, bytes a write (0: all), the write that fails, records filled, the
+  // last field byte of the record filled in part (-1: none), errno, the words of the message
+  const std::tuple<Stop, std::size_t, int, std::int64_t, std::int64_t, int, const char*> rows[] = {
+      {Cancel, 0, 0, 20, -1, 0, "Record fill cancelled. Records 1 to 20 (20 records) were filled;"},
+      {FailWrite, 0, 0, 0, -1, EIO, "No record was filled"},
+      {FailWrite, 0, 1, 10, -1, EIO, "(10 records)"},
+      {FailWrite, 0, 9, 90, -1, EIO, "(90 records)"},
       // The second write of block 1 fails: 205 bytes of it reached the file,
       // the fields of records 11 and 12 and half of record 13's.
-      {FailShortWrite, 6, 12, EIO,
+      {FailWrite, 205, 6, 12, 14, EIO,
        "f.bin at offset 1,315: Input/output error\nRecords 1 to 12 (12 records) "
        "were filled; record 13 was filled in part; the others are unchanged."},
-      {NoSpace, 0, 0, ENOSPC, "No record was filled"},
-      {Theirs, 0, 0, 0, "changed by another program"},
+      // Just after the first field reached the file whole.
+      {FailWrite, 10, 1, 1, -1, EIO,
+       "Records 1 to 1 (1 records) were filled; the others are unchanged."},
+      {NoSpace, 0, 0, 0, -1, ENOSPC, "No record was filled"},
+      {Theirs, 0, 0, 0, -1, 0, "changed by another program"},
   };
-  for (const auto& [stop, block, done, err, says] : rows) {
+  for (const auto& [stop, bytes, write, done, part, err, says] : rows) {
     SCOPED_TRACE(says);
+    const std::vector<int> writes = writesOf(bytes);
     const QString path = OpenAnew(r, before, 0, 100);
     if (stop == Cancel) r.p.onEvents = CancelAtEvent(3, [&] { r.s.OperationRunning = false; });
-    if (stop == FailWrite) r.sys.Reset({writes[static_cast<std::size_t>(block)]});
-    if (stop == FailShortWrite) r.sys.Reset({shortWrites[static_cast<std::size_t>(block)]});
-    r.sys.shortWrites = stop == FailShortWrite ? 205 : 0;
+    if (stop == FailWrite) r.sys.Reset({writes.at(static_cast<std::size_t>(write))});
+    r.sys.shortWrites = bytes;
     if (stop == NoSpace) r.sys.always[SysCalls::Call::Write] = ENOSPC;
     if (stop == Theirs) r.files.Write("f.bin", theirs);
     r.p.ExpectBox(QString());
     const RecFillResult res = fill();
     r.p.onEvents = nullptr;
     r.sys.Reset();
+    r.sys.shortWrites = 0;
     r.sys.always.clear();
     r.p.Verify();
     EXPECT_EQ(res.status, stop == Cancel ? RecFillStatus::Cancelled : RecFillStatus::Failed);
     EXPECT_EQ(res.records, done);
     QByteArray want = Reference(before, 0, 100, pat, {1, done, 10, 19});
-    if (stop == FailShortWrite) want = Reference(want, 0, 100, pat, {done + 1, done + 1, 10, 14});
+    if (part >= 0) want = Reference(want, 0, 100, pat, {done + 1, done + 1, 10, part});
     EXPECT_TRUE(TempFiles::Read(path) == (stop == Theirs ? theirs : want));
     EXPECT_FALSE(r.s.UndoEnabled);
     r.p.ExpectLastSaid(says, err);
   }
-  // A write failing just after the first field reached the file whole.
-  const int second = writesOf(10).at(1);
-  OpenAnew(r, before, 0, 100);
-  r.sys.Reset({second});
-  r.sys.shortWrites = 10;
-  r.p.ExpectBox(QString());
-  const RecFillResult res = fill();
-  r.sys.Reset();
-  r.sys.shortWrites = 0;
-  EXPECT_EQ(res.records, 1);
-  EXPECT_TRUE(r.p.boxes.back().text.endsWith(
-      "Records 1 to 1 (1 records) were filled; the others are unchanged."))
-      << r.p.boxes.back().text.toStdString();
 }
 
 // One run through the dialog on a file long enough for the bar, then a

@@ -81,13 +81,10 @@ TEST(RecPaste, PastesIntoEveryRecordOfTheRange) {
     const QByteArray got = TempFiles::Read(path);
     EXPECT_TRUE(got == Reference(data, base, length, mode, from, to, offset,
                                  clip.isNull() ? data : clip));  // not printed: some are long
-    if (want) {
-      EXPECT_EQ(got, QByteArray(want));
-    }
+    EXPECT_EQ(got, want ? QByteArray(want) : got);
     // The record length stays; the count follows the new length.
-    EXPECT_EQ(r.s.Current.RecordLength, length);
-    EXPECT_EQ(r.s.FileLength, got.size());
-    EXPECT_EQ(r.s.RecordCount, (got.size() - base + length - 1) / length);
+    EXPECT_EQ(std::tuple(r.s.Current.RecordLength, r.s.FileLength, r.s.RecordCount),
+              std::tuple(length, got.size(), (got.size() - base + length - 1) / length));
     // Only the rewrite keeps a backup to undo with.
     EXPECT_EQ(r.s.UndoEnabled, mode != Overlay);
     if (mode != Overlay) r.io.UndoChange();

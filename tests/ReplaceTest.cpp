@@ -141,17 +141,12 @@ TEST(Replace, MatchesAReferenceOnRandomDataAndRanges) {
   }
 }
 
-}  // namespace qx::test
-
-namespace qx::test {
-
 // Text patterns take the file's character set: found, counted, replaced
 // (with text of another length) and filled in EBCDIC; switched back to
 // ASCII, Find Next encodes the last text anew; a character the set lacks
 // is refused with its notice.
 TEST(Replace, TextPatternsAreEncodedInTheFilesCharacterSet) {
   const CharacterSet& ebcdic = CharacterSetOf("IBM037");
-  ASSERT_EQ(ebcdic.Name(), "IBM037");
   const auto encoded = [&](const QString& text) {
     QByteArray b;
     for (QChar c : text) b += static_cast<char>(*ebcdic.Encode(c));

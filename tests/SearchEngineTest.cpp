@@ -11,11 +11,6 @@ namespace qx::test {
 
 namespace {
 
-void OpenBytes(Rig& r, const QByteArray& bytes, const QString& name = "f.bin") {
-  r.io.OpenFile(r.files.Write(name, bytes));
-  ASSERT_EQ(r.s.FileLength, bytes.size());
-}
-
 // Find First: the fields read, the search starting at Start.
 void FindFirst(Rig& r, const QString& text, const QString& start = "", const QString& end = "") {
   ASSERT_TRUE(PrepareSearch(r.s, text, start, end, kSearchAscii));
@@ -38,7 +33,7 @@ TEST(SearchEngine, FindAndCountSeeEveryOccurrenceInTheRangeOnlyOrTellOfAReadFail
   QByteArray data(40, '.');
   for (int at : {0, 15, 38}) data.replace(at, 2, "AB");
   Rig r;
-  OpenBytes(r, data);
+  OpenAnew(r, data);
 
   // (start, end, count, first hit): one byte short of a hit, across the border, the last
   // bytes, Start after End, numbers at and past the int64 limits (held there: past the end).
@@ -62,18 +57,18 @@ TEST(SearchEngine, FindAndCountSeeEveryOccurrenceInTheRangeOnlyOrTellOfAReadFail
   r.s.Current.CursorOffset = 5;
   r.p.ExpectBox(" 3 Occurrences");
   EXPECT_EQ(CountOccurrences(r.io), 3);
-  EXPECT_EQ(r.s.SearchPosition, 2);  // Count leaves Find Next and the cursor where they were
-  EXPECT_EQ(r.s.Current.CursorOffset, 5);
+  // Count leaves Find Next and the cursor where they were.
+  EXPECT_EQ(std::tuple(r.s.SearchPosition, r.s.Current.CursorOffset), std::tuple(2, 5));
 
   // 8,193 bytes are not yet long enough for the bar.
   FakeBar bar;
-  OpenBytes(r, QByteArray(8193, 'x'), "y.bin");
+  OpenAnew(r, QByteArray(8193, 'x'));
   FindFirst(r, "yy");
   EXPECT_EQ(FindNext(r.io, &bar), -1);
   EXPECT_FALSE(bar.shown);
 
   // A read failure is reported, not counted as nothing.
-  OpenBytes(r, QByteArray(5000, 'x'), "x.bin");
+  OpenAnew(r, QByteArray(5000, 'x'));
   ASSERT_TRUE(QFile::resize(r.s.Current.FileName, 100));  // shrunk behind our back
   FindFirst(r, "yy");
   r.p.ExpectBox("The file could not be read. The search was stopped.");
@@ -85,7 +80,7 @@ TEST(SearchEngine, FindNextGoesOnAfterAHitAndCancelLeavesTheCursor) {
   QByteArray data(3000, '.');
   for (int at : {500, 1200, 1203, 2500}) data.replace(at, 3, "XYZ");
   Rig r;
-  OpenBytes(r, data);
+  OpenAnew(r, data);
   ASSERT_TRUE(SetWorkingBase(r.io, 1000));
   FindFirst(r, "XYZ", "0");
   // Each hit once, the next overlapping one too; a miss leaves the cursor.
@@ -104,7 +99,8 @@ TEST(SearchEngine, FindNextGoesOnAfterAHitAndCancelLeavesTheCursor) {
   EXPECT_EQ(r.s.Current.CursorOffset, 1500);
 
   // A new file resets the range to 0..0: nothing two bytes long fits.
-  OpenBytes(r, "XYZXYZ", "b.bin");
+  FindFirst(r, "XY", "0", "2999");
+  r.io.OpenFile(r.files.Write("b.bin", "XYZXYZ"));
   EXPECT_EQ(FindNext(r.io), -1);
 
   // Cancel while the scan runs: no notice, no message, cursor unchanged.
@@ -113,9 +109,8 @@ TEST(SearchEngine, FindNextGoesOnAfterAHitAndCancelLeavesTheCursor) {
   r.p.onEvents = [&] { r.s.OperationRunning = false; };
   EXPECT_EQ(FindNext(r.io), -1);
   EXPECT_EQ(CountOccurrences(r.io), -1);
-  EXPECT_EQ(r.p.notices.size(), notices);
-  EXPECT_EQ(r.s.Current.CursorOffset, 0);
-  EXPECT_EQ(r.s.SearchPosition, 1);
+  EXPECT_EQ(std::tuple(r.p.notices.size(), r.s.Current.CursorOffset, r.s.SearchPosition),
+            std::tuple(notices, 0, 1));
 }
 
 TEST(SearchEngine, CountMatchesAReferenceOnRandomDataAndRanges) {
@@ -124,7 +119,7 @@ TEST(SearchEngine, CountMatchesAReferenceOnRandomDataAndRanges) {
   for (int round = 0; round < 60; ++round) {
     QByteArray data(1 + static_cast<int>(rng() % 600), '\0');
     for (char& c : data) c = "aab"[rng() % 3];  // a small alphabet: many overlaps
-    OpenBytes(r, data, QString("p%1.bin").arg(round % 4));
+    OpenAnew(r, data);
     QByteArray pat(1 + static_cast<int>(rng() % 4), '\0');
     for (char& c : pat) c = "ab"[rng() % 2];
     const std::int64_t start = rng() % (data.size() + 5), end = rng() % (data.size() + 5);

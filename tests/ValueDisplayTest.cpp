@@ -20,12 +20,6 @@ ValueTexts Of(const QByteArray& bytes, const char* set = "ASCII") {
   return FormatValues(b);
 }
 
-ValueTexts Of(std::initializer_list<int> bytes) {
-  QByteArray a;
-  for (int v : bytes) a += static_cast<char>(v);
-  return Of(a);
-}
-
 ValueTexts Hex(const char* hex, const char* set = "ASCII") {
   return Of(QByteArray::fromHex(hex), set);
 }
@@ -44,17 +38,17 @@ QString Line(const ValueTexts& t) {
 TEST(ValueDisplay, TextsOfEachKind) {
   const std::pair<QString, const char*> texts[] = {
       // Near the end of the file only the values that fit are shown.
-      {Line(Of({})), "-|-|-|-|-|-|-|-|-|-"},
-      {Line(Of({0x41})), "65|-|-|-|-|-|-|-|0100 0001|-"},
-      {Line(Of({1, 2, 3})), "1|513|-|-|-|-|-|True|0000 0001|0000 0010"},
-      {Of({0xFF, 0xFF}).Integer, "-1"},
-      {Of({0, 0}).Boolean, "False"},
-      {Of({0xD2, 0x04, 0x00, 0x00}).Long, "1,234"},
-      {Of({0x00, 0x00, 0x00, 0x80}).Long, "-2,147,483,648"},
-      {Of({0x00, 0x00, 0x80, 0x3F}).Single, "1"},
-      {Of({0, 0, 0, 0, 0, 0, 0xF0, 0x3F}).Double, "1"},
-      {Of({0, 0, 0, 0, 0, 0, 0xF0, 0x3F}).Date, "1899-12-31"},
-      {Of({0x10, 0x27, 0, 0, 0, 0, 0, 0}).Currency, "$1.00"},
+      {Line(Hex("")), "-|-|-|-|-|-|-|-|-|-"},
+      {Line(Hex("41")), "65|-|-|-|-|-|-|-|0100 0001|-"},
+      {Line(Hex("010203")), "1|513|-|-|-|-|-|True|0000 0001|0000 0010"},
+      {Hex("FFFF").Integer, "-1"},
+      {Hex("0000").Boolean, "False"},
+      {Hex("D2040000").Long, "1,234"},
+      {Hex("00000080").Long, "-2,147,483,648"},
+      {Hex("0000803F").Single, "1"},
+      {Hex("000000000000F03F").Double, "1"},
+      {Hex("000000000000F03F").Date, "1899-12-31"},
+      {Hex("1027000000000000").Currency, "$1.00"},
       {FormatDouble(std::numeric_limits<double>::quiet_NaN()), "NaN"},
       {FormatDouble(std::numeric_limits<double>::infinity()), "Infinity"},
       {FormatSingle(-std::numeric_limits<float>::infinity()), "-Infinity"},
@@ -126,16 +120,14 @@ TEST(ValueDisplay, CollectsFromPageAndFile) {
     EXPECT_TRUE(CollectValueBytes(r.s, b));
   };
   at(500, 598);  // the last two bytes of the working area: only two exist
-  EXPECT_EQ(b.count, 2);
-  EXPECT_EQ(FormatValues(b).Integer, "22,358");  // bytes 56 57
+  EXPECT_EQ(std::tuple(b.count, FormatValues(b).Integer), std::tuple(2, "22,358"));  // 56 57
 
   // Cursor on the last byte of the page: the rest comes from the file;
   // an unsaved edit shows in Byte but not in the stored values.
   at(0, 255);
   r.s.PageBuffer[255] = 0x99;
   ASSERT_TRUE(CollectValueBytes(r.s, b));
-  EXPECT_EQ(b.count, kValueByteCount);
-  EXPECT_EQ(b.shown[31], 0x1E);
+  EXPECT_EQ(std::tuple(b.count, b.shown[31]), std::tuple(kValueByteCount, 0x1E));
   const ValueTexts t = FormatValues(b);
   EXPECT_EQ(t.Byte + " " + t.Integer + " " + t.RightByte + " " + t.Packed,
             "153 30,719 0111 0111 99,770,102,030,405,060,708,090 (12 bytes)");

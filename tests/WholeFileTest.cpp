@@ -75,8 +75,7 @@ TEST(WholeFile, CommitKeepsBackupAndUndoRedoExchange) {
   EXPECT_EQ(ModeOf(path), 0640u);
   EXPECT_TRUE(r.files.Leftovers().isEmpty()) << r.files.Leftovers().join(",").toStdString();
   EXPECT_TRUE(r.s.WholeFileUndo && r.s.UndoEnabled && !r.s.RedoEnabled);
-  EXPECT_EQ(r.s.Current.CursorOffset, 500);  // the place stays
-  EXPECT_EQ(r.s.Current.BufferTop, 480);
+  EXPECT_EQ(std::tuple(r.s.Current.CursorOffset, r.s.Current.BufferTop), std::tuple(500, 480));
   EXPECT_EQ(static_cast<char>(r.s.PageBuffer[0]), first[480]);
 
   // Save Sector of an unchanged page keeps the backup as what Undo restores.
@@ -93,8 +92,7 @@ TEST(WholeFile, CommitKeepsBackupAndUndoRedoExchange) {
   r.s.Current.WorkingBase = 1300;
   r.io.ReopenFile();
   r.io.UndoChange();
-  EXPECT_EQ(r.s.Current.WorkingBase, 1000);
-  EXPECT_EQ(r.s.WorkingLength, 0);
+  EXPECT_EQ(std::tuple(r.s.Current.WorkingBase, r.s.WorkingLength), std::tuple(1000, 0));
   r.io.RedoChange();
   EXPECT_EQ(versions(), std::pair(QByteArray(500, 'g') + original, original));
   r.io.UndoChange();
@@ -103,8 +101,7 @@ TEST(WholeFile, CommitKeepsBackupAndUndoRedoExchange) {
   ASSERT_TRUE(QFile::remove(backup));
   r.p.ExpectBox("Can't Undo. No Backup file found");
   r.io.UndoChange();
-  EXPECT_EQ(TempFiles::Read(path), original);
-  EXPECT_EQ(r.s.FileLength, 1000);
+  EXPECT_EQ(std::tuple(TempFiles::Read(path), r.s.FileLength), std::tuple(original, 1000));
   r.p.Verify();
 }
 
@@ -117,8 +114,7 @@ TEST(WholeFile, KernelCopiesMixWithBufferedWrites) {
   QRandomGenerator gen(11);
   const int big = (3 << 20) + 17;  // past the writer's buffer and the copy step
   const QByteArray data = RandomBytes(gen, big);
-  const QString path = r.files.Write("M.DAT", data), backup = r.files.Path("M.BAK");
-  r.io.OpenFile(path);
+  const QString path = OpenAnew(r, data, 0, 0, "M.DAT"), backup = r.files.Path("M.BAK");
 
   TempFileWriter out;
   ASSERT_TRUE(out.Create(path));
@@ -133,8 +129,7 @@ TEST(WholeFile, KernelCopiesMixWithBufferedWrites) {
                           data.mid(1000) + "tail" + data.mid(7, 100000) + data.mid(10, 70000);
   EXPECT_EQ(out.BytesWritten(), want.size());
   r.io.EndFileOperation(out);
-  EXPECT_EQ(TempFiles::Read(path), want);
-  EXPECT_EQ(TempFiles::Read(backup), data);
+  EXPECT_EQ(std::pair(TempFiles::Read(path), TempFiles::Read(backup)), std::pair(want, data));
 
   // The source now ends half way through the second 1 MiB step: a short
   // read, after which the writer fails for good.
@@ -148,8 +143,8 @@ TEST(WholeFile, KernelCopiesMixWithBufferedWrites) {
   EXPECT_FALSE(cut.Write("x", 1));
   for (int i = 0; i < 2; ++i) r.p.ExpectBox({});
   r.io.EndFileOperation(cut);
-  EXPECT_EQ(TempFiles::Read(path), want.left(shrunk));
-  EXPECT_EQ(TempFiles::Read(backup), data);
+  EXPECT_EQ(std::pair(TempFiles::Read(path), TempFiles::Read(backup)),
+            std::pair(want.left(shrunk), data));
   EXPECT_TRUE(r.files.Leftovers().isEmpty());
   r.p.Verify();
 }
@@ -264,10 +259,9 @@ TEST(WholeFile, EveryFailureOfACommitUndoOrCutKeepsBothVersions) {
                                                                  : QDir::tempPath());
         r.sys.always = always;
         r.p.anyBox = true;
-        const QString path = r.files.Write("F.DAT", old), backup = r.files.Path("F.BAK");
-        r.files.Write("F.BAK", previous);
+        const QString backup = r.files.Write("F.BAK", previous);
         r.s.ClipFile = r.files.Write("clip", oldClip);
-        r.io.OpenFile(path);
+        const QString path = OpenAnew(r, old, 0, 0, "F.DAT");
         EXPECT_TRUE(!undo || Rewrite(r, 100, 50, "new"));
         const QByteArray before = undo ? fresh : old, after = undo           ? old
                                                               : step == kCut ? Removed(old, 100, 50)
@@ -348,8 +342,7 @@ TEST(WholeFile, AnotherProgramsChangeIsReadAgainNeverOverwritten) {
       SCOPED_TRACE(testing::Message() << "change " << &change - changes << " before op " << op);
       Rig r;
       r.p.anyBox = true;
-      const QString path = r.files.Write("O.DAT", original);
-      r.io.OpenFile(path);
+      const QString path = OpenAnew(r, original, 0, 0, "O.DAT");
       r.s.PageBuffer[0] = 0xEE;
       r.s.Dirty = true;
       if (op == kPageUndo) r.io.SavePage();
@@ -384,8 +377,7 @@ TEST(WholeFile, AnotherProgramsChangeIsReadAgainNeverOverwritten) {
   // unsaved edit and Undo stay.
   {
     Rig r;
-    const QString path = r.files.Write("C.DAT", original);
-    r.io.OpenFile(path);
+    const QString path = OpenAnew(r, original, 0, 0, "C.DAT");
     ASSERT_TRUE(Rewrite(r, 0, 1, ""));
     r.s.PageBuffer[0] = 0xEE;
     r.s.Dirty = true;
@@ -418,8 +410,8 @@ TEST(WholeFile, AnotherProgramsChangeIsReadAgainNeverOverwritten) {
                 " is no longer the backup that the last operation on " + txt +
                 " made; nothing was changed.");
   a.io.UndoChange();
-  EXPECT_EQ(TempFiles::Read(txt), "TEXT file");
-  EXPECT_EQ(TempFiles::Read(a.files.Path("a.BAK")), "data");
+  EXPECT_EQ(std::pair(TempFiles::Read(txt), TempFiles::Read(a.files.Path("a.BAK"))),
+            std::pair(QByteArray("TEXT file"), QByteArray("data")));
   b.io.UndoChange();
   EXPECT_EQ(TempFiles::Read(dat), "data");
   a.p.Verify();
