@@ -8,6 +8,8 @@
 
 #include "core/FileMemory.h"
 #include "core/RecordLayout.h"
+#include "core/ValueFormat.h"
+#include "help/HelpContexts.h"
 #include "input/Utility.h"
 #include "search/Search.h"
 #include "tests/WindowRig.h"
@@ -83,6 +85,21 @@ TEST(RecordView, ShowsOneRecordPerRowAndSwitchingKeepsTheCursorsByte) {
   r.Key(Qt::Key_F5);
   EXPECT_EQ(pane->CellPen(0, 0, 0), QColor(255, 0, 0));
   r.Key(Qt::Key_F5);
+  // A click on a digit puts the cursor there on the digit lines; on a
+  // character, on the character line. F1 tells of the view.
+  QTest::mouseClick(pane, Qt::LeftButton, {}, pane->CellCentre(1, 2, 3));
+  EXPECT_EQ(r.s.Current.CursorOffset, 10);
+  EXPECT_FALSE(r.w->AsciiSide);
+  QTest::mouseClick(pane, Qt::LeftButton, {}, pane->CellCentre(0, 0, 5));
+  EXPECT_EQ(r.s.Current.CursorOffset, 5);
+  EXPECT_TRUE(r.w->AsciiSide);
+  r.Key(Qt::Key_F1);
+  EXPECT_EQ(r.p.helpContexts, std::vector<int>{help::kRecordView});
+  // A taller window shows more records.
+  const int rows = r.s.RecordRows;
+  r.w->resize(r.w->width(), r.w->height() + 200);
+  QCoreApplication::processEvents();
+  EXPECT_GT(r.s.RecordRows, rows);
 
   // The short last record shows its own bytes; its number has two digits.
   GoTo(r, 84);
@@ -95,7 +112,8 @@ TEST(RecordView, ShowsOneRecordPerRowAndSwitchingKeepsTheCursorsByte) {
   EXPECT_TRUE(r.w->HexBox->isVisible());
   EXPECT_FALSE(r.w->RecordBox->isVisible());
   EXPECT_LE(r.s.Current.BufferTop, 50);
-  EXPECT_EQ(r.w->HexBox->CellColor(r.s.CY, r.s.CX), QColor(255, 0, 0));
+  // The character line was active (the click): so is the character column.
+  EXPECT_EQ(r.w->AsciiBox->CellColor(r.s.CY, r.s.CX), QColor(255, 0, 0));
   EXPECT_EQ(r.s.Current.BufferTop + 16 * r.s.CY + r.s.CX, 50);
   r.w->mnuViewRecords_Click();
   EXPECT_TRUE(r.w->RecordScreenNow().CellOf(50).has_value());
@@ -154,6 +172,13 @@ TEST(RecordView, KeysMoveByByteRecordAndScreen) {
     EXPECT_TRUE(r.w->RecordScreenNow().CellOf(row.to).has_value()) << row.from;
     EXPECT_EQ(r.w->FileOffsetBox->text(), FormatCount(row.to));
   }
+  // A mark brings its place back into view.
+  GoTo(r, 250);
+  ASSERT_TRUE(SetMark(r.s, 2));
+  r.w->RecordBar->triggerAction(QAbstractSlider::SliderToMinimum);
+  ASSERT_FALSE(r.w->RecordScreenNow().CellOf(250).has_value());
+  ASSERT_TRUE(GoToMark(r.w->Io(), 2));
+  EXPECT_TRUE(r.w->RecordScreenNow().CellOf(250).has_value());
   // Page Down moves the screen by its rows as well as the cursor.
   GoTo(r, 0);
   r.Key(Qt::Key_PageDown);
@@ -188,6 +213,16 @@ TEST(RecordView, TypingMarksBytesAndSaveWritesTheChangedSpanOnce) {
   EXPECT_EQ(Line(r, 21, 2, 7), "23A1234");
   r.p.ExpectBox("Invalid Hexadecimal Character");
   r.Type('x');
+  // Show Values reads the bytes as the view shows them, edits and all.
+  r.Key(Qt::Key_Left);
+  r.Key(Qt::Key_Left);
+  ValueBytes values;
+  ASSERT_TRUE(CollectValueBytes(r.s, values));
+  EXPECT_EQ(values.shown[0], 'Z');
+  EXPECT_EQ(values.shown[1], 'A');
+  EXPECT_EQ(values.stored[0], ' ');
+  r.Key(Qt::Key_Right);
+  r.Key(Qt::Key_Right);
   // Marked as edited, the title too; nothing on disk yet.
   RecordPane* pane = r.w->RecordBox;
   const auto row3 = static_cast<int>(r.w->RecordScreenNow().CellOf(21)->Record);

@@ -1,6 +1,7 @@
 #include "ui/main/RecordPane.h"
 
 #include <QFontMetrics>
+#include <QGlyphRun>
 #include <QMouseEvent>
 #include <QPainter>
 #include <algorithm>
@@ -27,7 +28,6 @@ const char kDigits[] = "0123456789ABCDEF";
 }  // namespace
 
 RecordPane::RecordPane(QWidget* parent) : QWidget(parent) {
-  setAutoFillBackground(true);
   QPalette pal = palette();
   pal.setColor(QPalette::Window, Qt::white);
   setPalette(pal);
@@ -41,7 +41,27 @@ void RecordPane::SetGlyphFont(const QFont& font) {
   charWidth_ = std::max(fm.horizontalAdvance(QLatin1Char('0')), 1);
   lineHeight_ = std::max(fm.height(), 1);
   ascent_ = fm.ascent();
+  rawFont_ = QRawFont::fromFont(font);
   update();
+}
+
+void RecordPane::DrawLine(QPainter& p, int x, int baseline, const QString& text) const {
+  const QList<quint32> glyphs = rawFont_.glyphIndexesForString(text);
+  // A character the font lacks goes through the painter, which finds
+  // another font for it.
+  if (!rawFont_.isValid() || glyphs.size() != text.size() ||
+      std::find(glyphs.begin(), glyphs.end(), 0u) != glyphs.end()) {
+    p.drawText(x, baseline, text);
+    return;
+  }
+  QList<QPointF> positions(glyphs.size());
+  for (qsizetype i = 0; i < positions.size(); ++i)
+    positions[i] = QPointF(static_cast<double>(i * charWidth_), 0.0);
+  QGlyphRun run;
+  run.setRawFont(rawFont_);
+  run.setGlyphIndexes(glyphs);
+  run.setPositions(positions);
+  p.drawGlyphRun(QPointF(x, baseline), run);
 }
 
 int RecordPane::RowHeight() const {
@@ -174,7 +194,9 @@ void RecordPane::paintEvent(QPaintEvent*) {
     p.fillRect(left + field * charWidth_, 0, charWidth_, lineHeight_ + 1, kFieldColumn.darker(115));
   }
   p.setPen(kGutterPen);
-  p.drawText(left, ascent_, Ruler());
+  DrawLine(p, left, ascent_, Ruler());
+  p.setPen(kRuleLine);
+  p.drawLine(left - charWidth_, 0, left - charWidth_, height());
   for (int row = 0; row < s.Rows; ++row) {
     const QString gutter = GutterText(row);
     if (gutter.isEmpty()) break;  // past the last record
@@ -185,7 +207,7 @@ void RecordPane::paintEvent(QPaintEvent*) {
         p.fillRect(left + column * charWidth_, top, charWidth_, lines * lineHeight_, back);
     }
     p.setPen(kGutterPen);
-    p.drawText(0, top + ascent_, gutter);
+    DrawLine(p, 0, top + ascent_, gutter);
     const std::optional<RecordPosition> at =
         picture_.Cursor ? s.CellOf(*picture_.Cursor) : std::nullopt;
     const int cursorColumn = at && at->Record == row ? at->Column : -1;
@@ -199,7 +221,7 @@ void RecordPane::paintEvent(QPaintEvent*) {
         p.drawText(left + cursorColumn * charWidth_, y, QString(c));
       }
       p.setPen(Qt::black);
-      p.drawText(left, y, text);
+      DrawLine(p, left, y, text);
     }
     p.setPen(kRuleLine);
     const int rule = top + lines * lineHeight_ + kRuleGap / 2;

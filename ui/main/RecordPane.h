@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QFont>
+#include <QRawFont>
 #include <QString>
 #include <QWidget>
 #include <cstdint>
@@ -12,6 +13,8 @@
 
 #include "core/Declare.h"
 #include "core/RecordLayout.h"
+
+class QPainter;
 
 namespace qx {
 
@@ -69,10 +72,14 @@ class RecordPane : public QWidget {
   int GutterChars() const;
   int RowTop(int row) const;
   int RowHeight() const;
+  // One line of text on the column grid, as one run of glyphs: no shaping,
+  // which would cost more than the rest of a frame.
+  void DrawLine(QPainter& p, int x, int baseline, const QString& text) const;
   // The byte shown at a cell, if any.
   std::optional<std::uint8_t> ByteAt(std::int64_t offset) const;
 
   QFont glyphFont_;
+  QRawFont rawFont_;
   int charWidth_ = 8;
   int lineHeight_ = 14;
   int ascent_ = 11;
