@@ -308,7 +308,9 @@ void IO::AddRecentFile() {
 }
 
 void IO::ReadPage() {
-  if (s_.WorkingLength < 1) return;
+  // The record view has its own screen to read; a failed read of the page
+  // it does not show would only say so twice.
+  if (s_.WorkingLength < 1 || s_.Current.RecordView) return;
   s_.PageBuffer.fill(0);
   s_.PageWhole = true;
   const std::int64_t at = s_.Current.WorkingBase + s_.Current.BufferTop;

@@ -283,6 +283,15 @@ TEST(RecordView, TypingMarksBytesAndSaveWritesTheChangedSpanOnce) {
   expected[3 + 0] = '3';
   EXPECT_EQ(TempFiles::Read(path), expected);
   EXPECT_FALSE(r.s.Current.RecordView);
+  // And opening another file.
+  r.Key(Qt::Key_F6);
+  GoTo(r, 1);
+  r.Type('3');
+  r.Type('3');
+  r.p.ExpectBox("Save Change?", Answer::Yes);
+  r.Open("other.bin", "other");
+  expected[3 + 1] = '3';
+  EXPECT_EQ(TempFiles::Read(path), expected);
   r.p.Verify();
 }
 
@@ -339,6 +348,27 @@ TEST(RecordView, SaveRefusesOrFailsWithoutLosingBytes) {
   r.Key(Qt::Key_F2);
   EXPECT_EQ(TempFiles::Read(path).mid(8, 2), "xy");
   sys.shortWrites = 0;
+
+  // Records that could not be read are shown but never written back.
+  const QByteArray kept = TempFiles::Read(path);
+  sys.always[SysCalls::Call::Read] = EIO;
+  r.p.ExpectBox(QStringLiteral("Couldn't read the records at offset %1 of %2: Input/output error")
+                    .arg(7 * r.s.Current.TopRecord + 7)
+                    .arg(path));
+  r.w->RecordBar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+  sys.always.clear();
+  ASSERT_FALSE(r.s.Records.Whole);
+  QTest::mouseClick(r.w->RecordBox, Qt::LeftButton, {}, r.w->RecordBox->CellCentre(0, 0, 0));
+  r.Type('0');
+  r.p.ExpectBox(QStringLiteral("The records at offset %1 of %2 could not be read whole, so they "
+                               "are not written back.")
+                    .arg(7 * r.s.Current.TopRecord)
+                    .arg(path));
+  r.Key(Qt::Key_F2);
+  EXPECT_EQ(TempFiles::Read(path), kept);
+  r.p.ExpectBox("Save Change?", Answer::Yes);
+  r.p.ExpectBox({});  // and again, when Yes tries
+  r.w->Io().CheckDirty();
 
   // Another program cuts the file short: it is read again, not overwritten.
   GoTo(r, 60);
