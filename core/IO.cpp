@@ -339,14 +339,26 @@ void IO::ReadPage() {
 void IO::ReadRecords(std::int64_t start, std::int64_t length) {
   RecordBuffer& r = s_.Records;
   r.At = s_.Current.WorkingBase + start;
-  length = std::clamp<std::int64_t>(length, 0, std::max<std::int64_t>(s_.FileLength - r.At, 0));
-  r.Bytes.assign(static_cast<std::size_t>(length), 0);
-  r.Edited.assign(static_cast<std::size_t>(length), false);
+  r.Bytes.clear();
+  r.Clean.clear();
+  r.Edited.clear();
   r.Whole = true;
-  const std::int64_t got = length > 0 ? s_.File1.ReadAt(r.At, r.Bytes.data(), length) : 0;
-  r.Clean = r.Bytes;
-  if (got == length) return;
+  ExtendRecords(length);
+}
+
+void IO::ExtendRecords(std::int64_t length) {
+  RecordBuffer& r = s_.Records;
+  length = std::clamp<std::int64_t>(length, 0, std::max<std::int64_t>(s_.FileLength - r.At, 0));
+  const std::int64_t have = std::ssize(r.Bytes);
+  if (length <= have) return;
+  const auto size = static_cast<std::size_t>(length);
+  r.Bytes.resize(size, 0);
+  r.Edited.resize(size, false);
+  const std::int64_t from = r.At + have;
+  const std::int64_t got = s_.File1.ReadAt(from, r.Bytes.data() + have, length - have);
   const int e = errno;
+  r.Clean.insert(r.Clean.end(), r.Bytes.begin() + have, r.Bytes.end());
+  if (got == length - have) return;
   r.Whole = false;
   if (got >= 0 && !reloading_ && FileChangedOnDisk()) {
     (void)RefuseIfChanged();
@@ -357,9 +369,9 @@ void IO::ReadRecords(std::int64_t start, std::int64_t length) {
                           : QStringLiteral(
                                 "the file ends at offset %1; it may have been changed by another "
                                 "program")
-                                .arg(Grouped(r.At + got));
+                                .arg(Grouped(from + got));
   p_.MessageBox(QStringLiteral("Couldn't read the records at offset %1 of %2: %3")
-                    .arg(Grouped(r.At), s_.Current.FileName, why),
+                    .arg(Grouped(from), s_.Current.FileName, why),
                 Buttons::Ok, Icon::Critical);
 }
 

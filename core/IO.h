@@ -47,6 +47,9 @@ class IO {
   // The record view's screen: bytes start .. start + length - 1 of the
   // working area, read into Records with nothing edited.
   void ReadRecords(std::int64_t start, std::int64_t length);
+  // Reads the records after those in Records, up to length bytes in all
+  // (a taller window); the edits of those already there stay.
+  void ExtendRecords(std::int64_t length);
   void ReopenFile();
   void GoToRequested();
   // ReadPage, LoadDisplay and bring the scroll bar in line.

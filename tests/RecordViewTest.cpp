@@ -63,8 +63,17 @@ class WriteSizes : public FaultySys {
 
 TEST(RecordView, ShowsOneRecordPerRowAndSwitchingKeepsTheCursorsByte) {
   WindowRig r;
+  const QSize pageSize = r.w->size();
   OpenRecords(r, SevenByteRecords(12), 3, 7);
   const QString path = r.s.Current.FileName;
+  // The window grew to show ten records; the page takes it back to its size.
+  QCoreApplication::processEvents();
+  EXPECT_GE(r.s.RecordRows, 10);
+  r.Key(Qt::Key_F6);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(r.w->size(), pageSize);
+  r.Key(Qt::Key_F6);
+  QCoreApplication::processEvents();
   EXPECT_TRUE(r.w->RecordBox->isVisible() && r.w->RecordBar->isVisible());
   EXPECT_FALSE(r.w->FileBar->isVisible() || r.w->HexBox->isVisible());
   EXPECT_TRUE(r.w->MenuItem("mnuViewRecords")->isChecked());
@@ -95,11 +104,18 @@ TEST(RecordView, ShowsOneRecordPerRowAndSwitchingKeepsTheCursorsByte) {
   EXPECT_TRUE(r.w->AsciiSide);
   r.Key(Qt::Key_F1);
   EXPECT_EQ(r.p.helpContexts, std::vector<int>{help::kRecordView});
-  // A taller window shows more records.
+  // A taller window shows more records, and keeps the edits on screen.
   const int rows = r.s.RecordRows;
+  ASSERT_LT(r.s.Records.Bytes.size(), 87u);  // not yet the whole file
+  r.Type('!');
   r.w->resize(r.w->width(), r.w->height() + 200);
   QCoreApplication::processEvents();
   EXPECT_GT(r.s.RecordRows, rows);
+  EXPECT_EQ(r.s.Records.Bytes.size(), 87u);
+  EXPECT_EQ(r.s.Records.Bytes[5], '!');
+  EXPECT_TRUE(r.s.Dirty);
+  r.p.ExpectBox("Save Change?", Answer::No);
+  r.w->Io().CheckDirty();
 
   // The short last record shows its own bytes; its number has two digits.
   GoTo(r, 84);

@@ -6,6 +6,7 @@
 #include <QColor>
 #include <QHash>
 #include <QMainWindow>
+#include <QSize>
 #include <array>
 #include <bitset>
 #include <cstdint>
@@ -246,6 +247,9 @@ class QX : public QMainWindow, public FileView {
   QAction* AddMenuAction(QMenu* menu, const QString& name);
   // ---- The record view ----
   void PlaceRecordView();
+  // The window grows to show a useful number of records when the view
+  // appears, within the screen, and goes back when the page returns.
+  void FitWindowToView(bool records);
   // Shows the page's controls or the record view's, as the file's view is.
   void ShowView();
   // Reads the records on screen unless they are there already (asking
@@ -277,6 +281,9 @@ class QX : public QMainWindow, public FileView {
   QColor hexFore_;                          // the print colour of HexBox
   QColor asciiFore_;                        // the print colour of AsciiBox
   int fontPoints_ = kDefaultFontPoints;
+  bool recordsShown_ = false;  // the record view is on screen
+  QSize grownFrom_;            // the window's size before the record view grew it
+  QSize grownTo_;
 };
 
 }  // namespace qx

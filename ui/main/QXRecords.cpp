@@ -6,6 +6,7 @@
 #include <QSignalBlocker>
 #include <QStyle>
 #include <algorithm>
+#include <utility>
 
 #include "core/CharacterSet.h"
 #include "core/FileMemory.h"
@@ -23,6 +24,8 @@ namespace {
 // The ruler row of the page: the record view takes the window from there down.
 constexpr int kViewTopTwips = 1980 - 480;
 constexpr int kMarginTwips = 240;
+// Records a window shows at least once the view appears, if the screen has room.
+constexpr int kRowsWanted = 10;
 
 }  // namespace
 
@@ -39,6 +42,24 @@ void QX::PlaceRecordView() {
   ColumnBar->setGeometry(margin, top + height, width, bar);
 }
 
+void QX::FitWindowToView(bool records) {
+  if (!records) {
+    // Back to the page's size, unless the user has sized the window since.
+    if (grownFrom_.isValid() && size() == grownTo_) resize(grownFrom_);
+    grownFrom_ = QSize();
+    return;
+  }
+  if (isMaximized() || isFullScreen()) return;
+  int want = height() + RecordBox->HeightFor(kRowsWanted, s_.Current.ShowHex) - RecordBox->height();
+  const QSize space = p_.ScreenSpace();
+  if (!space.isEmpty())
+    want = std::min(want, space.height() - (frameGeometry().height() - height()));
+  if (want <= height()) return;
+  if (!grownFrom_.isValid() || size() != grownTo_) grownFrom_ = size();
+  resize(width(), want);
+  grownTo_ = size();
+}
+
 void QX::ShowView() {
   const bool records = s_.FileOpen() && s_.Current.RecordView;
   for (QWidget* w : {static_cast<QWidget*>(HexBox), static_cast<QWidget*>(AsciiBox),
@@ -52,6 +73,7 @@ void QX::ShowView() {
   RecordBox->setVisible(records);
   RecordBar->setVisible(records);
   ColumnBar->setVisible(records);
+  if (records != std::exchange(recordsShown_, records)) FitWindowToView(records);
   QWidget* bar = records ? RecordBar : FileBar;
   setFocusProxy(bar);
   centralWidget()->setFocusProxy(bar);
@@ -93,8 +115,13 @@ void QX::LoadRecords() {
     const ByteSpan span = RecordScreenNow().ReadSpan();
     const RecordBuffer& r = s_.Records;
     const std::int64_t at = c.WorkingBase + span.Start;
-    // Unsaved edits stay while the screen shows only records they hold.
+    // Unsaved edits stay while the screen shows only records they hold, or
+    // more records below them (a taller window).
     if (s_.Dirty && at >= r.At && at + span.Length <= r.End()) break;
+    if (s_.Dirty && at == r.At) {
+      io_.ExtendRecords(span.Length);
+      break;
+    }
     if (s_.Dirty && !asked) {
       asked = true;
       io_.CheckDirty();
@@ -316,6 +343,7 @@ void QX::mnuViewShowHex_Click() {
   s_.OpenFiles[0].ShowHex = c.ShowHex;
   RememberGeometry(p_, c);
   SecondNibble = false;
+  if (c.RecordView && s_.FileOpen()) FitWindowToView(true);
   FollowCursor();
   LoadDisplay();
   FocusFileBar();

@@ -77,6 +77,10 @@ int RecordPane::RowsThatFit(bool showHex) const {
   return std::max((height() - lineHeight_ - kRuleGap) / rowHeight, 1);
 }
 
+int RecordPane::HeightFor(int rows, bool showHex) const {
+  return lineHeight_ + kRuleGap + rows * ((showHex ? 3 : 1) * lineHeight_ + kRuleGap);
+}
+
 int RecordPane::GutterChars(int recordLength, std::int64_t workingLength) {
   const std::int64_t length = std::max(recordLength, 1);
   const std::int64_t lastRecord = std::max<std::int64_t>(workingLength - 1, 0) / length;

@@ -40,6 +40,8 @@ class RecordPane : public QWidget {
   void SetGlyphFont(const QFont& font);
   // Record rows and byte columns that fit the pane as it is now.
   int RowsThatFit(bool showHex) const;
+  // The height that shows rows record rows.
+  int HeightFor(int rows, bool showHex) const;
   int ColumnsThatFit(int recordLength, std::int64_t workingLength) const;
   void Show(const Picture& picture);
   const Picture& Shown() const { return picture_; }
