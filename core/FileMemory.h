@@ -1,7 +1,7 @@
 // Each file's geometry (working base, record length, character set, view),
-// kept in
-// the settings store under the file's resolved path for the files used
-// last, so that a file opened again looks as it did when it was last open.
+// kept in the settings store under the file's resolved path for the files
+// used last, so that a file opened again looks as it did when it was last
+// open.
 #pragma once
 
 #include <QString>

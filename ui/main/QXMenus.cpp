@@ -185,10 +185,6 @@ const ToolHandler kToolHandlers[] = {
     {"ToggleCursor", &QX::mnuNavToggle_Click},
 };
 
-}  // namespace
-
-namespace {
-
 // Page and Records are one choice; Show Hex is on or off.
 void MakeViewChoices(QX* w) {
   auto* views = new QActionGroup(w);
