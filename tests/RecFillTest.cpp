@@ -135,6 +135,10 @@ TEST(RecFill, CancelFailureAndAnotherProgramStopCleanly) {
       {FailWrite, 205, 6, 12, 14, EIO,
        "f.bin at offset 1,315: Input/output error\nRecords 1 to 12 (12 records) "
        "were filled; record 13 was filled in part; the others are unchanged."},
+      // The first write of block 1 ends exactly where record 14's field
+      // starts: 13 records filled whole, none in part.
+      {FailWrite, 300, 5, 13, -1, EIO,
+       "Records 1 to 13 (13 records) were filled; the others are unchanged."},
       // Just after the first field reached the file whole.
       {FailWrite, 10, 1, 1, -1, EIO,
        "Records 1 to 1 (1 records) were filled; the others are unchanged."},
