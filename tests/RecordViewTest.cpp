@@ -209,8 +209,8 @@ TEST(RecordView, KeysMoveByByteRecordAndScreen) {
 }
 
 TEST(RecordView, TypingMarksBytesAndSaveWritesTheChangedSpanOnce) {
+  WriteSizes sys;  // outlives the window's files
   WindowRig r;
-  WriteSizes sys;
   r.s.Sys = &sys;
   const QByteArray original = SevenByteRecords(40);
   OpenRecords(r, original, 3, 7);
@@ -312,8 +312,8 @@ TEST(RecordView, TypingMarksBytesAndSaveWritesTheChangedSpanOnce) {
 }
 
 TEST(RecordView, SaveRefusesOrFailsWithoutLosingBytes) {
+  FaultySys sys;  // outlives the window's files
   WindowRig r;
-  FaultySys sys;
   r.s.Sys = &sys;
   const QByteArray original = SevenByteRecords(10);
   OpenRecords(r, original, 0, 7);
