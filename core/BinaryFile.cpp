@@ -5,9 +5,9 @@
 
 #include <QFile>
 #include <cerrno>
-#include <cstring>
 
 #include "core/NativeName.h"
+#include "core/Posix.h"
 
 namespace qx {
 
@@ -16,7 +16,7 @@ namespace {
 // Why a file of this type is not opened: reading a pipe, socket or terminal
 // would wait for ever or consume what another program expects.
 QString TypeRefusal(mode_t mode) {
-  if (S_ISDIR(mode)) return QString::fromLocal8Bit(std::strerror(EISDIR));
+  if (S_ISDIR(mode)) return Reason(EISDIR);
   if (S_ISFIFO(mode)) return QStringLiteral("It is a named pipe, not a file");
   if (S_ISSOCK(mode)) return QStringLiteral("It is a socket, not a file");
   if (S_ISCHR(mode)) return QStringLiteral("It is a character device, not a file");
@@ -65,7 +65,7 @@ bool BinaryFile::Open(const QString& path, bool writable, SysCalls& sys) {
   const int fd = sys.Open(name.constData(), flags);
   if (fd < 0) {
     const int e = errno;
-    error_ = QString::fromLocal8Bit(std::strerror(e));
+    error_ = Reason(e);
     errno = e;
     return false;
   }
@@ -73,7 +73,7 @@ bool BinaryFile::Open(const QString& path, bool writable, SysCalls& sys) {
   int e = 0;
   if (sys.Fstat(fd, &st) != 0) {
     e = errno;
-    error_ = QString::fromLocal8Bit(std::strerror(e));
+    error_ = Reason(e);
   } else if (!S_ISREG(st.st_mode) && !S_ISBLK(st.st_mode)) {
     e = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
     error_ = TypeRefusal(st.st_mode);
@@ -82,7 +82,7 @@ bool BinaryFile::Open(const QString& path, bool writable, SysCalls& sys) {
     const int fl = ::fcntl(fd, F_GETFL);
     if (fl < 0 || ::fcntl(fd, F_SETFL, fl & ~O_NONBLOCK) != 0) {
       e = errno;
-      error_ = QString::fromLocal8Bit(std::strerror(e));
+      error_ = Reason(e);
     }
   }
   if (e != 0) {
@@ -165,9 +165,7 @@ bool BinaryFile::Sync() {
 
 QString CopyReadError(std::int64_t at, std::int64_t got) {
   if (got < 0) {
-    return QStringLiteral("Couldn't read the file at offset %1: %2")
-        .arg(at)
-        .arg(QString::fromLocal8Bit(std::strerror(errno)));
+    return QStringLiteral("Couldn't read the file at offset %1: %2").arg(at).arg(Reason(errno));
   }
   return QStringLiteral(
              "The file ended at offset %1 while it was being copied; it may have been changed by "

@@ -7,9 +7,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
-#include <cstring>
 
 #include "core/NativeName.h"
+#include "core/Posix.h"
 
 namespace qx {
 
@@ -43,8 +43,7 @@ QString PrepareClipDirectory(const QString& clipPath) {
   if (dir != PrivateDirectory()) return {};
   const QByteArray name = NativeName(dir);
   if (::mkdir(name.constData(), 0700) != 0 && errno != EEXIST) {
-    return QStringLiteral("Couldn't create %1: %2")
-        .arg(dir, QString::fromLocal8Bit(std::strerror(errno)));
+    return QStringLiteral("Couldn't create %1: %2").arg(dir, Reason(errno));
   }
   // Anyone may create names in the shared directory: one made by another
   // user in advance must not receive this user's bytes.

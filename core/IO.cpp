@@ -11,13 +11,13 @@
 #include <QLocale>
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 
 #include "core/ClipFile.h"
 #include "core/EbcdicHint.h"
 #include "core/FileExchange.h"
 #include "core/FileMemory.h"
 #include "core/NativeName.h"
+#include "core/Posix.h"
 
 namespace qx {
 
@@ -37,10 +37,6 @@ bool OpenBestAccess(BinaryFile& file, const QString& path, bool& readOnly, SysCa
 
 QString CouldNotOpen(const QString& path, const BinaryFile& file) {
   return QStringLiteral("Couldn't open ") + path + QStringLiteral(": ") + file.Error();
-}
-
-QString Reason(int error) {
-  return QString::fromLocal8Bit(std::strerror(error));
 }
 
 // Offsets and lengths in messages, grouped as the status boxes show them.

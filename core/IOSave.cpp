@@ -4,12 +4,12 @@
 #include <QFile>
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 
 #include "core/BinaryFile.h"
 #include "core/FileExchange.h"
 #include "core/IO.h"
 #include "core/NativeName.h"
+#include "core/Posix.h"
 #include "core/Progress.h"
 #include "core/RecordLayout.h"
 #include "core/ValueFormat.h"
@@ -17,10 +17,6 @@
 namespace qx {
 
 namespace {
-
-QString Reason(int error) {
-  return QString::fromLocal8Bit(std::strerror(error));
-}
 
 // Bytes copied between two looks at the event queue: small enough that the
 // window stays live on a slow disk.

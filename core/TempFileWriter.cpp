@@ -18,6 +18,7 @@
 
 #include "core/FileExchange.h"
 #include "core/NativeName.h"
+#include "core/Posix.h"
 
 namespace qx {
 
@@ -37,10 +38,6 @@ constexpr std::int64_t kWritebackStep = std::int64_t{32} << 20;
 constexpr std::size_t kHoleBlock = 4096;
 // How often Finish lets the window run while the sync goes on.
 constexpr auto kWaitTick = std::chrono::milliseconds(10);
-
-QString Reason(int error) {
-  return QString::fromLocal8Bit(std::strerror(error));
-}
 
 // Errors with which copy_file_range says it cannot copy between these two
 // files (another file system, an old kernel, a special file).

@@ -6,28 +6,13 @@
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
-#include <cstring>
 
 #include "core/ClipFile.h"
 #include "core/FileExchange.h"
 #include "core/NativeName.h"
+#include "core/Posix.h"
 
 namespace qx {
-
-namespace {
-
-QString Reason(int error) {
-  return QString::fromLocal8Bit(std::strerror(error));
-}
-
-// The permissions a new file of the user gets.
-mode_t NewFileMode() {
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  return 0666 & ~mask;
-}
-
-}  // namespace
 
 bool BlockTarget::Begin(IO& io, const QString& path, bool durable) {
   EditorState& s = io.State();

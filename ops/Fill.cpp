@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <numeric>
 
+#include "core/Posix.h"
 #include "input/Utility.h"
 
 namespace qx {
@@ -24,8 +24,7 @@ QString FillFailure(const EditorState& s, int error, std::int64_t first, std::in
                 "is unchanged.")
                 .arg(FormatCount(first), FormatCount(first + written - 1), FormatCount(written))
           : QStringLiteral("Nothing was filled.");
-  return QStringLiteral("Couldn't fill %1: %2.\n%3")
-      .arg(s.Current.FileName, QString::fromLocal8Bit(std::strerror(error)), how);
+  return QStringLiteral("Couldn't fill %1: %2.\n%3").arg(s.Current.FileName, Reason(error), how);
 }
 
 // What every fill leaves behind, however far it got: the bytes written

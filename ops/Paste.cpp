@@ -3,9 +3,9 @@
 #include <QFile>
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <vector>
 
+#include "core/Posix.h"
 #include "core/TempFileWriter.h"
 #include "input/Utility.h"
 #include "ops/CutCopy.h"
@@ -17,10 +17,6 @@ namespace {
 
 // The piece a paste reads, writes or copies at a time.
 constexpr std::int64_t kPiece = std::int64_t{1} << 20;
-
-QString Reason(int error) {
-  return QString::fromLocal8Bit(std::strerror(error));
-}
 
 // Copies first..last of from to out a piece at a time, so that the bar
 // follows the whole paste. False when out failed or Cancel stopped it.

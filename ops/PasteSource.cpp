@@ -5,10 +5,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
-#include <cstring>
 
 #include "core/ClipFile.h"
 #include "core/NativeName.h"
+#include "core/Posix.h"
 #include "ops/CutCopy.h"
 
 namespace qx {
@@ -54,8 +54,7 @@ bool OpenPasteSource(IO& io, const QString& typed, BinaryFile& source) {
   if (clip) {
     struct stat st {};
     const QString why = ::fstat(source.Descriptor(), &st) != 0
-                            ? QStringLiteral("Couldn't open %1: %2")
-                                  .arg(path, QString::fromLocal8Bit(std::strerror(errno)))
+                            ? QStringLiteral("Couldn't open %1: %2").arg(path, Reason(errno))
                             : ClipSourceRefusal(path, st);
     if (!why.isEmpty()) {
       source.Close();

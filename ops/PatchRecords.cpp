@@ -4,16 +4,13 @@
 #include <cerrno>
 #include <cstring>
 
+#include "core/Posix.h"
 #include "input/Utility.h"
 #include "ops/RecordRange.h"
 
 namespace qx {
 
 namespace {
-
-QString Reason(int error) {
-  return QString::fromLocal8Bit(std::strerror(error));
-}
 
 // Writes the field into count records stride bytes apart. Narrow fields
 // (a flag, a code) get a copy of constant size that the compiler inlines:

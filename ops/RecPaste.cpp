@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <vector>
 
+#include "core/Posix.h"
 #include "core/TempFileWriter.h"
 #include "input/Utility.h"
 #include "ops/CutCopy.h"
@@ -18,10 +18,6 @@ namespace {
 
 // Files of at least this many bytes show the progress bar.
 constexpr std::int64_t kProgressFrom = 8193;
-
-QString Reason(int error) {
-  return QString::fromLocal8Bit(std::strerror(error));
-}
 
 RecPasteResult Insert(IO& io, const BinaryFile& source, std::int64_t length,
                       const std::vector<std::uint8_t>& held, std::int64_t from, std::int64_t to,

@@ -9,11 +9,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
-#include <cstring>
 #include <vector>
 
 #include "core/FileExchange.h"
 #include "core/NativeName.h"
+#include "core/Posix.h"
 #include "core/TempFileWriter.h"
 #include "print/PrintUtilities.h"
 
@@ -25,10 +25,6 @@ namespace {
 constexpr int kMaxLinkDepth = 40;
 const QString kPdfFolderKey = QStringLiteral("PdfFolder");
 const QString kPdfSuffix = QStringLiteral(".pdf");
-
-QString Reason(int error) {
-  return QString::fromLocal8Bit(std::strerror(error));
-}
 
 QByteArray Native(const QString& path) {
   return NativeName(path);
@@ -70,13 +66,6 @@ std::vector<Guarded> GuardedFiles(const EditorState& s) {
   }
   if (!s.ClipFile.isEmpty()) files.push_back({s.ClipFile, QStringLiteral("the clip file")});
   return files;
-}
-
-// The permissions a new file of the user gets.
-mode_t NewFileMode() {
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  return 0666 & ~mask;
 }
 
 }  // namespace

@@ -3,9 +3,9 @@
 #include <QLatin1Char>
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 
 #include "core/IO.h"
+#include "core/Posix.h"
 #include "input/Utility.h"
 
 namespace qx {
@@ -202,8 +202,7 @@ PrintResult PrintRecords(EditorState& s, Platform& p, PrintSink& sink, const Pri
         got = s.File1.ReadAt(s.Current.WorkingBase + start, record.data(), available);
         if (got < 0) {
           readError = QStringLiteral("Couldn't read the file at offset %1: %2")
-                          .arg(FormatCount(s.Current.WorkingBase + start),
-                               QString::fromLocal8Bit(std::strerror(errno)));
+                          .arg(FormatCount(s.Current.WorkingBase + start), Reason(errno));
           break;
         }
       }
