@@ -277,6 +277,7 @@ class QX : public QMainWindow, public FileView {
   std::array<QAction*, 4> mnuWindowWindows_{};
   std::vector<QAction*> mnuConfigCharSet_;  // one radio item per set, in CharacterSets() order
   int wheelDelta_ = 0;                      // wheel rotation not yet turned into rows
+  int sideDelta_ = 0;                       // sideways wheel rotation not yet turned into columns
   std::bitset<kPageSize> edited_;           // bytes of the page typed over since the last save
   QColor hexFore_;                          // the print colour of HexBox
   QColor asciiFore_;                        // the print colour of AsciiBox

@@ -378,11 +378,23 @@ bool QX::eventFilter(QObject* watched, QEvent* event) {
     }
   }
   const bool pageWheel = watched == FileBar || watched == HexBox || watched == AsciiBox;
-  if (type == QEvent::Wheel && (pageWheel || watched == RecordBar || watched == RecordBox)) {
+  const bool recordWheel = watched == RecordBar || watched == RecordBox;
+  if (type == QEvent::Wheel && (pageWheel || recordWheel)) {
     // The wheel scrolls by rows, like the bar's arrows: its own steps would
     // move by bar values, which in a small file are fractions of a byte.
     QScrollBar* bar = pageWheel ? FileBar : RecordBar;
-    wheelDelta_ += static_cast<QWheelEvent*>(event)->angleDelta().y();
+    const auto* wheel = static_cast<QWheelEvent*>(event);
+    QPoint delta = wheel->angleDelta();
+    // Sideways over the records: a tilt of the wheel, or the wheel with Shift.
+    if (recordWheel && (wheel->modifiers() & Qt::ShiftModifier) && delta.x() == 0)
+      delta = QPoint(delta.y(), 0);
+    if (recordWheel && delta.x() != 0) {
+      sideDelta_ += delta.x();
+      const int steps = sideDelta_ / 40;
+      sideDelta_ -= steps * 40;
+      ColumnBar->setValue(ColumnBar->value() - 4 * steps);
+    }
+    wheelDelta_ += delta.y();
     while (wheelDelta_ >= 40) {
       wheelDelta_ -= 40;
       bar->triggerAction(QAbstractSlider::SliderSingleStepSub);
