@@ -456,7 +456,7 @@ TEST(RecordView, FindAndTheEndsOfAHundredGibibyteFile) {
   r.w->ColumnBar->setValue(1000);
   EXPECT_EQ(r.s.Current.FirstColumn, 1000);
   EXPECT_EQ(r.w->RecordBox->Ruler().left(6), "1000.+");
-  // The wheel with Shift scrolls sideways, four columns a notch's third.
+  // The wheel with Shift scrolls sideways, twelve columns a notch.
   QWheelEvent wheel(QPointF(10, 10), QPointF(10, 10), QPoint(), QPoint(0, -120), Qt::NoButton,
                     Qt::ShiftModifier, Qt::NoScrollPhase, false);
   QApplication::sendEvent(r.w->RecordBox, &wheel);
