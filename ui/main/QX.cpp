@@ -434,6 +434,8 @@ void QX::BuildControls() {
   resize(sizeHint());
   PlaceRecordView();
   ShowView();
+  // Rebuilt at another size, the record view gets its room again.
+  if (recordsShown_) FitWindowToView(true);
 }
 
 // ---- Page display ----
