@@ -317,18 +317,22 @@ void IO::ReadPage() {
   const int e = errno;
   // Zeros where bytes could not be read must never reach the file.
   s_.PageWhole = false;
+  SayUnread(QStringLiteral("the page"), at, got, e);
+}
+
+void IO::SayUnread(const QString& what, std::int64_t at, std::int64_t got, int error) {
   if (got >= 0 && !reloading_ && FileChangedOnDisk()) {
     (void)RefuseIfChanged();
     return;
   }
   const QString why = got < 0
-                          ? Reason(e)
+                          ? Reason(error)
                           : QStringLiteral(
                                 "the file ends at offset %1; it may have been changed by another "
                                 "program")
                                 .arg(Grouped(at + got));
-  p_.MessageBox(QStringLiteral("Couldn't read the page at offset %1 of %2: %3")
-                    .arg(Grouped(at), s_.Current.FileName, why),
+  p_.MessageBox(QStringLiteral("Couldn't read %1 at offset %2 of %3: %4")
+                    .arg(what, Grouped(at), s_.Current.FileName, why),
                 Buttons::Ok, Icon::Critical);
 }
 
@@ -356,19 +360,7 @@ void IO::ExtendRecords(std::int64_t length) {
   r.Clean.insert(r.Clean.end(), r.Bytes.begin() + have, r.Bytes.end());
   if (got == length - have) return;
   r.Whole = false;
-  if (got >= 0 && !reloading_ && FileChangedOnDisk()) {
-    (void)RefuseIfChanged();
-    return;
-  }
-  const QString why = got < 0
-                          ? Reason(e)
-                          : QStringLiteral(
-                                "the file ends at offset %1; it may have been changed by another "
-                                "program")
-                                .arg(Grouped(from + got));
-  p_.MessageBox(QStringLiteral("Couldn't read the records at offset %1 of %2: %3")
-                    .arg(Grouped(from), s_.Current.FileName, why),
-                Buttons::Ok, Icon::Critical);
+  SayUnread(QStringLiteral("the records"), from, got, e);
 }
 
 void IO::RememberFile() {

@@ -129,6 +129,9 @@ class IO {
   // Offers to delete the unlocked temporary files of this user found beside
   // path: leftovers of an operation that was killed.
   void OfferLeftovers(const QString& path);
+  // After a short read of what at offset at: another program's change is
+  // read again; anything else is said, with the system's words.
+  void SayUnread(const QString& what, std::int64_t at, std::int64_t got, int error);
   bool reloading_ = false;
   void ApplyReadOnly(bool readOnly);
   // Restores the saved state of slot 0 as the current file, open as file.
