@@ -25,6 +25,11 @@ bool IsHexChar(QChar c) {
   return (u >= u'0' && u <= u'9') || (u >= u'A' && u <= u'F');
 }
 
+std::uint8_t WithHexDigit(std::uint8_t byte, QChar digit, bool low) {
+  const auto d = static_cast<std::uint8_t>(HexDigitValue(digit));
+  return static_cast<std::uint8_t>(low ? (byte & 0xF0) | d : (d << 4) | (byte & 0x0F));
+}
+
 int HexByteValue(const QString& s) {
   int value = 0;
   for (qsizetype i = 0; i < s.size() && i < 2; ++i) {

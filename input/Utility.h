@@ -17,6 +17,9 @@ bool IsHexChar(QChar c);
 // The value of the first two characters read as hex; stops at the first
 // non-hex character ("7F" -> 127, "7" -> 7, "G1" -> 0).
 int HexByteValue(const QString& s);
+// byte with its high digit (or, low, its low digit) typed over by digit, a
+// hex character as IsHexChar takes it.
+std::uint8_t WithHexDigit(std::uint8_t byte, QChar digit, bool low);
 // "##,###,##0": 1234567 -> "1,234,567", 0 -> "0", -5 -> "-5".
 QString FormatCount(std::int64_t n);
 // The cursor offset of mark letter ("A".."Z", either case), formatted.

@@ -195,18 +195,13 @@ void QX::TypeCharacter(std::uint8_t k) {
     ShowCursor();
     return;
   }
-  QString h = QStringLiteral("%1").arg(s_.PageBuffer[i], 2, 16, QLatin1Char('0')).toUpper();
   EraseCursorCell();
   edited_.set(i);
+  s_.PageBuffer[i] = WithHexDigit(s_.PageBuffer[i], digit, SecondNibble);
+  s_.Dirty = true;
   if (SecondNibble) {
-    h[1] = digit;
-    s_.PageBuffer[i] = static_cast<std::uint8_t>(HexByteValue(h));
-    s_.Dirty = true;
     CursorForward(1);
   } else {
-    h[0] = digit;
-    s_.PageBuffer[i] = static_cast<std::uint8_t>(HexByteValue(h));
-    s_.Dirty = true;
     SecondNibble = true;
   }
   ShowCursor();

@@ -230,34 +230,19 @@ void QX::RecordBox_Click(std::int64_t row, int column, int line) {
 }
 
 bool QX::RecordKey(int key) {
-  switch (key) {
-    case Qt::Key_Left:
-      MoveRecordCursor(RecordMove::Left);
+  static constexpr std::pair<int, RecordMove> kMoves[] = {
+      {Qt::Key_Left, RecordMove::Left},     {Qt::Key_Right, RecordMove::Right},
+      {Qt::Key_Up, RecordMove::Up},         {Qt::Key_Down, RecordMove::Down},
+      {Qt::Key_Home, RecordMove::Home},     {Qt::Key_End, RecordMove::End},
+      {Qt::Key_PageUp, RecordMove::PageUp}, {Qt::Key_PageDown, RecordMove::PageDown},
+  };
+  for (const auto& [k, move] : kMoves) {
+    if (k == key) {
+      MoveRecordCursor(move);
       return true;
-    case Qt::Key_Right:
-      MoveRecordCursor(RecordMove::Right);
-      return true;
-    case Qt::Key_Up:
-      MoveRecordCursor(RecordMove::Up);
-      return true;
-    case Qt::Key_Down:
-      MoveRecordCursor(RecordMove::Down);
-      return true;
-    case Qt::Key_Home:
-      MoveRecordCursor(RecordMove::Home);
-      return true;
-    case Qt::Key_End:
-      MoveRecordCursor(RecordMove::End);
-      return true;
-    case Qt::Key_PageUp:
-      MoveRecordCursor(RecordMove::PageUp);
-      return true;
-    case Qt::Key_PageDown:
-      MoveRecordCursor(RecordMove::PageDown);
-      return true;
-    default:
-      return false;
+    }
   }
+  return false;
 }
 
 void QX::TypeInRecords(std::uint8_t k) {
@@ -270,25 +255,17 @@ void QX::TypeInRecords(std::uint8_t k) {
     return;
   }
   const auto i = static_cast<std::size_t>(at - r.At);
-  if (AsciiSide || !c.ShowHex) {
-    r.Bytes[i] = k;
-    r.Edited[i] = true;
-    s_.Dirty = true;
-    MoveRecordCursor(RecordMove::Right);
-    return;
-  }
+  const bool chars = AsciiSide || !c.ShowHex;
   const QChar digit = QChar(k).toUpper();
-  if (!IsHexChar(digit)) {
+  if (!chars && !IsHexChar(digit)) {
     p_.MessageBox(QStringLiteral("Invalid Hexadecimal Character"));
     ShowRecordCursor();
     return;
   }
-  QString h = QStringLiteral("%1").arg(r.Bytes[i], 2, 16, QLatin1Char('0')).toUpper();
-  h[SecondNibble ? 1 : 0] = digit;
-  r.Bytes[i] = static_cast<std::uint8_t>(HexByteValue(h));
+  r.Bytes[i] = chars ? k : WithHexDigit(r.Bytes[i], digit, SecondNibble);
   r.Edited[i] = true;
   s_.Dirty = true;
-  if (SecondNibble) {
+  if (chars || SecondNibble) {
     MoveRecordCursor(RecordMove::Right);
   } else {
     SecondNibble = true;
