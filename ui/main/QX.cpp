@@ -590,10 +590,8 @@ void QX::FocusFileBar() {
 // ---- Scroll bar ----
 
 void QX::SyncScrollBar() {
-  if (s_.FileOpen() && s_.Current.RecordView) {
-    PaintRecords();  // its bars follow the records
-    return;
-  }
+  // The record view's bars follow the records as they are painted.
+  if (s_.FileOpen() && s_.Current.RecordView) return;
   syncScrollBar_ = true;
   FileBar_Change();
 }

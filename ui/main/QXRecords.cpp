@@ -66,10 +66,6 @@ void QX::ShowView() {
                      static_cast<QWidget*>(Text1), static_cast<QWidget*>(FileBar)})
     w->setVisible(!records);
   for (QLabel* l : RBar) l->setVisible(!records);
-  if (records) {
-    Label1->setVisible(false);
-    BufferTopBox->setVisible(false);
-  }
   RecordBox->setVisible(records);
   RecordBar->setVisible(records);
   ColumnBar->setVisible(records);
@@ -163,8 +159,7 @@ void QX::ShowRecordCursor() {
     s_.RecordNumber = c.CursorOffset / c.RecordLength;
     s_.FieldOffset = static_cast<std::int16_t>(c.CursorOffset % c.RecordLength);
   }
-  DisplayState();
-  PaintRecords();
+  DisplayState();  // and the records, through ShowUnsaved
 }
 
 void QX::MoveRecordCursor(RecordMove move) {
@@ -291,7 +286,6 @@ void QX::SetRecordView(bool records) {
   io_.ReadPage();
   LoadDisplay();
   SyncScrollBar();
-  DisplayState();
 }
 
 void QX::mnuViewPage_Click() {
