@@ -165,21 +165,16 @@ TEST(RecordView, KeysMoveByByteRecordAndScreen) {
     int key;
     std::int64_t to;
   };
+  // Each key reaches its move; the moves' own limits are tested without a window.
   const Row rows_[] = {
-      {6, Qt::Key_Right, 7},      // on to the next record
-      {7, Qt::Key_Left, 6},       // back to the previous one
-      {0, Qt::Key_Left, 0},       // the file's first byte
-      {282, Qt::Key_Right, 282},  // and its last
+      {6, Qt::Key_Right, 7},  // on to the next record
+      {7, Qt::Key_Left, 6},   // back to the previous one
       {17, Qt::Key_Up, 10},
-      {3, Qt::Key_Up, 3},
       {276, Qt::Key_Down, 282},  // into the short last record: its last byte
-      {282, Qt::Key_Down, 282},
       {17, Qt::Key_Home, 14},
       {17, Qt::Key_End, 20},
-      {281, Qt::Key_End, 282},
       {2, Qt::Key_PageDown, 2 + 7 * rows},
       {2 + 7 * rows, Qt::Key_PageUp, 2},
-      {282, Qt::Key_PageDown, 282},
   };
   for (const Row& row : rows_) {
     GoTo(r, row.from);
