@@ -157,7 +157,13 @@ TEST(RecordView, ShowsOneRecordPerRowAndSwitchingKeepsTheCursorsByte) {
 
 TEST(RecordView, KeysMoveByByteRecordAndScreen) {
   WindowRig r;
+  // The window grows for the records only as far as the screen has room.
+  const int pageHeight = r.w->height();
+  r.p.screenSpace = QSize(3000, r.w->frameGeometry().height() + 60);
   OpenRecords(r, SevenByteRecords(40), 3, 7);  // offsets 0..282, the last record 3 bytes
+  QCoreApplication::processEvents();
+  EXPECT_EQ(r.w->frameGeometry().height(), r.p.screenSpace.height());
+  EXPECT_GT(r.w->height(), pageHeight);
   const int rows = r.s.RecordRows;
   ASSERT_GE(rows, 2);
   struct Row {
@@ -198,6 +204,8 @@ TEST(RecordView, KeysMoveByByteRecordAndScreen) {
   r.w->RecordBar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
   EXPECT_EQ(r.s.Current.TopRecord, rows + 1);
   EXPECT_EQ(r.s.Current.CursorOffset, 7 * rows);
+  r.w->RecordBar->triggerAction(QAbstractSlider::SliderPageStepAdd);  // a screenful
+  EXPECT_EQ(r.s.Current.TopRecord, 2 * rows + 1);
   r.w->RecordBar->triggerAction(QAbstractSlider::SliderToMaximum);
   EXPECT_EQ(r.s.Current.TopRecord, 40);
   r.p.Verify();
@@ -267,6 +275,18 @@ TEST(RecordView, TypingMarksBytesAndSaveWritesTheChangedSpanOnce) {
   EXPECT_EQ(Line(r, 21, 0, 7), "R3 abcd");
   r.Key(Qt::Key_Y, Qt::ControlModifier);
   EXPECT_EQ(TempFiles::Read(path), expected);
+  // Saved after each digit of one byte: Undo goes back to the first save,
+  // not to the byte as read.
+  GoTo(r, 22);
+  r.Key(Qt::Key_F5);
+  r.Type('4');
+  r.Key(Qt::Key_F2);
+  r.Type('1');
+  r.Key(Qt::Key_F2);
+  r.Key(Qt::Key_Z, Qt::ControlModifier);
+  expected[3 + 22] = 0x43;
+  EXPECT_EQ(TempFiles::Read(path), expected);
+  r.Key(Qt::Key_F5);
 
   // The last byte of the file takes a digit pair and the cursor stays.
   GoTo(r, 282);
