@@ -17,12 +17,12 @@
 namespace qx {
 
 Answer QtPlatform::MessageBox(const QString& text, Buttons buttons, Icon icon,
-                              const QString& title) {
+                              const QString& title, Answer defaultAnswer) {
   QMessageBox box(icon == Icon::Critical ? QMessageBox::Critical : QMessageBox::NoIcon, title, text,
                   QMessageBox::NoButton, main_);
   if (buttons == Buttons::YesNo) {
     box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-    box.setDefaultButton(QMessageBox::Yes);
+    box.setDefaultButton(defaultAnswer == Answer::No ? QMessageBox::No : QMessageBox::Yes);
   } else {
     box.setStandardButtons(QMessageBox::Ok);
   }

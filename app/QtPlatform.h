@@ -20,7 +20,8 @@ class QtPlatform : public Platform {
   // The window that message boxes and dialogs belong to.
   void SetMainWindow(QWidget* w) { main_ = w; }
 
-  Answer MessageBox(const QString& text, Buttons buttons, Icon icon, const QString& title) override;
+  Answer MessageBox(const QString& text, Buttons buttons, Icon icon, const QString& title,
+                    Answer defaultAnswer) override;
   void Beep() override;
   QString OpenFileName(const QString& caption) override;
   QString SaveFileName(const QString& caption, const QString& suggested,

@@ -54,8 +54,8 @@ using Clock = std::chrono::steady_clock;
 // Answers every question with OK/Yes and prints messages other than the count.
 class BenchPlatform : public qx::Platform {
  public:
-  qx::Answer MessageBox(const QString& text, qx::Buttons buttons, qx::Icon,
-                        const QString&) override {
+  qx::Answer MessageBox(const QString& text, qx::Buttons buttons, qx::Icon, const QString&,
+                        qx::Answer) override {
     if (!text.endsWith(QStringLiteral("Occurrences"))) {
       std::fprintf(stderr, "message: %s\n", qPrintable(text));
     }

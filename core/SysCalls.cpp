@@ -105,6 +105,19 @@ int SysCalls::Unlink(const char* path) {
   return Injected(Call::Unlink) ? -1 : ::unlink(path);
 }
 
+int SysCalls::Stat(const char* path, struct stat* st) {
+  return Injected(Call::Stat) ? -1 : ::stat(path, st);
+}
+int SysCalls::Mkdir(const char* path, mode_t mode) {
+  return Injected(Call::Mkdir) ? -1 : ::mkdir(path, mode);
+}
+char* SysCalls::Realpath(const char* path, char* resolved) {
+  return Injected(Call::Realpath) ? nullptr : ::realpath(path, resolved);
+}
+ssize_t SysCalls::Readlink(const char* path, char* buf, std::size_t n) {
+  return Injected(Call::Readlink) ? -1 : ::readlink(path, buf, n);
+}
+
 void FailWritesPastSizeLimit() {
   std::signal(SIGXFSZ, SIG_IGN);
 }

@@ -31,6 +31,10 @@ class SysCalls {
     Rename,
     Exchange,
     Unlink,
+    Stat,
+    Mkdir,
+    Realpath,
+    Readlink,
   };
 
   SysCalls() = default;
@@ -61,6 +65,11 @@ class SysCalls {
   // renameat2 with RENAME_EXCHANGE; EINVAL where the file system has none.
   int Exchange(const char* a, const char* b);
   int Unlink(const char* path);
+  int Stat(const char* path, struct stat* st);
+  int Mkdir(const char* path, mode_t mode);
+  // realpath with a buffer of PATH_MAX bytes: resolved holds the name.
+  char* Realpath(const char* path, char* resolved);
+  ssize_t Readlink(const char* path, char* buf, std::size_t n);
 
  protected:
   // 0 lets the call run; an errno value fails it with that error instead.

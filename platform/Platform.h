@@ -26,8 +26,10 @@ class Platform {
  public:
   virtual ~Platform() = default;
 
+  // defaultAnswer: the button Enter presses in a Yes/No box.
   virtual Answer MessageBox(const QString& text, Buttons buttons = Buttons::Ok,
-                            Icon icon = Icon::None, const QString& title = kProductTitle) = 0;
+                            Icon icon = Icon::None, const QString& title = kProductTitle,
+                            Answer defaultAnswer = Answer::Yes) = 0;
   virtual void Beep() = 0;
 
   // Empty text when the user cancels.

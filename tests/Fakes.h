@@ -38,6 +38,7 @@ class FakePlatform : public Platform {
   struct Box {
     QString text;
     Icon icon;
+    Answer defaultAnswer = Answer::Yes;
   };
 
   // Queue the answer to the next message box; text (when given) must match.
@@ -48,8 +49,9 @@ class FakePlatform : public Platform {
   void ExpectOpenFile(const QString& path) { openNames.push_back(path); }
   void ExpectSaveFile(const QString& path) { saveNames.push_back(path); }
 
-  Answer MessageBox(const QString& text, Buttons buttons, Icon icon, const QString&) override {
-    boxes.push_back({text, icon});
+  Answer MessageBox(const QString& text, Buttons buttons, Icon icon, const QString&,
+                    Answer defaultAnswer) override {
+    boxes.push_back({text, icon, defaultAnswer});
     if (boxAnswers.empty() && anyBox) return buttons == Buttons::YesNo ? Answer::No : Answer::Ok;
     if (boxAnswers.empty()) {
       ADD_FAILURE() << "unexpected message box: " << text.toStdString();
