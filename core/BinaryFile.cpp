@@ -31,6 +31,7 @@ FileStamp FileStamp::Of(const struct stat& st) {
   f.inode = st.st_ino;
   f.size = st.st_size;
   f.modified = st.st_mtim;
+  f.changed = st.st_ctim;
   return f;
 }
 

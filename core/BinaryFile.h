@@ -18,6 +18,7 @@ struct FileStamp {
   ino_t inode = 0;
   std::int64_t size = -1;
   timespec modified{};
+  timespec changed{};  // st_ctim, which no program can set back
 
   static FileStamp Of(const struct stat& st);
   bool Valid() const { return size >= 0; }

@@ -34,4 +34,12 @@ void RememberGeometry(Platform& p, const QString& path, const FileGeometry& g);
 // The current file's geometry, kept as it is now.
 void RememberGeometry(Platform& p, const FileState& file);
 
+// The backup Quellox made of file (at the name backup), with its stamp as
+// Quellox left it; kept in the file's entry.
+void RememberBackup(Platform& p, const QString& file, const QString& backup,
+                    const FileStamp& stamp);
+// The remembered file whose backup is at backup with this stamp; empty when
+// it is no backup Quellox made (or one it has forgotten).
+QString BackupOwner(Platform& p, const QString& backup, const FileStamp& stamp);
+
 }  // namespace qx

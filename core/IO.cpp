@@ -18,6 +18,7 @@
 #include "core/FileMemory.h"
 #include "core/NativeName.h"
 #include "core/Posix.h"
+#include "core/SettingFields.h"
 
 namespace qx {
 
@@ -52,7 +53,7 @@ QString SettingKey(int index) {
 
 void IO::LoadSettings() {
   for (int i = 0; i < kRecentFileCount; ++i) {
-    s_.RecentFiles[i] = p_.ReadSetting(QStringLiteral("Filenames"), SettingKey(i));
+    s_.RecentFiles[i] = PathFromSetting(p_.ReadSetting(QStringLiteral("Filenames"), SettingKey(i)));
   }
   s_.ClipFile = ClipFilePath();
   v_.UpdateRecentFiles();
@@ -299,7 +300,7 @@ void IO::AddRecentFile() {
   for (int j = from - 1; j >= 0; --j) list[j + 1] = list[j];
   list[0] = name;
   for (int i = 0; i < kRecentFileCount; ++i) {
-    p_.WriteSetting(QStringLiteral("Filenames"), SettingKey(i), list[i]);
+    p_.WriteSetting(QStringLiteral("Filenames"), SettingKey(i), PathSetting(list[i]));
   }
 }
 

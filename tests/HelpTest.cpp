@@ -297,13 +297,16 @@ TEST(Help, AboutBoxAndSystemInfo) {
   qputenv("PATH", QFile::encodeName(files.Dir()));
   QtPlatform platform;
   EXPECT_FALSE(platform.StartSystemInfo());
-  // A message box is wide enough for its title, however short its text.
+  // A message box is wide enough for its title, however short its text,
+  // and Enter presses the default button it was given.
   {
     WhenModal<QMessageBox> look([](QMessageBox* box) {
       EXPECT_GE(box->width(), box->fontMetrics().horizontalAdvance("Replaced 3 times") + 150);
-      box->accept();
+      EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::No));
+      box->defaultButton()->click();
     });
-    platform.MessageBox("3", Buttons::Ok, Icon::None, "Replaced 3 times");
+    EXPECT_EQ(platform.MessageBox("3", Buttons::YesNo, Icon::None, "Replaced 3 times", Answer::No),
+              Answer::No);
   }
   // Its help window reads the help file found beside the program.
   platform.ShowHelp(help::kMarks);

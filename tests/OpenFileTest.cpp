@@ -206,12 +206,22 @@ TEST(OpenFile, EachFileComesBackWithItsGeometry) {
     EXPECT_EQ(geometry(*x), std::tuple(100, 80, "IBM037", 900, 12));
   }
 
-  // Shrunk below its base: shown from the start, its records as they were.
+  // Shrunk to its base: shown from the start, its records as they were.
   r.io.CloseFile();
-  ASSERT_TRUE(QFile::resize(path, 50));
+  ASSERT_TRUE(QFile::resize(path, 100));
   r.io.OpenFile(path);
-  EXPECT_EQ(geometry(r), std::tuple(0, 80, "IBM037", 50, 1));
+  EXPECT_EQ(geometry(r), std::tuple(0, 80, "IBM037", 100, 2));
   EXPECT_TRUE(r.p.notices.empty());
+
+  // Recent files keep names that are not UTF-8; older plain names read as written.
+  const QString odd = NameFromNative(QByteArray("/tmp/na\xff\xfeme %25.bin"));
+  r.s.Current.FileName = odd;
+  r.io.AddRecentFile();
+  EXPECT_EQ(r.p.settings.value("Filenames/1"), "path=/tmp/na%FF%FEme%20%2525.bin");
+  r.p.settings["Filenames/2"] = "/old/a%25b";
+  r.io.LoadSettings();
+  EXPECT_EQ(r.s.RecentFiles[0], odd);
+  EXPECT_EQ(r.s.RecentFiles[1], "/old/a%25b");
 
   // The file used longest ago makes room; opening counts as a use.
   FakePlatform p;
@@ -223,12 +233,54 @@ TEST(OpenFile, EachFileComesBackWithItsGeometry) {
   EXPECT_EQ(p.settings.size(), kRememberedFiles);
   for (const char* name : {"/f0", "/f2", "/f200"}) EXPECT_EQ(RecallGeometry(p, name), g) << name;
   EXPECT_EQ(RecallGeometry(p, "/f1"), std::nullopt);
+  // Every view comes back, and both older forms still read.
+  const std::pair<const char*, FileGeometry> kept[] = {
+      {"", {1, 2, "ASCII", false, true}},
+      {"", {1, 2, "ASCII", true, true}},
+      {"", {1, 2, "ASCII", false, false}},
+      {"", {1, 2, "IBM037", true, false}},
+      {"5 3 7 IBM037 /a", {3, 7, "IBM037", false, true}},
+      {"5 3 7 IBM037 records-nohex /a", {3, 7, "IBM037", true, false}},
+      {"use=5 base=3 len=7 set=IBM037 view=records path=/a", {3, 7, "IBM037", true, true}},
+  };
+  for (const auto& [text, want] : kept) {
+    FakePlatform q;
+    if (*text)
+      q.WriteSetting(kGeometrySection, "1", text);
+    else
+      RememberGeometry(q, "/a", want);
+    EXPECT_EQ(RecallGeometry(q, "/a"), want) << text;
+  }
   // Damaged places read as nothing remembered.
-  for (const char* bad : {"x 1 2 ASCII /a", "1 -1 80 ASCII /a", "1 0 0 ASCII /a", "1 0 80 /a"}) {
+  for (const char* bad : {"x 1 2 ASCII /a", "1 -1 80 ASCII /a", "1 0 0 ASCII /a", "1 0 80 /a",
+                          "use=1 base=0 len=80 set=ASCII view=side path=/a", "use=1 len=80"}) {
     FakePlatform q;
     q.WriteSetting(kGeometrySection, "1", bad);
     EXPECT_EQ(RecallGeometry(q, "/a"), std::nullopt) << bad;
   }
+  // A use count at its limit does not overflow: the file used last stays.
+  FakePlatform q;
+  q.WriteSetting(kGeometrySection, "1", "9223372036854775807 0 80 ASCII /big");
+  for (int i = 0; i < kRememberedFiles; ++i) RememberGeometry(q, "/n" + QString::number(i), g);
+  EXPECT_EQ(RecallGeometry(q, "/big"), std::nullopt);
+  EXPECT_EQ(RecallGeometry(q, "/n199"), g);
+  EXPECT_EQ(RecallGeometry(q, "/n1"), g);
+
+  // A backup is known by its name and stamp, and kept with its file's geometry.
+  FileStamp st;
+  st.device = 3;
+  st.inode = 44;
+  st.size = 5;
+  st.modified = {6, 7};
+  st.changed = {8, 9};
+  RememberBackup(q, "/d/CUST.DAT", "/d/CUST.BAK", st);
+  EXPECT_EQ(BackupOwner(q, "/d/CUST.BAK", st), "/d/CUST.DAT");
+  FileStamp touched = st;
+  touched.changed.tv_nsec = 10;
+  EXPECT_EQ(BackupOwner(q, "/d/CUST.BAK", touched), "");
+  EXPECT_EQ(BackupOwner(q, "/d/CUST.DAT", st), "");
+  RememberGeometry(q, "/d/CUST.DAT", g);
+  EXPECT_EQ(BackupOwner(q, "/d/CUST.BAK", st), "/d/CUST.DAT");
 }
 
 // A file that reads far better as EBCDIC says so once it opens; the set stays.
