@@ -1,7 +1,6 @@
 // Saving the page, undo and redo, and the commit of whole-file operations.
 #include <sys/stat.h>
 #include <unistd.h>
-#include <QFile>
 #include <algorithm>
 #include <cerrno>
 
@@ -24,13 +23,13 @@ constexpr std::int64_t kCopyStep = std::int64_t{1} << 20;
 
 // The backup of file. On a file system that ignores case, "a.bak" would be
 // its own backup "a.BAK" and the commit would lose the only old copy.
-QString BackupFor(const QString& file) {
+QString BackupFor(const QString& file, SysCalls& sys) {
   const QString backup = BackupName(file);
   struct stat a {};
   struct stat b {};
   if (backup.compare(file, Qt::CaseInsensitive) == 0 &&
-      ::stat(NativeName(file).constData(), &a) == 0 &&
-      ::stat(NativeName(backup).constData(), &b) == 0 && a.st_dev == b.st_dev &&
+      sys.Stat(NativeName(file).constData(), &a) == 0 &&
+      sys.Stat(NativeName(backup).constData(), &b) == 0 && a.st_dev == b.st_dev &&
       a.st_ino == b.st_ino) {
     return file + QStringLiteral(".BAK");
   }
@@ -174,7 +173,7 @@ bool IO::WritePageImage(const std::vector<std::uint8_t>& image) {
 }
 
 QString IO::BackupPath() const {
-  return BackupFor(s_.Current.FileName);
+  return BackupFor(s_.Current.FileName, *s_.Sys);
 }
 
 void IO::ExchangeWithBackup(const QString& command) {
