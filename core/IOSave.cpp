@@ -36,6 +36,25 @@ QString BackupFor(const QString& file, SysCalls& sys) {
   return backup;
 }
 
+// Which of n bytes written at file offset at reached the file: offsets
+// from the working base, as the user counts them, unless the span lies
+// before it (an undo image taken before the base was moved).
+QString WrittenPart(std::int64_t at, std::int64_t put, std::int64_t n, std::int64_t base) {
+  const bool before = at < base;
+  const std::int64_t first = before ? at : at - base;
+  const QString ofFile = before ? QStringLiteral(" of the file") : QString();
+  const QString done =
+      put == 1 ? QStringLiteral("Byte %1%2 (1 byte) was written").arg(GroupedNumber(first), ofFile)
+               : QStringLiteral("Bytes %1 to %2%3 (%4 bytes) were written")
+                     .arg(GroupedNumber(first), GroupedNumber(first + put - 1), ofFile,
+                          GroupedNumber(put));
+  const QString rest = n - put == 1
+                           ? QStringLiteral("byte %1 was not.").arg(GroupedNumber(first + put))
+                           : QStringLiteral("bytes %1 to %2 were not.")
+                                 .arg(GroupedNumber(first + put), GroupedNumber(first + n - 1));
+  return done + QStringLiteral("; ") + rest;
+}
+
 }  // namespace
 
 void IO::SetUndoRedo(bool undo, bool redo) {
@@ -135,15 +154,15 @@ void IO::RedoChange() {
 
 bool IO::WritePageBytes(std::int64_t at, const std::uint8_t* bytes, std::int64_t n,
                         const QString& what) {
-  const bool written = s_.File1.WriteAt(at, bytes, n);
+  const std::int64_t put = s_.File1.WriteCounted(at, bytes, n);
   const int e = errno;
   RememberFile();  // a write that failed half way changed the file too
-  if (!written) {
-    p_.MessageBox(
-        QStringLiteral("Couldn't write %1 to %2: %3").arg(what, s_.Current.FileName, Reason(e)),
-        Buttons::Ok, Icon::Critical);
-  }
-  return written;
+  if (put == n) return true;
+  QString text =
+      QStringLiteral("Couldn't write %1 to %2: %3").arg(what, s_.Current.FileName, Reason(e));
+  if (put > 0) text += QLatin1Char('\n') + WrittenPart(at, put, n, s_.Current.WorkingBase);
+  p_.MessageBox(text, Buttons::Ok, Icon::Critical);
+  return false;
 }
 
 bool IO::WritePageImage(const std::vector<std::uint8_t>& image) {

@@ -5,7 +5,16 @@
 
 namespace qx::test {
 
+// The disk fills up at the second write: the first moved shortWrites bytes.
+class FullAtSecondWrite : public FaultySys {
+  int Inject(Call c) override {
+    return c == Call::Write && ++writes_ == 2 ? ENOSPC : FaultySys::Inject(c);
+  }
+  int writes_ = 0;
+};
+
 TEST(SaveUndo, PageSaveUndoRedoAndTheirRefusals) {
+  FullAtSecondWrite full;  // outlives the files opened through it
   Rig r;
   const auto saveByte = [&](int i, std::uint8_t value) {
     r.s.PageBuffer[i] = value;
@@ -100,6 +109,18 @@ TEST(SaveUndo, PageSaveUndoRedoAndTheirRefusals) {
   r.p.ExpectBox({});
   saveByte(2, 0x22);
   EXPECT_TRUE(r.p.boxes.back().text.contains("could not be read whole"));
+  EXPECT_EQ(TempFiles::Read(other), saved);
+
+  // A write that stops part way says which bytes, from the working base, reached the file.
+  ASSERT_TRUE(r.s.File1.Open(other, true, full));
+  full.shortWrites = 50;
+  r.s.Current.WorkingBase = 100;
+  r.io.ReopenFile();
+  r.p.ExpectBox("Couldn't write the page to " + other +
+                ": No space left on device\nBytes 0 to 49 (50 bytes) were written; bytes 50 to "
+                "255 were not.");
+  saveByte(0, 0x55);
+  saved[100] = 0x55;
   EXPECT_EQ(TempFiles::Read(other), saved);
   r.p.Verify();
 }
