@@ -69,7 +69,7 @@ TEST(SaveUndo, PageSaveUndoRedoAndTheirRefusals) {
   EXPECT_EQ(TempFiles::Read(path), edited);
 
   // READ ONLY refuses the save and the undo commands.
-  const QString other = r.files.Write("g.bin", TempFiles::Counting(512));
+  const QString other = r.files.Write("g.bin", TempFiles::Counting(1500));
   r.io.OpenFile(other);
   r.s.ReadOnly = true;
   for (int i = 0; i < 3; ++i) r.p.ExpectBox("File is read-only");
@@ -77,12 +77,12 @@ TEST(SaveUndo, PageSaveUndoRedoAndTheirRefusals) {
   r.io.UndoChange();
   r.io.RedoChange();
   EXPECT_TRUE(r.s.Dirty);
-  EXPECT_EQ(TempFiles::Read(other), TempFiles::Counting(512));
+  EXPECT_EQ(TempFiles::Read(other), TempFiles::Counting(1500));
 
   // A write the system refuses (open for reading only) keeps the edit and the undo state.
   r.s.ReadOnly = false;
   r.io.SavePage();
-  QByteArray saved = TempFiles::Counting(512);
+  QByteArray saved = TempFiles::Counting(1500);
   saved[0] = 0x7F;
   ASSERT_TRUE(r.s.File1.Open(other, false));
   r.p.ExpectBox(QString());
@@ -115,12 +115,13 @@ TEST(SaveUndo, PageSaveUndoRedoAndTheirRefusals) {
   ASSERT_TRUE(r.s.File1.Open(other, true, full));
   full.shortWrites = 50;
   r.s.Current.WorkingBase = 100;
+  r.s.Current.BufferTop = 1000;
   r.io.ReopenFile();
   r.p.ExpectBox("Couldn't write the page to " + other +
-                ": No space left on device\nBytes 0 to 49 (50 bytes) were written; bytes 50 to "
-                "255 were not.");
+                ": No space left on device\nBytes 1,000 to 1,049 (50 bytes) were written; bytes "
+                "1,050 to 1,255 were not.");
   saveByte(0, 0x55);
-  saved[100] = 0x55;
+  saved[1100] = 0x55;
   EXPECT_EQ(TempFiles::Read(other), saved);
   r.p.Verify();
 }
