@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <cerrno>
 
@@ -38,27 +37,27 @@ QString ClipFilePath() {
   return QDir(QDir::cleanPath(QDir::current().absoluteFilePath(dir))).filePath(kClipName);
 }
 
-QString PrepareClipDirectory(const QString& clipPath) {
+QString PrepareClipDirectory(const QString& clipPath, SysCalls& sys) {
   const QString dir = QFileInfo(clipPath).absolutePath();
   if (dir != PrivateDirectory()) return {};
   const QByteArray name = NativeName(dir);
-  if (::mkdir(name.constData(), 0700) != 0 && errno != EEXIST) {
+  if (sys.Mkdir(name.constData(), 0700) != 0 && errno != EEXIST) {
     return QStringLiteral("Couldn't create %1: %2").arg(dir, Reason(errno));
   }
   // Anyone may create names in the shared directory: one made by another
   // user in advance must not receive this user's bytes.
   struct stat st {};
-  if (::lstat(name.constData(), &st) != 0 || !OnlyMine(st)) {
+  if (sys.Lstat(name.constData(), &st) != 0 || !OnlyMine(st)) {
     return QStringLiteral("%1 is not a directory of your own that only you can use").arg(dir);
   }
   return {};
 }
 
-QString ClipSourceRefusal(const QString& clipPath, const struct stat& opened) {
+QString ClipSourceRefusal(const QString& clipPath, const struct stat& opened, SysCalls& sys) {
   const QString dir = QFileInfo(clipPath).absolutePath();
   struct stat st {};
   if (dir == PrivateDirectory() &&
-      (::lstat(NativeName(dir).constData(), &st) != 0 || !OnlyMine(st))) {
+      (sys.Lstat(NativeName(dir).constData(), &st) != 0 || !OnlyMine(st))) {
     return QStringLiteral(
                "Nothing cut or copied: %1 is not a folder of your own that only you "
                "can use")
@@ -74,9 +73,9 @@ void DeleteClipFile(EditorState& s) {
   if (s.ClipFile.isEmpty() || !s.ClipSeen.Valid()) return;
   const QByteArray name = NativeName(s.ClipFile);
   struct stat st {};
-  if (::lstat(name.constData(), &st) == 0 && S_ISREG(st.st_mode) &&
+  if (s.Sys->Lstat(name.constData(), &st) == 0 && S_ISREG(st.st_mode) &&
       FileStamp::Of(st).SameFile(s.ClipSeen)) {
-    ::unlink(name.constData());
+    (void)s.Sys->Unlink(name.constData());
   }
   s.ClipSeen = {};
 }

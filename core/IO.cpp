@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QLocale>
 #include <algorithm>
@@ -67,15 +66,15 @@ bool IO::TooManyFiles() {
   return true;
 }
 
-bool IO::FileExists(const QString& path) {
+bool IO::FileExists(const QString& path, SysCalls& sys) {
   if (path.isEmpty()) return false;
   struct stat st {};
-  return ::stat(NativeName(path).constData(), &st) == 0;
+  return sys.Stat(NativeName(path).constData(), &st) == 0;
 }
 
-QString IO::WhyMissing(const QString& path) {
+QString IO::WhyMissing(const QString& path, SysCalls& sys) {
   struct stat st {};
-  const int e = ::stat(NativeName(path).constData(), &st) == 0 ? ENOENT : errno;
+  const int e = sys.Stat(NativeName(path).constData(), &st) == 0 ? ENOENT : errno;
   return Reason(e);
 }
 
@@ -92,16 +91,16 @@ void IO::RecomputeLengths() {
 
 void IO::OpenFile(const QString& requested) {
   if (BusyRefused() || requested.isEmpty()) return;
-  if (!FileExists(requested)) {
+  if (!FileExists(requested, *s_.Sys)) {
     p_.MessageBox(QStringLiteral("Couldn't find ") + QFileInfo(requested).absoluteFilePath() +
-                      QStringLiteral(": ") + WhyMissing(requested),
+                      QStringLiteral(": ") + WhyMissing(requested, *s_.Sys),
                   Buttons::Ok, Icon::Critical);
     return;
   }
   // One file has one name in the table, however it was typed; a link is
   // followed once, here, so that every write, rename and backup is the
   // target's.
-  const QString path = CanonicalPath(requested);
+  const QString path = CanonicalPath(requested, *s_.Sys);
   if (path == s_.Current.FileName) return;
   // Open before anything changes, so that a file that cannot be read
   // leaves the table and the current file as they were.
@@ -173,13 +172,15 @@ void IO::OfferLeftovers(const QString& path) {
   const QStringList names = dir.entryList({QStringLiteral("qxtmp*"), QStringLiteral("qxswap*")},
                                           QDir::Files | QDir::Hidden);
   // A running operation holds its lock; only what nobody holds is left over.
-  const auto unlockedOfMine = [this](const QString& file) {
+  // size, when given, gets the file's length.
+  const auto unlockedOfMine = [this](const QString& file, std::int64_t* size = nullptr) {
     const QByteArray name = NativeName(file);
     struct stat st {};
     if (s_.Sys->Lstat(name.constData(), &st) != 0 || !S_ISREG(st.st_mode) ||
         st.st_uid != ::geteuid()) {
       return false;
     }
+    if (size) *size = st.st_size;
     const int fd = s_.Sys->Open(name.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
     if (fd < 0) return false;
     const bool free = s_.Sys->Flock(fd, LOCK_EX | LOCK_NB) == 0;
@@ -190,10 +191,11 @@ void IO::OfferLeftovers(const QString& path) {
   QString listing;
   for (const QString& name : names) {
     const QString file = dir.filePath(name);
-    if (!unlockedOfMine(file)) continue;
+    std::int64_t size = 0;
+    if (!unlockedOfMine(file, &size)) continue;
     found << file;
-    listing += QStringLiteral("\n") + name + QStringLiteral(" (") +
-               Grouped(QFileInfo(file).size()) + QStringLiteral(" bytes)");
+    listing += QStringLiteral("\n") + name + QStringLiteral(" (") + Grouped(size) +
+               QStringLiteral(" bytes)");
   }
   if (found.isEmpty()) return;
   const QString text =
@@ -229,11 +231,12 @@ void IO::MakeSlotZeroCurrent(BinaryFile file, bool readOnly) {
 void IO::OpenRecentFile(int index) {
   if (index < 0 || index >= kRecentFileCount || TooManyFiles()) return;
   const QString path = s_.RecentFiles[index];
-  if (FileExists(path)) {
+  if (FileExists(path, *s_.Sys)) {
     OpenFile(path);
   } else {
-    p_.MessageBox(QStringLiteral("Couldn't open ") + path + QStringLiteral(": ") + WhyMissing(path),
-                  Buttons::Ok, Icon::Critical);
+    p_.MessageBox(
+        QStringLiteral("Couldn't open ") + path + QStringLiteral(": ") + WhyMissing(path, *s_.Sys),
+        Buttons::Ok, Icon::Critical);
   }
 }
 

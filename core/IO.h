@@ -10,6 +10,7 @@
 
 #include "core/Declare.h"
 #include "core/FileView.h"
+#include "core/SysCalls.h"
 #include "core/TempFileWriter.h"
 #include "platform/Platform.h"
 
@@ -27,10 +28,10 @@ class IO {
   // Start-up: recent files from the settings store, clip file path.
   void LoadSettings();
   bool TooManyFiles();
-  static bool FileExists(const QString& path);
+  static bool FileExists(const QString& path, SysCalls& sys = SysCalls::Real());
   // Why path cannot be found, in the system's words ("No such file or
   // directory", "Permission denied"), for the end of a message.
-  static QString WhyMissing(const QString& path);
+  static QString WhyMissing(const QString& path, SysCalls& sys = SysCalls::Real());
   // Opens path, or makes it current again when it is open already.
   void OpenFile(const QString& path);
   // The recent-file command of item index.

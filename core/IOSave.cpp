@@ -1,7 +1,6 @@
 // Saving the page, undo and redo, and the commit of whole-file operations.
 #include <sys/stat.h>
 #include <unistd.h>
-#include <QFile>
 #include <algorithm>
 #include <cerrno>
 
@@ -24,17 +23,36 @@ constexpr std::int64_t kCopyStep = std::int64_t{1} << 20;
 
 // The backup of file. On a file system that ignores case, "a.bak" would be
 // its own backup "a.BAK" and the commit would lose the only old copy.
-QString BackupFor(const QString& file) {
+QString BackupFor(const QString& file, SysCalls& sys) {
   const QString backup = BackupName(file);
   struct stat a {};
   struct stat b {};
   if (backup.compare(file, Qt::CaseInsensitive) == 0 &&
-      ::stat(NativeName(file).constData(), &a) == 0 &&
-      ::stat(NativeName(backup).constData(), &b) == 0 && a.st_dev == b.st_dev &&
+      sys.Stat(NativeName(file).constData(), &a) == 0 &&
+      sys.Stat(NativeName(backup).constData(), &b) == 0 && a.st_dev == b.st_dev &&
       a.st_ino == b.st_ino) {
     return file + QStringLiteral(".BAK");
   }
   return backup;
+}
+
+// Which of n bytes written at file offset at reached the file: offsets
+// from the working base, as the user counts them, unless the span lies
+// before it (an undo image taken before the base was moved).
+QString WrittenPart(std::int64_t at, std::int64_t put, std::int64_t n, std::int64_t base) {
+  const bool before = at < base;
+  const std::int64_t first = before ? at : at - base;
+  const QString ofFile = before ? QStringLiteral(" of the file") : QString();
+  const QString done =
+      put == 1 ? QStringLiteral("Byte %1%2 (1 byte) was written").arg(GroupedNumber(first), ofFile)
+               : QStringLiteral("Bytes %1 to %2%3 (%4 bytes) were written")
+                     .arg(GroupedNumber(first), GroupedNumber(first + put - 1), ofFile,
+                          GroupedNumber(put));
+  const QString rest = n - put == 1
+                           ? QStringLiteral("byte %1 was not.").arg(GroupedNumber(first + put))
+                           : QStringLiteral("bytes %1 to %2 were not.")
+                                 .arg(GroupedNumber(first + put), GroupedNumber(first + n - 1));
+  return done + QStringLiteral("; ") + rest;
 }
 
 }  // namespace
@@ -136,15 +154,15 @@ void IO::RedoChange() {
 
 bool IO::WritePageBytes(std::int64_t at, const std::uint8_t* bytes, std::int64_t n,
                         const QString& what) {
-  const bool written = s_.File1.WriteAt(at, bytes, n);
+  const std::int64_t put = s_.File1.WriteCounted(at, bytes, n);
   const int e = errno;
   RememberFile();  // a write that failed half way changed the file too
-  if (!written) {
-    p_.MessageBox(
-        QStringLiteral("Couldn't write %1 to %2: %3").arg(what, s_.Current.FileName, Reason(e)),
-        Buttons::Ok, Icon::Critical);
-  }
-  return written;
+  if (put == n) return true;
+  QString text =
+      QStringLiteral("Couldn't write %1 to %2: %3").arg(what, s_.Current.FileName, Reason(e));
+  if (put > 0) text += QLatin1Char('\n') + WrittenPart(at, put, n, s_.Current.WorkingBase);
+  p_.MessageBox(text, Buttons::Ok, Icon::Critical);
+  return false;
 }
 
 bool IO::WritePageImage(const std::vector<std::uint8_t>& image) {
@@ -174,7 +192,7 @@ bool IO::WritePageImage(const std::vector<std::uint8_t>& image) {
 }
 
 QString IO::BackupPath() const {
-  return BackupFor(s_.Current.FileName);
+  return BackupFor(s_.Current.FileName, *s_.Sys);
 }
 
 void IO::ExchangeWithBackup(const QString& command) {

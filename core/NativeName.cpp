@@ -1,8 +1,7 @@
 #include "core/NativeName.h"
 
+#include <array>
 #include <climits>
-#include <cstdlib>
-#include <memory>
 
 namespace qx {
 
@@ -97,10 +96,11 @@ QString LocalPathOf(const QUrl& url) {
   return NameFromNative(QByteArray::fromPercentEncoding(encoded));
 }
 
-QString CanonicalPath(const QString& path) {
-  const std::unique_ptr<char, decltype(&std::free)> resolved(
-      ::realpath(NativeName(path).constData(), nullptr), &std::free);
-  return resolved ? NameFromNative(QByteArray(resolved.get())) : QString();
+QString CanonicalPath(const QString& path, SysCalls& sys) {
+  std::array<char, PATH_MAX> resolved{};
+  return sys.Realpath(NativeName(path).constData(), resolved.data())
+             ? NameFromNative(QByteArray(resolved.data()))
+             : QString();
 }
 
 }  // namespace qx

@@ -8,6 +8,8 @@
 #include <QString>
 #include <QUrl>
 
+#include "core/SysCalls.h"
+
 namespace qx {
 
 QString NameFromNative(const QByteArray& bytes);
@@ -18,6 +20,6 @@ QString DisplayName(const QString& name);
 QString LocalPathOf(const QUrl& url);
 // The absolute path without links, ".." or "."; empty when it cannot be
 // resolved (the reason in errno).
-QString CanonicalPath(const QString& path);
+QString CanonicalPath(const QString& path, SysCalls& sys = SysCalls::Real());
 
 }  // namespace qx

@@ -3,7 +3,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QFile>
 #include <QFileInfo>
 #include <cerrno>
 
@@ -22,23 +21,23 @@ bool BlockTarget::Begin(IO& io, const QString& path, bool durable) {
   // file's never is: the new file replaces whatever has that name.
   path_ = clip ? path : QFileInfo(path).absoluteFilePath();
   if (!clip) {
-    const QString target = CanonicalPath(path_);
+    const QString target = CanonicalPath(path_, *s.Sys);
     if (!target.isEmpty()) path_ = target;
   }
   if (clip) {
-    const QString why = PrepareClipDirectory(path_);
+    const QString why = PrepareClipDirectory(path_, *s.Sys);
     if (!why.isEmpty()) {
       p.MessageBox(why, Buttons::Ok, Icon::Critical);
       return false;
     }
   }
   struct stat st {};
-  const bool exists = ::stat(NativeName(path_).constData(), &st) == 0;
+  const bool exists = s.Sys->Stat(NativeName(path_).constData(), &st) == 0;
   if (exists) {
     // Replacing the file being edited or its backup would lose it.
     const FileStamp named = FileStamp::Of(st);
     struct stat bak {};
-    const bool isBackup = ::stat(NativeName(io.BackupPath()).constData(), &bak) == 0 &&
+    const bool isBackup = s.Sys->Stat(NativeName(io.BackupPath()).constData(), &bak) == 0 &&
                           named.SameFile(FileStamp::Of(bak));
     if (named.SameFile(s.Seen) || isBackup) {
       p.MessageBox(QStringLiteral("%1 is %2; choose another file to send the bytes to.")

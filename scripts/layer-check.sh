@@ -31,6 +31,27 @@ done
 
 if ((bad)); then
   echo "layer check: an include points up the layers (order from the top: app, ui, ops, search | print, input, core, platform, help)" >&2
-  exit 1
 fi
-echo "layer check: every include points down"
+
+# Below the window every call that touches a file goes through SysCalls, so
+# that a test can fail any of it: the global form is for core/SysCalls.cpp.
+calls='open|openat|creat|stat|lstat|fstat|fstatat|statx|access|faccessat|mkdir|mkdirat|rmdir'
+calls+='|unlink|unlinkat|remove|rename|renameat|renameat2|link|linkat|symlink|symlinkat'
+calls+='|fsync|fdatasync|truncate|ftruncate|read|pread|write|pwrite|lseek|close|realpath'
+calls+='|readlink|readlinkat|chmod|fchmod|chown|fchown|lchown|flock|mkstemp|mkostemp'
+calls+='|copy_file_range|opendir|fopen'
+below=()
+for layer in core ops print search input; do [ -d "$layer" ] && below+=("$layer"); done
+direct=0
+while IFS=: read -r file line text; do
+  [ "$file" = core/SysCalls.cpp ] && continue
+  echo "$file:$line: ${text#"${text%%[![:space:]]*}"}: a file call past SysCalls" >&2
+  direct=1
+done < <(grep -rnE --include='*.h' --include='*.cpp' "(^|[^[:alnum:]_])::($calls)\\(" \
+  "${below[@]}" | sort -t: -k1,1 -k2,2n || true)
+if ((direct)); then
+  echo "layer check: a file is touched without SysCalls" >&2
+fi
+
+((bad || direct)) && exit 1
+echo "layer check: every include points down; every file call goes through SysCalls"

@@ -35,7 +35,8 @@ TEST(ClipFile, ThePrivateFolderAndTheFileMustBeTheUsersOwn) {
   EXPECT_EQ(TempFiles::Read(path), "01234567890123");
 
   // What another user could have left: the folder open to all or owned by
-  // someone else, a clip file of theirs, a link at its name.
+  // someone else, a link at its name (even to a folder of the user's own),
+  // a clip file of theirs, a link at the file's name.
   const QString folder =
       "Nothing cut or copied: " + dir + " is not a folder of your own that only you can use";
   const QString file = "Nothing cut or copied: " + clip + " is not a file of your own";
@@ -45,6 +46,8 @@ TEST(ClipFile, ThePrivateFolderAndTheFileMustBeTheUsersOwn) {
   };
   const std::tuple<std::function<void()>, QString, bool> planted[] = {
       {[&] { ASSERT_EQ(::chmod(QFile::encodeName(dir).constData(), 0707), 0); }, folder, false},
+      {[&] { ASSERT_TRUE(QDir().rename(dir, dir + "-own") && QFile::link(dir + "-own", dir)); },
+       folder, false},
       {[&] { give(dir); }, folder, true},
       {[&] { give(clip); }, file, true},
       {[&] { ASSERT_TRUE(QFile::remove(clip) && QFile::link(path, clip)); }, file, false},
@@ -54,6 +57,7 @@ TEST(ClipFile, ThePrivateFolderAndTheFileMustBeTheUsersOwn) {
   for (const auto& [plant, says, rootOnly] : planted) {
     if (rootOnly && ::geteuid() != 0) continue;
     SCOPED_TRACE(says.toStdString());
+    QFile::remove(dir);  // a link
     ASSERT_TRUE(QDir(dir).removeRecursively());
     ASSERT_TRUE(CopyFile(r.io, {0, 3}, r.s.ClipFile));
     plant();

@@ -2,8 +2,10 @@
 // temporary directory with helpers for real files.
 #pragma once
 
+#include <dirent.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
@@ -272,13 +274,44 @@ inline std::function<void()> CancelAtEvent(int n, std::function<void()> cancel) 
   };
 }
 
-// A temporary directory with real files.
+// The names in a directory as the system has them: bytes, not all UTF-8.
+inline std::vector<QByteArray> NamesIn(const QByteArray& dir) {
+  std::vector<QByteArray> names;
+  if (DIR* d = ::opendir(dir.constData())) {
+    while (const dirent* e = ::readdir(d)) {
+      const QByteArray name(e->d_name);
+      if (name != "." && name != "..") names.push_back(name);
+    }
+    ::closedir(d);
+  }
+  return names;
+}
+
+// Removes path and all it holds, whatever bytes the names are made of
+// (Qt's clean-up skips names that are not UTF-8) and whatever the modes.
+inline void RemoveTree(const QByteArray& path) {
+  struct stat st {};
+  if (::lstat(path.constData(), &st) != 0) return;
+  if (!S_ISDIR(st.st_mode)) {
+    ::unlink(path.constData());
+    return;
+  }
+  ::chmod(path.constData(), 0700);
+  for (const QByteArray& name : NamesIn(path)) RemoveTree(path + '/' + name);
+  ::rmdir(path.constData());
+}
+
+// A temporary directory with real files, removed whole at the end.
 class TempFiles {
  public:
   // Under the given directory, or the system's temporary directory.
   explicit TempFiles(const QString& under = QDir::tempPath())
       : dir_(under + QStringLiteral("/quellox_tests-XXXXXX")) {
     EXPECT_TRUE(dir_.isValid());
+    dir_.setAutoRemove(false);
+  }
+  ~TempFiles() {
+    if (dir_.isValid()) RemoveTree(QFile::encodeName(dir_.path()));
   }
   QString Path(const QString& name) const { return dir_.filePath(name); }
   QString Dir() const { return dir_.path(); }

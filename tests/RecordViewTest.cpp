@@ -47,15 +47,20 @@ QString Line(WindowRig& r, std::int64_t offset, int line, int n) {
   return r.w->RecordBox->LineText(static_cast<int>(cell->Record), line).mid(cell->Column, n);
 }
 
-// A Write of the file logs how many bytes it asked to write.
+// A Write of the file logs how many bytes it asked to write; the write
+// numbered fullAt (from 1) finds the disk full.
 class WriteSizes : public FaultySys {
  public:
   std::vector<std::size_t> sizes;
+  int fullAt = 0;
 
  protected:
   std::size_t Limit(Call c, std::size_t n) override {
     if (c == Call::Write) sizes.push_back(n);
     return FaultySys::Limit(c, n);
+  }
+  int Inject(Call c) override {
+    return c == Call::Write && --fullAt == 0 ? ENOSPC : FaultySys::Inject(c);
   }
 };
 
@@ -327,7 +332,7 @@ TEST(RecordView, TypingMarksBytesAndSaveWritesTheChangedSpanOnce) {
 }
 
 TEST(RecordView, SaveRefusesOrFailsWithoutLosingBytes) {
-  FaultySys sys;  // outlives the window's files
+  WriteSizes sys;  // outlives the window's files
   WindowRig r;
   r.s.Sys = &sys;
   const QByteArray original = SevenByteRecords(10);
@@ -378,6 +383,18 @@ TEST(RecordView, SaveRefusesOrFailsWithoutLosingBytes) {
   r.Type('y');
   r.Key(Qt::Key_F2);
   EXPECT_EQ(TempFiles::Read(path).mid(8, 2), "xy");
+  // The disk full after two bytes: those are said, and kept.
+  sys.shortWrites = 2;
+  sys.fullAt = 2;
+  GoTo(r, 8);
+  for (const char c : {'a', 'b', 'c', 'd'}) r.Type(c);
+  r.p.ExpectBox("Couldn't write the records to " + path +
+                ": No space left on device\nBytes 8 to 9 (2 bytes) were written; bytes 10 to 11 "
+                "were not.");
+  r.Key(Qt::Key_F2);
+  EXPECT_EQ(TempFiles::Read(path).mid(8, 4), "ab" + original.mid(10, 2));
+  r.p.ExpectBox("Save Change?", Answer::No);
+  r.w->Io().CheckDirty();
   sys.shortWrites = 0;
 
   // Records that could not be read are shown but never written back.

@@ -5,7 +5,16 @@
 
 namespace qx::test {
 
+// The disk fills up at the second write: the first moved shortWrites bytes.
+class FullAtSecondWrite : public FaultySys {
+  int Inject(Call c) override {
+    return c == Call::Write && ++writes_ == 2 ? ENOSPC : FaultySys::Inject(c);
+  }
+  int writes_ = 0;
+};
+
 TEST(SaveUndo, PageSaveUndoRedoAndTheirRefusals) {
+  FullAtSecondWrite full;  // outlives the files opened through it
   Rig r;
   const auto saveByte = [&](int i, std::uint8_t value) {
     r.s.PageBuffer[i] = value;
@@ -60,7 +69,7 @@ TEST(SaveUndo, PageSaveUndoRedoAndTheirRefusals) {
   EXPECT_EQ(TempFiles::Read(path), edited);
 
   // READ ONLY refuses the save and the undo commands.
-  const QString other = r.files.Write("g.bin", TempFiles::Counting(512));
+  const QString other = r.files.Write("g.bin", TempFiles::Counting(1500));
   r.io.OpenFile(other);
   r.s.ReadOnly = true;
   for (int i = 0; i < 3; ++i) r.p.ExpectBox("File is read-only");
@@ -68,12 +77,12 @@ TEST(SaveUndo, PageSaveUndoRedoAndTheirRefusals) {
   r.io.UndoChange();
   r.io.RedoChange();
   EXPECT_TRUE(r.s.Dirty);
-  EXPECT_EQ(TempFiles::Read(other), TempFiles::Counting(512));
+  EXPECT_EQ(TempFiles::Read(other), TempFiles::Counting(1500));
 
   // A write the system refuses (open for reading only) keeps the edit and the undo state.
   r.s.ReadOnly = false;
   r.io.SavePage();
-  QByteArray saved = TempFiles::Counting(512);
+  QByteArray saved = TempFiles::Counting(1500);
   saved[0] = 0x7F;
   ASSERT_TRUE(r.s.File1.Open(other, false));
   r.p.ExpectBox(QString());
@@ -100,6 +109,19 @@ TEST(SaveUndo, PageSaveUndoRedoAndTheirRefusals) {
   r.p.ExpectBox({});
   saveByte(2, 0x22);
   EXPECT_TRUE(r.p.boxes.back().text.contains("could not be read whole"));
+  EXPECT_EQ(TempFiles::Read(other), saved);
+
+  // A write that stops part way says which bytes, from the working base, reached the file.
+  ASSERT_TRUE(r.s.File1.Open(other, true, full));
+  full.shortWrites = 50;
+  r.s.Current.WorkingBase = 100;
+  r.s.Current.BufferTop = 1000;
+  r.io.ReopenFile();
+  r.p.ExpectBox("Couldn't write the page to " + other +
+                ": No space left on device\nBytes 1,000 to 1,049 (50 bytes) were written; bytes "
+                "1,050 to 1,255 were not.");
+  saveByte(0, 0x55);
+  saved[1100] = 0x55;
   EXPECT_EQ(TempFiles::Read(other), saved);
   r.p.Verify();
 }

@@ -4,6 +4,7 @@
 
 #include "core/Navigation.h"
 #include "input/Utility.h"
+#include "ops/CutCopy.h"
 #include "search/Search.h"
 #include "tests/Fakes.h"
 
@@ -88,6 +89,11 @@ TEST(SearchEngine, FindNextGoesOnAfterAHitAndCancelLeavesTheCursor) {
   EXPECT_EQ(r.p.notices, QStringList({"Found", "Found", "Found", "Not Found Within Range"}));
   EXPECT_EQ(r.s.Current.CursorOffset, 1500);                     // relative to the working base
   EXPECT_EQ(r.s.PageBuffer[1500 - r.s.Current.BufferTop], 'X');  // the page followed the hits
+  // End at the last byte, then a cut shortens the file: the search reads to the new end.
+  FindFirst(r, "XYZ", "1300");
+  r.s.ClipFile = r.files.Path("clip");
+  ASSERT_TRUE(CutFile(r.io, {1600, 1999}, r.s.ClipFile));
+  EXPECT_EQ(FindNext(r.io), 2500);
 
   // A Start no offset can reach, past the working base: nothing, no overflow.
   FindFirst(r, "XYZ", "9223372036854775807");

@@ -432,12 +432,14 @@ TEST(WholeFile, LinksSparseFilesAndLeftovers) {
   EXPECT_EQ(TempFiles::Read(link), Counting(600).mid(100));
   EXPECT_EQ(TempFiles::Read(r.files.Path("real/T.BAK")), Counting(600));
 
-  // 64 MiB with three stretches of data.
+  // 64 MiB with three stretches of data, and a block of FF bytes that the
+  // rewrite puts on a block border: data, not a hole.
   const QString sparse = r.files.Path("disk.img");
   QFile f(sparse);
   ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.resize(64 << 20));
   for (const qint64 at : {0LL, 32LL << 20, (64LL << 20) - 5000})
     ASSERT_TRUE(f.seek(at) && f.write(Counting(5000)) == 5000);
+  ASSERT_TRUE(f.seek((4 << 20) - 1) && f.write(QByteArray(4096, '\xFF')) == 4096);
   f.close();
   const QByteArray image = TempFiles::Read(sparse);
   r.io.OpenFile(sparse);
