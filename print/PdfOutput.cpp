@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <cerrno>
 #include <vector>
@@ -147,14 +146,21 @@ bool ReplacingFile::Create(const QString& name, QString& error) {
     return false;
   };
   struct stat old {};
-  const bool replacing = ::stat(Native(name).constData(), &old) == 0 && S_ISREG(old.st_mode);
+  const bool replacing = sys_.Stat(Native(name).constData(), &old) == 0 && S_ISREG(old.st_mode);
   QByteArray pattern = Native(DirectoryOf(name) + QStringLiteral("/qxtmpXXXXXX"));
   fd_ = sys_.CreateTemp(pattern.data());
   if (fd_ < 0) return fail(errno);
   temp_ = NameFromNative(pattern);
+  device_ = std::make_unique<CheckedWriteDevice>(sys_, fd_);
   if (sys_.Flock(fd_, LOCK_EX | LOCK_NB) != 0) return fail(errno);
   if (sys_.Fchmod(fd_, replacing ? old.st_mode & 07777 : NewFileMode()) != 0) return fail(errno);
   return true;
+}
+
+QString ReplacingFile::WriteFailure() const {
+  if (!device_ || device_->Failure() == 0) return {};
+  return QStringLiteral("Couldn't write the PDF %1: %2")
+      .arg(DisplayName(name_), Reason(device_->Failure()));
 }
 
 bool ReplacingFile::Commit(QString& error) {
@@ -164,6 +170,11 @@ bool ReplacingFile::Commit(QString& error) {
     return false;
   };
   if (fd_ < 0) return fail(QStringLiteral("the new file is not open"));
+  error = WriteFailure();
+  if (!error.isEmpty()) {
+    Discard();
+    return false;
+  }
   if (sys_.Fsync(fd_) != 0) return fail(Reason(errno));
   // The name must still be the file written, not something put in its place.
   struct stat mine {};
@@ -173,6 +184,14 @@ bool ReplacingFile::Commit(QString& error) {
       named.st_dev != mine.st_dev || named.st_ino != mine.st_ino) {
     temp_.clear();  // not ours to delete
     return fail(QStringLiteral("the new file was removed or replaced while it was written"));
+  }
+  // A writer that lost bytes without a word leaves a PDF without its end.
+  if (mine.st_size != device_->Written() || !EndsAsPdf(mine.st_size)) {
+    error =
+        QStringLiteral("Couldn't write the PDF %1: it does not end with %%EOF as a whole PDF does")
+            .arg(DisplayName(name_));
+    Discard();
+    return false;
   }
   if (sys_.Rename(Native(temp_).constData(), Native(name_).constData()) != 0) {
     return fail(Reason(errno));
@@ -189,7 +208,18 @@ void ReplacingFile::Discard() {
   temp_.clear();
 }
 
+bool ReplacingFile::EndsAsPdf(std::int64_t size) const {
+  char tail[8];
+  const std::int64_t n = std::min<std::int64_t>(size, sizeof tail);
+  if (sys_.Pread(fd_, tail, static_cast<std::size_t>(n), size - n) != n) return false;
+  QByteArray end(tail, static_cast<qsizetype>(n));
+  while (end.endsWith('\n') || end.endsWith('\r')) end.chop(1);
+  return end.endsWith("%%EOF");
+}
+
 void ReplacingFile::CloseFile() {
+  // Nothing more may reach the descriptor's number once it is closed.
+  if (device_) device_->close();
   if (fd_ >= 0) (void)sys_.Close(fd_);
   fd_ = -1;
 }

@@ -4,11 +4,13 @@
 #pragma once
 
 #include <QString>
+#include <memory>
 
 #include "core/Declare.h"
 #include "core/SysCalls.h"
 #include "platform/Platform.h"
 #include "platform/Printing.h"
+#include "print/CheckedWriteDevice.h"
 
 namespace qx {
 
@@ -45,21 +47,27 @@ class ReplacingFile {
   // The new file gets the permissions of the file it will replace, or a new
   // file's under the user's umask. False, with error, when it cannot be made.
   [[nodiscard]] bool Create(const QString& name, QString& error);
-  // Where the content is to be written until Commit.
+  // Where the PDF is written, once Create succeeded; every write is checked.
+  QIODevice& Device() { return *device_; }
   const QString& TempPath() const { return temp_; }
   const QString& Name() const { return name_; }
-  // Syncs the new file, renames it over the name and syncs the directory.
+  // Why the PDF cannot be whole: a write to Device failed. Empty while none did.
+  QString WriteFailure() const;
+  // Checks that every write went through and the file ends as a PDF does
+  // (%%EOF), syncs it, renames it over the name and syncs the directory.
   // On failure the new file is deleted and the name keeps what it held.
   [[nodiscard]] bool Commit(QString& error);
   void Discard();
 
  private:
   void CloseFile();
+  bool EndsAsPdf(std::int64_t size) const;
 
   SysCalls& sys_;
   QString name_;
   QString temp_;
   int fd_ = -1;
+  std::unique_ptr<CheckedWriteDevice> device_;
 };
 
 }  // namespace qx
