@@ -7,7 +7,9 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <vector>
 
 #include "core/FileExchange.h"
@@ -29,11 +31,74 @@ QByteArray Native(const QString& path) {
   return NativeName(path);
 }
 
+QString Said(int error, const QString& path) {
+  return QStringLiteral("Couldn't write %1: %2").arg(DisplayName(path), Reason(error));
+}
+
 // path with its directory's links resolved; the last name stays as it is.
-QString InRealDirectory(const QString& path) {
+QString InRealDirectory(SysCalls& sys, const QString& path) {
   const QFileInfo info(path);
-  const QString dir = QFileInfo(info.absolutePath()).canonicalFilePath();
-  return dir.isEmpty() ? info.absoluteFilePath() : QDir(dir).filePath(info.fileName());
+  QByteArray real(PATH_MAX, '\0');
+  if (sys.Realpath(Native(info.absolutePath()).constData(), real.data()) == nullptr) {
+    return info.absoluteFilePath();
+  }
+  return QDir(NameFromNative(QByteArray(real.constData()))).filePath(info.fileName());
+}
+
+// The kernel's protected_symlinks rule, which a system may leave off: in a
+// folder that anyone may write to but only owners may delete from (mode
+// 1777), a link is followed only when it is the user's own or the folder
+// owner's, so that nobody can plant one there that sends a file elsewhere.
+bool MayFollow(SysCalls& sys, const struct stat& link, const QString& folder) {
+  if (link.st_uid == ::geteuid()) return true;
+  struct stat dir {};
+  if (sys.Lstat(Native(folder.isEmpty() ? QStringLiteral("/") : folder).constData(), &dir) != 0) {
+    return false;
+  }
+  const bool shared = (dir.st_mode & S_ISVTX) != 0 && (dir.st_mode & S_IWOTH) != 0;
+  return !shared || dir.st_uid == link.st_uid;
+}
+
+// The file path leads to, each link on the way followed as the kernel does,
+// name by name (a link to a name that does not exist yet leads to that
+// name). Empty, with why, when a link may not or cannot be followed.
+QString TargetOf(SysCalls& sys, const QString& path, QString& why) {
+  QStringList todo = QFileInfo(path).absoluteFilePath().split(u'/', Qt::SkipEmptyParts);
+  QString at;  // the names taken so far, no link among them; empty: the root
+  int links = 0;
+  while (!todo.isEmpty()) {
+    const QString part = todo.takeFirst();
+    if (part == QStringLiteral(".")) continue;
+    if (part == QStringLiteral("..")) {
+      at.truncate(std::max<qsizetype>(at.lastIndexOf(u'/'), 0));
+      continue;
+    }
+    const QString next = at + u'/' + part;
+    struct stat st {};
+    if (sys.Lstat(Native(next).constData(), &st) != 0 || !S_ISLNK(st.st_mode)) {
+      at = next;  // a file, a folder, or a name not made yet
+      continue;
+    }
+    if (!MayFollow(sys, st, at)) {
+      why = QStringLiteral("%1 is a link that another user made; choose another name.")
+                .arg(DisplayName(next));
+      return {};
+    }
+    if (++links > kMaxLinkDepth) {
+      why = Said(ELOOP, path);
+      return {};
+    }
+    QByteArray to(PATH_MAX, '\0');
+    const ssize_t n = sys.Readlink(Native(next).constData(), to.data(), to.size());
+    if (n < 0) {
+      why = Said(errno, path);
+      return {};
+    }
+    to.truncate(n);
+    if (to.startsWith('/')) at.clear();
+    todo = NameFromNative(to).split(u'/', Qt::SkipEmptyParts) + todo;
+  }
+  return at.isEmpty() ? QStringLiteral("/") : at;
 }
 
 struct Guarded {
@@ -69,31 +134,26 @@ std::vector<Guarded> GuardedFiles(const EditorState& s) {
 
 }  // namespace
 
-QString PdfTargetOf(const QString& path) {
-  QString at = QFileInfo(path).absoluteFilePath();
-  for (int i = 0; i < kMaxLinkDepth; ++i) {
-    const QFileInfo info(at);
-    if (!info.isSymLink()) break;
-    at = info.symLinkTarget();
-  }
-  return InRealDirectory(at);
-}
-
-QString PdfTargetRefusal(const EditorState& s, const QString& path) {
-  const QString target = PdfTargetOf(path);
+QString PdfTargetRefusal(const EditorState& s, const QString& path, QString& target) {
+  SysCalls& sys = *s.Sys;
+  QString why;
+  target = TargetOf(sys, path, why);
+  if (!why.isEmpty()) return why;
   struct stat st {};
-  const bool exists = ::stat(Native(target).constData(), &st) == 0;
+  const bool exists = sys.Lstat(Native(target).constData(), &st) == 0;
   if (exists && !S_ISREG(st.st_mode)) {
+    target.clear();
     return QStringLiteral("Couldn't write %1: it is not a file.").arg(path);
   }
   for (const Guarded& g : GuardedFiles(s)) {
     // By name for a file not made yet (a backup), by identity through a hard link.
-    bool same = InRealDirectory(g.path) == target;
+    bool same = InRealDirectory(sys, g.path) == target;
     struct stat gs {};
-    if (!same && exists && ::stat(Native(g.path).constData(), &gs) == 0) {
+    if (!same && exists && sys.Stat(Native(g.path).constData(), &gs) == 0) {
       same = gs.st_dev == st.st_dev && gs.st_ino == st.st_ino;
     }
     if (!same) continue;
+    target.clear();
     const QString what = g.path == path ? g.what : g.what + QStringLiteral(", ") + g.path;
     return QStringLiteral("%1 is %2; choose another name for the PDF.").arg(path, what);
   }
@@ -104,8 +164,12 @@ bool ChoosePrintOutput(const EditorState& s, Platform& p, PrintSetup& setup) {
   setup.outputFile.clear();
   if (setup.printer != kPdfPrinter) return true;
   // The file's own name with ".pdf", in the folder last used for PDFs.
+  SysCalls& sys = *s.Sys;
+  struct stat st {};
   QString folder = p.ReadSetting(kPrinterSection, kPdfFolderKey, QString());
-  if (folder.isEmpty() || !QFileInfo(folder).isDir()) folder = QDir::homePath();
+  if (folder.isEmpty() || sys.Stat(Native(folder).constData(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+    folder = QDir::homePath();
+  }
   const QString suggested =
       s.Current.FileName.isEmpty()
           ? QString()
@@ -116,19 +180,20 @@ bool ChoosePrintOutput(const EditorState& s, Platform& p, PrintSetup& setup) {
   QString path = QFileInfo(typed).absoluteFilePath();
   const bool suffixAdded = QFileInfo(path).suffix().isEmpty();
   if (suffixAdded) path += kPdfSuffix;
-  const QString why = PdfTargetRefusal(s, path);
+  QString target;
+  const QString why = PdfTargetRefusal(s, path, target);
   if (!why.isEmpty()) {
     p.MessageBox(why, Buttons::Ok, Icon::Critical);
     return false;
   }
   // The chooser asked about the name as typed, not about this one.
-  if (suffixAdded && QFileInfo::exists(path) &&
+  if (suffixAdded && sys.Lstat(Native(target).constData(), &st) == 0 &&
       p.MessageBox(
           QStringLiteral("%1 already exists.\nDo you want to replace it?").arg(DisplayName(path)),
           Buttons::YesNo) != Answer::Yes)
     return false;
   // The link's end is replaced, not the link.
-  setup.outputFile = PdfTargetOf(path);
+  setup.outputFile = target;
   p.WriteSetting(kPrinterSection, kPdfFolderKey, QFileInfo(path).absolutePath());
   return true;
 }

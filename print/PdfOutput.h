@@ -14,14 +14,14 @@
 
 namespace qx {
 
-// The file a name leads to: links followed to their end (a link to a name
-// that does not exist yet leads to that name), the directory without links.
-QString PdfTargetOf(const QString& path);
-
 // Why a PDF may not be written to path (an absolute name, as it will be
-// written): it is, through any link, an open file, the backup of one, the
-// clip file, or not a file at all. Empty when it may.
-QString PdfTargetRefusal(const EditorState& s, const QString& path);
+// written): it leads through a link that another user made in a shared
+// folder (the kernel's protected_symlinks rule, which the system may not
+// enforce), or it is, through any link, an open file, the backup of one,
+// the clip file, or not a file at all. Empty when it may; target is then
+// the file the name leads to: links followed to their end (a link to a name
+// that does not exist yet leads to that name), the directory without links.
+QString PdfTargetRefusal(const EditorState& s, const QString& path, QString& target);
 
 // Completes setup for its printer: the PDF printer asks for the file's name
 // and checks it, and outputFile becomes the file to write; other printers
