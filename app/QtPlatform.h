@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QWidget>
 
+#include "core/SysCalls.h"
 #include "platform/Platform.h"
 
 namespace qx {
@@ -13,7 +14,8 @@ class HelpViewer;
 
 class QtPlatform : public Platform {
  public:
-  QtPlatform() = default;
+  // sys writes the PDF printer's files; a test's fails some of the calls.
+  explicit QtPlatform(SysCalls& sys = SysCalls::Real()) : sys_(sys) {}
   ~QtPlatform() override;
   QtPlatform(const QtPlatform&) = delete;
   QtPlatform& operator=(const QtPlatform&) = delete;
@@ -51,6 +53,7 @@ class QtPlatform : public Platform {
   // Shown over the main window, or over the modal dialog that asked for it.
   HelpViewer& HelpWindow();
 
+  SysCalls& sys_;
   QPointer<QWidget> main_;
   QPointer<HelpViewer> help_;
 };

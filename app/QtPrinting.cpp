@@ -5,6 +5,7 @@
 #include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -26,20 +27,23 @@ QString FontFamily(const QString& chosen) {
   return QFontDatabase::systemFont(QFontDatabase::FixedFont).family();
 }
 
-// Draws lines of character cells on a printer (or a preview's). A PDF is
-// written to a file beside its name, which it takes only when the job ends
-// well; otherwise the file goes with the sink.
+// Draws lines of character cells on a printer (or a preview's), or on a
+// PDF written to a file beside its name, which it takes only when the job
+// ends well and every byte reached it; otherwise the file goes with the sink.
 class QtPrintSink : public PrintSink {
  public:
-  QtPrintSink(QPrinter* printer, std::unique_ptr<QPrinter> owned = {},
+  QtPrintSink(QPagedPaintDevice* device, std::unique_ptr<QPagedPaintDevice> owned = {},
               std::unique_ptr<ReplacingFile> file = {})
-      : file_(std::move(file)), printer_(printer), owned_(std::move(owned)) {}
+      : file_(std::move(file)),
+        device_(device),
+        printer_(dynamic_cast<QPrinter*>(device)),
+        owned_(std::move(owned)) {}
   ~QtPrintSink() override {
     if (painter_.isActive()) painter_.end();
   }
 
   bool Begin(const PrintSetup& setup, QString& error) {
-    if (!painter_.begin(printer_)) {
+    if (!painter_.begin(device_)) {
       error = QStringLiteral("The printer %1 did not take the job").arg(setup.printer);
       if (file_) error += QStringLiteral(": %1 could not be written").arg(file_->Name());
       return false;
@@ -59,7 +63,9 @@ class QtPrintSink : public PrintSink {
     whole_ = narrowest == cell_;
     line_ = metrics.lineSpacing();
     ascent_ = metrics.ascent();
-    return true;
+    if (Healthy()) return true;
+    error = error_;
+    return false;
   }
   bool Line(const QString& text) override {
     const double height = painter_.viewport().height();
@@ -79,7 +85,7 @@ class QtPrintSink : public PrintSink {
   }
   bool NewPage() override {
     y_ = 0;
-    if (!printer_->newPage()) {
+    if (!device_->newPage()) {
       error_ = QStringLiteral("The printer could not start a new page");
       return false;
     }
@@ -113,16 +119,19 @@ class QtPrintSink : public PrintSink {
 
  private:
   bool Healthy() {
-    if (printer_->printerState() == QPrinter::Error && error_.isEmpty()) {
+    if (!error_.isEmpty()) return false;
+    if (file_) error_ = file_->WriteFailure();
+    if (printer_ && printer_->printerState() == QPrinter::Error && error_.isEmpty()) {
       error_ = QStringLiteral("The printer reported an error");
     }
     return error_.isEmpty();
   }
 
-  // First, so that it goes last, after the printer has closed it.
+  // First, so that it goes last, after the writer is done with its device.
   std::unique_ptr<ReplacingFile> file_;
-  QPrinter* printer_;
-  std::unique_ptr<QPrinter> owned_;
+  QPagedPaintDevice* device_;
+  QPrinter* printer_;  // null for a PDF
+  std::unique_ptr<QPagedPaintDevice> owned_;
   QPainter painter_;
   double cell_ = 0;
   bool whole_ = false;
@@ -132,29 +141,36 @@ class QtPrintSink : public PrintSink {
   QString error_;
 };
 
-// A printer for setup: a system printer, or the PDF printer writing to a
-// new file beside setup.outputFile (file). Empty, with error, when there is
-// none.
-std::unique_ptr<QPrinter> MakePrinter(const PrintSetup& setup, std::unique_ptr<ReplacingFile>& file,
-                                      QString& error) {
+// Where setup's job is drawn: a system printer, or a PDF written through
+// sys to a new file beside setup.outputFile (file). Empty, with error, when
+// there is none.
+std::unique_ptr<QPagedPaintDevice> MakeDevice(const PrintSetup& setup, SysCalls& sys,
+                                              std::unique_ptr<ReplacingFile>& file,
+                                              QString& error) {
   auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
   if (setup.printer == kPdfPrinter) {
     if (setup.outputFile.isEmpty()) {
       error = QStringLiteral("No file was named for the PDF.");
       return nullptr;
     }
-    file = std::make_unique<ReplacingFile>();
+    file = std::make_unique<ReplacingFile>(sys);
     if (!file->Create(setup.outputFile, error)) return nullptr;
+    // Qt's printer writes a file by name and drops the writes that fail;
+    // the writer draws on a device that checks each one. The paper and
+    // margins stay those the printer would use.
     printer->setOutputFormat(QPrinter::PdfFormat);
-    printer->setOutputFileName(file->TempPath());
-  } else {
-    const QPrinterInfo info = QPrinterInfo::printerInfo(setup.printer);
-    if (info.isNull()) {
-      error = QStringLiteral("The printer %1 is not available").arg(setup.printer);
-      return nullptr;
-    }
-    printer->setPrinterName(setup.printer);
+    auto writer = std::make_unique<QPdfWriter>(&file->Device());
+    writer->setResolution(printer->resolution());
+    writer->setPageLayout(printer->pageLayout());
+    writer->setTitle(QStringLiteral("Quellox"));
+    return writer;
   }
+  const QPrinterInfo info = QPrinterInfo::printerInfo(setup.printer);
+  if (info.isNull()) {
+    error = QStringLiteral("The printer %1 is not available").arg(setup.printer);
+    return nullptr;
+  }
+  printer->setPrinterName(setup.printer);
   printer->setDocName(QStringLiteral("Quellox"));
   return printer;
 }
@@ -180,10 +196,10 @@ QStringList QtPlatform::PrinterFonts(const QString&) {
 
 std::unique_ptr<PrintSink> QtPlatform::StartPrintJob(const PrintSetup& setup, QString& error) {
   std::unique_ptr<ReplacingFile> file;
-  std::unique_ptr<QPrinter> printer = MakePrinter(setup, file, error);
-  if (!printer) return nullptr;
-  QPrinter* raw = printer.get();
-  auto sink = std::make_unique<QtPrintSink>(raw, std::move(printer), std::move(file));
+  std::unique_ptr<QPagedPaintDevice> device = MakeDevice(setup, sys_, file, error);
+  if (!device) return nullptr;
+  QPagedPaintDevice* raw = device.get();
+  auto sink = std::make_unique<QtPrintSink>(raw, std::move(device), std::move(file));
   if (!sink->Begin(setup, error)) return nullptr;
   return sink;
 }
@@ -191,13 +207,13 @@ std::unique_ptr<PrintSink> QtPlatform::StartPrintJob(const PrintSetup& setup, QS
 bool QtPlatform::PrintTestPage(const PrintSetup& setup, const std::vector<TestTick>& ticks,
                                QString& error) {
   std::unique_ptr<ReplacingFile> file;
-  std::unique_ptr<QPrinter> printer = MakePrinter(setup, file, error);
-  if (!printer) return false;
-  QPrinter* raw = printer.get();
-  QtPrintSink sink(raw, std::move(printer), std::move(file));
+  std::unique_ptr<QPagedPaintDevice> device = MakeDevice(setup, sys_, file, error);
+  if (!device) return false;
+  QPagedPaintDevice* raw = device.get();
+  QtPrintSink sink(raw, std::move(device), std::move(file));
   if (!sink.Begin(setup, error)) return false;
   QPainter& painter = sink.Painter();
-  const double scale = raw->resolution() / 1440.0;  // twips to device units
+  const double scale = raw->logicalDpiY() / 1440.0;  // twips to device units
   QFont font(FontFamily(setup.font), kTestPageFontPoints);
   painter.setFont(font);
   const QFontMetricsF metrics(painter.font(), painter.device());

@@ -4,22 +4,24 @@
 #pragma once
 
 #include <QString>
+#include <memory>
 
 #include "core/Declare.h"
 #include "core/SysCalls.h"
 #include "platform/Platform.h"
 #include "platform/Printing.h"
+#include "print/CheckedWriteDevice.h"
 
 namespace qx {
 
-// The file a name leads to: links followed to their end (a link to a name
-// that does not exist yet leads to that name), the directory without links.
-QString PdfTargetOf(const QString& path);
-
 // Why a PDF may not be written to path (an absolute name, as it will be
-// written): it is, through any link, an open file, the backup of one, the
-// clip file, or not a file at all. Empty when it may.
-QString PdfTargetRefusal(const EditorState& s, const QString& path);
+// written): it leads through a link that another user made in a shared
+// folder (the kernel's protected_symlinks rule, which the system may not
+// enforce), or it is, through any link, an open file, the backup of one,
+// the clip file, or not a file at all. Empty when it may; target is then
+// the file the name leads to: links followed to their end (a link to a name
+// that does not exist yet leads to that name), the directory without links.
+QString PdfTargetRefusal(const EditorState& s, const QString& path, QString& target);
 
 // Completes setup for its printer: the PDF printer asks for the file's name
 // and checks it, and outputFile becomes the file to write; other printers
@@ -45,21 +47,27 @@ class ReplacingFile {
   // The new file gets the permissions of the file it will replace, or a new
   // file's under the user's umask. False, with error, when it cannot be made.
   [[nodiscard]] bool Create(const QString& name, QString& error);
-  // Where the content is to be written until Commit.
+  // Where the PDF is written, once Create succeeded; every write is checked.
+  QIODevice& Device() { return *device_; }
   const QString& TempPath() const { return temp_; }
   const QString& Name() const { return name_; }
-  // Syncs the new file, renames it over the name and syncs the directory.
+  // Why the PDF cannot be whole: a write to Device failed. Empty while none did.
+  QString WriteFailure() const;
+  // Checks that every write went through and the file ends as a PDF does
+  // (%%EOF), syncs it, renames it over the name and syncs the directory.
   // On failure the new file is deleted and the name keeps what it held.
   [[nodiscard]] bool Commit(QString& error);
   void Discard();
 
  private:
   void CloseFile();
+  bool EndsAsPdf(std::int64_t size) const;
 
   SysCalls& sys_;
   QString name_;
   QString temp_;
   int fd_ = -1;
+  std::unique_ptr<CheckedWriteDevice> device_;
 };
 
 }  // namespace qx

@@ -57,7 +57,8 @@ TEST(PrintDialog, StartUpChoosesAndOkOrCancelKeeps) {
   d.PageLimitBox->setText("5");
   d.OKButton->click();
   EXPECT_EQ(r.p.testPages.at(0).first.font, "Helvetica");
-  EXPECT_EQ(r.p.testPages.at(0).first.outputFile, PdfTargetOf(r.files.Path("ticks.pdf")));
+  EXPECT_EQ(r.p.testPages.at(0).first.outputFile,
+            QFileInfo(r.files.Dir()).canonicalFilePath() + "/ticks.pdf");
   EXPECT_EQ(r.p.settings["Printer/FontName"], "Helvetica");
   EXPECT_EQ(r.s.PrintPageLimit, 5);
   d.PrinterList->setCurrentIndex(1);
@@ -137,8 +138,34 @@ TEST(PrintDialog, PdfNameThatLeadsToAFileTheEditorHoldsIsRefused) {
   ASSERT_EQ(
       ::link(QFile::encodeName(other).constData(), QFile::encodeName(dir + "hard.pdf").constData()),
       0);
+  // The clip file not made yet, its private folder reached through a link.
+  ASSERT_TRUE(QDir(dir).mkdir("private") && QFile::link(dir + "private", dir + "via-link"));
+  r.s.ClipFile = dir + "via-link/qx$$qx.$$$";
+  // Links in a folder open to all (mode 1777): another user's are refused
+  // (lchown needs root), the user's own and the folder owner's are followed.
+  const QString shared = dir + "shared/",
+                planted = " is a link that another user made; choose another name.";
+  ASSERT_TRUE(QDir(dir).mkdir("shared"));
+  ASSERT_EQ(::chmod(QFile::encodeName(shared).constData(), 01777), 0);
+  const bool root = ::geteuid() == 0;
+  const auto give = [&](const QString& name, uid_t uid) {
+    if (root) {
+      ASSERT_EQ(::lchown(QFile::encodeName(name).constData(), uid, uid), 0);
+    }
+  };
+  const auto own = [&](const QString& to, const QString& link, uid_t uid) {
+    ASSERT_TRUE(QFile::link(to, link));
+    give(link, uid);
+  };
+  give(shared, 65533);
+  own(r.files.Write("important.txt", "mine"), shared + "report.pdf", 65534);
+  own(dir, shared + "away", 65534);
+  own(dir + "gone.pdf", shared + "dangling.pdf", 65534);
+  own(dir + "new.pdf", shared + "owners.pdf", 65533);
+  own(shared + "owners.pdf", shared + "to-new.pdf", ::geteuid());
+  give(dir + "link.pdf", 65534);  // in a folder of the user's alone: followed
   const QString tail = "; choose another name for the PDF.";
-  const std::pair<QString, QString> rows[] = {
+  std::vector<std::pair<QString, QString>> rows = {
       {edited, edited + " is the file being edited" + tail},
       {dir + "data.BAK", dir + "data.BAK is the backup of the file being edited" + tail},
       {other, other + " is another file open in Quellox" + tail},
@@ -147,9 +174,16 @@ TEST(PrintDialog, PdfNameThatLeadsToAFileTheEditorHoldsIsRefused) {
                               "other.BAK" + tail},
       {dir + "hard.pdf", dir + "hard.pdf is another file open in Quellox, " + other + tail},
       {r.s.ClipFile, r.s.ClipFile + " is the clip file" + tail},
+      {dir + "private/qx$$qx.$$$",
+       dir + "private/qx$$qx.$$$ is the clip file, " + r.s.ClipFile + tail},
       {dir + "sub", "Couldn't write " + dir + "sub.pdf: it is not a file."},  // ".pdf" added
       {"", ""},  // the name cancelled: nothing said
   };
+  if (root) {
+    rows.insert(rows.end(), {{shared + "report.pdf", shared + "report.pdf" + planted},
+                             {shared + "away/out.pdf", shared + "away" + planted},
+                             {shared + "dangling.pdf", shared + "dangling.pdf" + planted}});
+  }
   {
     WhenModal<PrintRecs> dlg([&](PrintRecs* d) {
       for (const auto& [typed, message] : rows) {
@@ -186,8 +220,7 @@ TEST(PrintDialog, PdfNameThatLeadsToAFileTheEditorHoldsIsRefused) {
   r.p.ExpectBox(rows[3].second);
   d.TestPageButton->click();
   EXPECT_TRUE(r.p.testPages.empty());
-  ASSERT_TRUE(QFile::link(dir + "new.pdf", dir + "to-new.pdf"));
-  r.p.ExpectSaveFile(dir + "to-new.pdf");
+  r.p.ExpectSaveFile(shared + "to-new.pdf");
   d.TestPageButton->click();
   EXPECT_EQ(r.p.testPages.at(0).first.outputFile, dir + "new.pdf");
   EXPECT_EQ(r.p.saveOffers.last(), dir + "data.bin.pdf | PDF files (*.pdf)");

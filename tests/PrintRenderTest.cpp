@@ -10,6 +10,7 @@
 #include <set>
 
 #include "app/QtPlatform.h"
+#include "core/Posix.h"
 #include "print/PdfOutput.h"
 #include "print/PrintModule.h"
 #include "print/PrintUtilities.h"
@@ -118,23 +119,74 @@ TEST(PrintRender, PdfReplacesTheNamedFileOnlyWhenTheJobIsComplete) {
   }
   untouched();
 
-  // The last steps failing: the new file goes, the name keeps its bytes.
-  // Last, none failing (Open stands for none): committed, the new name reaches the disk.
-  for (const auto failing : {SysCalls::Call::Sync, SysCalls::Call::Rename, SysCalls::Call::Open}) {
+  // A write or the last steps failing, or a file without the PDF's end:
+  // the new file goes, the name keeps its bytes. Last, none failing (Open
+  // stands for none): committed, the new name reaches the disk.
+  const QString unwritten =
+      "Couldn't write " + name + ": Input/output error\nNothing was written to it.";
+  const QByteArray whole = "%PDF-1.4\n%%EOF\n";
+  using Call = SysCalls::Call;
+  const std::tuple<Call, QByteArray, QString> steps[] = {
+      {Call::Write, whole, "Couldn't write the PDF " + name + ": Input/output error"},
+      {Call::Sync, whole, unwritten},
+      {Call::Rename, whole, unwritten},
+      {Call::Open, "%PDF-1.4\n%%EO",
+       "Couldn't write the PDF " + name + ": it does not end with %%EOF as a whole PDF does"},
+      {Call::Open, whole, ""},
+  };
+  for (const auto& [failing, bytes, says] : steps) {
     FaultySys sys;
-    const bool fails = failing != SysCalls::Call::Open;
-    if (fails) sys.always[failing] = EIO;
+    if (failing != Call::Open) sys.always[failing] = EIO;
     ReplacingFile file(sys);
     ASSERT_TRUE(file.Create(name, error)) << error.toStdString();
-    dir.Write(QFileInfo(file.TempPath()).fileName(), "new bytes");
-    EXPECT_EQ(file.Commit(error), !fails);
-    if (!fails) {
+    (void)file.Device().write(bytes);
+    EXPECT_EQ(file.Commit(error), says.isEmpty());
+    if (says.isEmpty()) {
       EXPECT_TRUE(sys.SyncedAfterLastRename());
       break;
     }
-    EXPECT_EQ(error, "Couldn't write " + name + ": Input/output error\nNothing was written to it.");
+    EXPECT_EQ(error, says);
     untouched();
   }
+  dir.Write("keep.pdf", "old bytes");
+
+  // A write of a job or of the test page failing (the disk full, say) leaves
+  // the name as it was and says why: the first, the last and every 32nd
+  // write, in the job's start, a page break and its end. Writes cut short
+  // are finished.
+  const auto print = [&](FaultySys& sys, bool testPage) {
+    QtPlatform faulty(sys);
+    if (testPage) return faulty.PrintTestPage(setup, TestPageTicks(15840), error);
+    const std::unique_ptr<PrintSink> job = faulty.StartPrintJob(setup, error);
+    bool ok = job != nullptr;
+    for (int i = 0; i < 100 && ok; ++i) ok = job->Line(QString(72, u'x'));
+    if (job && !job->EndDocument()) ok = false;
+    if (job && !ok) error = job->Error();
+    return ok;
+  };
+  for (const bool testPage : {false, true}) {
+    FaultySys clean;
+    ASSERT_TRUE(print(clean, testPage)) << error.toStdString();
+    std::vector<int> writes;
+    for (int at = 0; at < int(clean.log.size()); ++at)
+      if (clean.log[at] == int(Call::Write)) writes.push_back(at);
+    dir.Write("keep.pdf", "old bytes");
+    for (std::size_t k = 0; k < writes.size(); ++k) {
+      if (k % 32 != 0 && k + 1 != writes.size()) continue;
+      SCOPED_TRACE(k);
+      FaultySys sys;
+      sys.Reset({writes[k]});
+      sys.error = k % 64 ? EIO : ENOSPC;
+      EXPECT_FALSE(print(sys, testPage));
+      EXPECT_EQ(error, "Couldn't write the PDF " + name + ": " + Reason(sys.error));
+      untouched();
+    }
+    FaultySys cut;
+    cut.shortWrites = 5;
+    ASSERT_TRUE(print(cut, testPage)) << error.toStdString();
+    EXPECT_TRUE(TempFiles::Read(name).endsWith("%%EOF\n"));
+  }
+  dir.Write("keep.pdf", "old bytes");
 
   // A finished job and a test page replace it, keeping its permissions; a new
   // file gets the user's.
