@@ -233,7 +233,12 @@ PrintResult PrintRecords(EditorState& s, Platform& p, PrintSink& sink, const Pri
     result.message = readError + QLatin1Char('\n') + printed;
   } else if (out.SinkFailed() || !ended) {
     result.status = PrintStatus::Failed;
-    result.message = QStringLiteral("The printer did not accept the job. ") + printed;
+    // A job refused at its end (a PDF that could not be written) delivered none.
+    result.message =
+        QStringLiteral("The printer did not accept the job. ") +
+        (out.SinkFailed()
+             ? printed
+             : QStringLiteral("0 of %1 records were printed.").arg(FormatCount(count)));
   } else if (out.LimitHit()) {
     result.status = PrintStatus::PageLimit;
     result.message = QStringLiteral("Printing stopped at the page limit of %1 pages. ")

@@ -106,7 +106,7 @@ class FakePlatform : public Platform {
     bool NewPage() override { return Put(QStringLiteral("\f")); }
     bool EndDocument() override {
       job_.ended = true;
-      return true;
+      return !p_.failAtEnd;
     }
     bool EndIncomplete() override {
       job_.incomplete = true;
@@ -153,6 +153,7 @@ class FakePlatform : public Platform {
   QMap<QString, QStringList> fonts;
   QString refuseJob;        // when set, every job is refused with this reason
   int failAfterLines = -1;  // the printer fails after this many lines
+  bool failAtEnd = false;    // or refuses the job at its end (a PDF not written)
   std::deque<Job> jobs, previews;
   std::vector<std::pair<PrintSetup, std::vector<TestTick>>> testPages;
 

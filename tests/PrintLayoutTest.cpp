@@ -121,6 +121,12 @@ TEST(PrintLayout, AFailedReadOrPrinterStopsTheJobAndSaysSo) {
   EXPECT_EQ(std::tuple(res.status, res.records, job->ended, job->incomplete),
             std::tuple(PrintStatus::Failed, 1, true, false));
   EXPECT_EQ(res.message, "The printer did not accept the job. 1 of 2 records were printed.");
+  // Refused at its end, the job delivered none of the records it took.
+  r.p.failAfterLines = -1;
+  r.p.failAtEnd = true;
+  EXPECT_EQ(Print(r, {2, 60, 0}).message,
+            "The printer did not accept the job. 0 of 2 records were printed.");
+  r.p.failAtEnd = false;
 
   r.p.failAfterLines = -1;
   r.sys.always[SysCalls::Call::Read] = EIO;
