@@ -323,6 +323,17 @@ TEST(RecordView, TypingMarksBytesAndSaveWritesTheChangedSpanOnce) {
   r.Open("other.bin", "other");
   expected[3 + 1] = '3';
   EXPECT_EQ(TempFiles::Read(path), expected);
+  // Without the digit lines a key is a character of the file's set.
+  r.w->Io().OpenFile(path);
+  r.w->SetCharacterSet("IBM037");
+  r.w->mnuViewShowHex_Click();
+  GoTo(r, 2);
+  for (QChar c : {u'A', u'€'})
+    QTest::sendKeyEvent(QTest::Click, r.w->FileBar, Qt::Key_unknown, QString(c), {});
+  r.Key(Qt::Key_F2);
+  expected[3 + 2] = '\xC1';
+  EXPECT_EQ(TempFiles::Read(path), expected);
+  EXPECT_EQ(r.p.notices, QStringList{"No code for \"€\" in IBM037"});
   r.p.Verify();
 }
 
