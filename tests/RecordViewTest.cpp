@@ -111,6 +111,7 @@ TEST(RecordView, ShowsOneRecordPerRowAndSwitchingKeepsTheCursorsByte) {
   r.w->resize(r.w->width(), r.w->height() + 200);
   QCoreApplication::processEvents();
   EXPECT_GT(r.s.RecordRows, rows);
+  const QSize userSize = r.w->size();
   EXPECT_EQ(r.s.Records.Bytes.size(), 87u);
   EXPECT_EQ(r.s.Records.Bytes[5], '!');
   EXPECT_TRUE(r.s.Dirty);
@@ -127,6 +128,7 @@ TEST(RecordView, ShowsOneRecordPerRowAndSwitchingKeepsTheCursorsByte) {
   r.Key(Qt::Key_F6);
   EXPECT_TRUE(r.w->HexBox->isVisible());
   EXPECT_FALSE(r.w->RecordBox->isVisible());
+  EXPECT_EQ(r.w->size(), userSize);  // sized by the user since it grew
   EXPECT_LE(r.s.Current.BufferTop, 50);
   // The character line was active (the click): so is the character column.
   EXPECT_EQ(r.w->AsciiBox->CellColor(r.s.CY, r.s.CX), QColor(255, 0, 0));
@@ -152,6 +154,11 @@ TEST(RecordView, ShowsOneRecordPerRowAndSwitchingKeepsTheCursorsByte) {
   r.w->Io().OpenFile(path);
   EXPECT_TRUE(r.s.Current.RecordView && !r.s.Current.ShowHex);
   EXPECT_EQ(r.s.Current.RecordLength, 7);
+  // Twelve whole records and room for more: no number after the last.
+  ASSERT_TRUE(SetWorkingBase(r.w->Io(), 6));
+  const auto past = static_cast<int>(12 - r.s.Current.TopRecord);
+  ASSERT_LT(past, r.s.RecordRows);
+  EXPECT_EQ(pane->GutterText(past), "");
   r.p.Verify();
 }
 
@@ -208,6 +215,13 @@ TEST(RecordView, KeysMoveByByteRecordAndScreen) {
   EXPECT_EQ(r.s.Current.TopRecord, 2 * rows + 1);
   r.w->RecordBar->triggerAction(QAbstractSlider::SliderToMaximum);
   EXPECT_EQ(r.s.Current.TopRecord, 40);
+  // The cursor on the page's last byte: the page comes back where it was.
+  r.Key(Qt::Key_F6);
+  GoTo(r, 16 + kGoToByteLead);
+  r.Click(r.w->HexBox, 15, 15);
+  r.Key(Qt::Key_F6);
+  r.Key(Qt::Key_F6);
+  EXPECT_EQ(r.s.Current.BufferTop, 16);
   r.p.Verify();
 }
 
@@ -294,6 +308,9 @@ TEST(RecordView, TypingMarksBytesAndSaveWritesTheChangedSpanOnce) {
   r.Type('7');
   r.Type('e');
   EXPECT_EQ(r.s.Current.CursorOffset, 282);
+  // A record down, the screen still ends at the end of the file: the edit stays.
+  r.w->RecordBar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+  EXPECT_TRUE(r.s.Dirty);
   // Scrolling to other records asks first: No drops the edit, Yes saves it.
   r.p.ExpectBox("Save Change?", Answer::No);
   r.w->RecordBar->triggerAction(QAbstractSlider::SliderToMinimum);
