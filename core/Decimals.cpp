@@ -27,26 +27,24 @@ DecimalNumber ReadPacked(std::span<const std::uint8_t> bytes) {
 }
 
 DecimalNumber ReadZoned(std::span<const std::uint8_t> bytes, bool ebcdic) {
-  DecimalNumber n;
-  std::size_t i = 0;
-  for (; i < bytes.size() && n.digits.size() < kMaxDecimalDigits; ++i) {
-    const std::uint8_t b = bytes[i];
+  const auto isDigit = [ebcdic](std::uint8_t b) {
     const int zone = b >> 4;
-    const int digit = b & 0x0F;
-    if (ebcdic) {
-      if (digit > 9 || (zone != 0xF && zone != 0xC && zone != 0xD)) break;
-      n.digits += static_cast<char>('0' + digit);
-      if (zone != 0xF) {
-        n.negative = zone == 0xD;
-        ++i;
-        break;
-      }
-    } else {
-      if (b < '0' || b > '9') break;
-      n.digits += static_cast<char>(b);
-    }
+    if (ebcdic) return (b & 0x0F) <= 9 && (zone == 0xF || zone == 0xC || zone == 0xD);
+    return b >= '0' && b <= '9';
+  };
+  DecimalNumber n;
+  bool signZone = false;
+  std::size_t i = 0;
+  for (; i < bytes.size() && n.digits.size() < kMaxDecimalDigits && !signZone; ++i) {
+    const std::uint8_t b = bytes[i];
+    if (!isDigit(b)) break;
+    n.digits += static_cast<char>('0' + (b & 0x0F));
+    signZone = ebcdic && (b >> 4) != 0xF;
+    n.negative = signZone && (b >> 4) == 0xD;
   }
   if (n.digits.empty()) return {};
+  // One digit more than the longest number: a longer field, no number at all.
+  if (!signZone && i < bytes.size() && isDigit(bytes[i])) return {};
   if (!ebcdic && i < bytes.size() && (bytes[i] == '+' || bytes[i] == '-')) {
     n.negative = bytes[i] == '-';
     ++i;

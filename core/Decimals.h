@@ -26,7 +26,8 @@ struct DecimalNumber {
 // positive; B, D negative), within the first 16 bytes.
 DecimalNumber ReadPacked(std::span<const std::uint8_t> bytes);
 // EBCDIC: F0..F9 continue, C0..C9 / D0..D9 end the number with its sign.
-// Other sets: 30..39 and an optional trailing "+" or "-". At most 31 digits.
+// Other sets: 30..39 and an optional trailing "+" or "-". At most 31 digits:
+// a 32nd digit byte (of any zone) makes the bytes no zoned number.
 DecimalNumber ReadZoned(std::span<const std::uint8_t> bytes, bool ebcdic);
 
 // "-12,345 (3 bytes)", or notText when the bytes hold no such number.

@@ -2,6 +2,8 @@
 
 #include <limits>
 
+#include "core/CharacterSet.h"
+
 namespace qx {
 
 namespace {
@@ -23,11 +25,6 @@ bool IsAsciiDigit(QChar c) {
 bool IsHexChar(QChar c) {
   const char16_t u = c.unicode();
   return (u >= u'0' && u <= u'9') || (u >= u'A' && u <= u'F');
-}
-
-std::uint8_t WithHexDigit(std::uint8_t byte, QChar digit, bool low) {
-  const auto d = static_cast<std::uint8_t>(HexDigitValue(digit));
-  return static_cast<std::uint8_t>(low ? (byte & 0xF0) | d : (d << 4) | (byte & 0x0F));
 }
 
 int HexByteValue(const QString& s) {
@@ -104,6 +101,20 @@ std::optional<std::int64_t> ReadNumber(const QString& text) {
 std::optional<std::uint8_t> ByteCode(QChar c) {
   if (c.unicode() > 0xFF) return std::nullopt;
   return static_cast<std::uint8_t>(c.unicode());
+}
+
+ByteChange TypedChange(QChar key, TypingSide side, const CharacterSet& set) {
+  using R = ByteChange::Result;
+  if (side == TypingSide::Character) {
+    const std::optional<std::uint8_t> code = set.Encode(key);
+    if (!code) return ByteChange{set.IsAscii() ? R::Ignored : R::NoCode};
+    return ByteChange{R::Changed, 0x00, *code};
+  }
+  const QChar digit = key.toUpper();
+  if (!IsHexChar(digit)) return ByteChange{R::InvalidHex};
+  const auto d = static_cast<std::uint8_t>(HexDigitValue(digit));
+  if (side == TypingSide::LowDigit) return ByteChange{R::Changed, 0xF0, d};
+  return ByteChange{R::Changed, 0x0F, static_cast<std::uint8_t>(d << 4)};
 }
 
 }  // namespace qx

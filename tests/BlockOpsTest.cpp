@@ -7,7 +7,12 @@
 #include <QTest>
 
 #include "ops/CutCopy.h"
+#include "ops/Fill.h"
 #include "ops/Paste.h"
+#include "ops/RecChop.h"
+#include "ops/RecFill.h"
+#include "ops/RecPaste.h"
+#include "print/PrintModule.h"
 #include "tests/WindowRig.h"
 #include "ui/dialogs/CutCopy.h"
 #include "ui/dialogs/Paste.h"
@@ -255,13 +260,35 @@ TEST(BlockOps, PasteInsertsOverlaysAndAppends) {
     r.p.Verify();
   }
 
-  // While another operation runs a paste is refused with a beep.
-  const QByteArray now = TempFiles::Read(r.path);
-  r.s.OperationRunning = true;
-  EXPECT_EQ(PasteFile(r.io, PasteMode::Insert, {}), PasteResult::Busy);
-  EXPECT_EQ(r.p.beeps, 1);
-  EXPECT_EQ(TempFiles::Read(r.path), now);
-  r.s.OperationRunning = false;
+  // While another operation runs every command that writes or prints is
+  // refused with a beep, and nothing changes.
+  BlockRig busy(ten, 0, "clip");
+  ASSERT_TRUE(SetRecordLength(busy.io, 4));
+  const RecordRange records{0, 1, 0, 1};
+  const ByteRange bytes{0, 1};
+  QString error;
+  const std::unique_ptr<PrintSink> sink = busy.p.StartPrintJob({}, error);
+  // Fill, record fill, chop, record paste, cut, copy, paste, print.
+  const std::function<void()> entries[] = {
+      [&] { (void)FillRange(busy.io, {'x'}, FillKind::Ascii, 0, 1); },
+      [&] { (void)FillRecords(busy.io, {'x'}, FillKind::Ascii, records); },
+      [&] { (void)ChopRecords(busy.io, records); },
+      [&] { (void)PasteToRecords(busy.io, PasteMode::Insert, records, {}); },
+      [&] { (void)CutFile(busy.io, bytes, busy.s.ClipFile); },
+      [&] { (void)CopyFile(busy.io, bytes, busy.s.ClipFile); },
+      [&] { EXPECT_EQ(PasteFile(busy.io, PasteMode::Insert, {}), PasteResult::Busy); },
+      [&] { (void)PrintRecords(busy.s, busy.p, *sink, {}); },
+  };
+  for (std::size_t i = 0; i < std::size(entries); ++i) {
+    SCOPED_TRACE(i);
+    busy.p.beeps = 0;
+    busy.s.OperationRunning = true;
+    entries[i]();
+    EXPECT_EQ(busy.p.beeps, 1);
+    EXPECT_EQ(TempFiles::Read(busy.path), ten);
+    EXPECT_EQ(busy.Clip(), "clip");
+  }
+  EXPECT_TRUE(busy.p.jobs.back().lines.isEmpty());
 }
 
 TEST(BlockOps, DialogsReadTheirBoxesAndCloseAsTheySay) {

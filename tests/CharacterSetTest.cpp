@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "core/CharacterSet.h"
+#include "core/EbcdicHint.h"
 
 namespace qx::test {
 
@@ -61,6 +62,8 @@ TEST(CharacterSet, EverySetListedAndEachCodeReadsBack) {
   EXPECT_EQ(FindCharacterSet("EBCDIC"), nullptr);
   EXPECT_TRUE(CharacterSetOf("EBCDIC").IsAscii());
   EXPECT_EQ(NoCodeNotice(QChar(u'€'), CharacterSetOf("IBM037")), "No code for \"€\" in IBM037");
+  // Sixteen EBCDIC letters are enough to tell.
+  EXPECT_TRUE(LooksLikeEbcdic(std::vector<std::uint8_t>(16, 0xC1)));
 }
 
 }  // namespace qx::test

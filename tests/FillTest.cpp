@@ -119,6 +119,11 @@ TEST(Fill, CancelFailureAndAnotherProgramStopCleanly) {
   const std::vector<int> writes = WriteCalls(r.sys);
   const int last = static_cast<int>(writes.size()) - 1;
   ASSERT_EQ(last + 1, ((1 << 20) - 10 + piece - 1) / piece);
+  // A Cancel that comes after the last piece finds the fill done.
+  OpenAnew(r, zeros);
+  r.p.onEvents = CancelAtEvent(last + 2, [&] { r.s.OperationRunning = false; });
+  EXPECT_EQ(fill().status, FillStatus::Done);
+  r.p.onEvents = nullptr;
   // Cancel at the third event (-1), the first, second or last write failing,
   // another program's change (-2): the pieces already written stay.
   for (const int k : {-1, 0, 1, last, -2}) {
@@ -189,6 +194,15 @@ TEST(FillDialog, FieldsReachTheFillAndCancelCloses) {
   EXPECT_EQ(TempFiles::Read(path), QByteArray("AB").repeated(500) + QByteArray(19000, '.'));
   EXPECT_FALSE(r.w->MenuItem("mnuEditUndo")->isEnabled());
   EXPECT_EQ(r.s.PageBuffer[2], 'A');  // the page read again
+
+  // Start = End fills that one byte.
+  WhenModal<Fill> one([&](Fill* d) {
+    d->PatternTypeButton[0]->click();
+    r.SetBoxes({{d->PatternBox, "Z"}, {d->StartBox, "7"}, {d->EndBox, "7"}});
+    d->FillButton->click();
+  });
+  r.w->mnuEditFill_Click();
+  EXPECT_EQ(TempFiles::Read(path).mid(6, 3), "AZA");
 }
 
 }  // namespace qx::test

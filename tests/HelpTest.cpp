@@ -97,6 +97,7 @@ TEST(Help, ParsesTopicsBlocksAndLinksAndRefusesMalformedFiles) {
   EXPECT_TRUE(html.contains("Set a mark &lt;here&gt; &amp; there.")) << html.toStdString();
   EXPECT_TRUE(TopicHtml(help, overview).contains("<a href=\"topic:310\">the marks</a>"));
 
+  EXPECT_EQ(Parsed("@topic 999999 Last\n").topics.size(), 1u);  // the largest number
   const std::pair<const char*, const char*> bad[] = {
       {"@topic\n", "line 1: @topic needs a context number"},
       {"@topic 1000000 Title\n", "line 1: @topic needs a context number"},

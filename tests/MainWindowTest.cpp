@@ -79,6 +79,8 @@ TEST(MainWindow, MenusToolbarAndHelpKeys) {
 
   // The toolbar takes no notice of the items' state: Undo on a fresh file.
   r.Open("a.bin", Sample(100));
+  const QList<QAction*> windows = r.w->MenuItem("mnuWindow")->menu()->actions();
+  EXPECT_EQ(std::ranges::count_if(windows, &QAction::isVisible), 1);  // one file, one item
   r.p.ExpectBox("Can't Undo");
   QTest::mouseClick(r.w->Toolbar1->widgetForAction(r.w->ToolButton("Undo")), Qt::LeftButton);
 
@@ -227,6 +229,11 @@ TEST(MainWindow, ZoomRebuildsTheLayoutWithinItsLimitsAndIsRemembered) {
   QX small(s2, r.p);
   EXPECT_EQ(small.font().pointSize(), fits);
   EXPECT_EQ(r.p.settings.value("View/FontPoints"), "24");
+  // A wide, short screen: the height is what refuses.
+  r.p.screenSpace = QSize(1920, 600);
+  r.w->MenuItem("mnuConfigActualSize")->trigger();
+  for (int i = 0; i < 20; ++i) r.Key(Qt::Key_Plus, Qt::ControlModifier);
+  EXPECT_LE(r.w->frameGeometry().height(), 600);
   r.p.Verify();
 }
 

@@ -65,6 +65,9 @@ TEST(PrintDialog, StartUpChoosesAndOkOrCancelKeeps) {
   d.OKButton->click();
   EXPECT_EQ(chosen(), std::pair(QString("Plotter"), QString("Helvetica")));
   EXPECT_EQ(r.p.settings["Printer/FontName"], "");
+  // The saved printer is the first of the list: it is selected.
+  r.p.settings["Printer/PrinterName"] = "Laser";
+  EXPECT_EQ(GetPrinter(nullptr, r.s, r.p).PrinterList->currentText(), "Laser");
 }
 
 TEST(PrintDialog, PrintsRecordsCancelsAndSaysWhyNot) {

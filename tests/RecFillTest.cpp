@@ -222,6 +222,21 @@ TEST(RecFillDialog, FieldsReachTheFillAndAReversedRangeCloses) {
   });
   r.w->mnuRecordFill_Click();
   EXPECT_EQ(TempFiles::Read(path), want);
+
+  // Cancel stops the fill and closes the dialog.
+  WhenModal<RecFill> cancel([&](RecFill* d) {
+    r.SetBoxes({{d->PatternBox, "q"}, {d->StartOffsetBox, "0"}, {d->EndOffsetBox, "0"}});
+    d->Options.blockSize = 1000;
+    r.p.onEvents = CancelAtEvent(2, [d] { d->CancelButton->click(); });
+    r.p.ExpectBox(
+        "Record fill cancelled. Records 0 to 99 (100 records) were filled; the others are "
+        "unchanged.");
+    d->FillButton->click();
+    r.p.onEvents = nullptr;
+  });
+  r.w->mnuRecordFill_Click();
+  EXPECT_EQ(TempFiles::Read(path).count('q'), 100);
+  r.p.Verify();
 }
 
 }  // namespace qx::test

@@ -116,6 +116,7 @@ TEST(RecordView, ShowsOneRecordPerRowAndSwitchingKeepsTheCursorsByte) {
   r.w->resize(r.w->width(), r.w->height() + 200);
   QCoreApplication::processEvents();
   EXPECT_GT(r.s.RecordRows, rows);
+  const QSize userSize = r.w->size();
   EXPECT_EQ(r.s.Records.Bytes.size(), 87u);
   EXPECT_EQ(r.s.Records.Bytes[5], '!');
   EXPECT_TRUE(r.s.Dirty);
@@ -132,6 +133,7 @@ TEST(RecordView, ShowsOneRecordPerRowAndSwitchingKeepsTheCursorsByte) {
   r.Key(Qt::Key_F6);
   EXPECT_TRUE(r.w->HexBox->isVisible());
   EXPECT_FALSE(r.w->RecordBox->isVisible());
+  EXPECT_EQ(r.w->size(), userSize);  // sized by the user since it grew
   EXPECT_LE(r.s.Current.BufferTop, 50);
   // The character line was active (the click): so is the character column.
   EXPECT_EQ(r.w->AsciiBox->CellColor(r.s.CY, r.s.CX), QColor(255, 0, 0));
@@ -157,6 +159,11 @@ TEST(RecordView, ShowsOneRecordPerRowAndSwitchingKeepsTheCursorsByte) {
   r.w->Io().OpenFile(path);
   EXPECT_TRUE(r.s.Current.RecordView && !r.s.Current.ShowHex);
   EXPECT_EQ(r.s.Current.RecordLength, 7);
+  // Twelve whole records and room for more: no number after the last.
+  ASSERT_TRUE(SetWorkingBase(r.w->Io(), 6));
+  const auto past = static_cast<int>(12 - r.s.Current.TopRecord);
+  ASSERT_LT(past, r.s.RecordRows);
+  EXPECT_EQ(pane->GutterText(past), "");
   r.p.Verify();
 }
 
@@ -213,6 +220,13 @@ TEST(RecordView, KeysMoveByByteRecordAndScreen) {
   EXPECT_EQ(r.s.Current.TopRecord, 2 * rows + 1);
   r.w->RecordBar->triggerAction(QAbstractSlider::SliderToMaximum);
   EXPECT_EQ(r.s.Current.TopRecord, 40);
+  // The cursor on the page's last byte: the page comes back where it was.
+  r.Key(Qt::Key_F6);
+  GoTo(r, 16 + kGoToByteLead);
+  r.Click(r.w->HexBox, 15, 15);
+  r.Key(Qt::Key_F6);
+  r.Key(Qt::Key_F6);
+  EXPECT_EQ(r.s.Current.BufferTop, 16);
   r.p.Verify();
 }
 
@@ -299,6 +313,9 @@ TEST(RecordView, TypingMarksBytesAndSaveWritesTheChangedSpanOnce) {
   r.Type('7');
   r.Type('e');
   EXPECT_EQ(r.s.Current.CursorOffset, 282);
+  // A record down, the screen still ends at the end of the file: the edit stays.
+  r.w->RecordBar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+  EXPECT_TRUE(r.s.Dirty);
   // Scrolling to other records asks first: No drops the edit, Yes saves it.
   r.p.ExpectBox("Save Change?", Answer::No);
   r.w->RecordBar->triggerAction(QAbstractSlider::SliderToMinimum);
@@ -328,6 +345,17 @@ TEST(RecordView, TypingMarksBytesAndSaveWritesTheChangedSpanOnce) {
   r.Open("other.bin", "other");
   expected[3 + 1] = '3';
   EXPECT_EQ(TempFiles::Read(path), expected);
+  // Without the digit lines a key is a character of the file's set.
+  r.w->Io().OpenFile(path);
+  r.w->SetCharacterSet("IBM037");
+  r.w->mnuViewShowHex_Click();
+  GoTo(r, 2);
+  for (QChar c : {u'A', u'€'})
+    QTest::sendKeyEvent(QTest::Click, r.w->FileBar, Qt::Key_unknown, QString(c), {});
+  r.Key(Qt::Key_F2);
+  expected[3 + 2] = '\xC1';
+  EXPECT_EQ(TempFiles::Read(path), expected);
+  EXPECT_EQ(r.p.notices, QStringList{"No code for \"€\" in IBM037"});
   r.p.Verify();
 }
 

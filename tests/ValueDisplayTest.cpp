@@ -86,7 +86,9 @@ TEST(ValueDisplay, TextsOfEachKind) {
       {Of("45+9").Zoned, "45 (3 bytes)"},
       {Of("12").Zoned, "12 (2 bytes)"},  // up to the end of the file
       {Of("-5").Zoned, "not zoned decimal"},
-      {Of(QByteArray(32, '8')).Zoned, "8,888,888,888,888,888,888,888,888,888,888 (31 bytes)"},
+      {Of(QByteArray(32, '8')).Zoned, "not zoned decimal"},  // a 32nd digit of any zone
+      {Of(QByteArray(31, '\xF1') + "\xD1", "IBM037").Zoned, "not zoned decimal"},
+      {Of(QByteArray(31, '\xF1') + "\xF1", "IBM037").Zoned, "not zoned decimal"},
       {Of(QByteArray(30, '9') + "1-").Zoned,
        "-9,999,999,999,999,999,999,999,999,999,991 (32 bytes)"},
       // Text: sixteen bytes in the file's set, "." where nothing prints.

@@ -31,6 +31,7 @@ namespace qx {
 class PagePane;
 class RecordPane;
 class ClickableLabel;
+struct ByteChange;
 struct RecordScreen;
 enum class RecordMove;
 
@@ -64,8 +65,8 @@ class QX : public QMainWindow, public FileView {
   void DrawHexCursor();
   void DrawAsciiCursor();
   void EraseCursorCell();
-  // Typing of one 8-bit character on the active side.
-  void TypeCharacter(std::uint8_t k);
+  // Typing of one key on the active side.
+  void TypeCharacter(QChar key);
   // The current file's text is read and typed in the set of this name from
   // now on; the page is drawn anew. Without a file nothing changes.
   void SetCharacterSet(const QString& name);
@@ -260,7 +261,7 @@ class QX : public QMainWindow, public FileView {
   void ShowRecordCursor();
   void MoveRecordCursor(RecordMove move);
   void ScrollRecordsTo(std::int64_t top);
-  void TypeInRecords(std::uint8_t k);
+  void TypeInRecords(const ByteChange& change);
   bool RecordKey(int key);
   void RecordBar_Action(int action);
   void RecordBox_Click(std::int64_t row, int column, int line);

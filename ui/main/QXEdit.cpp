@@ -164,13 +164,37 @@ void QX::AsciiBox_MouseDown(double xTwips, double yTwips) {
 
 // ---- Typing ----
 
-void QX::TypeCharacter(std::uint8_t k) {
+void QX::TypeCharacter(QChar key) {
   if (io_.ReadOnlyRefused() || !s_.FileOpen()) return;
-  if (s_.Current.RecordView) {
-    TypeInRecords(k);
+  const FileState& c = s_.Current;
+  const bool records = c.RecordView;
+  const bool chars = AsciiSide || (records && !c.ShowHex);
+  const TypingSide side = chars          ? TypingSide::Character
+                          : SecondNibble ? TypingSide::LowDigit
+                                         : TypingSide::HighDigit;
+  const CharacterSet& set = CharacterSetOf(c.CharSet);
+  const ByteChange change = TypedChange(key, side, set);
+  switch (change.Outcome) {
+    case ByteChange::Result::Changed:
+      break;
+    case ByteChange::Result::NoCode:
+      p_.ShowNotice(NoCodeNotice(key, set));
+      return;
+    case ByteChange::Result::InvalidHex:
+      p_.MessageBox(QStringLiteral("Invalid Hexadecimal Character"));
+      if (records) {
+        ShowRecordCursor();
+      } else {
+        ShowCursor();
+      }
+      return;
+    case ByteChange::Result::Ignored:
+      return;
+  }
+  if (records) {
+    TypeInRecords(change);
     return;
   }
-  const FileState& c = s_.Current;
   // Only a byte that is on the page and in the file can be typed over; any
   // other cell is stale or beyond the end and would never reach the file.
   if (c.CursorOffset < c.BufferTop || c.CursorOffset > c.BufferTop + kPageSize - 1 ||
@@ -180,26 +204,11 @@ void QX::TypeCharacter(std::uint8_t k) {
   }
   SetCXCY();
   const auto i = static_cast<std::size_t>(16 * s_.CY + s_.CX);
-  if (AsciiSide) {
-    EraseCursorCell();
-    s_.PageBuffer[i] = k;
-    s_.Dirty = true;
-    edited_.set(i);
-    CursorForward(1);
-    ShowCursor();
-    return;
-  }
-  const QChar digit = QChar(k).toUpper();
-  if (!IsHexChar(digit)) {
-    p_.MessageBox(QStringLiteral("Invalid Hexadecimal Character"));
-    ShowCursor();
-    return;
-  }
   EraseCursorCell();
-  edited_.set(i);
-  s_.PageBuffer[i] = WithHexDigit(s_.PageBuffer[i], digit, SecondNibble);
+  s_.PageBuffer[i] = change.Over(s_.PageBuffer[i]);
   s_.Dirty = true;
-  if (SecondNibble) {
+  edited_.set(i);
+  if (change.Completes()) {
     CursorForward(1);
   } else {
     SecondNibble = true;
@@ -249,19 +258,7 @@ void QX::TypeKey(QKeyEvent* e) {
   // such key would be an invalid digit.
   if (e->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return;
   if (IsControlText(text.at(0)) && !StoresControlCode(e)) return;
-  const CharacterSet& set = CharacterSetOf(s_.Current.CharSet);
-  if (AsciiSide && !set.IsAscii()) {
-    const std::optional<std::uint8_t> code = set.Encode(text.at(0));
-    if (code) {
-      TypeCharacter(*code);
-    } else if (!io_.ReadOnlyRefused() && s_.FileOpen()) {
-      p_.ShowNotice(NoCodeNotice(text.at(0), set));
-    }
-    return;
-  }
-  const auto code = ByteCode(text.at(0));
-  if (!code) return;  // wider than 8 bits: no byte to store
-  TypeCharacter(*code);
+  TypeCharacter(text.at(0));
 }
 
 bool QX::Form_KeyDown(QKeyEvent* e) {

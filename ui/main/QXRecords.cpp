@@ -240,7 +240,7 @@ bool QX::RecordKey(int key) {
   return false;
 }
 
-void QX::TypeInRecords(std::uint8_t k) {
+void QX::TypeInRecords(const ByteChange& change) {
   const FileState& c = s_.Current;
   RecordBuffer& r = s_.Records;
   const std::int64_t at = c.WorkingBase + c.CursorOffset;
@@ -250,17 +250,10 @@ void QX::TypeInRecords(std::uint8_t k) {
     return;
   }
   const auto i = static_cast<std::size_t>(at - r.At);
-  const bool chars = AsciiSide || !c.ShowHex;
-  const QChar digit = QChar(k).toUpper();
-  if (!chars && !IsHexChar(digit)) {
-    p_.MessageBox(QStringLiteral("Invalid Hexadecimal Character"));
-    ShowRecordCursor();
-    return;
-  }
-  r.Bytes[i] = chars ? k : WithHexDigit(r.Bytes[i], digit, SecondNibble);
+  r.Bytes[i] = change.Over(r.Bytes[i]);
   r.Edited[i] = true;
   s_.Dirty = true;
-  if (chars || SecondNibble) {
+  if (change.Completes()) {
     MoveRecordCursor(RecordMove::Right);
   } else {
     SecondNibble = true;
