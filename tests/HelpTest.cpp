@@ -303,7 +303,7 @@ TEST(Help, AboutBoxAndSystemInfo) {
       EXPECT_GE(box->width(), box->fontMetrics().horizontalAdvance("Replaced 3 times") + 150);
       box->accept();
     });
-    platform.MessageBox("3", Buttons::Ok, Icon::None, "Replaced 3 times");
+    platform.MessageBox("3", Buttons::Ok, Icon::None, "Replaced 3 times", Answer::Yes);
   }
   // Its help window reads the help file found beside the program.
   platform.ShowHelp(help::kMarks);
