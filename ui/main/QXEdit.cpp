@@ -4,6 +4,7 @@
 #include <QEvent>
 #include <QGroupBox>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -255,7 +256,8 @@ void QX::TypeKey(QKeyEvent* e) {
     if (code) {
       TypeCharacter(*code);
     } else if (!io_.ReadOnlyRefused() && s_.FileOpen()) {
-      p_.ShowNotice(NoCodeNotice(text.at(0), set));
+      p_.Beep();
+      p_.ShowMessage(NoCodeNotice(text.at(0), set));
     }
     return;
   }
@@ -372,6 +374,11 @@ bool QX::eventFilter(QObject* watched, QEvent* event) {
       return true;
     }
   }
+  if (type == QEvent::MouseButtonPress) {
+    auto* w = qobject_cast<QWidget*>(watched);
+    if (w != nullptr && w->window() == this) ShowMessage(QString());
+  }
+  if (type == QEvent::Resize && watched == MessageLine) ElideMessage();
   const bool pageWheel = watched == FileBar || watched == HexBox || watched == AsciiBox;
   const bool recordWheel = watched == RecordBar || watched == RecordBox;
   if (type == QEvent::Wheel && (pageWheel || recordWheel)) {
