@@ -13,11 +13,12 @@
 #include "ui/dialogs/HelpViewer.h"
 #include "ui/dialogs/NoticeForm.h"
 #include "ui/dialogs/Request.h"
+#include "ui/main/QX.h"
 
 namespace qx {
 
-Answer QtPlatform::MessageBox(const QString& text, Buttons buttons, Icon icon,
-                              const QString& title, Answer defaultAnswer) {
+Answer QtPlatform::MessageBox(const QString& text, Buttons buttons, Icon icon, const QString& title,
+                              Answer defaultAnswer) {
   QMessageBox box(icon == Icon::Critical ? QMessageBox::Critical : QMessageBox::NoIcon, title, text,
                   QMessageBox::NoButton, main_);
   if (buttons == Buttons::YesNo) {
@@ -73,6 +74,17 @@ QSize QtPlatform::ScreenSpace() {
 
 void QtPlatform::ShowNotice(const QString& text) {
   qx::ShowNotice(main_, *this, text);
+}
+
+void QtPlatform::ShowMessage(const QString& text) {
+  const auto toMain = [w = QPointer<QX>(qobject_cast<QX*>(main_.data()))](const QString& t) {
+    if (w != nullptr) w->ShowMessage(t);
+  };
+  // Raised in a dialog (a pattern character without a code, the PDF a job
+  // wrote), the message shows there, not behind it.
+  auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+  if (dialog != nullptr && dialog != main_ && ShowDialogMessage(dialog, text, toMain)) return;
+  toMain(text);
 }
 
 void QtPlatform::ProcessEvents() {

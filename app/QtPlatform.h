@@ -1,5 +1,6 @@
 // The real desktop behind Platform: Qt message boxes, file dialogs,
-// QSettings, the beep, the value prompt, the notice window and the printers.
+// QSettings, the beep, the value prompt, the notice window, the message
+// lines and the printers.
 #pragma once
 
 #include <QPointer>
@@ -34,6 +35,7 @@ class QtPlatform : public Platform {
   std::int64_t AskValue(const QString& caption, std::int64_t value, int helpContext) override;
   QSize ScreenSpace() override;
   void ShowNotice(const QString& text) override;
+  void ShowMessage(const QString& text) override;
   void ProcessEvents() override;
   void ShowHelp(int context) override;
   void HelpSearch() override;

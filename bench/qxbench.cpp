@@ -69,6 +69,7 @@ class BenchPlatform : public qx::Platform {
   std::int64_t AskValue(const QString&, std::int64_t v, int) override { return v; }
   QSize ScreenSpace() override { return {}; }
   void ShowNotice(const QString&) override {}
+  void ShowMessage(const QString&) override {}
   void ProcessEvents() override { ++events; }
   void ShowHelp(int) override {}
   void HelpSearch() override {}

@@ -19,6 +19,6 @@ inline constexpr int kHintMinimumBytes = 16;
 bool LooksLikeEbcdic(std::span<const std::uint8_t> sample);
 
 inline const QString kEbcdicHint =
-    QStringLiteral("This file looks like EBCDIC (IBM037): Configure > Character Set");
+    QStringLiteral("This file looks like EBCDIC: Configure > Character Set");
 
 }  // namespace qx

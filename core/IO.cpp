@@ -163,7 +163,7 @@ void IO::OpenFile(const QString& requested) {
   v_.UpdateRecentFiles();
   ++s_.OpenFileCount;
   v_.DisplayState();
-  if (hint && s_.CharSetHint) p_.ShowNotice(kEbcdicHint);
+  if (hint && s_.CharSetHint) p_.ShowMessage(kEbcdicHint);
   OfferLeftovers(path);
 }
 

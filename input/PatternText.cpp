@@ -65,7 +65,7 @@ std::optional<std::vector<std::uint8_t>> FillPatternBytes(const QString& text, b
 bool RefuseTextWithoutCode(Platform& p, const QString& text, const CharacterSet& set) {
   for (QChar c : text) {
     if (!set.Encode(c)) {
-      p.ShowNotice(NoCodeNotice(c, set));
+      p.ShowMessage(NoCodeNotice(c, set));
       return true;
     }
   }

@@ -50,8 +50,12 @@ class Platform {
   // The space a window may take on the main window's screen (its available
   // area, without panels); empty when unknown.
   virtual QSize ScreenSpace() = 0;
-  // The transient notice window: beeps, shows text for half a second.
+  // The transient notice window, for the short notices ("Found", "Last
+  // Record"): beeps, shows text for half a second.
   virtual void ShowNotice(const QString& text) = 0;
+  // The main window's message line, for anything longer; it stays until the
+  // next command. Raised while a dialog is open, it shows in that dialog.
+  virtual void ShowMessage(const QString& text) = 0;
 
   // Lets the window repaint and buttons (Cancel) answer during a long operation.
   virtual void ProcessEvents() = 0;

@@ -199,7 +199,7 @@ bool ChoosePrintOutput(const EditorState& s, Platform& p, PrintSetup& setup) {
 }
 
 void SayPdfWritten(Platform& p, const PrintSetup& setup) {
-  p.ShowNotice(QStringLiteral("The PDF is written: %1").arg(DisplayName(setup.outputFile)));
+  p.ShowMessage(QStringLiteral("The PDF is written: %1").arg(DisplayName(setup.outputFile)));
 }
 
 bool ReplacingFile::Create(const QString& name, QString& error) {

@@ -137,7 +137,7 @@ TEST(Editing, CharacterSideTypesTheCodesOfTheFilesSet) {
     QTest::sendKeyEvent(QTest::Click, r.w->FileBar, key, QString(QChar(c)), {});
   };
   // "A", "é" and "€": a character without a code stores nothing, with a
-  // notice unless the set is "ASCII".
+  // message unless the set is "ASCII".
   const struct {
     const char* set;
     QByteArray stored;
@@ -150,13 +150,13 @@ TEST(Editing, CharacterSideTypesTheCodesOfTheFilesSet) {
   for (const auto& r0 : rows) {
     SCOPED_TRACE(r0.set);
     r.w->SetCharacterSet(r0.set);
-    r.p.notices.clear();
+    r.p.messages.clear();
     r.Click(r.w->AsciiBox, 0, 0);
     for (char16_t c : {u'A', u'é', u'€'}) type(c);
     EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(r.s.PageBuffer.data()), 3),
               r0.stored + QByteArray(1, '\0'));
     EXPECT_EQ(r.s.Current.CursorOffset, 2);
-    EXPECT_EQ(r.p.notices, r0.notice ? QStringList{r0.notice} : QStringList{});
+    EXPECT_EQ(r.p.messages, r0.notice ? QStringList{r0.notice} : QStringList{});
     EXPECT_EQ(WindowRig::RowText(r.w->AsciiBox, 0, 0, 2), r0.set == QString("ASCII") ? "A." : "Aé");
   }
   // Backspace, Enter, Esc and Tab store their codes in the set as well.

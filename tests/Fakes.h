@@ -85,6 +85,7 @@ class FakePlatform : public Platform {
   }
   QSize ScreenSpace() override { return screenSpace; }
   void ShowNotice(const QString& text) override { notices.push_back(text); }
+  void ShowMessage(const QString& text) override { messages.push_back(text); }
   void ProcessEvents() override {
     if (onEvents) onEvents();
   }
@@ -164,7 +165,7 @@ class FakePlatform : public Platform {
   }
 
   std::vector<Box> boxes;
-  QStringList notices, prompts;
+  QStringList notices, messages, prompts;
   QStringList saveOffers;  // "suggested name | filter" of each save dialog
   QSize screenSpace;       // empty: as large as any window
   QMap<QString, QString> settings;

@@ -1,5 +1,6 @@
 #include <sys/stat.h>
 #include <QAction>
+#include <QBoxLayout>
 #include <QDropEvent>
 #include <QGroupBox>
 #include <QImage>
@@ -14,6 +15,7 @@
 #include <limits>
 #include <tuple>
 
+#include "app/QtPlatform.h"
 #include "help/HelpContexts.h"
 #include "input/Utility.h"
 #include "search/Search.h"
@@ -179,6 +181,41 @@ TEST(MainWindow, TitleAndStatusFollowTheCurrentFile) {
       EXPECT_FALSE(status[i]->geometry().intersects(status[j]->geometry()))
           << status[j]->objectName().toStdString();
   }
+
+  // The message line elides what it cannot hold, never widening the window,
+  // and clears at the next command: a key that moves the cursor.
+  r.Open("m.bin", Sample(100));
+  const QSize size = w.size();
+  w.ShowMessage(QString(500, 'm'));
+  QApplication::processEvents();
+  EXPECT_EQ(std::pair(w.size(), w.MessageLine->text().contains(QChar(0x2026))),
+            std::pair(size, true));
+  r.Key(Qt::Key_Right);
+  EXPECT_EQ(std::pair(w.MessageLine->text(), r.s.Current.CursorOffset),
+            std::pair(QString(), std::int64_t{1}));
+  // On the desktop a message raised in a dialog shows there until a key in
+  // it; one still shown as the dialog closes goes on to the main window.
+  QtPlatform desk;
+  desk.SetMainWindow(&w);
+  QDialog dialog(&w);
+  auto* edit = new QLineEdit(&dialog);
+  (new QVBoxLayout(&dialog))->addWidget(edit);
+  QStringList seen;
+  const auto lineOf = [](QDialog* d) {
+    const auto* line = d->findChild<QLabel*>("MessageLine");
+    return line != nullptr ? line->text() : "no line";
+  };
+  WhenModal<QDialog> act([&](QDialog* d) {
+    desk.ShowMessage("No code");
+    seen << lineOf(d) << w.MessageLine->text();
+    QTest::keyClick(edit, Qt::Key_X);
+    seen << lineOf(d);
+    desk.ShowMessage("The PDF is written");
+    d->hide();
+  });
+  dialog.exec();
+  EXPECT_EQ(seen, QStringList({"No code", "", ""}));
+  EXPECT_EQ(w.MessageLine->text(), "The PDF is written");
   r.p.Verify();
 }
 
@@ -214,14 +251,14 @@ TEST(MainWindow, ZoomRebuildsTheLayoutWithinItsLimitsAndIsRemembered) {
   EXPECT_EQ(r.w->CharWidth, 140);
 
   // On a 1280x1024 screen a step that would not fit is refused with a
-  // notice, and the size kept; a window that starts from a size remembered
+  // message, and the size kept; a window that starts from a size remembered
   // on a larger screen steps down to fit, and keeps the setting.
   r.p.screenSpace = QSize(1280, 1024);
-  for (int i = 0; i < 20 && r.p.notices.isEmpty(); ++i) r.Key(Qt::Key_Plus, Qt::ControlModifier);
+  for (int i = 0; i < 20 && r.p.messages.isEmpty(); ++i) r.Key(Qt::Key_Plus, Qt::ControlModifier);
   const int fits = r.w->font().pointSize();
   EXPECT_GE(fits, 9);
   EXPECT_EQ(
-      r.p.notices,
+      r.p.messages,
       QStringList{QString("The window would not fit on the screen at %1 points").arg(fits + 1)});
   EXPECT_LE(r.w->width(), 1280);
   EXPECT_EQ(r.p.settings.value("View/FontPoints"), QString::number(fits));

@@ -4,7 +4,6 @@
 #include <QProcess>
 #include <cstdio>
 
-#include "core/EbcdicHint.h"
 #include "core/FileMemory.h"
 #include "core/NativeName.h"
 #include "core/Navigation.h"
@@ -211,7 +210,7 @@ TEST(OpenFile, EachFileComesBackWithItsGeometry) {
   ASSERT_TRUE(QFile::resize(path, 100));
   r.io.OpenFile(path);
   EXPECT_EQ(geometry(r), std::tuple(0, 80, "IBM037", 100, 2));
-  EXPECT_TRUE(r.p.notices.empty());
+  EXPECT_TRUE(r.p.messages.empty());
 
   // Recent files keep names that are not UTF-8; older plain names read as written.
   const QString odd = NameFromNative(QByteArray("/tmp/na\xff\xfeme %25.bin"));
@@ -300,16 +299,18 @@ TEST(OpenFile, EbcdicLookingFilesGetAHint) {
       {QByteArray(), false},
   };
   for (const auto& [bytes, hint] : files) {
-    r.p.notices.clear();
+    r.p.messages.clear();
     OpenAnew(r, bytes);
-    EXPECT_EQ(r.p.notices, hint ? QStringList{kEbcdicHint} : QStringList{})
+    EXPECT_EQ(r.p.messages,
+              hint ? QStringList{"This file looks like EBCDIC: Configure > Character Set"}
+                   : QStringList{})
         << bytes.left(20).toHex().toStdString();
     EXPECT_EQ(r.s.Current.CharSet, "ASCII");
   }
   r.s.CharSetHint = false;  // files opening in a set named on the command line
-  r.p.notices.clear();
+  r.p.messages.clear();
   OpenAnew(r, files[0].first);
-  EXPECT_TRUE(r.p.notices.isEmpty());
+  EXPECT_TRUE(r.p.messages.isEmpty());
 }
 
 }  // namespace qx::test

@@ -213,7 +213,7 @@ TEST(PrintDialog, PdfNameThatLeadsToAFileTheEditorHoldsIsRefused) {
   }
   ASSERT_EQ(r.p.jobs.size(), 1u);
   EXPECT_EQ(r.p.jobs[0].setup.outputFile, dir + "out.pdf");
-  EXPECT_EQ(r.p.notices, QStringList{"The PDF is written: " + dir + "out.pdf"});
+  EXPECT_EQ(r.p.messages, QStringList{"The PDF is written: " + dir + "out.pdf"});
   EXPECT_EQ(TempFiles::Read(edited), TempFiles::Counting(600));
   EXPECT_FALSE(QFileInfo::exists(dir + "other.BAK"));
 
@@ -227,7 +227,7 @@ TEST(PrintDialog, PdfNameThatLeadsToAFileTheEditorHoldsIsRefused) {
   d.TestPageButton->click();
   EXPECT_EQ(r.p.testPages.at(0).first.outputFile, dir + "new.pdf");
   EXPECT_EQ(r.p.saveOffers.last(), dir + "data.bin.pdf | PDF files (*.pdf)");
-  EXPECT_EQ(r.p.notices.last(), "The PDF is written: " + dir + "new.pdf");
+  EXPECT_EQ(r.p.messages.last(), "The PDF is written: " + dir + "new.pdf");
   r.p.Verify();
 }
 

@@ -355,7 +355,7 @@ TEST(RecordView, TypingMarksBytesAndSaveWritesTheChangedSpanOnce) {
   r.Key(Qt::Key_F2);
   expected[3 + 2] = '\xC1';
   EXPECT_EQ(TempFiles::Read(path), expected);
-  EXPECT_EQ(r.p.notices, QStringList{"No code for \"€\" in IBM037"});
+  EXPECT_EQ(r.p.messages, QStringList{"No code for \"€\" in IBM037"});
   r.p.Verify();
 }
 

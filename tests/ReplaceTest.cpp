@@ -167,9 +167,9 @@ TEST(Replace, TextPatternsAreEncodedInTheFilesCharacterSet) {
 
   EXPECT_EQ(r.Run("HELLO", "HI!").replaced, 2);
   EXPECT_EQ(r.Content(), encoded("HI! WORLD, HI!"));
-  r.p.notices.clear();
+  r.p.messages.clear();
   EXPECT_EQ(r.Run("WORLD", "\u20AC").replaced, 0);  // the euro is not in IBM037
-  EXPECT_EQ(r.p.notices, QStringList{"No code for \"\u20AC\" in IBM037"});
+  EXPECT_EQ(r.p.messages, QStringList{"No code for \"\u20AC\" in IBM037"});
   EXPECT_EQ(r.Content(), encoded("HI! WORLD, HI!"));
 
   const auto pattern = BuildFillPattern("ab", FillKind::Ascii, ebcdic);

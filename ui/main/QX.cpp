@@ -18,6 +18,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QToolBar>
 #include <QUrl>
 #include <algorithm>
@@ -128,6 +129,13 @@ QX::QX(EditorState& state, Platform& platform, QWidget* parent)
 
   BuildMenus();
   BuildToolbar();
+  // The line keeps its height, with or without a message, and a long
+  // message never widens the window: the window's size stays its grid's.
+  MessageLine = new QLabel(this);
+  MessageLine->setObjectName(QStringLiteral("MessageLine"));
+  MessageLine->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  statusBar()->setSizeGripEnabled(false);
+  statusBar()->addWidget(MessageLine, 1);
   BuildControls();
   // A size remembered from a larger screen steps down to fit this one; the
   // setting stays for that screen.
@@ -201,9 +209,23 @@ void QX::SetFontPoints(int points) {
   if (s_.FileOpen()) SyncScrollBar();
   FocusFileBar();
   // Only once the window shows its state again.
-  if (refused)
-    p_.ShowNotice(
+  if (refused) {
+    p_.Beep();
+    p_.ShowMessage(
         QStringLiteral("The window would not fit on the screen at %1 points").arg(points));
+  }
+}
+
+void QX::ShowMessage(const QString& text) {
+  message_ = text;
+  ElideMessage();
+}
+
+void QX::ElideMessage() {
+  const QString shown = MessageLine->fontMetrics().elidedText(message_, Qt::ElideMiddle,
+                                                              MessageLine->contentsRect().width());
+  MessageLine->setText(shown);
+  MessageLine->setToolTip(shown == message_ ? QString() : message_);
 }
 
 void QX::mnuConfigZoomIn_Click() {

@@ -112,6 +112,7 @@ class QX : public QMainWindow, public FileView {
   RecordPane* RecordBox = nullptr;
   QScrollBar* RecordBar = nullptr;  // over the records
   QScrollBar* ColumnBar = nullptr;  // over the columns of a record
+  QLabel* MessageLine = nullptr;    // in the status bar, under everything
 
   // Window-level state.
   bool AsciiSide = false;
@@ -196,8 +197,12 @@ class QX : public QMainWindow, public FileView {
   enum class Guard { FileOpen, Writable };
   bool GuardsPass(Guard g);
   // While an operation runs, every command but its Cancel and Help is
-  // refused with a beep: true then.
+  // refused with a beep: true then. Otherwise the command begins, and the
+  // message of the last one leaves the message line.
   bool CommandRefused();
+  // The message line shows text (elided to its width) until the next
+  // command: a menu item, a toolbar button, a key, a click in the window.
+  void ShowMessage(const QString& text);
   // Asked when the window is closed while an operation runs.
   static inline const QString kCancelOperationQuestion =
       QStringLiteral("An operation is running. Cancel it?");
@@ -230,6 +235,7 @@ class QX : public QMainWindow, public FileView {
 
  private:
   void BuildControls();
+  void ElideMessage();
   void ShowFileName();
   void ApplyFont();
   int Scaled(int designTwips) const;
@@ -286,6 +292,7 @@ class QX : public QMainWindow, public FileView {
   bool recordsShown_ = false;  // the record view is on screen
   QSize grownFrom_;            // the window's size before the record view grew it
   QSize grownTo_;
+  QString message_;  // the message line's whole text
 };
 
 }  // namespace qx

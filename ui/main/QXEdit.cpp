@@ -4,6 +4,7 @@
 #include <QEvent>
 #include <QGroupBox>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -178,7 +179,8 @@ void QX::TypeCharacter(QChar key) {
     case ByteChange::Result::Changed:
       break;
     case ByteChange::Result::NoCode:
-      p_.ShowNotice(NoCodeNotice(key, set));
+      p_.Beep();
+      p_.ShowMessage(NoCodeNotice(key, set));
       return;
     case ByteChange::Result::InvalidHex:
       p_.MessageBox(QStringLiteral("Invalid Hexadecimal Character"));
@@ -369,6 +371,11 @@ bool QX::eventFilter(QObject* watched, QEvent* event) {
       return true;
     }
   }
+  if (type == QEvent::MouseButtonPress) {
+    auto* w = qobject_cast<QWidget*>(watched);
+    if (w != nullptr && w->window() == this) ShowMessage(QString());
+  }
+  if (type == QEvent::Resize && watched == MessageLine) ElideMessage();
   const bool pageWheel = watched == FileBar || watched == HexBox || watched == AsciiBox;
   const bool recordWheel = watched == RecordBar || watched == RecordBox;
   if (type == QEvent::Wheel && (pageWheel || recordWheel)) {

@@ -335,7 +335,9 @@ void QX::Toolbar1_ButtonClick(const QString& key) {
 }
 
 bool QX::CommandRefused() {
-  return io_.BusyRefused();
+  if (io_.BusyRefused()) return true;
+  ShowMessage(QString());
+  return false;
 }
 
 bool QX::GuardsPass(Guard g) {
