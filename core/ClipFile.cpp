@@ -75,7 +75,7 @@ void DeleteClipFile(EditorState& s) {
   const QByteArray name = NativeName(s.ClipFile);
   struct stat st {};
   if (::lstat(name.constData(), &st) == 0 && S_ISREG(st.st_mode) &&
-      FileStamp::Of(st).SameFile(s.ClipSeen)) {
+      FileStamp::Of(st) == s.ClipSeen) {
     ::unlink(name.constData());
   }
   s.ClipSeen = {};

@@ -335,6 +335,15 @@ TEST(WholeFile, AnotherProgramsChangeIsReadAgainNeverOverwritten) {
                f.setFileTime(QDateTime::currentDateTime().addSecs(5),
                              QFileDevice::FileModificationTime);
       },
+      // Byte 10 overwritten, the modification time put back: only the change
+      // time (a clock tick later) tells.
+      [](QFile& f) {
+        struct stat st {};
+        if (!f.open(QIODevice::ReadWrite) || ::fstat(f.handle(), &st) != 0) return false;
+        const timespec times[2] = {st.st_atim, st.st_mtim};
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        return ::pwrite(f.handle(), "Q", 1, 10) == 1 && ::futimens(f.handle(), times) == 0;
+      },
   };
   enum Op { kSave, kRewrite, kDuringRewrite, kPageUndo, kFileUndo };
   for (const auto& change : changes) {
