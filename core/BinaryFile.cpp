@@ -37,7 +37,8 @@ FileStamp FileStamp::Of(const struct stat& st) {
 
 bool FileStamp::operator==(const FileStamp& o) const {
   return SameFile(o) && size == o.size && modified.tv_sec == o.modified.tv_sec &&
-         modified.tv_nsec == o.modified.tv_nsec;
+         modified.tv_nsec == o.modified.tv_nsec && changed.tv_sec == o.changed.tv_sec &&
+         changed.tv_nsec == o.changed.tv_nsec;
 }
 
 BinaryFile::BinaryFile(BinaryFile&& other) noexcept

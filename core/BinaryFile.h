@@ -12,7 +12,8 @@
 namespace qx {
 
 // What tells a file apart from another, or from itself changed: its
-// identity, length and last modification.
+// identity, length, last modification and last change (renames, links and
+// mode changes count: take it again after each).
 struct FileStamp {
   dev_t device = 0;
   ino_t inode = 0;

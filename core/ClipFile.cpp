@@ -74,7 +74,7 @@ void DeleteClipFile(EditorState& s) {
   const QByteArray name = NativeName(s.ClipFile);
   struct stat st {};
   if (s.Sys->Lstat(name.constData(), &st) == 0 && S_ISREG(st.st_mode) &&
-      FileStamp::Of(st).SameFile(s.ClipSeen)) {
+      FileStamp::Of(st) == s.ClipSeen) {
     (void)s.Sys->Unlink(name.constData());
   }
   s.ClipSeen = {};

@@ -252,9 +252,7 @@ QString BackupOwner(Platform& p, const QString& backup, const FileStamp& stamp) 
     const QString text = p.ReadSetting(kGeometrySection, Key(place));
     if (text.isEmpty()) break;
     const std::optional<Entry> e = Parse(text);
-    if (e && !e->backup.isEmpty() && e->backup == backup && e->backupStamp == stamp &&
-        e->backupStamp.changed.tv_sec == stamp.changed.tv_sec &&
-        e->backupStamp.changed.tv_nsec == stamp.changed.tv_nsec) {
+    if (e && !e->backup.isEmpty() && e->backup == backup && e->backupStamp == stamp) {
       return e->path;
     }
   }

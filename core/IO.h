@@ -127,6 +127,17 @@ class IO {
   bool WritePageImage(const std::vector<std::uint8_t>& image);
   // The whole-file Undo and Redo: exchange the file with its backup.
   void ExchangeWithBackup(const QString& command);
+  // Asks before a file at the backup name that is no backup of this file
+  // is replaced; false when the operation must not start.
+  bool BackupMayBeReplaced();
+  // False (and the message) when the backup name changed since the start.
+  bool BackupNameUnchanged();
+  // Takes note of the backup just made or exchanged, as it is on disk now;
+  // false when it could not be looked at.
+  bool RememberBackupMade();
+  // After a failed commit: a backup that stepped aside and came back is
+  // still the one it was.
+  void KeepKnowingBackup();
   // Offers to delete the unlocked temporary files of this user found beside
   // path: leftovers of an operation that was killed.
   void OfferLeftovers(const QString& path);
@@ -134,6 +145,8 @@ class IO {
   // read again; anything else is said, with the system's words.
   void SayUnread(const QString& what, std::int64_t at, std::int64_t got, int error);
   bool reloading_ = false;
+  // What the backup name held when the operation began (invalid: nothing).
+  FileStamp backupAtStart_;
   void ApplyReadOnly(bool readOnly);
   // Restores the saved state of slot 0 as the current file, open as file.
   void MakeSlotZeroCurrent(BinaryFile file, bool readOnly);

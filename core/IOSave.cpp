@@ -6,6 +6,7 @@
 
 #include "core/BinaryFile.h"
 #include "core/FileExchange.h"
+#include "core/FileMemory.h"
 #include "core/IO.h"
 #include "core/NativeName.h"
 #include "core/Posix.h"
@@ -207,21 +208,21 @@ void IO::ExchangeWithBackup(const QString& command) {
   }
   // Another file of the same stem, or something put there since, is not
   // this file's backup: exchanging with it would lose one of them.
-  if (!S_ISREG(st.st_mode) || !FileStamp::Of(st).SameFile(s_.BackupSeen)) {
+  if (!S_ISREG(st.st_mode) || !(FileStamp::Of(st) == s_.BackupSeen)) {
     p_.MessageBox(cant + QStringLiteral("%1 is no longer the backup that the last operation on "
                                         "%2 made; nothing was changed.")
                              .arg(backup, file));
     return;
   }
-  const FileStamp was = s_.Seen;
   s_.File1.Close();
   s_.Dirty = false;
   const RenameOutcome r = ExchangeFiles(*s_.Sys, file, backup);
   SayLeftovers(r.leftovers);
   if (r.error == 0) {
     SyncDirectoryOf(*s_.Sys, file);
-    s_.BackupSeen = was;
-    SetUndoRedo(true, true);
+    const bool known = RememberBackupMade();
+    s_.WholeFileUndo = known;
+    SetUndoRedo(known, known);
   } else if (!r.swapped) {
     QString text =
         cant +
@@ -285,7 +286,7 @@ bool IO::BeginFileOperation(TempFileWriter& out) {
                   Buttons::Ok, Icon::Critical);
     return false;
   }
-  if (RefuseIfChanged()) return false;
+  if (RefuseIfChanged() || !BackupMayBeReplaced()) return false;
   if (!out.Create(s_.Current.FileName, *s_.Sys)) {
     p_.MessageBox(out.Error(), Buttons::Ok, Icon::Critical);
     return false;
@@ -402,18 +403,95 @@ void IO::SayLeftovers(QStringList names) {
                 Buttons::Ok, Icon::Critical);
 }
 
+bool IO::BackupMayBeReplaced() {
+  const QString file = s_.Current.FileName;
+  const QString backup = BackupPath();
+  backupAtStart_ = {};
+  struct stat st {};
+  if (s_.Sys->Lstat(NativeName(backup).constData(), &st) != 0) {
+    const int e = errno;
+    if (e == ENOENT) return true;
+    p_.MessageBox(QStringLiteral("Couldn't check %1: %2").arg(backup, Reason(e)), Buttons::Ok,
+                  Icon::Critical);
+    return false;
+  }
+  const FileStamp there = FileStamp::Of(st);
+  // A second name of the file itself loses nothing: it keeps the old content.
+  const QString owner = there.SameFile(s_.Seen) ? file : BackupOwner(p_, backup, there);
+  if (owner != file) {
+    const QString text =
+        owner.isEmpty()
+            ? QStringLiteral(
+                  "%1 exists and was not made by Quellox as a backup. Replace it with "
+                  "the backup of %2?")
+                  .arg(backup, file)
+            : QStringLiteral("%1 is the backup of %2. Replace it with the backup of %3?")
+                  .arg(backup, owner, file);
+    if (p_.MessageBox(text, Buttons::YesNo, Icon::None, kProductTitle, Answer::No) != Answer::Yes) {
+      return false;
+    }
+  }
+  backupAtStart_ = there;
+  return true;
+}
+
+bool IO::BackupNameUnchanged() {
+  const QString backup = BackupPath();
+  struct stat st {};
+  FileStamp now;
+  if (s_.Sys->Lstat(NativeName(backup).constData(), &st) == 0) {
+    now = FileStamp::Of(st);
+  } else if (const int e = errno; e != ENOENT) {
+    p_.MessageBox(QStringLiteral("Couldn't check %1: %2").arg(backup, Reason(e)) +
+                      QStringLiteral("\nOperation aborted; the file was not changed."),
+                  Buttons::Ok, Icon::Critical);
+    return false;
+  }
+  // Gone since is fine: nothing there can be lost.
+  if (!now.Valid() || now == backupAtStart_) return true;
+  p_.MessageBox(QStringLiteral("%1 was changed or created by another program while the operation "
+                               "ran, so it is not replaced with the backup of %2.\nOperation "
+                               "aborted; the file was not changed.")
+                    .arg(backup, s_.Current.FileName),
+                Buttons::Ok, Icon::Critical);
+  return false;
+}
+
+bool IO::RememberBackupMade() {
+  const QString backup = BackupPath();
+  struct stat st {};
+  s_.BackupSeen = {};
+  if (s_.Sys->Lstat(NativeName(backup).constData(), &st) != 0) return false;
+  s_.BackupSeen = FileStamp::Of(st);
+  RememberBackup(p_, s_.Current.FileName, backup, s_.BackupSeen);
+  return true;
+}
+
+void IO::KeepKnowingBackup() {
+  struct stat st {};
+  if (!backupAtStart_.Valid() || s_.Sys->Lstat(NativeName(BackupPath()).constData(), &st) != 0) {
+    return;
+  }
+  const FileStamp now = FileStamp::Of(st);
+  if (!now.SameFile(backupAtStart_) || now == backupAtStart_) return;
+  if (s_.BackupSeen == backupAtStart_) s_.BackupSeen = now;
+  const QString owner = BackupOwner(p_, BackupPath(), backupAtStart_);
+  if (!owner.isEmpty()) RememberBackup(p_, owner, BackupPath(), now);
+}
+
 bool IO::ReplaceWithBackup(const QString& tempPath) {
   const QString file = s_.Current.FileName;
   const QString backup = BackupPath();
-  const FileStamp old = s_.Seen;
+  if (!BackupNameUnchanged()) return false;
   s_.File1.Close();
   const RenameOutcome r = ReplaceKeepingBackup(*s_.Sys, file, tempPath, backup);
   if (r.swapped) SyncDirectoryOf(*s_.Sys, file);
   SayLeftovers(r.leftovers);
   if (r.error == 0) {
-    s_.WholeFileUndo = true;
-    s_.BackupSeen = old;
-    SetUndoRedo(true, false);
+    // Undo needs the backup's stamp as the renames left it.
+    const bool known = RememberBackupMade();
+    s_.WholeFileUndo = known;
+    SetUndoRedo(known, false);
     if (!r.keptAs.isEmpty()) {
       p_.MessageBox(
           QStringLiteral("The file was changed and %1 holds its previous version, but the "
@@ -433,6 +511,7 @@ bool IO::ReplaceWithBackup(const QString& tempPath) {
                   Buttons::Ok, Icon::Critical);
     return true;
   }
+  KeepKnowingBackup();
   QString text = QStringLiteral("Couldn't create a backup file. Operation aborted") + why;
   if (r.nameMissing) {
     text += QStringLiteral("\nThe content of %1 is now named %2.").arg(file, r.keptAs.front());

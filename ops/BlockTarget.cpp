@@ -13,6 +13,19 @@
 
 namespace qx {
 
+namespace {
+
+// A rename changes a file's change time: the stamp of what has the name
+// now, when it is still that file (else invalid).
+FileStamp StampAfterRename(const EditorState& s, const QString& name, const FileStamp& file) {
+  struct stat st {};
+  if (!file.Valid() || s.Sys->Lstat(NativeName(name).constData(), &st) != 0) return {};
+  const FileStamp now = FileStamp::Of(st);
+  return now.SameFile(file) ? now : FileStamp{};
+}
+
+}  // namespace
+
 bool BlockTarget::Begin(IO& io, const QString& path, bool durable) {
   EditorState& s = io.State();
   Platform& p = io.Plat();
@@ -136,7 +149,7 @@ bool BlockTarget::Commit(IO& io, bool keepOld) {
   SyncDirectoryOf(*s.Sys, path_);
   if (path_ == s.ClipFile) {
     oldClipSeen_ = s.ClipSeen;
-    s.ClipSeen = written;
+    s.ClipSeen = StampAfterRename(s, path_, written);
   }
   return true;
 }
@@ -158,7 +171,9 @@ QString BlockTarget::Restore(IO& io) {
                                  .arg(path_, Reason(e), kept_);
   }
   SyncDirectoryOf(*s.Sys, path_);
-  if (path_ == s.ClipFile) s.ClipSeen = kept_.isEmpty() ? FileStamp{} : oldClipSeen_;
+  if (path_ == s.ClipFile) {
+    s.ClipSeen = kept_.isEmpty() ? FileStamp{} : StampAfterRename(s, path_, oldClipSeen_);
+  }
   kept_.clear();
   return {};
 }

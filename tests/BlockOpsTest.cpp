@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QTest>
 
+#include "core/ClipFile.h"
 #include "ops/CutCopy.h"
 #include "ops/Fill.h"
 #include "ops/Paste.h"
@@ -130,6 +131,10 @@ TEST(BlockOps, TargetsAreWrittenWholeOrNotAtAll) {
   const auto fileRenamed = std::find(clipTaken + 1, calls.end(), exchange);
   ASSERT_NE(fileRenamed, calls.end());
   BlockRig f(old, 0, "previous clip");
+  struct stat st {};
+  ASSERT_EQ(::stat(QFile::encodeName(f.s.ClipFile).constData(), &st), 0);
+  f.s.ClipSeen = FileStamp::Of(st);  // as if this program wrote it, a clock tick ago
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
   f.sys.Reset({static_cast<int>(fileRenamed - calls.begin())});
   f.sys.error = EXDEV;
   f.p.ExpectBox({});
@@ -139,6 +144,8 @@ TEST(BlockOps, TargetsAreWrittenWholeOrNotAtAll) {
   EXPECT_EQ(TempFiles::Read(f.path), old);
   EXPECT_TRUE(f.sys.SyncedAfterLastRename());
   f.p.Verify();
+  DeleteClipFile(f.s);  // back under its name, it is still the one this program wrote
+  EXPECT_FALSE(QFile::exists(f.s.ClipFile));
   // The clip's old content failing to come back too: where it is kept is said.
   const auto failedAt = static_cast<int>(fileRenamed - calls.begin());
   const auto rename = static_cast<int>(SysCalls::Call::Rename);

@@ -37,6 +37,8 @@ QByteArray Reference(QByteArray data, std::int64_t base, std::int64_t length, Pa
 QString Reopen(Rig& r, const QByteArray& bytes, std::int64_t base, std::int64_t length,
                const QByteArray& clip, const QString& name = "R.DAT") {
   r.s.ClipFile = r.files.Write("clip", clip);
+  // An earlier row's backup goes with the settings that knew it.
+  QFile::remove(r.files.Path(BackupName(name)));
   return OpenAnew(r, bytes, base, length, name);
 }
 

@@ -62,10 +62,30 @@ TEST(WholeFile, CommitKeepsBackupAndUndoRedoExchange) {
 
   Rig r;
   const QByteArray original = Counting(1000), first = Removed(original, 100, 100, "XYZ");
-  const QString path = r.files.Write("CUST.DAT", original), backup = r.files.Path("CUST.BAK");
+  const QString path = r.files.Write("CUST.DAT", original),
+                backup = r.files.Write("CUST.BAK", "mine");
   const auto versions = [&] { return std::pair(TempFiles::Read(path), TempFiles::Read(backup)); };
   ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0640), 0);
   r.io.OpenFile(path);
+  // The user's own CUST.BAK: No (the default) writes nothing; one that
+  // changes after the Yes is not replaced either.
+  const QString ask = backup +
+                      " exists and was not made by Quellox as a backup. Replace it with "
+                      "the backup of " +
+                      path + "?";
+  r.p.ExpectBox(ask, Answer::No);
+  EXPECT_FALSE(Rewrite(r, 100, 100, "XYZ"));
+  EXPECT_EQ(r.p.boxes.size(), 1u);
+  EXPECT_EQ(r.p.boxes.back().defaultAnswer, Answer::No);
+  r.p.ExpectBox(ask, Answer::Yes);
+  r.p.ExpectBox(backup +
+                " was changed or created by another program while the operation ran, so "
+                "it is not replaced with the backup of " +
+                path + ".\nOperation aborted; the file was not changed.");
+  EXPECT_FALSE(Rewrite(r, 100, 100, "XYZ", [&](auto&) { r.files.Write("CUST.BAK", "mine, too"); }));
+  EXPECT_EQ(versions(), std::pair(original, QByteArray("mine, too")));
+  EXPECT_TRUE(r.files.Leftovers().isEmpty());
+  r.p.ExpectBox(ask, Answer::Yes);
   r.s.Current.CursorOffset = 500;
   r.s.Current.BufferTop = 480;
   r.sys.Reset();
@@ -78,7 +98,16 @@ TEST(WholeFile, CommitKeepsBackupAndUndoRedoExchange) {
   EXPECT_EQ(std::tuple(r.s.Current.CursorOffset, r.s.Current.BufferTop), std::tuple(500, 480));
   EXPECT_EQ(static_cast<char>(r.s.PageBuffer[0]), first[480]);
 
-  // Save Sector of an unchanged page keeps the backup as what Undo restores.
+  // A commit that fails once the backup stepped aside and back (a clock
+  // tick later): it is still the backup Undo exchanges with.
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  r.sys.always = {{SysCalls::Call::Exchange, EINVAL}, {SysCalls::Call::Link, EIO}};
+  r.p.ExpectBox({});
+  EXPECT_FALSE(Rewrite(r, 0, 1, ""));
+  r.sys.always.clear();
+
+  // Save Sector of an unchanged page keeps the backup as what Undo restores;
+  // the next operation replaces Quellox's own backup without a question.
   r.io.SavePage();
   r.sys.Reset();
   r.io.UndoChange();
@@ -172,8 +201,8 @@ TEST(WholeFile, CancelledAndFailedOperationsLeaveTheFileUnchanged) {
   const Case cases[] = {
       {"", 0, 5000, true,
        [](Rig& r, auto&, auto&) { r.s.OperationRunning = false; }},  // cancelled halfway
-      // The backup name is taken by a directory: no backup, no commit.
-      {"Couldn't create a backup file. Operation aborted", 1, 5000, true,
+      // A directory appears at the backup name: no backup, no commit.
+      {"F.BAK was changed or created by another program", 1, 5000, true,
        [](Rig& r, auto&, auto&) { ASSERT_TRUE(QDir(r.files.Dir()).mkpath("F.BAK/inside")); }},
       {"is gone", 1, 5000, false, unlinkTemp},  // the temporary file vanished before the commit
       // The source shrank under the operation: a short read is never committed,
@@ -260,6 +289,7 @@ TEST(WholeFile, EveryFailureOfACommitUndoOrCutKeepsBothVersions) {
         r.sys.always = always;
         r.p.anyBox = true;
         const QString backup = r.files.Write("F.BAK", previous);
+        r.p.ExpectBox({}, Answer::Yes);  // F.BAK may be replaced
         r.s.ClipFile = r.files.Write("clip", oldClip);
         const QString path = OpenAnew(r, old, 0, 0, "F.DAT");
         EXPECT_TRUE(!undo || Rewrite(r, 100, 50, "new"));
@@ -335,6 +365,15 @@ TEST(WholeFile, AnotherProgramsChangeIsReadAgainNeverOverwritten) {
                f.setFileTime(QDateTime::currentDateTime().addSecs(5),
                              QFileDevice::FileModificationTime);
       },
+      // Byte 10 overwritten, the modification time put back: only the change
+      // time (a clock tick later) tells.
+      [](QFile& f) {
+        struct stat st {};
+        if (!f.open(QIODevice::ReadWrite) || ::fstat(f.handle(), &st) != 0) return false;
+        const timespec times[2] = {st.st_atim, st.st_mtim};
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        return ::pwrite(f.handle(), "Q", 1, 10) == 1 && ::futimens(f.handle(), times) == 0;
+      },
   };
   enum Op { kSave, kRewrite, kDuringRewrite, kPageUndo, kFileUndo };
   for (const auto& change : changes) {
@@ -405,6 +444,10 @@ TEST(WholeFile, AnotherProgramsChangeIsReadAgainNeverOverwritten) {
   a.io.OpenFile(txt);
   b.io.OpenFile(dat);
   ASSERT_TRUE(Rewrite(a, 0, 4, "TEXT"));
+  b.p.settings = a.p.settings;  // one program, one settings store
+  b.p.ExpectBox(a.files.Path("a.BAK") + " is the backup of " + txt +
+                    ". Replace it with the backup of " + dat + "?",
+                Answer::Yes);
   ASSERT_TRUE(Rewrite(b, 0, 4, "DATA"));
   a.p.ExpectBox("Can't Undo. " + a.files.Path("a.BAK") +
                 " is no longer the backup that the last operation on " + txt +
@@ -415,6 +458,7 @@ TEST(WholeFile, AnotherProgramsChangeIsReadAgainNeverOverwritten) {
   b.io.UndoChange();
   EXPECT_EQ(TempFiles::Read(dat), "data");
   a.p.Verify();
+  b.p.Verify();
 }
 
 // A file opened through a link is rewritten where it lies; holes of a
