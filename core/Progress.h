@@ -9,6 +9,9 @@
 
 namespace qx {
 
+// A scan or rewrite of more bytes than this shows the progress bar.
+inline constexpr std::int64_t kProgressThreshold = 8192;
+
 // A dialog's progress bar, 0..10000.
 class ProgressBar {
  public:

@@ -47,9 +47,6 @@ void PatchFields(std::uint8_t* block, std::int64_t count, std::int64_t stride,
   }
 }
 
-// Ranges longer than this show the progress bar.
-constexpr std::int64_t kProgressThreshold = 8192;
-
 }  // namespace
 
 QString HowFar(std::int64_t from, const PatchResult& patched, const QString& done) {

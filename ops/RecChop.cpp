@@ -8,13 +8,6 @@
 
 namespace qx {
 
-namespace {
-
-// Files longer than this past the working base show the progress bar.
-constexpr std::int64_t kProgressThreshold = 8192;
-
-}  // namespace
-
 ChopStatus ChopRecords(IO& io, const RecordRange& range, ProgressBar* bar) {
   EditorState& s = io.State();
   if (io.BusyRefused()) return ChopStatus::Failed;

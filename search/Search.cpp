@@ -10,8 +10,6 @@ namespace qx {
 
 namespace {
 
-// Ranges longer than this show the progress bar of Find and Count.
-constexpr std::int64_t kProgressThreshold = 8192;
 constexpr std::int64_t kStop = -1;
 
 const QString kReadError = QStringLiteral("The file could not be read. The search was stopped.");

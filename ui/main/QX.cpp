@@ -63,8 +63,6 @@ constexpr int kDesignCharWidth = QX::kDefaultFontPoints * 20;
 const QString kViewGroup = QStringLiteral("View");
 const QString kFontPointsKey = QStringLiteral("FontPoints");
 
-const QColor kBlack(0, 0, 0);
-
 QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& caption) {
   auto* l = new QLabel(caption, parent);
   l->setObjectName(name);
@@ -124,8 +122,8 @@ QX::QX(EditorState& state, Platform& platform, QWidget* parent)
     if (ok) fontPoints_ = std::clamp(saved, kMinFontPoints, kMaxFontPoints);
   }
   ApplyFont();
-  hexFore_ = kBlack;
-  asciiFore_ = kBlack;
+  hexFore_ = QColor(Qt::black);
+  asciiFore_ = QColor(Qt::black);
 
   BuildMenus();
   BuildToolbar();
@@ -404,7 +402,8 @@ void QX::BuildControls() {
     Text1->setPalette(pal);
   }
   Text1->SetMetrics(CharWidth, RowHeight, glyphs);
-  for (int i = 0; i < 16; ++i) Text1->PrintCell(i, 0, QString(QLatin1Char(digits[i])), kBlack);
+  for (int i = 0; i < 16; ++i)
+    Text1->PrintCell(i, 0, QString(QLatin1Char(digits[i])), QColor(Qt::black));
   Place(Text1, page + 5760, 2280, 255, 3435);
 
   FileBar = new QScrollBar(Qt::Vertical, client);
@@ -493,8 +492,8 @@ void QX::LoadDisplay() {
     return;
   }
   const std::int64_t n = std::min<std::int64_t>(s_.WorkingLength - s_.Current.BufferTop, kPageSize);
-  hexFore_ = kBlack;
-  asciiFore_ = kBlack;
+  hexFore_ = QColor(Qt::black);
+  asciiFore_ = QColor(Qt::black);
   for (int i = 0; i < n; ++i) {
     DrawHexCell(i / 16, i % 16);
     DrawAsciiCell(i / 16, i % 16);
