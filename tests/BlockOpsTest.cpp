@@ -48,6 +48,7 @@ TEST(BlockOps, CutAndCopyTakeTheRangeFromTheWorkingBase) {
           {100, 16, "-7", "3", false, Ok, 0, 16, 19},
           {100, 16, "84", "90", true, NotInFile, 0, 0, 0},
           {100, 0, "9", "8", false, NotInFile, 0, 0, 0},
+          {100, 0, "9", "9", true, Ok, 0, 9, 9},
           {9000, 0, "0", "8,192", false, Ok, 0, 0, 8192},
           {300, 0, "1,000,000,000,000,000,000,000", "5", true, NotInFile, 0, 0, 0},
           {100, 0, "", "5", true, EmptyBox, 0, 0, 0},

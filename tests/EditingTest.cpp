@@ -64,6 +64,11 @@ TEST(Editing, HexDigitsOverTypeTheByteAndLeavingThePageAsksToSave) {
   EXPECT_EQ(r.s.Current.BufferTop, 16);
   EXPECT_EQ(r.s.Current.CursorOffset, 256);
 
+  r.s.Current.BufferTop = 0;  // Left reaches the first byte
+  r.s.Current.CursorOffset = 1;
+  r.w->Io().ShowPage();
+  r.Key(Qt::Key_Left);
+  EXPECT_EQ(r.s.Current.CursorOffset, 0);
   r.s.Current.BufferTop = 8;  // Up from a page that starts mid-row stops at the start
   r.s.Current.CursorOffset = 20;
   r.w->Io().ShowPage();

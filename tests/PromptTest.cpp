@@ -13,7 +13,7 @@ namespace qx::test {
 
 TEST(Prompt, RequestTakesDigitsAndKeepsTheValueOtherwise) {
   // Keys typed into the empty prompt before Enter, the value given, the value read.
-  for (auto [keys, value, want] : {std::tuple{"", 42, 42}, {"1,2-9", 3, 129}}) {
+  for (auto [keys, value, want] : {std::tuple{"", 42, 42}, {"1,2-9", 3, 129}, {"10", 3, 10}}) {
     WhenModal<Request> typing([keys = QString(keys)](Request* r) {
       EXPECT_TRUE(r->Entry->text().isEmpty());
       QTest::keyClicks(r->Entry, keys);

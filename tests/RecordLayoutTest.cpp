@@ -128,6 +128,7 @@ TEST(RecordLayout, MovesStayInTheFile) {
       {M::Right, 19, 7, 20, 2, 19},
       {M::Up, 3, 7, 20, 2, 3},
       {M::Up, 10, 7, 20, 2, 3},
+      {M::Up, 7, 7, 20, 2, 0},
       {M::Down, 3, 7, 20, 2, 10},
       {M::Down, 13, 7, 20, 2, 19},  // the column is past the short record
       {M::Down, 16, 7, 20, 2, 16},
