@@ -206,14 +206,16 @@ TEST(PrintDialog, PdfNameThatLeadsToAFileTheEditorHoldsIsRefused) {
       r.p.ExpectBox(dir + "three.pdf already exists.\nDo you want to replace it?", Answer::No);
       d->BeginPrintingButton->click();
       EXPECT_TRUE(r.p.jobs.empty());
+      // ".pdf" added to a link of one's own that leads to no file yet: no question.
+      ASSERT_TRUE(QFile::link(dir + "real-out.pdf", dir + "out.pdf"));
       r.p.ExpectSaveFile(dir + "out");
       d->BeginPrintingButton->click();
     });
     r.w->mnuFilePrint_Click();
   }
   ASSERT_EQ(r.p.jobs.size(), 1u);
-  EXPECT_EQ(r.p.jobs[0].setup.outputFile, dir + "out.pdf");
-  EXPECT_EQ(r.p.messages, QStringList{"The PDF is written: " + dir + "out.pdf"});
+  EXPECT_EQ(r.p.jobs[0].setup.outputFile, dir + "real-out.pdf");
+  EXPECT_EQ(r.p.messages, QStringList{"The PDF is written: " + dir + "real-out.pdf"});
   EXPECT_EQ(TempFiles::Read(edited), TempFiles::Counting(600));
   EXPECT_FALSE(QFileInfo::exists(dir + "other.BAK"));
 
@@ -228,6 +230,14 @@ TEST(PrintDialog, PdfNameThatLeadsToAFileTheEditorHoldsIsRefused) {
   EXPECT_EQ(r.p.testPages.at(0).first.outputFile, dir + "new.pdf");
   EXPECT_EQ(r.p.saveOffers.last(), dir + "data.bin.pdf | PDF files (*.pdf)");
   EXPECT_EQ(r.p.messages.last(), "The PDF is written: " + dir + "new.pdf");
+  // A chain of as many links as the system follows (40) is followed too.
+  const auto chain = [&dir](int i) { return dir + "chain" + QString::number(i) + ".pdf"; };
+  for (int i = 0; i < 40; ++i) {
+    ASSERT_TRUE(QFile::link(i < 39 ? chain(i + 1) : dir + "deep.pdf", chain(i)));
+  }
+  r.p.ExpectSaveFile(chain(0));
+  d.TestPageButton->click();
+  EXPECT_EQ(r.p.testPages.at(1).first.outputFile, dir + "deep.pdf");
   r.p.Verify();
 }
 

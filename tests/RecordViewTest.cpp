@@ -200,6 +200,7 @@ TEST(RecordView, KeysMoveByByteRecordAndScreen) {
     EXPECT_EQ(r.s.Current.CursorOffset, row.to) << row.from << " key " << row.key;
     EXPECT_TRUE(r.w->RecordScreenNow().CellOf(row.to).has_value()) << row.from;
     EXPECT_EQ(r.w->FileOffsetBox->text(), FormatCount(row.to));
+    EXPECT_EQ(r.w->RecordNumberBoxActual->text(), FormatCount(row.to / 7));
   }
   // A mark brings its place back into view.
   GoTo(r, 250);
