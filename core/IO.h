@@ -120,6 +120,23 @@ class IO {
   // Takes note of the file as it is on disk now.
   void RememberFile();
   void SaveRecords();
+  // What Save Sector writes in place: n bytes of the screen at a file offset,
+  // from a screen (the page or the records) read at readAt.
+  struct ScreenSpan {
+    bool records = false;
+    std::int64_t readAt = 0;
+    bool whole = true;  // the screen was read whole
+    std::int64_t at = 0;
+    const std::uint8_t* bytes = nullptr;
+    std::int64_t n = 0;
+  };
+  // The one write of both saves: refused on a read-only file, a file another
+  // program changed, or a screen not read whole; a failure is said.
+  bool WriteScreenSpan(const ScreenSpan& span);
+  // Makes the write of n bytes at a file offset the one Undo takes back
+  // (the caller then enables Undo, once the screen is clean).
+  void KeepUndoImages(std::int64_t at, const std::uint8_t* before, const std::uint8_t* after,
+                      std::int64_t n);
   // Writes bytes of the page (or of what) at a file offset; a failure is said.
   bool WritePageBytes(std::int64_t at, const std::uint8_t* bytes, std::int64_t n,
                       const QString& what = QStringLiteral("the page"));

@@ -78,39 +78,25 @@ void IO::SavePage() {
   const Page before = s_.CleanPage;
   const Page after = s_.PageBuffer;
   const std::int64_t at = s_.Current.WorkingBase + s_.Current.BufferTop;
-  const auto length = static_cast<std::ptrdiff_t>(
-      std::clamp<std::int64_t>(s_.WorkingLength - s_.Current.BufferTop, 0, kPageSize));
+  const std::int64_t length =
+      std::clamp<std::int64_t>(s_.WorkingLength - s_.Current.BufferTop, 0, kPageSize);
   if (!WritePage()) return;
-  s_.UndoPage.assign(before.begin(), before.begin() + length);
-  s_.RedoPage.assign(after.begin(), after.begin() + length);
-  s_.UndoPageOffset = at;
-  s_.WholeFileUndo = false;
+  KeepUndoImages(at, before.data(), after.data(), length);
   SetUndoRedo(true, false);
 }
 
 void IO::SaveRecords() {
-  if (ReadOnlyRefused() || RefuseIfChanged()) return;
   RecordBuffer& r = s_.Records;
   const std::optional<ByteSpan> span = SaveSpan(r.Edited);
   if (!s_.Dirty || !span) {
-    s_.Dirty = false;
+    if (!ReadOnlyRefused() && !RefuseIfChanged()) s_.Dirty = false;
     return;
   }
-  if (!r.Whole) {
-    p_.MessageBox(QStringLiteral("The records at offset %1 of %2 could not be read whole, so they "
-                                 "are not written back.")
-                      .arg(GroupedNumber(r.At), s_.Current.FileName),
-                  Buttons::Ok, Icon::Critical);
-    return;
-  }
+  // Only the edited span is written, and Undo takes back this save alone.
   const auto lo = static_cast<std::ptrdiff_t>(span->Start);
-  const auto hi = static_cast<std::ptrdiff_t>(span->Start + span->Length);
   const std::int64_t at = r.At + lo;
-  if (!WritePageBytes(at, r.Bytes.data() + lo, hi - lo, QStringLiteral("the records"))) return;
-  s_.UndoPage.assign(r.Clean.begin() + lo, r.Clean.begin() + hi);
-  s_.RedoPage.assign(r.Bytes.begin() + lo, r.Bytes.begin() + hi);
-  s_.UndoPageOffset = at;
-  s_.WholeFileUndo = false;
+  if (!WriteScreenSpan({true, r.At, r.Whole, at, r.Bytes.data() + lo, span->Length})) return;
+  KeepUndoImages(at, r.Clean.data() + lo, r.Bytes.data() + lo, span->Length);
   r.Clean = r.Bytes;
   std::fill(r.Edited.begin(), r.Edited.end(), false);
   s_.Dirty = false;
@@ -118,21 +104,40 @@ void IO::SaveRecords() {
 }
 
 bool IO::WritePage() {
-  if (ReadOnlyRefused() || RefuseIfChanged()) return false;
   const std::int64_t at = s_.Current.WorkingBase + s_.Current.BufferTop;
-  if (!s_.PageWhole) {
-    p_.MessageBox(QStringLiteral("The page at offset %1 of %2 could not be read whole, so it is "
-                                 "not written back.")
-                      .arg(GroupedNumber(at), s_.Current.FileName),
-                  Buttons::Ok, Icon::Critical);
-    return false;
-  }
-  const std::int64_t remaining = s_.WorkingLength - s_.Current.BufferTop;
   // Bytes past the end of the file are never written: the file never grows.
-  const std::int64_t n = std::min<std::int64_t>(remaining, kPageSize);
-  if (n > 0 && !WritePageBytes(at, s_.PageBuffer.data(), n)) return false;
+  const std::int64_t n =
+      std::clamp<std::int64_t>(s_.WorkingLength - s_.Current.BufferTop, 0, kPageSize);
+  if (!WriteScreenSpan({false, at, s_.PageWhole, at, s_.PageBuffer.data(), n})) return false;
   s_.Dirty = false;
   return true;
+}
+
+bool IO::WriteScreenSpan(const ScreenSpan& span) {
+  if (ReadOnlyRefused() || RefuseIfChanged()) return false;
+  if (!span.whole) {
+    const QString text = span.records
+                             ? QStringLiteral(
+                                   "The records at offset %1 of %2 could not be read whole, so "
+                                   "they are not written back.")
+                             : QStringLiteral(
+                                   "The page at offset %1 of %2 could not be read whole, so it "
+                                   "is not written back.");
+    p_.MessageBox(text.arg(GroupedNumber(span.readAt), s_.Current.FileName), Buttons::Ok,
+                  Icon::Critical);
+    return false;
+  }
+  return span.n <= 0 ||
+         WritePageBytes(span.at, span.bytes, span.n,
+                        span.records ? QStringLiteral("the records") : QStringLiteral("the page"));
+}
+
+void IO::KeepUndoImages(std::int64_t at, const std::uint8_t* before, const std::uint8_t* after,
+                        std::int64_t n) {
+  s_.UndoPage.assign(before, before + n);
+  s_.RedoPage.assign(after, after + n);
+  s_.UndoPageOffset = at;
+  s_.WholeFileUndo = false;
 }
 
 void IO::UndoChange() {
