@@ -266,12 +266,7 @@ TEST(OpenFile, EachFileComesBackWithItsGeometry) {
   EXPECT_EQ(RecallGeometry(q, "/n1"), g);
 
   // A backup is known by its name and stamp, and kept with its file's geometry.
-  FileStamp st;
-  st.device = 3;
-  st.inode = 44;
-  st.size = 5;
-  st.modified = {6, 7};
-  st.changed = {8, 9};
+  const FileStamp st{3, 44, 5, {6, 7}, {8, 9}};
   RememberBackup(q, "/d/CUST.DAT", "/d/CUST.BAK", st);
   EXPECT_EQ(BackupOwner(q, "/d/CUST.BAK", st), "/d/CUST.DAT");
   FileStamp touched = st;
