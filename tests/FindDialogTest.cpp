@@ -2,7 +2,6 @@
 #include <QLineEdit>
 #include <QRadioButton>
 
-#include "core/Navigation.h"
 #include "tests/WindowRig.h"
 #include "ui/dialogs/Find.h"
 #include "ui/dialogs/Found.h"
@@ -57,15 +56,6 @@ TEST(FindDialog, FindsCountsAndFollowsTheFieldRules) {
   Find again(nullptr, r.io);
   EXPECT_EQ(again.StartBox->text(), "200");
   EXPECT_TRUE(again.SearchTypeButton[2]->isChecked());
-
-  // A Start no offset reaches, past a working base: nothing found, no overflow.
-  ASSERT_TRUE(SetWorkingBase(r.io, 10));
-  again.FindStringBox->setText("5859");
-  again.StartBox->setText("9223372036854775807");
-  r.p.notices.clear();
-  again.FindFirstButton->click();
-  again.FindNextButton->click();
-  EXPECT_EQ(r.p.notices, QStringList(2, "Not Found Within Range"));
 }
 
 TEST(FindDialog, WindowCommandsReachTheSearchAndTheReplaceDialog) {

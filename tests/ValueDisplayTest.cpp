@@ -1,9 +1,5 @@
-#include <QLabel>
-#include <QPushButton>
-
 #include "core/ValueFormat.h"
 #include "tests/Fakes.h"
-#include "ui/dialogs/ValDisp.h"
 
 namespace qx::test {
 
@@ -140,20 +136,6 @@ TEST(ValueDisplay, CollectsFromPageAndFile) {
   r.s.WorkingLength = 500;
   at(0, 0);
   EXPECT_EQ(b.stored[0], 100);
-}
-
-TEST(ValueDisplay, WindowShowsTheTexts) {
-  QWidget main;
-  ValDisp window(&main);
-  ValueBytes b;
-  b.count = 3;
-  b.shown = b.stored = {0x5A, 0x01, 0x00};
-  window.DisplayValues(b);
-  EXPECT_EQ(window.ByteBox->text() + " " + window.IntegerBox->text(), "90 346");
-  EXPECT_EQ(window.LeftByte->text() + " " + window.RightByte->text(), "0101 1010 0000 0001");
-  EXPECT_EQ(window.DateBox->text(), "Too Short");
-  EXPECT_EQ(window.PackedBox->text() + "|" + window.ZonedBox->text() + "|" + window.TextBox->text(),
-            "5 (1 byte)|not zoned decimal|Z..");
 }
 
 }  // namespace qx::test
