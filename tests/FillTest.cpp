@@ -2,12 +2,11 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QRadioButton>
-#include <random>
 
 #include "core/Navigation.h"
 #include "input/Utility.h"
 #include "ops/Fill.h"
-#include "tests/WindowRig.h"
+#include "tests/RecordOpContract.h"
 #include "ui/dialogs/Fill.h"
 
 namespace qx::test {
@@ -16,24 +15,18 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// What a fill of start..end must leave: range byte j gets pattern[j mod L].
-QByteArray Reference(QByteArray data, std::int64_t base, const Bytes& pat, std::int64_t start,
-                     std::int64_t end) {
-  const std::int64_t first = std::max<std::int64_t>(start, 0);
-  const std::int64_t last = std::min<std::int64_t>(end, data.size() - base - 1);
-  for (std::int64_t j = first; j <= last; ++j)
-    data[static_cast<qsizetype>(base + j)] =
-        static_cast<char>(pat[static_cast<std::size_t>(j - first) % pat.size()]);
-  return data;
+// A fill of start..end is one of a single record's field, the record as long as the file.
+QByteArray Reference(const QByteArray& data, std::int64_t base, const Bytes& pat,
+                     std::int64_t start, std::int64_t end) {
+  return FieldFill(data, base, std::max<std::int64_t>(end + 1, data.size()), pat,
+                   {0, 0, std::max<std::int64_t>(start, 0), end});
 }
 
 }  // namespace
 
 TEST(Fill, WritesThePatternAlignedToTheRangeAndNeverGrowsTheFile) {
   // Nothing to repeat is no pattern.
-  EXPECT_FALSE(BuildFillPattern("", FillKind::Ascii));
-  EXPECT_FALSE(BuildFillPattern(" ", FillKind::Hex));
-  EXPECT_EQ(BuildFillPattern("01 02 03", FillKind::Hex), Bytes({1, 2, 3}));
+  EXPECT_FALSE(BuildFillPattern("", FillKind::Ascii) || BuildFillPattern(" ", FillKind::Hex));
   using enum FillKind;
   // what, size, base, pattern, kind, start, end, the whole file when short
   const std::tuple<const char*, int, std::int64_t, const char*, FillKind, std::int64_t,
@@ -69,26 +62,21 @@ TEST(Fill, WritesThePatternAlignedToTheRangeAndNeverGrowsTheFile) {
     // Our own write is not taken for another program's change.
     EXPECT_FALSE(r.io.FileChangedOnDisk());
   }
-  // An unsaved page edit: kept by a fill that writes nothing, offered for
-  // saving before one that writes.
+  // A fill that writes nothing keeps an unsaved page edit as it is.
   const QString path = OpenAnew(r, "......");
-  r.s.PageBuffer[0] = 'E';
-  r.s.Dirty = true;
-  (void)FillRange(r.io, {'a'}, FillKind::Ascii, 6, 9);
-  EXPECT_TRUE(r.s.Dirty);
-  EXPECT_EQ(r.s.PageBuffer[0], 'E');
-  r.p.ExpectBox("Save Change?", Answer::Yes);
-  (void)FillRange(r.io, {'a'}, FillKind::Ascii, 2, 3);
-  EXPECT_EQ(TempFiles::Read(path), "E.aa..");
-  EXPECT_FALSE(r.s.Dirty || r.s.UndoEnabled);
-  r.p.Verify();
+  SavesThePageFirst(
+      r, path,
+      [&] {
+        (void)FillRange(r.io, {'a'}, FillKind::Ascii, 6, 9);
+        EXPECT_TRUE(r.s.Dirty && r.s.PageBuffer[0] == 'E');
+        (void)FillRange(r.io, {'a'}, FillKind::Ascii, 2, 3);
+      },
+      "E.aa..");
 }
 
 // Pieces of 1..200 bytes: none holds whole pages, so each is whole copies only.
 TEST(Fill, MatchesAByteArrayOnRandomRanges) {
-  std::mt19937 rng(4242);
-  Rig r;
-  for (int round = 0; round < 80; ++round) {
+  MatchesReference(4242, 80, 97, [](Rig& r, std::mt19937& rng, int round) {
     const QByteArray data = RngBytes(rng, 1 + rng() % 3000);
     const std::int64_t base = rng() % 4 == 0 ? rng() % data.size() : 0;
     const QString path = OpenAnew(r, data, base, 0, QString("r%1.bin").arg(round % 3));
@@ -96,17 +84,14 @@ TEST(Fill, MatchesAByteArrayOnRandomRanges) {
     const std::int64_t start = static_cast<std::int64_t>(rng() % (data.size() + 20)) - 10;
     const std::int64_t end = start + static_cast<std::int64_t>(rng() % (data.size() + 20));
     const FillOptions opt{1 + static_cast<std::int64_t>(rng() % 200)};
-    // Every other round the disk takes only a few bytes per write.
-    r.sys.shortWrites = round % 2 ? 1 + rng() % 97 : 0;
     (void)FillRange(r.io, pat, FillKind::Ascii, start, end, nullptr, opt);
-    ASSERT_TRUE(TempFiles::Read(path) == Reference(data, base, pat, start, end))
-        << "round " << round << " base " << base << " " << start << ".." << end;
-  }
+    return std::pair(path, Reference(data, base, pat, start, end));
+  });
 }
 
 TEST(Fill, CancelFailureAndAnotherProgramStopCleanly) {
   Rig r;
-  const QByteArray zeros(1 << 20, '\0'), theirs(5000, 'T');
+  const QByteArray zeros(1 << 20, '\0');
   const Bytes pat{'x', 'y', 'z'};
   const std::int64_t piece = 3 * 4096 * 5;  // whole copies and whole pages at once
   const auto fill = [&] {
@@ -129,21 +114,17 @@ TEST(Fill, CancelFailureAndAnotherProgramStopCleanly) {
   for (const int k : {-1, 0, 1, last, -2}) {
     SCOPED_TRACE(k);
     const QString path = OpenAnew(r, zeros);
-    if (k == -1) r.p.onEvents = CancelAtEvent(3, [&] { r.s.OperationRunning = false; });
-    if (k >= 0) r.sys.Reset({writes[static_cast<std::size_t>(k)]});
-    if (k == -2) r.files.Write("f.bin", theirs);
+    if (k == -1) Arm(r, Stop::Cancel, 3);
+    if (k >= 0) Arm(r, Stop::FailCall, writes[static_cast<std::size_t>(k)]);
+    if (k == -2) Arm(r, Stop::Theirs);
     if (k != -1) r.p.ExpectBox(QString());
     const FillResult res = fill();
-    r.sys.Reset();
-    r.p.onEvents = nullptr;
-    r.p.Verify();
+    Disarm(r);
     EXPECT_EQ(res.status, k == -1 ? FillStatus::Cancelled : FillStatus::Failed);
     EXPECT_EQ(res.written, (k == -1 ? 2 : std::max(k, 0)) * piece);
     // The file holds exactly the first `written` bytes of the fill.
     EXPECT_TRUE(TempFiles::Read(path) ==
-                (k == -2 ? theirs : Reference(zeros, 0, pat, 10, 10 + res.written - 1)));
-    EXPECT_FALSE(r.s.UndoEnabled);
-    EXPECT_FALSE(r.io.FileChangedOnDisk());
+                (k == -2 ? TheirBytes() : Reference(zeros, 0, pat, 10, 10 + res.written - 1)));
     if (k == -1) continue;
     EXPECT_EQ(r.p.boxes.back().icon, Icon::Critical);
     r.p.ExpectLastSaid(k == -2  ? QString("changed by another program")
@@ -160,48 +141,44 @@ TEST(FillDialog, FieldsReachTheFillAndCancelCloses) {
   const QString path = r.Open("w.bin", QByteArray(20000, '.'));
   r.w->Io().SetUndoRedo(true, false);
   bool barShown = false;
-  {
-    WhenModal<Fill> fill([&](Fill* d) {
-      EXPECT_EQ(d->focusWidget(), d->PatternBox);
-      EXPECT_EQ(d->StartBox->text() + d->EndBox->text(), "");
-      d->PatternTypeButton[1]->click();
-      d->repaint();  // the kind chosen survives a repaint
-      QApplication::processEvents();
-      EXPECT_TRUE(d->PatternTypeButton[1]->isChecked());
-      r.ExpectRefused({{d->StartBox, "0"}, {d->EndBox, "5"}}, d->FillButton, d->PatternBox);
-      r.ExpectRefused({{d->PatternBox, "41"}, {d->StartBox, "1x"}}, d->FillButton, d->StartBox);
-      r.ExpectRefused({{d->StartBox, "0"}, {d->EndBox, "5-"}}, d->FillButton, d->EndBox);
-      // An end before the start says nothing and leaves the dialog open.
-      r.SetBoxes({{d->PatternBox, "4142"}, {d->StartBox, "9"}, {d->EndBox, "5"}});
-      QTest::mouseClick(d->FillButton, Qt::LeftButton);
-      EXPECT_TRUE(d->isVisible());
-      d->Options.pieceSize = 1000;
-      d->StartBox->setText("0");
-      d->EndBox->setText("19,999");
-      QTest::keyClick(d->EndBox, Qt::Key_Return);
-      EXPECT_EQ(d->focusWidget(), d->FillButton);
-      r.p.onEvents = CancelAtEvent(2, [&] {
-        barShown = d->Progress->isVisible();
-        d->CancelButton->click();
-      });
-      d->FillButton->click();
-      r.p.onEvents = nullptr;
-      EXPECT_FALSE(d->Progress->isVisible());
+  ThroughDialog<Fill>(r, &QX::mnuEditFill_Click, [&](Fill* d) {
+    EXPECT_EQ(d->focusWidget(), d->PatternBox);
+    EXPECT_EQ(d->StartBox->text() + d->EndBox->text(), "");
+    d->PatternTypeButton[1]->click();
+    d->repaint();  // the kind chosen survives a repaint
+    QApplication::processEvents();
+    EXPECT_TRUE(d->PatternTypeButton[1]->isChecked());
+    r.ExpectRefused({{d->StartBox, "0"}, {d->EndBox, "5"}}, d->FillButton, d->PatternBox);
+    r.ExpectRefused({{d->PatternBox, "41"}, {d->StartBox, "1x"}}, d->FillButton, d->StartBox);
+    r.ExpectRefused({{d->StartBox, "0"}, {d->EndBox, "5-"}}, d->FillButton, d->EndBox);
+    // An end before the start says nothing and leaves the dialog open.
+    r.SetBoxes({{d->PatternBox, "4142"}, {d->StartBox, "9"}, {d->EndBox, "5"}});
+    QTest::mouseClick(d->FillButton, Qt::LeftButton);
+    EXPECT_TRUE(d->isVisible());
+    d->Options.pieceSize = 1000;
+    d->StartBox->setText("0");
+    d->EndBox->setText("19,999");
+    QTest::keyClick(d->EndBox, Qt::Key_Return);
+    EXPECT_EQ(d->focusWidget(), d->FillButton);
+    r.p.onEvents = CancelAtEvent(2, [&] {
+      barShown = d->Progress->isVisible();
+      d->CancelButton->click();
     });
-    r.w->mnuEditFill_Click();
-  }
+    d->FillButton->click();
+    r.p.onEvents = nullptr;
+    EXPECT_FALSE(d->Progress->isVisible());
+  });
   EXPECT_TRUE(barShown);
   EXPECT_EQ(TempFiles::Read(path), QByteArray("AB").repeated(500) + QByteArray(19000, '.'));
   EXPECT_FALSE(r.w->MenuItem("mnuEditUndo")->isEnabled());
   EXPECT_EQ(r.s.PageBuffer[2], 'A');  // the page read again
 
   // Start = End fills that one byte.
-  WhenModal<Fill> one([&](Fill* d) {
+  ThroughDialog<Fill>(r, &QX::mnuEditFill_Click, [&](Fill* d) {
     d->PatternTypeButton[0]->click();
     r.SetBoxes({{d->PatternBox, "Z"}, {d->StartBox, "7"}, {d->EndBox, "7"}});
     d->FillButton->click();
   });
-  r.w->mnuEditFill_Click();
   EXPECT_EQ(TempFiles::Read(path).mid(6, 3), "AZA");
 }
 

@@ -4,12 +4,11 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <cstring>
-#include <random>
 
 #include "core/Navigation.h"
 #include "input/Utility.h"
 #include "ops/RecChop.h"
-#include "tests/WindowRig.h"
+#include "tests/RecordOpContract.h"
 #include "ui/dialogs/RecChop.h"
 
 namespace qx::test {
@@ -68,24 +67,20 @@ TEST(RecChop, CutsTheFieldOutOfEveryRecordOfTheRange) {
 }
 
 TEST(RecChop, MatchesAByteArrayOnRandomRecords) {
-  std::mt19937 rng(5151);
-  for (int round = 0; round < 60; ++round) {
+  MatchesReference(5151, 60, 4099, [](Rig& r, std::mt19937& rng, int round) {
     // Now and then a file of a few MiB, so that the rewrite crosses blocks.
-    const int size = round % 6 == 5 ? (1 << 20) + static_cast<int>(rng() % (2 << 20))
-                                    : 1 + static_cast<int>(rng() % 4000);
-    QByteArray data(size, '\0');
-    for (char& c : data) c = static_cast<char>(rng());
+    const QByteArray data =
+        RngBytes(rng, round % 6 == 5 ? (1 << 20) + rng() % (2 << 20) : 1 + rng() % 4000);
     const std::int64_t base = rng() % 3 == 0 ? rng() % data.size() : 0;
     const std::int64_t length =
         1 + static_cast<std::int64_t>(rng() % std::min<std::uint32_t>(40, data.size() - base));
-    ChopRig r(data, base, length);
+    const QString path = OpenAnew(r, data, base, length, QString("c%1.bin").arg(round));
     const std::int64_t from = rng() % r.s.RecordCount;
     const std::int64_t to = from + rng() % (r.s.RecordCount - from), start = rng() % length;
     const RecordRange g{from, to, start, start + std::int64_t(rng() % (length - start))};
-    r.sys.shortWrites = round % 2 ? 1 + rng() % 4099 : 0;  // a write moves only so many bytes
-    ASSERT_EQ(ChopRecords(r.io, g), ChopStatus::Done);
-    ASSERT_TRUE(TempFiles::Read(r.path) == Reference(data, base, length, g)) << "round " << round;
-  }
+    EXPECT_EQ(ChopRecords(r.io, g), ChopStatus::Done);
+    return std::pair(path, Reference(data, base, length, g));
+  });
 }
 
 TEST(RecChop, CancelAndFailuresLeaveTheFileAsItWas) {
@@ -137,35 +132,31 @@ TEST(RecChopDialog, FieldsReachTheChopAndAReversedRangeCloses) {
   WindowRig r;
   const QString path = r.Open("c.bin", QByteArray("abcdefgh").repeated(1500));
   ASSERT_TRUE(SetRecordLength(r.w->Io(), 8));
-  {
-    WhenModal<RecChop> chop([&](RecChop* d) {
-      EXPECT_EQ(d->focusWidget(), d->FromRecordBox);
-      EXPECT_EQ(d->FromRecordBox->text() + " " + d->ToRecordBox->text(), "0 1,499");
-      // A box without a whole number: said, and the dialog stays.
-      QTest::keyClicks(d->StartOffsetBox, "2");
-      d->EndOffsetBox->setText("3x");
-      r.p.ExpectBox("You must enter values");
-      d->ChopButton->click();
-      r.p.Verify();
-      d->EndOffsetBox->setText("3");
-      QTest::keyClick(d->EndOffsetBox, Qt::Key_Return);
-      EXPECT_EQ(d->focusWidget(), d->ChopButton);
-      // Enter walked to the button; a second Enter presses it.
-      QTest::keyClick(d->ChopButton, Qt::Key_Return);
-    });
-    r.w->mnuRecordChop_Click();
-  }
+  ThroughDialog<RecChop>(r, &QX::mnuRecordChop_Click, [&](RecChop* d) {
+    EXPECT_EQ(d->focusWidget(), d->FromRecordBox);
+    EXPECT_EQ(d->FromRecordBox->text() + " " + d->ToRecordBox->text(), "0 1,499");
+    // A box without a whole number: said, and the dialog stays.
+    QTest::keyClicks(d->StartOffsetBox, "2");
+    d->EndOffsetBox->setText("3x");
+    r.p.ExpectBox("You must enter values");
+    d->ChopButton->click();
+    r.p.Verify();
+    d->EndOffsetBox->setText("3");
+    QTest::keyClick(d->EndOffsetBox, Qt::Key_Return);
+    EXPECT_EQ(d->focusWidget(), d->ChopButton);
+    // Enter walked to the button; a second Enter presses it.
+    QTest::keyClick(d->ChopButton, Qt::Key_Return);
+  });
   const QByteArray want = QByteArray("abefgh").repeated(1500);
   EXPECT_TRUE(TempFiles::Read(path) == want);
   EXPECT_TRUE(r.w->MenuItem("mnuEditUndo")->isEnabled());
   EXPECT_EQ(r.w->focusWidget(), r.w->FileBar);
 
-  WhenModal<RecChop> reversed([&](RecChop* d) {
+  ThroughDialog<RecChop>(r, &QX::mnuRecordChop_Click, [&](RecChop* d) {
     d->StartOffsetBox->setText("3");
     d->EndOffsetBox->setText("2");
     d->ChopButton->click();
   });
-  r.w->mnuRecordChop_Click();
   EXPECT_TRUE(TempFiles::Read(path) == want);
 }
 

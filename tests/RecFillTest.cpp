@@ -1,36 +1,18 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QRadioButton>
-#include <random>
 
 #include "core/Navigation.h"
 #include "input/Utility.h"
 #include "ops/RecFill.h"
-#include "tests/WindowRig.h"
+#include "tests/RecordOpContract.h"
 #include "ui/dialogs/RecFill.h"
 
 namespace qx::test {
 
 namespace {
-
 using Bytes = std::vector<std::uint8_t>;
-
-// What a record fill must leave: byte k of the field of every record of
-// the clamped range gets pattern[(k - start) mod L] where the byte exists.
-QByteArray Reference(QByteArray data, std::int64_t base, std::int64_t length, const Bytes& pat,
-                     RecordRange g) {
-  const std::int64_t size = data.size();
-  const std::int64_t to = std::min(g.to, (size - base + length - 1) / length - 1);
-  const std::int64_t end = std::min(g.endOffset, length - 1);
-  for (std::int64_t r = std::max<std::int64_t>(g.from, 0); r <= to; ++r) {
-    const std::int64_t at = base + r * length;
-    for (std::int64_t k = g.startOffset; k <= end && at + k < size; ++k)
-      data[static_cast<qsizetype>(at + k)] =
-          static_cast<char>(pat[static_cast<std::size_t>((k - g.startOffset) % pat.size())]);
-  }
-  return data;
-}
-
+constexpr auto Reference = &FieldFill;
 }  // namespace
 
 TEST(RecFill, FillsTheFieldOfEveryRecordAndOnlyBytesThatExist) {
@@ -68,20 +50,16 @@ TEST(RecFill, FillsTheFieldOfEveryRecordAndOnlyBytesThatExist) {
     EXPECT_FALSE(r.io.FileChangedOnDisk());
   }
   // An unsaved page edit is offered for saving before the fill.
-  const QString path = OpenAnew(r, "........", 0, 4);
-  r.s.PageBuffer[0] = 'E';
-  r.s.Dirty = true;
-  r.p.ExpectBox("Save Change?", Answer::Yes);
-  (void)FillRecords(r.io, {'a'}, FillKind::Ascii, {0, 1, 2, 2});
-  r.p.Verify();
-  EXPECT_EQ(TempFiles::Read(path), "E.a...a.");
-  EXPECT_FALSE(r.s.Dirty || r.s.UndoEnabled);
+  SavesThePageFirst(
+      r, OpenAnew(r, "........", 0, 4),
+      [&] {
+        (void)FillRecords(r.io, {'a'}, FillKind::Ascii, {0, 1, 2, 2});
+      },
+      "E.a...a.");
 }
 
 TEST(RecFill, MatchesAByteArrayOnRandomRanges) {
-  std::mt19937 rng(5353);
-  Rig r;
-  for (int round = 0; round < 60; ++round) {
+  MatchesReference(5353, 60, 97, [](Rig& r, std::mt19937& rng, int) {
     const QByteArray data = RngBytes(rng, 1 + rng() % 3000);
     const std::int64_t base = rng() % 4 == 0 ? rng() % data.size() : 0;
     const std::int64_t length = 1 + rng() % std::min<std::int64_t>(300, data.size() - base);
@@ -92,17 +70,15 @@ TEST(RecFill, MatchesAByteArrayOnRandomRanges) {
     const std::int64_t end = rng() % length;
     const RecordRange g{static_cast<std::int64_t>(rng() % (to + 1)), to,
                         static_cast<std::int64_t>(rng() % (end + 1)), end};
-    r.sys.shortWrites = round % 2 ? 1 + rng() % 97 : 0;  // a write moves only so many bytes
     (void)FillRecords(r.io, pat, FillKind::Ascii, g, nullptr,
                       {static_cast<std::int64_t>(1 + rng() % 2000)});
-    ASSERT_TRUE(TempFiles::Read(path) == Reference(data, base, length, pat, g))
-        << "round " << round << " base " << base << " length " << length;
-  }
+    return std::pair(path, Reference(data, base, length, pat, g));
+  });
 }
 
 TEST(RecFill, CancelFailureAndAnotherProgramStopCleanly) {
   Rig r;
-  const QByteArray before(10000, '.'), theirs(5000, 'T');
+  const QByteArray before(10000, '.');
   const Bytes pat{'x', 'y', 'z'};
   // Records 1 to 99 of 100 bytes, 10 records a block.
   const auto fill = [&] {
@@ -122,25 +98,25 @@ TEST(RecFill, CancelFailureAndAnotherProgramStopCleanly) {
   ASSERT_EQ(std::pair(writesOf(0).size(), writesOf(205).size()), std::pair(10ul, 49ul));
   // Cancel at the third event, a write failing, every write failing, another
   // program's change: the blocks already written stay.
-  enum Stop { Cancel, FailWrite, NoSpace, Theirs };
+  using enum Stop;
   // how, bytes a write (0: all), the write that fails, records filled, the
   // last field byte of the record filled in part (-1: none), errno, the words of the message
   const std::tuple<Stop, std::size_t, int, std::int64_t, std::int64_t, int, const char*> rows[] = {
       {Cancel, 0, 0, 20, -1, 0, "Record fill cancelled. Records 1 to 20 (20 records) were filled;"},
-      {FailWrite, 0, 0, 0, -1, EIO, "No record was filled"},
-      {FailWrite, 0, 1, 10, -1, EIO, "(10 records)"},
-      {FailWrite, 0, 9, 90, -1, EIO, "(90 records)"},
+      {FailCall, 0, 0, 0, -1, EIO, "No record was filled"},
+      {FailCall, 0, 1, 10, -1, EIO, "(10 records)"},
+      {FailCall, 0, 9, 90, -1, EIO, "(90 records)"},
       // The second write of block 1 fails: 205 bytes of it reached the file,
       // the fields of records 11 and 12 and half of record 13's.
-      {FailWrite, 205, 6, 12, 14, EIO,
+      {FailCall, 205, 6, 12, 14, EIO,
        "f.bin at offset 1,315: Input/output error\nRecords 1 to 12 (12 records) "
        "were filled; record 13 was filled in part; the others are unchanged."},
       // The first write of block 1 ends exactly where record 14's field
       // starts: 13 records filled whole, none in part.
-      {FailWrite, 300, 5, 13, -1, EIO,
+      {FailCall, 300, 5, 13, -1, EIO,
        "Records 1 to 13 (13 records) were filled; the others are unchanged."},
       // Just after the first field reached the file whole.
-      {FailWrite, 10, 1, 1, -1, EIO,
+      {FailCall, 10, 1, 1, -1, EIO,
        "Records 1 to 1 (1 records) were filled; the others are unchanged."},
       {NoSpace, 0, 0, 0, -1, ENOSPC, "No record was filled"},
       {Theirs, 0, 0, 0, -1, 0, "changed by another program"},
@@ -149,24 +125,16 @@ TEST(RecFill, CancelFailureAndAnotherProgramStopCleanly) {
     SCOPED_TRACE(says);
     const std::vector<int> writes = writesOf(bytes);
     const QString path = OpenAnew(r, before, 0, 100);
-    if (stop == Cancel) r.p.onEvents = CancelAtEvent(3, [&] { r.s.OperationRunning = false; });
-    if (stop == FailWrite) r.sys.Reset({writes.at(static_cast<std::size_t>(write))});
+    Arm(r, stop, stop == Cancel ? 3 : writes.at(static_cast<std::size_t>(write)));
     r.sys.shortWrites = bytes;
-    if (stop == NoSpace) r.sys.always[SysCalls::Call::Write] = ENOSPC;
-    if (stop == Theirs) r.files.Write("f.bin", theirs);
     r.p.ExpectBox(QString());
     const RecFillResult res = fill();
-    r.p.onEvents = nullptr;
-    r.sys.Reset();
-    r.sys.shortWrites = 0;
-    r.sys.always.clear();
-    r.p.Verify();
+    Disarm(r);
     EXPECT_EQ(res.status, stop == Cancel ? RecFillStatus::Cancelled : RecFillStatus::Failed);
     EXPECT_EQ(res.records, done);
     QByteArray want = Reference(before, 0, 100, pat, {1, done, 10, 19});
     if (part >= 0) want = Reference(want, 0, 100, pat, {done + 1, done + 1, 10, part});
-    EXPECT_TRUE(TempFiles::Read(path) == (stop == Theirs ? theirs : want));
-    EXPECT_FALSE(r.s.UndoEnabled);
+    EXPECT_TRUE(TempFiles::Read(path) == (stop == Theirs ? TheirBytes() : want));
     r.p.ExpectLastSaid(says, err);
   }
 }
@@ -182,49 +150,45 @@ TEST(RecFillDialog, FieldsReachTheFillAndAReversedRangeCloses) {
     if (auto* d = qobject_cast<RecFill*>(QApplication::activeModalWidget()))
       barShown = barShown || d->Progress->isVisible();
   };
-  {
-    WhenModal<RecFill> fill([&](RecFill* d) {
-      EXPECT_EQ(d->focusWidget(), d->PatternBox);
-      EXPECT_EQ(d->FromRecordBox->text() + " " + d->ToRecordBox->text(), "0 829");
-      // Choosing a kind keeps the text.
-      QTest::keyClicks(d->PatternBox, "zz");
-      d->PatternTypeButton[1]->click();
-      EXPECT_EQ(d->PatternBox->text(), "zz");
-      d->PatternBox->setText("4142");
-      QTest::keyClick(d->PatternBox, Qt::Key_Return);
-      EXPECT_EQ(d->focusWidget(), d->StartOffsetBox);
-      // Any empty box sends the focus to the pattern; a bad number to its box.
-      r.ExpectRefused({{d->FromRecordBox, "0"}, {d->EndOffsetBox, "9"}}, d->FillButton,
-                      d->PatternBox);
-      r.ExpectRefused({{d->FromRecordBox, "1-"}, {d->StartOffsetBox, "0"}}, d->FillButton,
-                      d->FromRecordBox);
-      // The to-record box takes keys as any text box: letters, Backspace and
-      // Ctrl+E have no meaning of their own there.
-      d->ToRecordBox->clear();
-      QTest::keyClicks(d->ToRecordBox, "829y");
-      QTest::keyClick(d->ToRecordBox, Qt::Key_E, Qt::ControlModifier);
-      EXPECT_EQ(d->ToRecordBox->text(), "829y");
-      QTest::keyClick(d->ToRecordBox, Qt::Key_Backspace);
-      r.SetBoxes({{d->FromRecordBox, "1"}, {d->StartOffsetBox, "2"}, {d->EndOffsetBox, "99"}});
-      d->FillButton->click();
-    });
-    r.w->mnuRecordFill_Click();
-  }
+  ThroughDialog<RecFill>(r, &QX::mnuRecordFill_Click, [&](RecFill* d) {
+    EXPECT_EQ(d->focusWidget(), d->PatternBox);
+    EXPECT_EQ(d->FromRecordBox->text() + " " + d->ToRecordBox->text(), "0 829");
+    // Choosing a kind keeps the text.
+    QTest::keyClicks(d->PatternBox, "zz");
+    d->PatternTypeButton[1]->click();
+    EXPECT_EQ(d->PatternBox->text(), "zz");
+    d->PatternBox->setText("4142");
+    QTest::keyClick(d->PatternBox, Qt::Key_Return);
+    EXPECT_EQ(d->focusWidget(), d->StartOffsetBox);
+    // Any empty box sends the focus to the pattern; a bad number to its box.
+    r.ExpectRefused({{d->FromRecordBox, "0"}, {d->EndOffsetBox, "9"}}, d->FillButton,
+                    d->PatternBox);
+    r.ExpectRefused({{d->FromRecordBox, "1-"}, {d->StartOffsetBox, "0"}}, d->FillButton,
+                    d->FromRecordBox);
+    // The to-record box takes keys as any text box: letters, Backspace and
+    // Ctrl+E have no meaning of their own there.
+    d->ToRecordBox->clear();
+    QTest::keyClicks(d->ToRecordBox, "829y");
+    QTest::keyClick(d->ToRecordBox, Qt::Key_E, Qt::ControlModifier);
+    EXPECT_EQ(d->ToRecordBox->text(), "829y");
+    QTest::keyClick(d->ToRecordBox, Qt::Key_Backspace);
+    r.SetBoxes({{d->FromRecordBox, "1"}, {d->StartOffsetBox, "2"}, {d->EndOffsetBox, "99"}});
+    d->FillButton->click();
+  });
   r.p.onEvents = nullptr;
   EXPECT_TRUE(barShown);
   const QByteArray want = QByteArray(10, '.') + QByteArray("..ABABABAB").repeated(829);
   EXPECT_EQ(TempFiles::Read(path), want);
   EXPECT_EQ(r.s.PageBuffer[12], 'A');  // the page read again
 
-  WhenModal<RecFill> reversed([&](RecFill* d) {
+  ThroughDialog<RecFill>(r, &QX::mnuRecordFill_Click, [&](RecFill* d) {
     r.SetBoxes({{d->PatternBox, "q"}, {d->StartOffsetBox, "5"}, {d->EndOffsetBox, "4"}});
     d->FillButton->click();
   });
-  r.w->mnuRecordFill_Click();
   EXPECT_EQ(TempFiles::Read(path), want);
 
   // Cancel stops the fill and closes the dialog.
-  WhenModal<RecFill> cancel([&](RecFill* d) {
+  ThroughDialog<RecFill>(r, &QX::mnuRecordFill_Click, [&](RecFill* d) {
     r.SetBoxes({{d->PatternBox, "q"}, {d->StartOffsetBox, "0"}, {d->EndOffsetBox, "0"}});
     d->Options.blockSize = 1000;
     r.p.onEvents = CancelAtEvent(2, [d] { d->CancelButton->click(); });
@@ -234,7 +198,6 @@ TEST(RecFillDialog, FieldsReachTheFillAndAReversedRangeCloses) {
     d->FillButton->click();
     r.p.onEvents = nullptr;
   });
-  r.w->mnuRecordFill_Click();
   EXPECT_EQ(TempFiles::Read(path).count('q'), 100);
   r.p.Verify();
 }

@@ -1,11 +1,11 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QRegularExpression>
-#include <random>
+#include <array>
 
 #include "core/Navigation.h"
 #include "ops/RecPaste.h"
-#include "tests/WindowRig.h"
+#include "tests/RecordOpContract.h"
 #include "ui/dialogs/RecPaste.h"
 
 namespace qx::test {
@@ -97,10 +97,7 @@ TEST(RecPaste, PastesIntoEveryRecordOfTheRange) {
 }
 
 TEST(RecPaste, MatchesAByteArrayOnRandomPastes) {
-  std::mt19937 rng(5252);
-  Rig r;
-  const PasteMode modes[] = {PasteMode::Insert, PasteMode::Overlay, PasteMode::Append};
-  for (int round = 0; round < 60; ++round) {
+  MatchesReference(5252, 60, 97, [](Rig& r, std::mt19937& rng, int round) {
     const QByteArray data = RngBytes(rng, 1 + rng() % 2000);
     const std::int64_t base = rng() % 3 == 0 ? rng() % data.size() : 0;
     const std::int64_t length =
@@ -108,7 +105,8 @@ TEST(RecPaste, MatchesAByteArrayOnRandomPastes) {
                 rng() % std::min<std::int64_t>(data.size() - base, rng() % 2 ? 7 : 300));
     const QByteArray clip = RngBytes(rng, 1 + rng() % 600);
     const QString path = Reopen(r, data, base, length, clip, QString("r%1.bin").arg(round % 3));
-    const PasteMode mode = modes[rng() % 3];
+    const PasteMode mode =
+        std::array{PasteMode::Insert, PasteMode::Overlay, PasteMode::Append}[rng() % 3];
     const std::int64_t count = r.s.RecordCount;
     const std::int64_t from = static_cast<std::int64_t>(rng() % (count + 1)) - 1;
     const std::int64_t to = from + static_cast<std::int64_t>(rng() % (count + 2));
@@ -116,12 +114,9 @@ TEST(RecPaste, MatchesAByteArrayOnRandomPastes) {
     RecPasteOptions opt;
     opt.keepInMemory = rng() % 2 ? 1 + rng() % 600 : opt.keepInMemory;
     opt.patch.blockSize = 1 + rng() % 500;
-    r.sys.shortWrites = round % 2 ? 1 + rng() % 97 : 0;  // a write moves only so many bytes
     (void)PasteToRecords(r.io, mode, {from, to, offset, offset}, {}, nullptr, opt);
-    ASSERT_TRUE(TempFiles::Read(path) ==
-                Reference(data, base, length, mode, from, to, offset, clip))
-        << "round " << round << " mode " << static_cast<int>(mode) << " base " << base;
-  }
+    return std::pair(path, Reference(data, base, length, mode, from, to, offset, clip));
+  });
 }
 
 TEST(RecPaste, CancelFailureAndNoSourceStopCleanly) {
@@ -132,46 +127,38 @@ TEST(RecPaste, CancelFailureAndNoSourceStopCleanly) {
   FakeBar bar;
   using enum PasteMode;
   using enum RecPasteResult;
-  // Cancel, every write failing, no clip file: Insert changes nothing,
-  // Overlay keeps the records written so far and says how many.
-  // mode, how it ends, records pasted into, the message (nullptr: none)
-  const std::tuple<PasteMode, RecPasteResult, std::int64_t, const char*> rows[] = {
-      {Insert, Cancelled, 0, nullptr},
-      {Overlay, Cancelled, 16,
+  // Cancel, every write failing, no clip file, a clip file that cannot be
+  // read: Insert changes nothing, Overlay keeps the records written so far
+  // and says how many.
+  // mode, how it is stopped, how it ends, records pasted into, the message
+  // (empty: none; a box for any stop but Cancel)
+  const QString clip = r.files.Path("clip");
+  const std::tuple<PasteMode, Stop, RecPasteResult, std::int64_t, QString> rows[] = {
+      {Insert, Stop::Cancel, Cancelled, 0, {}},
+      {Overlay, Stop::Cancel, Cancelled, 16,
        "Record paste cancelled. Records 0 to 15 (16 records) were pasted into;"},
-      {Insert, Failed, 0, ""},
-      {Overlay, Failed, 0, "No record was pasted into."},
-      {Insert, NoSource, 0, "Nothing cut or copied"},
+      {Insert, Stop::NoSpace, Failed, 0, ""},
+      {Overlay, Stop::NoSpace, Failed, 0, "No record was pasted into."},
+      {Insert, Stop::Theirs, NoSource, 0, "Nothing cut or copied"},
+      {Overlay, Stop::NoRead, Failed, 0, "Couldn't read " + clip + ": Input/output error"},
   };
-  for (const auto& [mode, how, done, says] : rows) {
-    SCOPED_TRACE(static_cast<int>(mode) * 10 + static_cast<int>(how));
+  for (const auto& [mode, stop, how, done, says] : rows) {
+    SCOPED_TRACE(says.toStdString());
     const QString path = Reopen(r, data, 0, 4, "xyz");
     bar.shown = false;
-    if (how == Cancelled) r.p.onEvents = CancelAtEvent(2, [&] { r.s.OperationRunning = false; });
-    if (how == Failed) r.sys.always[SysCalls::Call::Write] = ENOSPC;
-    if (how == NoSource) QFile::remove(r.s.ClipFile);
-    if (says) r.p.ExpectBox({});
+    // Another program takes the clip file away.
+    if (stop == Stop::Theirs) QFile::remove(r.s.ClipFile);
+    if (stop != Stop::Theirs) Arm(r, stop, 2);
+    if (!says.isNull()) r.p.ExpectBox(says.startsWith("Couldn't") ? says : QString());
     EXPECT_EQ(PasteToRecords(r.io, mode, {0, 9999, 1, 1}, {}, &bar, opt), how);
-    r.p.onEvents = nullptr;
-    r.sys.always.clear();
-    r.p.Verify();
-    EXPECT_EQ(bar.shown, how != NoSource);
+    Disarm(r);
+    EXPECT_EQ(bar.shown, how != NoSource && stop != Stop::NoRead);
     EXPECT_FALSE(bar.visible);
     EXPECT_TRUE(TempFiles::Read(path) ==
                 (mode == Overlay ? Reference(data, 0, 4, Overlay, 0, done - 1, 1, "xyz") : data));
-    EXPECT_TRUE(r.files.Leftovers().isEmpty());
-    EXPECT_FALSE(r.s.UndoEnabled || r.s.RedoEnabled);
     EXPECT_EQ(r.s.Current.CursorOffset, 0);
-    if (says) r.p.ExpectLastSaid(says, how == Failed ? ENOSPC : 0);
+    if (!says.isNull()) r.p.ExpectLastSaid(says, stop == Stop::NoSpace ? ENOSPC : 0);
   }
-  // A source that cannot be read is named.
-  const QString path = Reopen(r, data, 0, 4, "xyz");
-  r.sys.always[SysCalls::Call::Read] = EIO;
-  r.p.ExpectBox("Couldn't read " + r.s.ClipFile + ": Input/output error");
-  EXPECT_EQ(PasteToRecords(r.io, Overlay, {0, 1, 1, 1}, {}, nullptr, opt), Failed);
-  r.sys.always.clear();
-  r.p.Verify();
-  EXPECT_TRUE(TempFiles::Read(path) == data);
 }
 
 TEST(RecPasteDialog, ReadsItsBoxesAndClosesAsItSays) {
@@ -179,7 +166,7 @@ TEST(RecPasteDialog, ReadsItsBoxesAndClosesAsItSays) {
   const QString path = r.Open("W.DAT", "AAAABBBBCCCC");
   ASSERT_TRUE(SetRecordLength(r.w->Io(), 4));
   r.s.ClipFile = r.files.Path("clip");
-  WhenModal<RecPaste> paste([&](RecPaste* d) {
+  ThroughDialog<RecPaste>(r, &QX::mnuRecordPaste_Click, [&](RecPaste* d) {
     EXPECT_EQ(d->focusWidget(), d->FromRecordBox);
     EXPECT_EQ(d->FromRecordBox->text() + " " + d->ToRecordBox->text(), "0 2");
     // An empty box, or one that is not a whole number: said, focus to it.
@@ -203,15 +190,13 @@ TEST(RecPasteDialog, ReadsItsBoxesAndClosesAsItSays) {
     r.files.Write("clip", "x");
     d->InsertButton->click();
   });
-  r.w->mnuRecordPaste_Click();
   EXPECT_EQ(TempFiles::Read(path), "AxAAABxBBBCxCCC");
 
   // From after To: closes, nothing changes.
-  WhenModal<RecPaste> reversed([&](RecPaste* d) {
+  ThroughDialog<RecPaste>(r, &QX::mnuRecordPaste_Click, [&](RecPaste* d) {
     r.SetBoxes({{d->FromRecordBox, "3"}, {d->ToRecordBox, "2"}, {d->StartOffsetBox, "0"}});
     d->InsertButton->click();
   });
-  r.w->mnuRecordPaste_Click();
   EXPECT_EQ(TempFiles::Read(path), "AxAAABxBBBCxCCC");
   r.p.Verify();
 }
