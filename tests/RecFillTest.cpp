@@ -12,7 +12,6 @@ namespace qx::test {
 
 namespace {
 using Bytes = std::vector<std::uint8_t>;
-constexpr auto Reference = &FieldFill;
 }  // namespace
 
 TEST(RecFill, FillsTheFieldOfEveryRecordAndOnlyBytesThatExist) {
@@ -40,7 +39,7 @@ TEST(RecFill, FillsTheFieldOfEveryRecordAndOnlyBytesThatExist) {
     const Bytes pat = *BuildFillPattern(pattern, kind);
     const RecFillResult res = FillRecords(r.io, pat, kind, range, nullptr, {blockSize});
     const QByteArray got = TempFiles::Read(path);
-    EXPECT_TRUE(got == Reference(before, 0, length, pat, range));  // some are large
+    EXPECT_TRUE(got == FieldFill(before, 0, length, pat, range));  // some are large
     EXPECT_EQ(got, want ? QByteArray(want) : got);
     EXPECT_EQ(std::tuple(res.status, res.records, r.s.FileLength),
               std::tuple(RecFillStatus::Done, records, size));
@@ -72,7 +71,7 @@ TEST(RecFill, MatchesAByteArrayOnRandomRanges) {
                         static_cast<std::int64_t>(rng() % (end + 1)), end};
     (void)FillRecords(r.io, pat, FillKind::Ascii, g, nullptr,
                       {static_cast<std::int64_t>(1 + rng() % 2000)});
-    return std::pair(path, Reference(data, base, length, pat, g));
+    return std::pair(path, FieldFill(data, base, length, pat, g));
   });
 }
 
@@ -132,8 +131,8 @@ TEST(RecFill, CancelFailureAndAnotherProgramStopCleanly) {
     Disarm(r);
     EXPECT_EQ(res.status, stop == Cancel ? RecFillStatus::Cancelled : RecFillStatus::Failed);
     EXPECT_EQ(res.records, done);
-    QByteArray want = Reference(before, 0, 100, pat, {1, done, 10, 19});
-    if (part >= 0) want = Reference(want, 0, 100, pat, {done + 1, done + 1, 10, part});
+    QByteArray want = FieldFill(before, 0, 100, pat, {1, done, 10, 19});
+    if (part >= 0) want = FieldFill(want, 0, 100, pat, {done + 1, done + 1, 10, part});
     EXPECT_TRUE(TempFiles::Read(path) == (stop == Theirs ? TheirBytes() : want));
     r.p.ExpectLastSaid(says, err);
   }
