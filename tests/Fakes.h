@@ -154,7 +154,7 @@ class FakePlatform : public Platform {
   QMap<QString, QStringList> fonts;
   QString refuseJob;        // when set, every job is refused with this reason
   int failAfterLines = -1;  // the printer fails after this many lines
-  bool failAtEnd = false;    // or refuses the job at its end (a PDF not written)
+  bool failAtEnd = false;   // or refuses the job at its end (a PDF not written)
   std::deque<Job> jobs, previews;
   std::vector<std::pair<PrintSetup, std::vector<TestTick>>> testPages;
 
