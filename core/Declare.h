@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <array>
+#include <bitset>
 #include <cstdint>
 #include <vector>
 
@@ -80,6 +81,7 @@ struct EditorState {
   Page PageBuffer{};
   Page CleanPage{};  // as last read; the undo image of a page write
   bool Dirty = false;
+  std::bitset<kPageSize> PageEdited;  // typed over since the last save
   // False when the page could not be read whole: it is never written back.
   bool PageWhole = true;
   std::int16_t CX = 0;

@@ -2,8 +2,6 @@
 
 #include <limits>
 
-#include "core/CharacterSet.h"
-
 namespace qx {
 
 namespace {
@@ -101,20 +99,6 @@ std::optional<std::int64_t> ReadNumber(const QString& text) {
 std::optional<std::uint8_t> ByteCode(QChar c) {
   if (c.unicode() > 0xFF) return std::nullopt;
   return static_cast<std::uint8_t>(c.unicode());
-}
-
-ByteChange TypedChange(QChar key, TypingSide side, const CharacterSet& set) {
-  using R = ByteChange::Result;
-  if (side == TypingSide::Character) {
-    const std::optional<std::uint8_t> code = set.Encode(key);
-    if (!code) return ByteChange{set.IsAscii() ? R::Ignored : R::NoCode};
-    return ByteChange{R::Changed, 0x00, *code};
-  }
-  const QChar digit = key.toUpper();
-  if (!IsHexChar(digit)) return ByteChange{R::InvalidHex};
-  const auto d = static_cast<std::uint8_t>(HexDigitValue(digit));
-  if (side == TypingSide::LowDigit) return ByteChange{R::Changed, 0xF0, d};
-  return ByteChange{R::Changed, 0x0F, static_cast<std::uint8_t>(d << 4)};
 }
 
 }  // namespace qx

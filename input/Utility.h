@@ -12,8 +12,6 @@
 
 namespace qx {
 
-class CharacterSet;
-
 // "0".."9" or "A".."F" exactly (callers upper-case first).
 bool IsHexChar(QChar c);
 // The value of the first two characters read as hex; stops at the first
@@ -38,24 +36,5 @@ constexpr std::int64_t AddClamped(std::int64_t a, std::int64_t b) {
 }
 // The 8-bit (ISO 8859-1) code of c, or nullopt when it has none.
 std::optional<std::uint8_t> ByteCode(QChar c);
-
-// Where a key typed over a byte goes: the character, or one of its digits.
-enum class TypingSide { Character, HighDigit, LowDigit };
-// What a typed key makes of the byte under the cursor: (byte & Keep) | Bits.
-struct ByteChange {
-  enum class Result { Changed, NoCode, InvalidHex, Ignored };
-  Result Outcome = Result::Ignored;
-  std::uint8_t Keep = 0xFF;
-  std::uint8_t Bits = 0;
-  std::uint8_t Over(std::uint8_t byte) const {
-    return static_cast<std::uint8_t>((byte & Keep) | Bits);
-  }
-  // A character or a low digit completes the byte; a high digit waits.
-  bool Completes() const { return Keep != 0x0F; }
-};
-// The one decision for the page and the records: a character is stored as
-// its code in the file's set (NoCode when it has none; in "ASCII" such a key
-// is Ignored), a digit side takes a hex digit in either case (InvalidHex).
-ByteChange TypedChange(QChar key, TypingSide side, const CharacterSet& set);
 
 }  // namespace qx

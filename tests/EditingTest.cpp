@@ -1,6 +1,7 @@
 #include <QWindow>
 
 #include "core/CharacterSet.h"
+#include "input/Typing.h"
 #include "input/Utility.h"
 #include "tests/WindowRig.h"
 
@@ -137,31 +138,93 @@ TEST(Editing, CharacterSideAndCursorKeys) {
   EXPECT_EQ(WindowRig::DiskByte(path, 4), 0xA4);
 }
 
-// A character typed over a byte is its code in the file's set; one without
-// a code stores nothing, with a notice unless the set is "ASCII".
-TEST(Editing, CharacterSideTypesTheCodesOfTheFilesSet) {
-  using R = ByteChange::Result;
-  // set, key, outcome, the byte 0x4A becomes
-  const std::tuple<const char*, char16_t, R, int> rows[] = {
-      {"IBM037", u'A', R::Changed, 0xC1},
-      {"IBM037", u'é', R::Changed, 0x51},
-      {"IBM037", u'€', R::NoCode, 0x4A},
-      {"IBM437", u'é', R::Changed, 0x82},
-      {"IBM437", u'€', R::NoCode, 0x4A},
-      {"ASCII", u'é', R::Changed, 0xE9},
-      {"ASCII", u'€', R::Ignored, 0x4A},
-      // Backspace, Enter, Esc and Tab store their codes in the set as well.
-      {"IBM037", u'\b', R::Changed, 0x16},
-      {"IBM037", u'\r', R::Changed, 0x0D},
-      {"IBM037", 0x1B, R::Changed, 0x27},
-      {"IBM037", u'\t', R::Changed, 0x05},
+// One key over the byte under the cursor, in either view: a character is its
+// code in the file's set (none: a notice unless the set is "ASCII"), a digit
+// side takes the high then the low digit; only a byte held on screen and in
+// the file changes, and it alone is marked.
+TEST(Editing, AKeyChangesAndMarksTheByteOnScreenInEitherView) {
+  using T = Typed;
+  constexpr auto C = TypingSide::Character, H = TypingSide::HighDigit, L = TypingSide::LowDigit;
+  struct Row {
+    bool records;
+    const char* set;
+    TypingSide side;
+    char16_t key;
+    std::int64_t cursor;
+    Typed outcome;
+    int byte;  // what 0x4A becomes
+    bool shown = true;
   };
-  for (const auto& [set, key, outcome, byte] : rows) {
-    SCOPED_TRACE(::testing::Message() << set << " " << static_cast<int>(key));
-    const ByteChange change = TypedChange(QChar(key), TypingSide::Character, CharacterSetOf(set));
-    EXPECT_EQ(change.Outcome, outcome);
-    EXPECT_EQ(change.Over(0x4A), byte);
+  // Working base 3, 100 bytes; the page shows offsets 16.., the records 20..59.
+  const Row rows[] = {
+      {false, "ASCII", H, u'7', 30, T::HighDigit, 0x7A},
+      {false, "ASCII", L, u'f', 30, T::Byte, 0x4F},
+      {false, "ASCII", H, u'g', 30, T::InvalidHex, 0x4A},
+      {false, "ASCII", C, u'é', 30, T::Byte, 0xE9},
+      {false, "ASCII", C, u'€', 30, T::Ignored, 0x4A},
+      {false, "IBM037", C, u'A', 30, T::Byte, 0xC1},
+      {false, "IBM037", C, u'é', 30, T::Byte, 0x51},
+      {false, "IBM037", C, u'€', 30, T::NoCode, 0x4A},
+      {false, "IBM437", C, u'é', 30, T::Byte, 0x82},
+      {false, "IBM437", C, u'€', 30, T::NoCode, 0x4A},
+      // Backspace, Enter, Esc and Tab store their codes in the set as well.
+      {false, "IBM037", C, u'\b', 30, T::Byte, 0x16},
+      {false, "IBM037", C, u'\r', 30, T::Byte, 0x0D},
+      {false, "IBM037", C, 0x1B, 30, T::Byte, 0x27},
+      {false, "IBM037", C, u'\t', 30, T::Byte, 0x05},
+      {false, "ASCII", L, u'1', 16, T::Byte, 0x41},
+      {false, "ASCII", L, u'1', 99, T::Byte, 0x41},
+      {false, "ASCII", L, u'1', 15, T::OffScreen, 0x4A},
+      {false, "ASCII", L, u'1', 100, T::OffScreen, 0x4A},
+      {true, "ASCII", H, u'B', 20, T::HighDigit, 0xBA},
+      {true, "ASCII", L, u'B', 59, T::Byte, 0x4B},
+      {true, "IBM037", C, u'A', 40, T::Byte, 0xC1},
+      {true, "ASCII", L, u'g', 40, T::InvalidHex, 0x4A},
+      {true, "ASCII", L, u'1', 19, T::OffScreen, 0x4A},
+      {true, "ASCII", L, u'1', 60, T::OffScreen, 0x4A},
+      {true, "ASCII", L, u'1', 40, T::OffScreen, 0x4A, false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(::testing::Message() << row.records << " " << row.set << " " << row.cursor << " "
+                                      << static_cast<int>(row.key));
+    EditorState s;
+    s.WorkingLength = 100;
+    s.Current.WorkingBase = 3;
+    s.Current.RecordView = row.records;
+    s.Current.CharSet = row.set;
+    s.Current.CursorOffset = row.cursor;
+    s.Current.BufferTop = 16;
+    s.PageBuffer.fill(0x4A);
+    s.Records.At = 23;
+    s.Records.Bytes.assign(40, 0x4A);
+    s.Records.Edited.assign(40, false);
+    EXPECT_EQ(TypeOnScreen(s, QChar(row.key), row.side, row.shown), row.outcome);
+    const bool changed = row.outcome == T::Byte || row.outcome == T::HighDigit;
+    EXPECT_EQ(s.Dirty, changed);
+    const std::int64_t i = row.cursor - (row.records ? 20 : 16);
+    if (row.outcome != T::OffScreen) {
+      EXPECT_EQ(ScreenByte(s, row.cursor), row.byte);
+    }
+    const auto marks = row.records
+                           ? std::count(s.Records.Edited.begin(), s.Records.Edited.end(), true)
+                           : static_cast<std::ptrdiff_t>(s.PageEdited.count());
+    EXPECT_EQ(marks, changed ? 1 : 0);
+    if (changed) {
+      EXPECT_TRUE(row.records ? s.Records.Edited[i] : s.PageEdited[i]);
+    }
+    const auto& held = row.records
+                           ? std::vector<std::uint8_t>(s.Records.Bytes)
+                           : std::vector<std::uint8_t>(s.PageBuffer.begin(), s.PageBuffer.end());
+    EXPECT_EQ(std::count(held.begin(), held.end(), 0x4A), std::ssize(held) - (changed ? 1 : 0));
   }
+  // The marks of a saved edit go when typing starts again; unsaved ones stay.
+  EditorState s;
+  s.WorkingLength = 100;
+  s.PageEdited.set(5);
+  ASSERT_TRUE(SetScreenByte(s, 7, 0));
+  ASSERT_TRUE(SetScreenByte(s, 9, 0));
+  EXPECT_EQ(s.PageEdited.count(), 2u);
+  EXPECT_TRUE(s.PageEdited[7] && s.PageEdited[9]);
 }
 
 TEST(Editing, ReadOnlyFileRefusesEveryKey) {

@@ -509,10 +509,10 @@ void QX::ShowUnsaved() {
     setWindowModified(s_.Dirty);
     return;
   }
-  if (!s_.Dirty) edited_.reset();
   for (int i = 0; i < kPageSize; ++i) {
-    HexBox->MarkCell(i / 16, i % 16, edited_[static_cast<std::size_t>(i)]);
-    AsciiBox->MarkCell(i / 16, i % 16, edited_[static_cast<std::size_t>(i)]);
+    const bool edited = s_.Dirty && s_.PageEdited[static_cast<std::size_t>(i)];
+    HexBox->MarkCell(i / 16, i % 16, edited);
+    AsciiBox->MarkCell(i / 16, i % 16, edited);
   }
   setWindowModified(s_.Dirty);
 }

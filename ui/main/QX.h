@@ -8,7 +8,6 @@
 #include <QMainWindow>
 #include <QSize>
 #include <array>
-#include <bitset>
 #include <cstdint>
 #include <vector>
 
@@ -31,7 +30,6 @@ namespace qx {
 class PagePane;
 class RecordPane;
 class ClickableLabel;
-struct ByteChange;
 struct RecordScreen;
 enum class RecordMove;
 
@@ -267,7 +265,6 @@ class QX : public QMainWindow, public FileView {
   void ShowRecordCursor();
   void MoveRecordCursor(RecordMove move);
   void ScrollRecordsTo(std::int64_t top);
-  void TypeInRecords(const ByteChange& change);
   bool RecordKey(int key);
   void RecordBar_Action(int action);
   void RecordBox_Click(std::int64_t row, int column, int line);
@@ -285,7 +282,6 @@ class QX : public QMainWindow, public FileView {
   std::vector<QAction*> mnuConfigCharSet_;  // one radio item per set, in CharacterSets() order
   int wheelDelta_ = 0;                      // wheel rotation not yet turned into rows
   int sideDelta_ = 0;                       // sideways wheel rotation not yet turned into columns
-  std::bitset<kPageSize> edited_;           // bytes of the page typed over since the last save
   QColor hexFore_;                          // the print colour of HexBox
   QColor asciiFore_;                        // the print colour of AsciiBox
   int fontPoints_ = kDefaultFontPoints;

@@ -14,6 +14,7 @@
 #include "core/CharacterSet.h"
 #include "core/ScrollMath.h"
 #include "help/HelpContexts.h"
+#include "input/Typing.h"
 #include "input/Utility.h"
 #include "ui/main/PagePane.h"
 #include "ui/main/QX.h"
@@ -173,16 +174,17 @@ void QX::TypeCharacter(QChar key) {
   const TypingSide side = chars          ? TypingSide::Character
                           : SecondNibble ? TypingSide::LowDigit
                                          : TypingSide::HighDigit;
-  const CharacterSet& set = CharacterSetOf(c.CharSet);
-  const ByteChange change = TypedChange(key, side, set);
-  switch (change.Outcome) {
-    case ByteChange::Result::Changed:
+  const bool shown = !records || RecordScreenNow().CellOf(c.CursorOffset).has_value();
+  const Typed typed = TypeOnScreen(s_, key, side, shown);
+  switch (typed) {
+    case Typed::Byte:
+    case Typed::HighDigit:
       break;
-    case ByteChange::Result::NoCode:
+    case Typed::NoCode:
       p_.Beep();
-      p_.ShowMessage(NoCodeNotice(key, set));
+      p_.ShowMessage(NoCodeNotice(key, CharacterSetOf(c.CharSet)));
       return;
-    case ByteChange::Result::InvalidHex:
+    case Typed::InvalidHex:
       p_.MessageBox(QStringLiteral("Invalid Hexadecimal Character"));
       if (records) {
         ShowRecordCursor();
@@ -190,27 +192,25 @@ void QX::TypeCharacter(QChar key) {
         ShowCursor();
       }
       return;
-    case ByteChange::Result::Ignored:
+    case Typed::Ignored:
+      return;
+    case Typed::OffScreen:
+      p_.Beep();
       return;
   }
+  const bool complete = typed == Typed::Byte;
   if (records) {
-    TypeInRecords(change);
-    return;
-  }
-  // Only a byte that is on the page and in the file can be typed over; any
-  // other cell is stale or beyond the end and would never reach the file.
-  if (c.CursorOffset < c.BufferTop || c.CursorOffset > c.BufferTop + kPageSize - 1 ||
-      c.CursorOffset > s_.WorkingLength - 1) {
-    p_.Beep();
+    if (complete) {
+      MoveRecordCursor(RecordMove::Right);
+    } else {
+      SecondNibble = true;
+      ShowRecordCursor();
+    }
     return;
   }
   SetCXCY();
-  const auto i = static_cast<std::size_t>(16 * s_.CY + s_.CX);
   EraseCursorCell();
-  s_.PageBuffer[i] = change.Over(s_.PageBuffer[i]);
-  s_.Dirty = true;
-  edited_.set(i);
-  if (change.Completes()) {
+  if (complete) {
     CursorForward(1);
   } else {
     SecondNibble = true;

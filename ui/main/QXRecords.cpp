@@ -240,27 +240,6 @@ bool QX::RecordKey(int key) {
   return false;
 }
 
-void QX::TypeInRecords(const ByteChange& change) {
-  const FileState& c = s_.Current;
-  RecordBuffer& r = s_.Records;
-  const std::int64_t at = c.WorkingBase + c.CursorOffset;
-  // Only a byte on screen and in the buffer can be typed over.
-  if (!RecordScreenNow().CellOf(c.CursorOffset) || at < r.At || at >= r.End()) {
-    p_.Beep();
-    return;
-  }
-  const auto i = static_cast<std::size_t>(at - r.At);
-  r.Bytes[i] = change.Over(r.Bytes[i]);
-  r.Edited[i] = true;
-  s_.Dirty = true;
-  if (change.Completes()) {
-    MoveRecordCursor(RecordMove::Right);
-  } else {
-    SecondNibble = true;
-    ShowRecordCursor();
-  }
-}
-
 void QX::SetRecordView(bool records) {
   FileState& c = s_.Current;
   if (!s_.FileOpen() || c.RecordView == records) {
