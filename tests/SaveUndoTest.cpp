@@ -1,6 +1,8 @@
 // Save Sector, the page undo images, and refusals of page writes.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include "input/Typing.h"
 #include "tests/Fakes.h"
 
 namespace qx::test {
@@ -68,20 +70,18 @@ TEST(SaveUndo, PageSaveUndoRedoAndTheirRefusals) {
   EXPECT_TRUE(r.io.WritePage());
   EXPECT_EQ(TempFiles::Read(path), edited);
 
-  // READ ONLY refuses the save and the undo commands.
+  // READ ONLY refuses the undo commands.
   const QString other = r.files.Write("g.bin", TempFiles::Counting(1500));
   r.io.OpenFile(other);
   r.s.ReadOnly = true;
-  for (int i = 0; i < 3; ++i) r.p.ExpectBox("File is read-only");
-  saveByte(0, 0x7F);
+  for (int i = 0; i < 2; ++i) r.p.ExpectBox("File is read-only");
   r.io.UndoChange();
   r.io.RedoChange();
-  EXPECT_TRUE(r.s.Dirty);
   EXPECT_EQ(TempFiles::Read(other), TempFiles::Counting(1500));
 
   // A write the system refuses (open for reading only) keeps the edit and the undo state.
   r.s.ReadOnly = false;
-  r.io.SavePage();
+  saveByte(0, 0x7F);
   QByteArray saved = TempFiles::Counting(1500);
   saved[0] = 0x7F;
   ASSERT_TRUE(r.s.File1.Open(other, false));
@@ -99,18 +99,6 @@ TEST(SaveUndo, PageSaveUndoRedoAndTheirRefusals) {
   EXPECT_FALSE(r.s.RedoEnabled);
   EXPECT_EQ(TempFiles::Read(other), saved);
 
-  // A page that could not be read shows zeros that must never be written.
-  ASSERT_TRUE(r.s.File1.Open(other, true, r.sys));
-  r.sys.always[SysCalls::Call::Read] = EIO;
-  r.p.ExpectBox({});
-  r.io.ShowPage();
-  EXPECT_TRUE(r.p.boxes.back().text.startsWith("Couldn't read the page at offset 0 of"));
-  r.sys.always.clear();
-  r.p.ExpectBox({});
-  saveByte(2, 0x22);
-  EXPECT_TRUE(r.p.boxes.back().text.contains("could not be read whole"));
-  EXPECT_EQ(TempFiles::Read(other), saved);
-
   // A write that stops part way says which bytes, from the working base, reached the file.
   ASSERT_TRUE(r.s.File1.Open(other, true, full));
   full.shortWrites = 50;
@@ -124,6 +112,121 @@ TEST(SaveUndo, PageSaveUndoRedoAndTheirRefusals) {
   saved[1100] = 0x55;
   EXPECT_EQ(TempFiles::Read(other), saved);
   r.p.Verify();
+}
+
+// Save Sector of either view: the page writes its page, the records only the
+// span edited; both refuse and fail alike, and never lose a byte.
+TEST(SaveUndo, EachViewSavesItsEditsThroughOnePath) {
+  for (const bool records : {false, true}) {
+    SCOPED_TRACE(records ? "records" : "page");
+    FullAtSecondWrite full;
+    Rig r;
+    const QByteArray original = TempFiles::Counting(100);
+    QString path;
+    const auto show = [&] {
+      r.s.Current.RecordView = records;
+      if (records) {
+        r.io.ReadRecords(0, 100);
+      } else {
+        r.io.ShowPage();
+      }
+    };
+    const auto type = [&](std::int64_t at, const char* digits) {
+      r.s.Current.CursorOffset = at;
+      EXPECT_EQ(TypeOnScreen(r.s, QChar(digits[0]), TypingSide::HighDigit, true), Typed::HighDigit);
+      EXPECT_EQ(TypeOnScreen(r.s, QChar(digits[1]), TypingSide::LowDigit, true), Typed::Byte);
+    };
+    // Each system call of a save fails in turn on a fresh copy: the file is
+    // as it was and the failure is said, or the save is whole.
+    QByteArray saved = original;
+    saved[8] = 0x41;
+    int calls = 0;
+    for (int call = -1; call < calls; ++call) {
+      r.s.Dirty = false;
+      path = OpenAnew(r, original, 0, 10);
+      show();
+      type(8, "41");
+      r.sys.Reset(call < 0 ? std::set<int>{} : std::set<int>{call});
+      r.p.anyBox = true;
+      r.p.boxes.clear();
+      r.io.SavePage();
+      r.p.anyBox = false;
+      if (call < 0) calls = r.sys.count;
+      const bool said = !r.p.boxes.empty();
+      EXPECT_EQ(TempFiles::Read(path), said ? original : saved) << call;
+      EXPECT_TRUE(!said || r.p.boxes.front().text.startsWith("Couldn't ")) << call;
+    }
+    ASSERT_GE(calls, 2);
+    r.s.Dirty = false;
+    path = OpenAnew(r, original, 0, 10);
+    show();
+    type(8, "41");
+    type(11, "42");
+    r.io.SavePage();
+    saved[8] = 0x41;
+    saved[11] = 0x42;
+    EXPECT_EQ(TempFiles::Read(path), saved);
+    EXPECT_FALSE(r.s.Dirty);
+    // A second save: the page undoes to the page as first read, the records
+    // to the first save.
+    type(8, "77");
+    r.io.SavePage();
+    r.io.UndoChange();
+    EXPECT_EQ(TempFiles::Read(path), records ? saved : original);
+    r.io.RedoChange();
+    saved[8] = 0x77;
+    EXPECT_EQ(TempFiles::Read(path), saved);
+
+    // READ ONLY refuses the save; the edit stays on screen.
+    show();
+    type(9, "55");
+    r.s.ReadOnly = true;
+    r.p.ExpectBox("File is read-only");
+    r.io.SavePage();
+    EXPECT_TRUE(r.s.Dirty);
+    r.s.ReadOnly = false;
+    // The disk full after two bytes: those are said, from the working base, and kept.
+    ASSERT_TRUE(r.s.File1.Open(path, true, full));
+    full.shortWrites = 2;
+    r.p.ExpectBox(QStringLiteral("Couldn't write the %1 to %2: No space left on device\nBytes %3")
+                      .arg(records ? "records" : "page", path,
+                           records ? "9 to 10 (2 bytes) were written; byte 11 was not."
+                                   : "0 to 1 (2 bytes) were written; bytes 2 to 99 were not."));
+    type(11, "43");
+    r.io.SavePage();
+    if (records) saved[9] = 0x55;
+    EXPECT_EQ(TempFiles::Read(path), saved);
+    EXPECT_TRUE(r.s.Dirty);
+
+    // Bytes that could not be read are shown as zeros and never written back.
+    r.s.Dirty = false;
+    r.sys.always[SysCalls::Call::Read] = EIO;
+    ASSERT_TRUE(r.s.File1.Open(path, true, r.sys));
+    r.p.ExpectBox(QStringLiteral("Couldn't read the %1 at offset 0 of %2: Input/output error")
+                      .arg(records ? "records" : "page", path));
+    show();
+    r.sys.always.clear();
+    type(1, "00");
+    r.p.ExpectBox(QStringLiteral("The %1 at offset 0 of %2 could not be read whole, so %3 not "
+                                 "written back.")
+                      .arg(records ? "records" : "page", path, records ? "they are" : "it is"));
+    r.io.SavePage();
+    EXPECT_EQ(TempFiles::Read(path), saved);
+
+    // Another program cuts the file short: it is read again, not overwritten.
+    r.io.ReopenFile();
+    show();
+    type(1, "00");
+    ASSERT_EQ(::truncate(QFile::encodeName(path).constData(), 50), 0);
+    r.p.ExpectBox(path +
+                  " was changed by another program: its length was 100 bytes and is now 50.\n"
+                  "Nothing was written; the file has been read again.");
+    r.io.SavePage();
+    EXPECT_EQ(TempFiles::Read(path), saved.left(50));
+    EXPECT_FALSE(r.s.Dirty);
+    EXPECT_EQ(r.s.WorkingLength, 50);
+    r.p.Verify();
+  }
 }
 
 }  // namespace qx::test
