@@ -1,18 +1,19 @@
 #!/usr/bin/env bash
 # Fails when a file includes a header of a layer above its own, naming the
 # file, the line and the include. From the top: app, ui, ops, search and
-# print (siblings: neither includes the other), input, core, platform, help.
+# print (siblings: neither includes the other), fields, input, core,
+# platform, help.
 # tests/ and bench/ may include anything; no layer includes them.
 #   scripts/layer-check.sh [ROOT]   the tree to check (default: this one)
 set -euo pipefail
 root="${1:-$(dirname "$0")/..}"
 cd "$root"
 
-declare -A rank=([tests]=9 [bench]=9 [app]=8 [ui]=7 [ops]=6 [search]=5 [print]=5
-  [input]=4 [core]=3 [platform]=2 [help]=1)
+declare -A rank=([tests]=10 [bench]=10 [app]=9 [ui]=8 [ops]=7 [search]=6 [print]=6
+  [fields]=5 [input]=4 [core]=3 [platform]=2 [help]=1)
 
 bad=0
-for layer in app ui ops search print input core platform help; do
+for layer in app ui ops search print fields input core platform help; do
   [ -d "$layer" ] || continue
   while IFS= read -r -d '' file; do
     while IFS=: read -r line text; do
@@ -30,7 +31,7 @@ for layer in app ui ops search print input core platform help; do
 done
 
 if ((bad)); then
-  echo "layer check: an include points up the layers (order from the top: app, ui, ops, search | print, input, core, platform, help)" >&2
+  echo "layer check: an include points up the layers (order from the top: app, ui, ops, search | print, fields, input, core, platform, help)" >&2
 fi
 
 # Below the window every call that touches a file goes through SysCalls, so
@@ -41,7 +42,7 @@ calls+='|fsync|fdatasync|truncate|ftruncate|read|pread|write|pwrite|lseek|close|
 calls+='|readlink|readlinkat|chmod|fchmod|chown|fchown|lchown|flock|mkstemp|mkostemp'
 calls+='|copy_file_range|opendir|fopen'
 below=()
-for layer in core ops print search input; do [ -d "$layer" ] && below+=("$layer"); done
+for layer in core ops print search input fields; do [ -d "$layer" ] && below+=("$layer"); done
 direct=0
 while IFS=: read -r file line text; do
   [ "$file" = core/SysCalls.cpp ] && continue
