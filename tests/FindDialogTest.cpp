@@ -2,6 +2,7 @@
 #include <QLineEdit>
 #include <QRadioButton>
 
+#include "search/Search.h"
 #include "tests/WindowRig.h"
 #include "ui/dialogs/Find.h"
 #include "ui/dialogs/Found.h"
@@ -82,6 +83,16 @@ TEST(FindDialog, FindAndReplaceReadTheirBoxesAndClose) {
   d.ReplaceAllButton->click();
   EXPECT_EQ(TempFiles::Read(path), "..Q..Q..Q..");
   r.p.Verify();
+
+  // F4 in the window: nothing before a search, then one step per press.
+  WindowRig w;
+  w.Open("w.bin", "..XY..XY..");
+  w.Key(Qt::Key_F4);
+  ASSERT_TRUE(PrepareSearch(w.s, "XY", "0", "", kSearchAscii));
+  w.Key(Qt::Key_F4);
+  w.Key(Qt::Key_F4);
+  EXPECT_EQ(w.s.Current.CursorOffset, 6);
+  EXPECT_EQ(w.p.notices, QStringList({"Found", "Found"}));
 }
 
 }  // namespace qx::test
