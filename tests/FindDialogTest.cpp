@@ -2,6 +2,7 @@
 #include <QLineEdit>
 #include <QRadioButton>
 
+#include "search/Search.h"
 #include "tests/WindowRig.h"
 #include "ui/dialogs/Find.h"
 #include "ui/dialogs/Found.h"
@@ -9,7 +10,9 @@
 
 namespace qx::test {
 
-TEST(FindDialog, FindsCountsAndFollowsTheFieldRules) {
+// What the dialogs alone do: their boxes reach the search, Enter and Escape
+// do what they say, nothing typed is refused, and the close box cancels.
+TEST(FindDialog, FindAndReplaceReadTheirBoxesAndClose) {
   Rig r;
   QByteArray data(1024, '.');
   for (int at : {100, 300, 700}) data.replace(at, 2, "XY");
@@ -56,56 +59,40 @@ TEST(FindDialog, FindsCountsAndFollowsTheFieldRules) {
   Find again(nullptr, r.io);
   EXPECT_EQ(again.StartBox->text(), "200");
   EXPECT_TRUE(again.SearchTypeButton[2]->isChecked());
-}
 
-TEST(FindDialog, WindowCommandsReachTheSearchAndTheReplaceDialog) {
-  WindowRig r;
-  const QString path = r.Open("w.bin", "..XY..XY..XY..");
-  r.Key(Qt::Key_F4);  // no search yet: nothing happens
-  {
-    WhenModal<Find> find([](Find* f) {
-      QTest::keyClicks(f->FindStringBox, "XY");
-      f->FindFirstButton->click();
-      f->CancelButton->click();
-    });
-    r.w->mnuEditFind_Click();
-  }
-  r.Key(Qt::Key_F4);  // one step per press
-  EXPECT_EQ(r.s.Current.CursorOffset, 6);
-  EXPECT_EQ(r.p.notices, QStringList({"Found", "Found"}));
-  {
-    WhenModal<Replace> replace([&](Replace* d) {
-      r.p.ExpectBox("You must enter values");
-      d->ReplaceAllButton->click();
-      d->FindStringBox->setText("XY");
-      d->ReplaceStringBox->setText("Q");
-      d->ReplaceAllButton->click();
-    });
-    r.w->mnuEditReplace_Click();
-  }
-  EXPECT_EQ(TempFiles::Read(path), "..Q..Q..Q..");
-  r.w->mnuEditUndo_Click();
-  EXPECT_EQ(TempFiles::Read(path), "..XY..XY..XY..");
-
-  // Ask First from Start 1: No, Enter (Yes), Escape (stop).
+  // Replace: nothing typed is refused; Ask First from Start 1 answered No,
+  // Enter (Yes), Escape (quit); then Replace All.
+  const QString path = r.files.Write("w.bin", "..XY..XY..XY..");
+  r.io.OpenFile(path);
+  Replace d(nullptr, r.io);
+  d.SearchTypeButton[kSearchAscii]->click();
+  r.p.ExpectBox("You must enter values");
+  d.ReplaceAllButton->click();
+  d.FindStringBox->setText("XY");
+  d.ReplaceStringBox->setText("Q");
+  d.StartBox->setText("1");
   int asked = 0;
   WhenModal<Found> answers(
-      [&](Found* f) {
-        ++asked == 1 ? f->NoButton->click()
-                     : QTest::keyClick(f, asked == 2 ? Qt::Key_Return : Qt::Key_Escape);
+      [&](Found* a) {
+        ++asked == 1 ? a->NoButton->click()
+                     : QTest::keyClick(a, asked == 2 ? Qt::Key_Return : Qt::Key_Escape);
       },
       3);
-  {
-    WhenModal<Replace> replace([](Replace* d) {
-      d->FindStringBox->setText("XY");
-      d->ReplaceStringBox->setText("Q");
-      d->StartBox->setText("1");
-      d->AskFirstButton->click();
-    });
-    r.w->mnuEditReplace_Click();
-  }
+  d.AskFirstButton->click();
   EXPECT_EQ(TempFiles::Read(path), "..XY..Q..XY..");
+  d.ReplaceAllButton->click();
+  EXPECT_EQ(TempFiles::Read(path), "..Q..Q..Q..");
   r.p.Verify();
+
+  // F4 in the window: nothing before a search, then one step per press.
+  WindowRig w;
+  w.Open("w.bin", "..XY..XY..");
+  w.Key(Qt::Key_F4);
+  ASSERT_TRUE(PrepareSearch(w.s, "XY", "0", "", kSearchAscii));
+  w.Key(Qt::Key_F4);
+  w.Key(Qt::Key_F4);
+  EXPECT_EQ(w.s.Current.CursorOffset, 6);
+  EXPECT_EQ(w.p.notices, QStringList({"Found", "Found"}));
 }
 
 }  // namespace qx::test

@@ -13,19 +13,18 @@
 
 namespace qx::test {
 
-TEST(PrintDialog, StartUpChoosesAndOkOrCancelKeeps) {
-  WindowRig r;
+TEST(PrintDialog, SettingsLoadAndTheDialogChoosesLiveAndOkOrCancelKeeps) {
+  Rig r;
   r.p.printers = {"Laser", "Plotter", kPdfPrinter};
   r.p.fonts["Laser"] = {"Arial", "DejaVu Sans Mono", "Courier"};
   r.p.fonts[kPdfPrinter] = {"Times", "Helvetica"};
   const auto chosen = [&r] { return std::pair(r.s.PrinterName, r.s.PrintFontName); };
-  // Loaded at start; without "Prtr" the printer chosen in the dialog is current again.
-  r.w.reset();
+  // Without "Prtr" the printer chosen in the dialog is current again.
   r.p.settings = {{"Printer/PgLen", "72 lines"},
                   {"Printer/PrinterName", " Laser "},
                   {"Printer/FontName", "Courier"},
                   {"Printer/PageLimit", "7"}};
-  r.w = r.MakeWindow();
+  LoadPrintSettings(r.s, r.p);
   EXPECT_EQ(std::tuple(r.s.PrintPageLength, r.s.PrinterName, r.s.PrintFontName, r.s.PrintPageLimit),
             std::tuple(72, QString("Laser"), QString("Courier"), 7));
   r.p.settings["Printer/Prtr"] = kPdfPrinter;  // which lacks the font
@@ -36,14 +35,12 @@ TEST(PrintDialog, StartUpChoosesAndOkOrCancelKeeps) {
   // printer, chosen live, its fixed-pitch font; Cancel puts both back, writes nothing.
   r.p.settings.clear();
   {
-    WhenModal<GetPrinter> dlg([&](GetPrinter* d) {
-      EXPECT_EQ(d->FontList->currentText(), "Helvetica");
-      EXPECT_EQ(d->PageLimitBox->text(), "100");
-      d->PrinterList->setCurrentIndex(0);
-      EXPECT_EQ(chosen(), std::pair(QString("Laser"), QString("DejaVu Sans Mono")));
-      d->CancelButton->click();
-    });
-    r.w->mnuFileChoosePrinter_Click();
+    GetPrinter d(nullptr, r.s, r.p);
+    EXPECT_EQ(std::pair(d.FontList->currentText(), d.PageLimitBox->text()),
+              std::pair(QString("Helvetica"), QString("100")));
+    d.PrinterList->setCurrentIndex(0);
+    EXPECT_EQ(chosen(), std::pair(QString("Laser"), QString("DejaVu Sans Mono")));
+    d.CancelButton->click();
   }
   EXPECT_EQ(chosen(), std::pair(QString(kPdfPrinter), QString()));
   EXPECT_TRUE(r.p.settings.isEmpty());
@@ -57,8 +54,6 @@ TEST(PrintDialog, StartUpChoosesAndOkOrCancelKeeps) {
   d.PageLimitBox->setText("5");
   d.OKButton->click();
   EXPECT_EQ(r.p.testPages.at(0).first.font, "Helvetica");
-  EXPECT_EQ(r.p.testPages.at(0).first.outputFile,
-            QFileInfo(r.files.Dir()).canonicalFilePath() + "/ticks.pdf");
   EXPECT_EQ(r.p.settings["Printer/FontName"], "Helvetica");
   EXPECT_EQ(r.s.PrintPageLimit, 5);
   d.PrinterList->setCurrentIndex(1);
@@ -71,56 +66,51 @@ TEST(PrintDialog, StartUpChoosesAndOkOrCancelKeeps) {
 }
 
 TEST(PrintDialog, PrintsRecordsCancelsAndSaysWhyNot) {
-  WindowRig r;
-  r.s.PrinterName = "Laser";                              // a system printer: no file to name
-  r.Open("recs.bin", TempFiles::Counting(3 * 256 + 10));  // four records
+  Rig r;
+  r.s.PrinterName = "Laser";                       // a system printer: no file to name
+  OpenAnew(r, TempFiles::Counting(3 * 256 + 10));  // four records
+  PrintRecs d(nullptr, r.io);
   // Printed lines of a job, page breaks left out.
   const auto Lines = [](const auto& job) { return job.lines.size() - job.lines.count("\f"); };
-  const auto print = [&](const QString& count, bool preview = false) {
-    WhenModal<PrintRecs> dlg([&](PrintRecs* d) {
-      d->RecordCountBox->setText(count);
-      (preview ? d->PreviewButton : d->BeginPrintingButton)->click();
-      if (d->isVisible()) d->CancelButton->click();
-    });
-    r.w->mnuFilePrint_Click();
+  const auto print = [&](const QString& count, QPushButton* button) {
+    d.RecordCountBox->setText(count);
+    button->click();
   };
   // A record takes 20 lines (header and 16 dump lines), one more between two.
   r.s.Current.RequestedRecord = 1;
-  print("40,000");  // as many as there are from record 1
+  print("40,000", d.BeginPrintingButton);  // as many as there are from record 1
   EXPECT_EQ(Lines(r.p.jobs.at(0)), 62);
-  print("2", true);
+  print("2", d.PreviewButton);
   EXPECT_EQ(Lines(r.p.previews.at(0)), 41);
 
   // Nothing printed: a count that is no number, a refused job.
   r.p.ExpectBox(kMustEnterValues);
-  print("2x");
+  print("2x", d.BeginPrintingButton);
   r.p.refuseJob = "The printer is offline";
   r.p.ExpectBox(r.p.refuseJob);
-  print("2");
+  print("2", d.BeginPrintingButton);
   r.p.refuseJob.clear();
   EXPECT_EQ(r.p.jobs.size(), 1u);
 
+  // A printer failing mid-job: what it printed, and why it stopped.
+  r.p.failAfterLines = 30;
+  r.p.ExpectBox(
+      "The printer did not accept the job. 1 of 3 records were printed.\n"
+      "The printer is out of paper");
+  print("3", d.BeginPrintingButton);
+  EXPECT_EQ(Lines(r.p.jobs.back()), 30);
+  r.p.Verify();
+  r.p.failAfterLines = -1;
+
   // Cancel, pressed at the job's second event however fast the build: the
   // records printed, whole, and no message. No page limit ends it first.
-  r.Open("many.bin", TempFiles::Counting(8192 * 256));
+  OpenAnew(r, TempFiles::Counting(8192 * 256));
   r.s.PrintPageLimit = 0;
-  r.p.onEvents = CancelAtEvent(2, [] {
-    if (auto* d = qobject_cast<PrintRecs*>(QApplication::activeModalWidget()))
-      d->CancelButton->click();
-  });
-  print("8192");
-  r.p.onEvents = nullptr;
+  r.p.onEvents = CancelAtEvent(2, [&d] { d.CancelButton->click(); });
+  print("8192", d.BeginPrintingButton);
   const qsizetype n = Lines(r.p.jobs.back());
   EXPECT_TRUE(r.p.jobs.back().ended && r.p.jobs.back().incomplete);
   EXPECT_TRUE(n > 0 && n < 8192 * 21 && (n + 1) % 21 == 0) << n;
-
-  // A printer failing mid-job: what it printed, and why it stopped.
-  r.p.failAfterLines = 30;
-  r.p.ExpectBox({});
-  print("3");
-  EXPECT_EQ(Lines(r.p.jobs.back()), 30);
-  EXPECT_TRUE(r.p.AllText().contains("1 of 3 records") && r.p.AllText().contains("out of paper"))
-      << r.p.AllText().toStdString();
   r.p.Verify();
 }
 

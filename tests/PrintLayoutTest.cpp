@@ -24,6 +24,7 @@ TEST(PrintLayout, HeaderAndDumpLinesFromTheRequestedRecord) {
     const char* name;  // printed in place of the temporary path
     std::int64_t lines;
     const char *line0, *line1, *line4, *line5;  // as they must read, when given
+    QString set = kAsciiSetName;
   };
   const char* const kCust = "/data/cust.dat";
   const Row rows[] = {
@@ -42,6 +43,11 @@ TEST(PrintLayout, HeaderAndDumpLinesFromTheRequestedRecord) {
        "/home/someone/projects/data/customer.dat", 5,
        "    /home/someone/projects/data/customer.dat            Working Base: 0", nullptr, nullptr,
        nullptr},
+      {"the character column in the file's set",
+       "\xC8\xC5\xD3\xD3\xD6\x40\xE6\xD6\xD9\xD3\xC4\x5A\x7F\x05\x4A\x5B", 0, 16, 0, 0, 1, kCust, 5,
+       nullptr, nullptr,
+       "    00000  <C8>C5 D3 D3 D6 40 E6 D6 D9 D3 C4 5A 7F 05 4A 5B HELLO WORLD!\".¢$", nullptr,
+       "IBM037"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
@@ -50,6 +56,7 @@ TEST(PrintLayout, HeaderAndDumpLinesFromTheRequestedRecord) {
     r.s.Current.RequestedRecord = row.record;
     r.s.Current.RequestedOffset = static_cast<std::int16_t>(row.offset);
     r.s.Current.FileName = QString::fromUtf8(row.name);
+    r.s.Current.CharSet = row.set;
     EXPECT_EQ(Print(r, {row.count, 60, 0}).records, 1);
     const FakePlatform::Job& job = r.p.jobs.back();
     ASSERT_EQ(job.lines.size(), row.lines);
@@ -88,16 +95,6 @@ TEST(PrintLayout, PageBreaksPageLimitAndCounts) {
   EXPECT_EQ(res.records, 40000);
   EXPECT_EQ(big.p.jobs.back().lines.size() - big.p.jobs.back().lines.count("\f"), 40000 * 6 - 1);
   EXPECT_EQ(RecordHeaderLines(big.s, 39999)[1].right(6), QStringLiteral("39,999"));
-}
-
-// In an EBCDIC file the character column shows the record's text.
-TEST(PrintLayout, CharacterColumnInTheFilesSet) {
-  Rig r;
-  OpenAnew(r, QByteArray("\xC8\xC5\xD3\xD3\xD6\x40\xE6\xD6\xD9\xD3\xC4\x5A\x7F\x05\x4A\x5B", 16), 0,
-           16);
-  r.s.Current.CharSet = "IBM037";
-  ASSERT_EQ(Print(r, {1, 60, 0}).records, 1);
-  EXPECT_EQ(r.p.jobs.back().lines[4].mid(60), "HELLO WORLD!\".¢$");
 }
 
 TEST(PrintLayout, AFailedReadOrPrinterStopsTheJobAndSaysSo) {

@@ -3,7 +3,6 @@
 #include <QRadioButton>
 
 #include "core/Navigation.h"
-#include "input/Utility.h"
 #include "ops/RecFill.h"
 #include "tests/RecordOpContract.h"
 #include "ui/dialogs/RecFill.h"
@@ -138,20 +137,13 @@ TEST(RecFill, CancelFailureAndAnotherProgramStopCleanly) {
   }
 }
 
-// One run through the dialog on a file long enough for the bar, then a
-// reversed range.
+// One run through the dialog, a reversed range, then a Cancel on a file long
+// enough for the bar.
 TEST(RecFillDialog, FieldsReachTheFillAndAReversedRangeCloses) {
   WindowRig r;
   const QString path = r.Open("w.bin", QByteArray(8300, '.'));
   ASSERT_TRUE(SetRecordLength(r.w->Io(), 10));
-  bool barShown = false;
-  r.p.onEvents = [&] {
-    if (auto* d = qobject_cast<RecFill*>(QApplication::activeModalWidget()))
-      barShown = barShown || d->Progress->isVisible();
-  };
   ThroughDialog<RecFill>(r, &QX::mnuRecordFill_Click, [&](RecFill* d) {
-    EXPECT_EQ(d->focusWidget(), d->PatternBox);
-    EXPECT_EQ(d->FromRecordBox->text() + " " + d->ToRecordBox->text(), "0 829");
     // Choosing a kind keeps the text.
     QTest::keyClicks(d->PatternBox, "zz");
     d->PatternTypeButton[1]->click();
@@ -164,18 +156,15 @@ TEST(RecFillDialog, FieldsReachTheFillAndAReversedRangeCloses) {
                     d->PatternBox);
     r.ExpectRefused({{d->FromRecordBox, "1-"}, {d->StartOffsetBox, "0"}}, d->FillButton,
                     d->FromRecordBox);
-    // The to-record box takes keys as any text box: letters, Backspace and
-    // Ctrl+E have no meaning of their own there.
-    d->ToRecordBox->clear();
-    QTest::keyClicks(d->ToRecordBox, "829y");
+    // The to-record box, preset to the last record, takes keys as any text box:
+    // letters, Backspace and Ctrl+E have no meaning of their own there.
+    QTest::keyClicks(d->ToRecordBox, "y");
     QTest::keyClick(d->ToRecordBox, Qt::Key_E, Qt::ControlModifier);
     EXPECT_EQ(d->ToRecordBox->text(), "829y");
     QTest::keyClick(d->ToRecordBox, Qt::Key_Backspace);
     r.SetBoxes({{d->FromRecordBox, "1"}, {d->StartOffsetBox, "2"}, {d->EndOffsetBox, "99"}});
     d->FillButton->click();
   });
-  r.p.onEvents = nullptr;
-  EXPECT_TRUE(barShown);
   const QByteArray want = QByteArray(10, '.') + QByteArray("..ABABABAB").repeated(829);
   EXPECT_EQ(TempFiles::Read(path), want);
   EXPECT_EQ(r.s.PageBuffer[12], 'A');  // the page read again
@@ -187,16 +176,21 @@ TEST(RecFillDialog, FieldsReachTheFillAndAReversedRangeCloses) {
   EXPECT_EQ(TempFiles::Read(path), want);
 
   // Cancel stops the fill and closes the dialog.
+  bool barShown = false;
   ThroughDialog<RecFill>(r, &QX::mnuRecordFill_Click, [&](RecFill* d) {
     r.SetBoxes({{d->PatternBox, "q"}, {d->StartOffsetBox, "0"}, {d->EndOffsetBox, "0"}});
     d->Options.blockSize = 1000;
-    r.p.onEvents = CancelAtEvent(2, [d] { d->CancelButton->click(); });
+    r.p.onEvents = CancelAtEvent(2, [&, d] {
+      barShown = d->Progress->isVisible();
+      d->CancelButton->click();
+    });
     r.p.ExpectBox(
         "Record fill cancelled. Records 0 to 99 (100 records) were filled; the others are "
         "unchanged.");
     d->FillButton->click();
     r.p.onEvents = nullptr;
   });
+  EXPECT_TRUE(barShown);
   EXPECT_EQ(TempFiles::Read(path).count('q'), 100);
   r.p.Verify();
 }

@@ -1,6 +1,5 @@
 #include <QCheckBox>
 #include <QLineEdit>
-#include <QRegularExpression>
 #include <array>
 
 #include "core/Navigation.h"
@@ -167,8 +166,6 @@ TEST(RecPasteDialog, ReadsItsBoxesAndClosesAsItSays) {
   ASSERT_TRUE(SetRecordLength(r.w->Io(), 4));
   r.s.ClipFile = r.files.Path("clip");
   ThroughDialog<RecPaste>(r, &QX::mnuRecordPaste_Click, [&](RecPaste* d) {
-    EXPECT_EQ(d->focusWidget(), d->FromRecordBox);
-    EXPECT_EQ(d->FromRecordBox->text() + " " + d->ToRecordBox->text(), "0 2");
     // An empty box, or one that is not a whole number: said, focus to it.
     r.ExpectRefused({}, d->InsertButton, d->StartOffsetBox);
     r.ExpectRefused({{d->StartOffsetBox, "1"}, {d->ToRecordBox, "1-"}}, d->AppendBox,
