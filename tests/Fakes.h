@@ -80,7 +80,6 @@ class FakePlatform : public Platform {
     settings[section + "/" + key] = value;
   }
   std::int64_t AskValue(const QString& caption, std::int64_t value, int) override {
-    prompts.push_back(caption);
     return Pop(values, "prompt: " + caption, value);
   }
   QSize ScreenSpace() override { return screenSpace; }
@@ -165,7 +164,7 @@ class FakePlatform : public Platform {
   }
 
   std::vector<Box> boxes;
-  QStringList notices, messages, prompts;
+  QStringList notices, messages;
   QStringList saveOffers;  // "suggested name | filter" of each save dialog
   QSize screenSpace;       // empty: as large as any window
   QMap<QString, QString> settings;
@@ -247,7 +246,7 @@ class FaultySys : public SysCalls {
   }
 };
 
-// Counts the page loads and scroll-bar resets the file routines ask for.
+// Counts the page loads the file routines ask for.
 class FakeView : public FileView {
  public:
   void LoadDisplay() override { ++loads; }
@@ -255,11 +254,11 @@ class FakeView : public FileView {
   void UpdateWindows() override {}
   void UpdateRecentFiles() override {}
   void SyncScrollBar() override {}
-  void ResetScrollBar() override { ++barResets; }
+  void ResetScrollBar() override {}
   void UndoRedoChanged() override {}
   void ReadOnlyChanged() override {}
   void FocusFileBar() override {}
-  int loads = 0, barResets = 0;
+  int loads = 0;
 };
 
 // An onEvents that runs cancel at the n-th event. Each earlier event waits

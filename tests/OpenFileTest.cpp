@@ -58,18 +58,6 @@ TEST(OpenFile, GeometryRefusalsChangesOnDiskAndTheMostRecentlyUsedOrder) {
   EXPECT_EQ(
       std::tuple(r.v.loads, r.s.Current.FileName, r.s.Current.CursorOffset, r.s.OpenFileCount),
       std::tuple(loads, path, 512, 1));
-
-  // Shrunk on disk behind our back: said, and read again as it is now.
-  ASSERT_EQ(::truncate(QFile::encodeName(path).constData(), 500), 0);
-  r.p.ExpectBox(path + " was changed by another program: its length was 513 bytes and is now " +
-                "500.\nNothing was written; the file has been read again.");
-  r.io.ReadPage();  // the page at 476
-  EXPECT_EQ(std::tuple(r.s.PageBuffer[23], r.s.PageBuffer[24], r.s.FileLength),
-            std::tuple(499 & 0xFF, 0, 500));
-  QFile::remove(path);
-  r.io.ReadPage();
-  r.io.ReopenFile();
-  EXPECT_EQ(r.s.WorkingLength, 500);  // the open descriptor still reads it
   r.io.CloseFile();
 
   // P is a running program: it cannot be opened for writing, not even by root.
