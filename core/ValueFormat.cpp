@@ -9,19 +9,22 @@
 #include <span>
 #include <string>
 
-#include "core/Decimals.h"
-
 namespace qx {
 
 namespace {
 
 template <typename T>
-T LittleEndian(const std::array<std::uint8_t, kValueByteCount>& bytes) {
+T Ordered(const std::array<std::uint8_t, kValueByteCount>& bytes, bool big) {
   using U = std::make_unsigned_t<T>;
   U u = 0;
   for (std::size_t i = 0; i < sizeof(T); ++i)
-    u |= static_cast<U>(static_cast<U>(bytes[i]) << (8 * i));
+    u |= static_cast<U>(static_cast<U>(bytes[big ? sizeof(T) - 1 - i : i]) << (8 * i));
   return static_cast<T>(u);
+}
+
+template <typename T>
+T LittleEndian(const std::array<std::uint8_t, kValueByteCount>& bytes) {
+  return Ordered<T>(bytes, false);
 }
 
 QString GroupedDigits(std::uint64_t n) {
@@ -173,13 +176,10 @@ QString FormatDate(double days) {
 
 ValueTexts FormatValues(const ValueBytes& b) {
   ValueTexts t;
-  // Packed, Zoned and Text read the bytes as the page shows them, as the
-  // character column does.
+  // Text reads the bytes as the page shows them, as the character column does.
   const auto shown =
       std::span(b.shown).first(static_cast<std::size_t>(std::clamp(b.count, 0, kValueByteCount)));
   const CharacterSet& set = b.set ? *b.set : CharacterSetOf(kAsciiSetName);
-  t.Packed = FormatDecimal(ReadPacked(shown), kNotPacked);
-  t.Zoned = FormatDecimal(ReadZoned(shown, set.IsEbcdic()), kNotZoned);
   for (std::uint8_t c : shown.first(std::min<std::size_t>(shown.size(), kValueTextBytes)))
     t.Text += set.Shown(c);
   if (shown.empty()) t.Text = kTooShort;
@@ -196,17 +196,19 @@ ValueTexts FormatValues(const ValueBytes& b) {
   if (n >= 4) {
     const auto raw = LittleEndian<std::int32_t>(b.stored);
     t.Long = GroupedNumber(raw);
+    t.LongBig = GroupedNumber(Ordered<std::int32_t>(b.stored, true));
     t.Single = FormatSingle(std::bit_cast<float>(raw));
   } else {
-    t.Long = t.Single = kTooShort;
+    t.Long = t.LongBig = t.Single = kTooShort;
   }
   if (n >= 2) {
     const auto raw = LittleEndian<std::int16_t>(b.stored);
     t.Integer = GroupedNumber(raw);
+    t.IntegerBig = GroupedNumber(Ordered<std::int16_t>(b.stored, true));
     t.Boolean = raw != 0 ? QStringLiteral("True") : QStringLiteral("False");
     t.RightByte = FormatBits(b.shown[1]);
   } else {
-    t.Integer = t.Boolean = t.RightByte = kTooShort;
+    t.Integer = t.IntegerBig = t.Boolean = t.RightByte = kTooShort;
   }
   if (n >= 1) {
     t.Byte = QString::number(b.shown[0]);

@@ -26,8 +26,8 @@ struct ValueBytes {
 };
 
 struct ValueTexts {
-  QString Byte, Integer, Long, Single, Double, Currency, Date, Boolean, LeftByte, RightByte;
-  QString Packed, Zoned, Text;
+  QString Byte, Integer, IntegerBig, Long, LongBig, Single, Double, Currency, Date, Boolean;
+  QString LeftByte, RightByte, Packed, Zoned, Text;
 };
 
 inline const QString kTooShort = QStringLiteral("Too Short");
@@ -48,7 +48,8 @@ QString FormatCurrency(std::int64_t tenThousandths);
 // the time alone on 1899-12-30; "Not a Date" outside the years 100..9999.
 QString FormatDate(double days);
 
-// Every label of the value display from the gathered bytes.
+// The labels of the value display that read plain values (not Packed and
+// Zoned: the field layer reads those).
 ValueTexts FormatValues(const ValueBytes& b);
 
 // Gathers the bytes at the cursor of the current file: bytes on the page

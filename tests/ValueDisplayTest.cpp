@@ -1,4 +1,4 @@
-#include "core/ValueFormat.h"
+#include "fields/ValueRows.h"
 #include "tests/Fakes.h"
 
 namespace qx::test {
@@ -13,7 +13,7 @@ ValueTexts Of(const QByteArray& bytes, const char* set = "ASCII") {
     b.shown[static_cast<std::size_t>(b.count)] = static_cast<std::uint8_t>(v);
     b.stored[static_cast<std::size_t>(b.count++)] = static_cast<std::uint8_t>(v);
   }
-  return FormatValues(b);
+  return ValueRows(b);
 }
 
 ValueTexts Hex(const char* hex, const char* set = "ASCII") {
@@ -40,6 +40,7 @@ TEST(ValueDisplay, TextsOfEachKind) {
       {Hex("FFFF").Integer, "-1"},
       {Hex("0000").Boolean, "False"},
       {Hex("D2040000").Long, "1,234"},
+      {Hex("04D2").IntegerBig + " " + Hex("FFFFFFFE").LongBig, "1,234 -2"},
       {Hex("00000080").Long, "-2,147,483,648"},
       {Hex("0000803F").Single, "1"},
       {Hex("000000000000F03F").Double, "1"},
@@ -118,7 +119,7 @@ TEST(ValueDisplay, CollectsFromPageAndFile) {
     EXPECT_TRUE(CollectValueBytes(r.s, b));
   };
   at(500, 598);  // the last two bytes of the working area: only two exist
-  EXPECT_EQ(std::tuple(b.count, FormatValues(b).Integer), std::tuple(2, "22,358"));  // 56 57
+  EXPECT_EQ(std::tuple(b.count, ValueRows(b).Integer), std::tuple(2, "22,358"));  // 56 57
 
   // Cursor on the last byte of the page: the rest comes from the file;
   // an unsaved edit shows in Byte but not in the stored values.
@@ -126,7 +127,7 @@ TEST(ValueDisplay, CollectsFromPageAndFile) {
   r.s.PageBuffer[255] = 0x99;
   ASSERT_TRUE(CollectValueBytes(r.s, b));
   EXPECT_EQ(std::tuple(b.count, b.shown[31]), std::tuple(kValueByteCount, 0x1E));
-  const ValueTexts t = FormatValues(b);
+  const ValueTexts t = ValueRows(b);
   EXPECT_EQ(t.Byte + " " + t.Integer + " " + t.RightByte + " " + t.Packed,
             "153 30,719 0111 0111 99,770,102,030,405,060,708,090 (12 bytes)");
 

@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "fields/ValueRows.h"
 #include "help/HelpContexts.h"
 #include "ui/main/Library.h"
 
@@ -27,7 +28,9 @@ ValDisp::ValDisp(QWidget* mainWindow) : QDialog(mainWindow) {
   };
   ByteBox = add("Byte:");
   IntegerBox = add("Integer:");
+  IntegerBigBox = add("Integer (big-endian):");
   LongBox = add("Long:");
+  LongBigBox = add("Long (big-endian):");
   SingleBox = add("Single:");
   DoubleBox = add("Double:");
   CurrencyBox = add("Currency:");
@@ -54,10 +57,12 @@ ValDisp::ValDisp(QWidget* mainWindow) : QDialog(mainWindow) {
 }
 
 void ValDisp::DisplayValues(const ValueBytes& bytes) {
-  const ValueTexts t = FormatValues(bytes);
+  const ValueTexts t = ValueRows(bytes);
   ByteBox->setText(t.Byte);
   IntegerBox->setText(t.Integer);
+  IntegerBigBox->setText(t.IntegerBig);
   LongBox->setText(t.Long);
+  LongBigBox->setText(t.LongBig);
   SingleBox->setText(t.Single);
   DoubleBox->setText(t.Double);
   CurrencyBox->setText(t.Currency);

@@ -17,7 +17,9 @@ class ValDisp : public QDialog {
 
   QLabel* ByteBox = nullptr;
   QLabel* IntegerBox = nullptr;
+  QLabel* IntegerBigBox = nullptr;
   QLabel* LongBox = nullptr;
+  QLabel* LongBigBox = nullptr;
   QLabel* SingleBox = nullptr;
   QLabel* DoubleBox = nullptr;
   QLabel* CurrencyBox = nullptr;
