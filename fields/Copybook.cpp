@@ -173,15 +173,16 @@ class Layouter {
 
  private:
   int Fail(const CobolEntry& at, const QString& reason) {
-    if (error.reason.isEmpty())
-      error = {files_[static_cast<std::size_t>(at.file)], at.line, reason};
+    if (error.reason.isEmpty()) error = {files_[Index(at.file)], at.line, reason};
     return -1;
   }
   int TooLong(const CobolEntry& at) {
     return Fail(at, QStringLiteral("the record is longer than 32,767 bytes"));
   }
+  static std::size_t Index(int i) { return static_cast<std::size_t>(i); }
+  const CobolEntry& E(int i) const { return e_[Index(i)]; }
   QString Shown(int i) const {
-    QString name = shown_[static_cast<std::size_t>(i)];
+    QString name = shown_[Index(i)];
     for (std::size_t k = 0; k < subs_.size(); ++k)
       name += (k == 0 ? QStringLiteral("(") : QStringLiteral(",")) + QString::number(subs_[k]);
     return subs_.empty() ? name : name + u')';
@@ -202,35 +203,35 @@ class Layouter {
   int align_ = 1;  // the largest SYNC alignment met since it was reset
   int fields_ = 0;
   std::set<int> warned_;
-  std::map<int, int> objects_;  // each DEPENDING ON table's count field
+  std::map<std::string, std::vector<int>> byName_;  // the record's named entries
+  std::map<int, int> objects_;                      // each DEPENDING ON table's count field
   std::vector<int> tableItems_;
 };
 
 // NAME, or NAME OF GROUP [OF ...] where another item of the record shares it.
 void Layouter::Names(int root) {
-  std::map<std::string, std::vector<int>> byName;
+  byName_.clear();
   std::vector<int> todo{root};
   while (!todo.empty()) {
     const int i = todo.back();
     todo.pop_back();
-    const CobolEntry& e = e_[static_cast<std::size_t>(i)];
-    shown_[static_cast<std::size_t>(i)] =
+    const CobolEntry& e = E(i);
+    shown_[Index(i)] =
         e.name.empty() ? QStringLiteral("FILLER") : QString::fromLatin1(e.name.c_str());
-    if (!e.name.empty()) byName[e.name].push_back(i);
+    if (!e.name.empty()) byName_[e.name].push_back(i);
     todo.insert(todo.end(), e.members.rbegin(), e.members.rend());
   }
-  for (const auto& [name, items] : byName) {
+  for (const auto& [name, items] : byName_) {
     if (items.size() < 2) continue;
     for (int depth = 1; depth <= 49; ++depth) {
       std::set<QString> distinct;
       std::vector<QString> names;
       for (int i : items) {
         QString n = QString::fromLatin1(name.c_str());
-        int up = e_[static_cast<std::size_t>(i)].parent;
-        for (int d = 0; d < depth && up >= 0; up = e_[static_cast<std::size_t>(up)].parent)
-          if (!e_[static_cast<std::size_t>(up)].name.empty()) {
-            n += QStringLiteral(" OF ") +
-                 QString::fromLatin1(e_[static_cast<std::size_t>(up)].name.c_str());
+        int up = E(i).parent;
+        for (int d = 0; d < depth && up >= 0; up = E(up).parent)
+          if (!E(up).name.empty()) {
+            n += QStringLiteral(" OF ") + QString::fromLatin1(E(up).name.c_str());
             ++d;
           }
         distinct.insert(n);
@@ -238,8 +239,8 @@ void Layouter::Names(int root) {
       }
       bool longer = false;
       for (std::size_t k = 0; k < items.size(); ++k) {
-        longer = longer || names[k] != shown_[static_cast<std::size_t>(items[k])];
-        shown_[static_cast<std::size_t>(items[k])] = names[k];
+        longer = longer || names[k] != shown_[Index(items[k])];
+        shown_[Index(items[k])] = names[k];
       }
       if (distinct.size() == items.size() || !longer) break;
     }
@@ -249,35 +250,27 @@ void Layouter::Names(int root) {
 // The field that holds a DEPENDING ON table's count, or -1.
 int Layouter::Object(int table) {
   if (const auto known = objects_.find(table); known != objects_.end()) return known->second;
-  const CobolEntry& t = e_[static_cast<std::size_t>(table)];
-  int root = table;
-  while (e_[static_cast<std::size_t>(root)].parent >= 0)
-    root = e_[static_cast<std::size_t>(root)].parent;
+  const CobolEntry& t = E(table);
   std::vector<int> found;
-  for (std::size_t i = 0; i < e_.size(); ++i) {
-    if (e_[i].name != t.dependingOn[0]) continue;
-    int up = static_cast<int>(i), last = up;
+  for (int i : byName_[t.dependingOn[0]]) {
     std::size_t q = 1;
-    for (; up >= 0; last = up, up = e_[static_cast<std::size_t>(up)].parent)
-      if (q < t.dependingOn.size() && up != static_cast<int>(i) &&
-          e_[static_cast<std::size_t>(up)].name == t.dependingOn[q])
-        ++q;
-    if (last == root && q == t.dependingOn.size()) found.push_back(static_cast<int>(i));
+    for (int up = E(i).parent; up >= 0 && q < t.dependingOn.size(); up = E(up).parent)
+      if (E(up).name == t.dependingOn[q]) ++q;
+    if (q == t.dependingOn.size()) found.push_back(i);
   }
   const QString name = QString::fromLatin1(t.dependingOn[0].c_str());
   if (found.size() != 1)
     return Fail(
         t, QStringLiteral("DEPENDING ON %1 names %2 field of the record")
                .arg(name, found.empty() ? QStringLiteral("no") : QStringLiteral("more than one")));
-  for (int up = found[0]; up >= 0; up = e_[static_cast<std::size_t>(up)].parent)
-    if (e_[static_cast<std::size_t>(up)].occursMax > 0 ||
-        (up == found[0] && !e_[static_cast<std::size_t>(up)].members.empty()))
+  for (int up = found[0]; up >= 0; up = E(up).parent)
+    if (E(up).occursMax > 0 || (up == found[0] && !E(up).members.empty()))
       return Fail(t, QStringLiteral("DEPENDING ON %1 names no single number").arg(name));
   return objects_[table] = found[0];
 }
 
 int Layouter::Place(int i, int offset, Inherited from, int& start) {
-  const CobolEntry& e = e_[static_cast<std::size_t>(i)];
+  const CobolEntry& e = E(i);
   if (e.usage != CobolUsage::None) {
     if (from.usage != CobolUsage::None && UsageName(from.usage) != UsageName(e.usage))
       return Fail(e, QStringLiteral("USAGE %1 contradicts its group's USAGE %2")
@@ -317,15 +310,15 @@ int Layouter::Place(int i, int offset, Inherited from, int& start) {
   if (!e.dependingOn.empty()) {
     const int object = Object(i);
     if (object < 0) return -1;
-    kind_->tables.push_back({Shown(i), shown_[static_cast<std::size_t>(object)], e.occursMin,
-                             e.occursMax, start, stride});
+    kind_->tables.push_back(
+        {Shown(i), shown_[Index(object)], e.occursMin, e.occursMax, start, stride});
     tableItems_.push_back(i);
   }
   return start + e.occursMax * stride;
 }
 
 int Layouter::PlaceOnce(int i, int offset, const Inherited& own, int& start) {
-  const CobolEntry& e = e_[static_cast<std::size_t>(i)];
+  const CobolEntry& e = E(i);
   if (++fields_ > kMostFields)
     return Fail(e, QStringLiteral("the layout has more than 100,000 fields"));
   if (!e.members.empty()) {
@@ -340,7 +333,7 @@ int Layouter::PlaceOnce(int i, int offset, const Inherited& own, int& start) {
   }
   const bool isFloat = own.usage == CobolUsage::Float4 || own.usage == CobolUsage::Float8;
   if (e.picture.empty() && !isFloat)
-    return Fail(e, QStringLiteral("%1 has no PICTURE").arg(shown_[static_cast<std::size_t>(i)]));
+    return Fail(e, QStringLiteral("%1 has no PICTURE").arg(shown_[Index(i)]));
   const auto type = ItemType(e.picture, own.usage, own.sign, own.separate, e.sign != 0);
   if (const QString* why = std::get_if<QString>(&type)) return Fail(e, *why);
   const FieldType& t = std::get<FieldType>(type);
@@ -357,16 +350,14 @@ int Layouter::PlaceOnce(int i, int offset, const Inherited& own, int& start) {
 // A group's members in turn; each REDEFINES starts where the item it
 // redefines starts, and the area takes the largest of them.
 int Layouter::PlaceMembers(int i, int offset, const Inherited& own) {
-  const std::vector<int>& members = e_[static_cast<std::size_t>(i)].members;
+  const std::vector<int>& members = E(i).members;
   int at = offset;
   for (std::size_t j = 0; j < members.size();) {
-    const CobolEntry& base = e_[static_cast<std::size_t>(members[j])];
+    const CobolEntry& base = E(members[j]);
     std::size_t next = j + 1;
-    while (next < members.size() && !e_[static_cast<std::size_t>(members[next])].redefines.empty())
-      ++next;
+    while (next < members.size() && !E(members[next]).redefines.empty()) ++next;
     if (!base.redefines.empty() || (next > j + 1 && base.name.empty())) {
-      const CobolEntry& wrong =
-          base.redefines.empty() ? e_[static_cast<std::size_t>(members[j + 1])] : base;
+      const CobolEntry& wrong = base.redefines.empty() ? E(members[j + 1]) : base;
       return Fail(wrong, QStringLiteral("REDEFINES %1 names no item just before it")
                              .arg(QString::fromLatin1(wrong.redefines.c_str())));
     }
@@ -374,7 +365,7 @@ int Layouter::PlaceMembers(int i, int offset, const Inherited& own) {
     if (area >= 0) kind_->areas.push_back({Shown(members[j]), 0, 0, {}, within_});
     int start = 0, end = 0, baseEnd = 0;
     for (std::size_t k = j; k < next; ++k) {
-      const CobolEntry& item = e_[static_cast<std::size_t>(members[k])];
+      const CobolEntry& item = E(members[k]);
       if (k > j && item.redefines != base.name)
         return Fail(item, QStringLiteral("REDEFINES %1 names no item just before it")
                               .arg(QString::fromLatin1(item.redefines.c_str())));
@@ -387,17 +378,16 @@ int Layouter::PlaceMembers(int i, int offset, const Inherited& own) {
       if (k > j && itemEnd > baseEnd && warned_.insert(members[k]).second)
         layout_.warnings
             << QStringLiteral("%1: %2 (%3 bytes) is larger than %4 (%5 bytes), which it redefines")
-                   .arg(Where(files_[static_cast<std::size_t>(item.file)], item.line),
-                        shown_[static_cast<std::size_t>(members[k])])
+                   .arg(Where(files_[Index(item.file)], item.line), shown_[Index(members[k])])
                    .arg(itemEnd - start)
-                   .arg(shown_[static_cast<std::size_t>(members[j])])
+                   .arg(shown_[Index(members[j])])
                    .arg(baseEnd - start);
-      if (area >= 0) kind_->areas[static_cast<std::size_t>(area)].alternatives << Shown(members[k]);
+      if (area >= 0) kind_->areas[Index(area)].alternatives << Shown(members[k]);
       end = k == j ? itemEnd : std::max(end, itemEnd);
     }
     if (area >= 0) {
-      kind_->areas[static_cast<std::size_t>(area)].offset = start;
-      kind_->areas[static_cast<std::size_t>(area)].length = end - start;
+      kind_->areas[Index(area)].offset = start;
+      kind_->areas[Index(area)].length = end - start;
     }
     at = end;
     j = next;
@@ -406,7 +396,7 @@ int Layouter::PlaceMembers(int i, int offset, const Inherited& own) {
 }
 
 bool Layouter::Record(int root) {
-  const CobolEntry& r = e_[static_cast<std::size_t>(root)];
+  const CobolEntry& r = E(root);
   if (!r.redefines.empty() &&
       std::none_of(layout_.kinds.begin(), layout_.kinds.end(), [&r](const RecordKind& k) {
         return k.name == QString::fromLatin1(r.redefines.c_str());
@@ -415,8 +405,7 @@ bool Layouter::Record(int root) {
                        .arg(QString::fromLatin1(r.redefines.c_str()))),
            false;
   Names(root);
-  layout_.kinds.push_back(
-      {r.name.empty() ? QString() : shown_[static_cast<std::size_t>(root)], 0, {}, {}, {}, {}});
+  layout_.kinds.push_back({r.name.empty() ? QString() : shown_[Index(root)], 0, {}, {}, {}, {}});
   kind_ = &layout_.kinds.back();
   tableItems_.clear();
   int start = 0;
@@ -429,7 +418,7 @@ bool Layouter::Record(int root) {
                                 [&object](const LayoutField& f) { return f.name == object; });
     if (f == kind_->fields.end() || f->type.storage == Storage::Text ||
         f->type.storage == Storage::Float)
-      return Fail(e_[static_cast<std::size_t>(tableItems_[k])],
+      return Fail(E(tableItems_[k]),
                   QStringLiteral("DEPENDING ON %1 names no single number").arg(object)),
              false;
   }

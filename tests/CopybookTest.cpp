@@ -30,31 +30,21 @@ QString FieldText(const LayoutField& f) {
 // ([]), variable tables ({}) and the warnings (!).
 QString LayoutText(const CopybookResult& result, bool groups = false) {
   if (const auto* error = std::get_if<CopybookError>(&result)) return "error: " + error->Text();
-  const Layout& layout = std::get<Layout>(result);
   QStringList kinds;
-  for (const RecordKind& k : layout.kinds) {
+  for (const RecordKind& k : std::get<Layout>(result).kinds) {
     QStringList parts;
     for (const LayoutField& f : k.fields) parts << FieldText(f);
     for (const LayoutGroup& g : k.groups)
-      if (groups) parts << QString("#%1 %2 %3").arg(g.name).arg(g.offset).arg(g.length);
+      if (groups) parts << QString::asprintf("#%s %d %d", qPrintable(g.name), g.offset, g.length);
     for (const RedefinesArea& a : k.areas)
-      parts << QString("[%1 %2 %3: %4]")
-                   .arg(a.name)
-                   .arg(a.offset)
-                   .arg(a.length)
-                   .arg(a.alternatives.join('/'));
+      parts << QString::asprintf("[%s %d %d: %s]", qPrintable(a.name), a.offset, a.length,
+                                 qPrintable(a.alternatives.join('/')));
     for (const VariableTable& t : k.tables)
-      parts << QString("{%1 %2 %3x%4 %5-%6 %7}")
-                   .arg(t.name)
-                   .arg(t.offset)
-                   .arg(t.stride)
-                   .arg(t.maximum)
-                   .arg(t.minimum)
-                   .arg(t.maximum)
-                   .arg(t.object);
+      parts << QString::asprintf("{%s %d %dx%d %d-%d %s}", qPrintable(t.name), t.offset, t.stride,
+                                 t.maximum, t.minimum, t.maximum, qPrintable(t.object));
     kinds << QString("%1/%2: %3").arg(k.name).arg(k.length).arg(parts.join("; "));
   }
-  for (const QString& w : layout.warnings) kinds << "!" + w;
+  for (const QString& w : std::get<Layout>(result).warnings) kinds << "!" + w;
   return kinds.join(" || ");
 }
 
@@ -145,7 +135,6 @@ TEST(Copybook, RefusesWhatItDoesNotAcceptWithTheLine) {
       {"01 R.\n66 X RENAMES A.", "Line 2: level 66 (RENAMES) is not supported"},
       {"01 R. 05 A PIC 9(32).", "Line 1: a DISPLAY number holds at most 31 digits"},
       {"01 R. 05 A PIC 9(19) COMP.", "Line 1: a binary number holds at most 18 digits"},
-      {"01 R. 05 A PIC S9(32) COMP-3.", "Line 1: a packed number holds at most 31 digits"},
       {"01 R. 05 A PIC X(5) COMP-3.", "Line 1: PICTURE X(5) cannot be COMP-3"},
       {"01 R.\n 05 A.", "Line 2: A has no PICTURE"},
       {"01 R. 05 G PIC X. 10 A PIC X.", "Line 1: G is a group and has no PICTURE"},
@@ -171,7 +160,6 @@ TEST(Copybook, RefusesWhatItDoesNotAcceptWithTheLine) {
        "05 D REDEFINES A PIC X OCCURS 30000. 05 E REDEFINES A PIC X OCCURS 30000.",
        "Line 2: the layout has more than 100,000 fields"},
       {"01 R. 05 A PIC X VALUE 'OPEN.", "Line 1: a literal is not closed"},
-      {"01 R. 05 A PIC X VALUE.", "Line 1: VALUE needs a literal"},
       {"      -    05 A.", "Line 1: a continuation line continues nothing"},
       {"       01 R.\n      X 05 A PIC X.",
        "Line 2: column 7 holds no comment, debugging or continuation mark"},
@@ -182,11 +170,19 @@ TEST(Copybook, RefusesWhatItDoesNotAcceptWithTheLine) {
       {"01 R. 05 A PIC 9 SIGN LEADING.", "Line 1: SIGN needs a number with S"},
       {"01 R. 05 G COMP. 10 A PIC 9 COMP-3.",
        "Line 1: USAGE COMP-3 contradicts its group's USAGE BINARY"},
-      {"01 R.\n COPY ADDR.", "Line 2: COPY ADDR finds no ADDR, ADDR.cpy, ADDR.cbl or ADDR.cob"},
+      {"01 R. COPY.", "Line 1: COPY needs a name"},
+      {"01 R OCCURS 2 PIC X.", "Line 1: a level 01 item has no OCCURS"},
+      {"01 R. 05 A PIC 9 VALUE 1 THRU.", "Line 1: THRU needs a literal"},
+      {"01 R. 05 A PIC S9 SIGN SEPARATE.", "Line 1: SIGN needs LEADING or TRAILING"},
+      {"01 R. 05 A PIC X PICTURE X.", "Line 1: PIC is given twice"},
+      {"01 R. 05 A- PIC X.", "Line 1: A- is not a name"},
+      {"01 R. 05 A COMP-1 PIC 9.", "Line 1: COMP-1 has no PICTURE"},
+      {"01 A PIC X. 01 B REDEFINES C PIC X.", "Line 1: REDEFINES C names no record before it"},
+      {"01 R. 05 A PIC X OCCURS 1 TO 2 DEPENDING N. 05 G. 10 N PIC 9. 05 H. 10 N PIC 9.",
+       "Line 1: DEPENDING ON N names more than one field of the record"},
   };
   for (const auto& [text, want] : rows)
-    EXPECT_EQ(LayoutText(ParseCopybook(text)).toStdString(), std::string("error: ") + want)
-        << text.toStdString();
+    EXPECT_EQ(LayoutText(ParseCopybook(text)).toStdString(), std::string("error: ") + want);
 }
 
 TEST(Copybook, ReadsCopyMembersFromItsFolderInAnyCase) {
@@ -206,62 +202,45 @@ TEST(Copybook, ReadsCopyMembersFromItsFolderInAnyCase) {
       {"       COPY A.", "error: Line 1 of b.cbl: COPY A leads back to a file being read"},
   };
   for (const auto& [text, want] : rows)
-    EXPECT_EQ(LayoutText(ReadCopybook(files.Write("main.cpy", text))).toStdString(), want)
-        << text.toStdString();
-  EXPECT_EQ(LayoutText(ReadCopybook(files.Path("a.cpy"))).toStdString(),
-            "error: Line 1 of b.cbl: COPY A leads back to a file being read");
-
+    EXPECT_EQ(LayoutText(ReadCopybook(files.Write("main.cpy", text))).toStdString(), want);
   FaultySys sys;
   sys.always[SysCalls::Call::ListDir] = EIO;
-  EXPECT_EQ(LayoutText(ReadCopybook(files.Path("a.cpy"), sys)).toStdString(),
-            "error: Line 2: COPY B: the folder does not list: Input/output error");
-  EXPECT_EQ(LayoutText(ReadCopybook(files.Path("gone.cpy"))).toStdString(),
-            ("error: " + files.Path("gone.cpy") + " does not read: No such file or directory")
-                .toStdString());
+  EXPECT_EQ(LayoutText(ReadCopybook(files.Path("main.cpy"), sys)).toStdString(),
+            "error: Line 1: COPY A: the folder does not list: Input/output error");
+  EXPECT_EQ(LayoutText(ReadCopybook(files.Path("gone.cpy"))),
+            "error: " + files.Path("gone.cpy") + " does not read: No such file or directory");
 }
 
 TEST(Copybook, NoTextCrashesItOrMakesItLinger) {
-  const QByteArray seed = Cards(
-      "000100 01  R.\n000200     05 A PIC S9(4) COMP SYNC OCCURS 2 TO 9 DEPENDING ON N.\n"
-      "000300     05 B REDEFINES A. 10 C PIC X(3) VALUE 'X\n000400-    'Y'.\n000500     05 N PIC "
-      "9.\n");
-  const QByteArray pieces[] = {" OCCURS 32767 ",
-                               " REDEFINES A ",
-                               " COPY X. ",
-                               "\t",
-                               "\n      -",
-                               "'",
-                               "(99999)",
-                               " 01 ",
-                               " 88 ",
-                               "*>",
-                               " PIC S9(18) COMP-5 SYNC",
-                               " DEPENDING ON N ",
-                               ". ",
-                               "\n"};
+  const QByteArray seeds[] = {
+      Cards("000100 01  R.\n000200     05 A PIC S9(4) COMP SYNC OCCURS 2 TO 9 DEPENDING N.\n"
+            "000300     05 B REDEFINES A. 10 C PIC X(3) VALUE 'X\n000400-    'Y'.\n"
+            "000500     05 N PIC 9.\n"),
+      "01 R. 05 N PIC 9. 05 G. 10 H PIC X OCCURS 3. 10 I PIC ZZ9.99.\n 05 L REDEFINES G.\n"
+      " 10 M COMP-2 SYNC OCCURS 2. 10 O PIC S9(3)V9 COMP-3 OCCURS 1 TO 5 DEPENDING ON N OF R.\n"};
+  const QList<QByteArray> pieces = QByteArray(
+                                       " OCCURS 32767 | REDEFINES A | COPY X. |\t|\n      "
+                                       "-|'|(99999)| 01 | 88 |*>| 10 | COMP-5 SYNC"
+                                       "| DEPENDING ON N |. |\n")
+                                       .split('|');
   std::mt19937 random(27);
   const auto pick = [&random](std::size_t n) { return static_cast<qsizetype>(random() % n); };
   const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(700);
-  int runs = 0;
-  for (; runs < 20000 && std::chrono::steady_clock::now() < until; ++runs) {
-    QByteArray text = seed;
-    if (runs % 4 == 0) {
+  for (int runs = 0; runs < 20000 && std::chrono::steady_clock::now() < until; ++runs) {
+    QByteArray text = seeds[runs % 2];
+    if (runs % 5 == 0) {
       text = QByteArray(pick(300), '\0');
       for (char& c : text) c = static_cast<char>(random());
     }
     for (int k = 0, edits = 1 + static_cast<int>(pick(6)); k < edits; ++k) {
       const qsizetype at = pick(static_cast<std::size_t>(text.size()) + 1);
-      if (random() % 2)
-        text.insert(at, pieces[pick(std::size(pieces))]);
-      else
-        text.remove(at, pick(8));
+      random() % 2 ? text.insert(at, pieces[pick(pieces.size())]) : text.remove(at, pick(8));
     }
     const auto began = std::chrono::steady_clock::now();
     (void)LayoutText(ParseCopybook(text));
     EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::milliseconds(300))
-        << text.toStdString();
+        << text.data();
   }
-  EXPECT_GT(runs, 50);
 }
 
 TEST(Copybook, ReadsAnEbcdicCustomerRecord) {
