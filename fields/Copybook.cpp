@@ -31,7 +31,8 @@ QString Where(const QString& file, int line) {
 }
 
 std::optional<QByteArray> ReadAll(SysCalls& sys, const QString& path, QString& why) {
-  const int fd = sys.Open(NativeName(path).constData(), O_RDONLY | O_CLOEXEC);
+  // Not blocking: a pipe under a member's name must not hang the reader.
+  const int fd = sys.Open(NativeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
     why = Reason(errno);
     return std::nullopt;
@@ -87,6 +88,7 @@ class Expander {
   QString folder_;
   std::optional<QStringList> listing_;
   int copies_ = 0;
+  qsizetype read_ = 0;  // bytes of the members read
 };
 
 // The member's path: name, name.cpy, name.cbl or name.cob, in any case.
@@ -143,6 +145,8 @@ bool Expander::Expand(const std::vector<CobolToken>& in, std::vector<CobolToken>
       return Fail(copy, QStringLiteral("COPY %1 goes past %2 members").arg(name).arg(kMostCopies));
     const std::optional<QByteArray> text = ReadAll(sys_, path, why);
     if (!text) return Fail(copy, QStringLiteral("COPY %1 does not read: %2").arg(name, why));
+    if ((read_ += text->size()) > 4 * kLongestText)
+      return Fail(copy, QStringLiteral("the copybook with its members is too long"));
     files.push_back(path.mid(path.lastIndexOf(u'/') + 1));
     const CobolText member = TokenizeCobol(*text, static_cast<int>(files.size()) - 1);
     if (!member.error.isEmpty()) {

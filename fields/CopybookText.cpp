@@ -1,6 +1,8 @@
 #include "fields/CopybookText.h"
 
+#include <algorithm>
 #include <cctype>
+#include <climits>
 
 namespace qx {
 
@@ -38,26 +40,28 @@ bool LevelInSequenceArea(const std::string& l) {
   return j - i <= 2 && (j == l.size() || l[j] == ' ' || l[j] == '.');
 }
 
-// Joins the text lines into one stream, a line number for each character.
+// Joins the text lines into one stream, marking where each line's text
+// begins in it.
 class Stream {
  public:
   std::string out;
-  std::vector<int> lineOf;
-  char quote = 0;  // of the literal left open
+  std::vector<std::pair<std::size_t, int>> marks;  // stream offset, line
+  char quote = 0;                                  // of the literal left open
   int quoteLine = 0;
 
-  void NewLine(int line) {
-    if (out.empty()) return;
-    out += '\n';
-    lineOf.push_back(line);
+  int LineAt(std::size_t at) const {
+    const auto m = std::upper_bound(marks.begin(), marks.end(), std::make_pair(at, INT_MAX));
+    return m == marks.begin() ? 0 : std::prev(m)->second;
+  }
+  void NewLine() {
+    if (!out.empty()) out += '\n';
   }
   void TrimEnd() {
-    while (!out.empty() && out.back() == ' ') {
-      out.pop_back();
-      lineOf.pop_back();
-    }
+    while (!out.empty() && out.back() == ' ') out.pop_back();
+    while (!marks.empty() && marks.back().first >= out.size()) marks.pop_back();
   }
   void Scan(const std::string& text, std::size_t from, int line) {
+    marks.emplace_back(out.size(), line);
     for (std::size_t i = from; i < text.size(); ++i) {
       const char c = text[i];
       if (quote != 0) {
@@ -69,7 +73,6 @@ class Stream {
         break;
       }
       out += c;
-      lineOf.push_back(line);
     }
   }
 };
@@ -87,10 +90,10 @@ std::vector<CobolToken> Words(const Stream& s, int file) {
     if (Blank(t[i])) {
       ++i;
     } else if (SeparatorAt(t, i)) {
-      if (t[i] == '.') tokens.push_back({".", s.lineOf[i], file, false});
+      if (t[i] == '.') tokens.push_back({".", s.LineAt(i), file, false});
       ++i;
     } else {
-      CobolToken token{{}, s.lineOf[i], file, false};
+      CobolToken token{{}, s.LineAt(i), file, false};
       while (i < t.size() && !Blank(t[i]) && !SeparatorAt(t, i)) {
         const char c = t[i++];
         if (c != '"' && c != '\'') {
@@ -114,18 +117,17 @@ std::vector<CobolToken> Words(const Stream& s, int file) {
 
 CobolText TokenizeCobol(const QByteArray& text, int file) {
   using namespace cobol_text;
-  std::vector<std::string> lines;
+  std::vector<std::pair<qsizetype, qsizetype>> lines;  // each line's bytes but \r\n
   const char* data = text.constData();
   for (qsizetype from = 0; from <= text.size();) {
     qsizetype end = from;
     while (end < text.size() && data[end] != '\n') ++end;
-    lines.push_back(
-        Columns(data + from, data + (end > from && data[end - 1] == '\r' ? end - 1 : end)));
+    lines.emplace_back(from, end > from && data[end - 1] == '\r' ? end - 1 : end);
     from = end + 1;
   }
   CobolText result;
-  for (const std::string& l : lines)
-    result.freeFormat = result.freeFormat || LevelInSequenceArea(l);
+  for (const auto& [from, to] : lines)
+    if (LevelInSequenceArea(Columns(data + from, data + to))) result.freeFormat = true;
 
   const auto fail = [&result](int line, const char* reason) {
     result.errorLine = line;
@@ -135,12 +137,11 @@ CobolText TokenizeCobol(const QByteArray& text, int file) {
   Stream s;
   for (std::size_t n = 0; n < lines.size(); ++n) {
     const int line = static_cast<int>(n) + 1;
-    std::string l = lines[n];
+    std::string l = Columns(data + lines[n].first, data + lines[n].second);
     char indicator = ' ';
     if (!result.freeFormat) {
       indicator = l.size() > 6 ? l[6] : ' ';
       l = l.size() > 7 ? l.substr(7, 65) : std::string();
-      l.resize(65, ' ');
     }
     if (indicator == '*' || indicator == '/' || indicator == 'D' || indicator == 'd') continue;
     if (indicator != ' ' && indicator != '-')
@@ -149,7 +150,7 @@ CobolText TokenizeCobol(const QByteArray& text, int file) {
     if (first == std::string::npos) continue;
     if (indicator == ' ') {
       if (s.quote != 0) return fail(s.quoteLine, "a literal is not closed");
-      s.NewLine(line);
+      s.NewLine();
       s.Scan(l, 0, line);
     } else if (s.out.empty()) {
       return fail(line, "a continuation line continues nothing");
@@ -160,7 +161,11 @@ CobolText TokenizeCobol(const QByteArray& text, int file) {
       s.TrimEnd();
       s.Scan(l, first, line);
     }
-    if (result.freeFormat) s.TrimEnd();
+    // A literal left open runs to column 72; other trailing blanks go.
+    if (s.quote != 0 && !result.freeFormat)
+      s.out.append(65 - l.size(), ' ');
+    else
+      s.TrimEnd();
   }
   if (s.quote != 0) return fail(s.quoteLine, "a literal is not closed");
   result.tokens = Words(s, file);
