@@ -141,7 +141,11 @@ bool Expander::Expand(const std::vector<CobolToken>& in, std::vector<CobolToken>
     if (resolved.isEmpty()) resolved = path;
     if (std::find(reading.begin(), reading.end(), resolved) != reading.end())
       return Fail(copy, QStringLiteral("COPY %1 leads back to a file being read").arg(name));
-    if (static_cast<int>(reading.size()) > kDeepestCopy || ++copies_ > kMostCopies)
+    if (static_cast<int>(reading.size()) > kDeepestCopy)
+      return Fail(
+          copy,
+          QStringLiteral("COPY %1 nests members more than %2 deep").arg(name).arg(kDeepestCopy));
+    if (++copies_ > kMostCopies)
       return Fail(copy, QStringLiteral("COPY %1 goes past %2 members").arg(name).arg(kMostCopies));
     const std::optional<QByteArray> text = ReadAll(sys_, path, why);
     if (!text) return Fail(copy, QStringLiteral("COPY %1 does not read: %2").arg(name, why));

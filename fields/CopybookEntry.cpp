@@ -86,7 +86,7 @@ class EntryReader {
     return pos_ < t_.size() && !t_[pos_].literal && t_[pos_].text == w;
   }
   bool Take(const char* w) { return Word(w) && ++pos_; }
-  const CobolToken& Last() const { return t_[std::min(pos_, t_.size()) - 1]; }
+  const CobolToken& Last() const { return t_[std::clamp<std::size_t>(pos_, 1, t_.size()) - 1]; }
   bool SkipToPeriod(const CobolToken& from) {
     while (pos_ < t_.size() && !(t_[pos_].text == "." && !t_[pos_].literal)) ++pos_;
     return pos_ < t_.size() ? ++pos_
