@@ -48,7 +48,7 @@ struct RedefinesArea {
 
 // An OCCURS ... DEPENDING ON table, laid out at its maximum.
 struct VariableTable {
-  QString name;    // "LINES", inside another table "LINES OF ORDER(2)"
+  QString name;    // "LINES"; inside copy 2 of another table "LINES(2)"
   QString object;  // the field that holds the count in use
   int minimum = 0;
   int maximum = 0;
