@@ -1,5 +1,6 @@
 #include "core/SysCalls.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/syscall.h>
@@ -116,6 +117,22 @@ char* SysCalls::Realpath(const char* path, char* resolved) {
 }
 ssize_t SysCalls::Readlink(const char* path, char* buf, std::size_t n) {
   return Injected(Call::Readlink) ? -1 : ::readlink(path, buf, n);
+}
+
+int SysCalls::ListDir(const char* path, std::vector<std::string>& names) {
+  names.clear();
+  if (Injected(Call::ListDir)) return -1;
+  DIR* dir = ::opendir(path);
+  if (dir == nullptr) return -1;
+  errno = 0;
+  while (const dirent* entry = ::readdir(dir)) {
+    const std::string name = entry->d_name;
+    if (name != "." && name != "..") names.push_back(name);
+  }
+  const int saved = errno;
+  ::closedir(dir);
+  errno = saved;
+  return saved == 0 ? 0 : -1;
 }
 
 void FailWritesPastSizeLimit() {

@@ -7,6 +7,8 @@
 #include <sys/types.h>
 
 #include <cstddef>
+#include <string>
+#include <vector>
 
 namespace qx {
 
@@ -35,6 +37,7 @@ class SysCalls {
     Mkdir,
     Realpath,
     Readlink,
+    ListDir,
   };
 
   SysCalls() = default;
@@ -70,6 +73,8 @@ class SysCalls {
   // realpath with a buffer of PATH_MAX bytes: resolved holds the name.
   char* Realpath(const char* path, char* resolved);
   ssize_t Readlink(const char* path, char* buf, std::size_t n);
+  // The names in a directory but "." and ".."; 0, or -1 with errno.
+  int ListDir(const char* path, std::vector<std::string>& names);
 
  protected:
   // 0 lets the call run; an errno value fails it with that error instead.
