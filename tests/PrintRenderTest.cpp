@@ -149,6 +149,23 @@ TEST(PrintRender, PdfReplacesTheNamedFileOnlyWhenTheJobIsComplete) {
     untouched();
   }
   dir.Write("keep.pdf", "old bytes");
+  // Bytes the job did not write (another program's) make it no whole PDF,
+  // however it ends.
+  struct Grows : FaultySys {
+    QString path;
+    int Inject(Call c) override {
+      QFile f(path);
+      if (c == Call::Sync && f.open(QIODevice::Append)) f.write("%%EOF\n");
+      return FaultySys::Inject(c);
+    }
+  } grows;
+  ReplacingFile grown(grows);
+  ASSERT_TRUE(grown.Create(name, error));
+  grows.path = dir.Path(dir.Entries().filter("qxtmp").value(0));
+  (void)grown.Device().write(whole);
+  EXPECT_FALSE(grown.Commit(error));
+  EXPECT_EQ(error, std::get<2>(steps[3]));
+  untouched();
 
   // A write of a job or of the test page failing (the disk full, say) leaves
   // the name as it was and says why: the first, the last and every 32nd
