@@ -467,8 +467,20 @@ void IO::CheckDirty() {
   if (p_.MessageBox(QStringLiteral("Save Change?"), Buttons::YesNo) == Answer::Yes) {
     if (!ReadOnlyRefused() && s_.WorkingLength >= 1) SavePage();
   }
+  if (!s_.Dirty) {
+    v_.DisplayState();  // the marks of the edits go
+    return;
+  }
+  // An edit not saved leaves the screen too: a later save of the same
+  // screen would write it after all. The page keeps its undo image.
   s_.Dirty = false;
-  v_.DisplayState();  // the marks of the edits go
+  RecordBuffer& r = s_.Records;
+  r.Bytes = r.Clean;
+  std::fill(r.Edited.begin(), r.Edited.end(), false);
+  const Page image = s_.CleanPage;
+  ReadPage();
+  s_.CleanPage = image;
+  v_.LoadDisplay();
 }
 
 void IO::GoToCursor() {

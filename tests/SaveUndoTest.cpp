@@ -177,6 +177,15 @@ TEST(SaveUndo, EachViewSavesItsEditsThroughOnePath) {
     saved[8] = 0x77;
     EXPECT_EQ(TempFiles::Read(path), saved);
 
+    // An edit dropped at "Save Change?" never reaches the file with a later one.
+    type(10, "66");
+    r.p.ExpectBox("Save Change?", Answer::No);
+    r.io.CheckDirty();
+    type(12, "67");
+    r.io.SavePage();
+    saved[12] = 0x67;
+    EXPECT_EQ(TempFiles::Read(path), saved);
+
     // READ ONLY refuses the save; the edit stays on screen.
     show();
     type(9, "55");
