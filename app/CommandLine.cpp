@@ -63,13 +63,18 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     const QString body = arg.mid(arg.startsWith(QStringLiteral("--")) ? 2 : 1);
     const qsizetype equals = body.indexOf(QLatin1Char('='));
     const QString name = equals < 0 ? body : body.left(equals);
-    if (arg.startsWith(QStringLiteral("--")) && name == QStringLiteral("charset")) {
+    const bool ours = name == QStringLiteral("charset") || name == QStringLiteral("copybook");
+    if (arg.startsWith(QStringLiteral("--")) && ours) {
       if (equals < 0 && i + 1 >= arguments.size()) {
         line.action = CommandLine::Action::Error;
         line.error = QStringLiteral("option '%1' needs a value").arg(arg);
         return line;
       }
       const QString value = equals < 0 ? arguments[++i] : body.mid(equals + 1);
+      if (name == QStringLiteral("copybook")) {
+        line.copybook = value;
+        continue;
+      }
       const CharacterSet* set = FindCharacterSet(value);
       if (set == nullptr) {
         line.action = CommandLine::Action::Error;
@@ -122,6 +127,9 @@ QString Usage() {
              "                  (any case; ASCII is the default); the sets are:\n") +
          sets +
          QStringLiteral(
+             "  --copybook PATH lay out the records of the FILEs by the COBOL copybook\n"
+             "                  PATH; a copybook that does not read is named with its\n"
+             "                  line and reason, and quellox exits with status 2\n"
              "  -h, --help      show this text and exit\n"
              "  -v, --version   show the version and exit\n"
              "  --              the arguments after it are files, even those starting with -\n"

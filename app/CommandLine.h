@@ -12,6 +12,7 @@ struct CommandLine {
   Action action = Action::Run;
   QStringList files;  // to open, in order
   QString charSet;    // --charset: the set's own name; empty when not given
+  QString copybook;   // --copybook: the layout of the files; empty when not given
   QString error;      // what was wrong, for Action::Error
 };
 

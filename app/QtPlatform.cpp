@@ -43,8 +43,8 @@ void QtPlatform::Beep() {
   QApplication::beep();
 }
 
-QString QtPlatform::OpenFileName(const QString& caption) {
-  return QFileDialog::getOpenFileName(main_, caption);
+QString QtPlatform::OpenFileName(const QString& caption, const QString& filter) {
+  return QFileDialog::getOpenFileName(main_, caption, {}, filter);
 }
 
 QString QtPlatform::SaveFileName(const QString& caption, const QString& suggested,

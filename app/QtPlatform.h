@@ -26,7 +26,7 @@ class QtPlatform : public Platform {
   Answer MessageBox(const QString& text, Buttons buttons, Icon icon, const QString& title,
                     Answer defaultAnswer) override;
   void Beep() override;
-  QString OpenFileName(const QString& caption) override;
+  QString OpenFileName(const QString& caption, const QString& filter) override;
   QString SaveFileName(const QString& caption, const QString& suggested,
                        const QString& filter) override;
   QString ReadSetting(const QString& section, const QString& key,

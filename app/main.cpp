@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <optional>
+#include <variant>
 
 #include "QxBuild.h"
 #include "app/CommandLine.h"
@@ -11,12 +13,21 @@
 #include "core/Declare.h"
 #include "core/NativeName.h"
 #include "core/SysCalls.h"
+#include "fields/Copybook.h"
 #include "ui/main/QX.h"
 
 namespace {
 
 bool Print(std::FILE* to, const QString& text) {
   return std::fputs(text.toLocal8Bit().constData(), to) >= 0 && std::fflush(to) == 0;
+}
+
+// "quellox: PATH line N: REASON", the line's member named when it has one.
+QString CopybookFailure(const QString& path, const qx::CopybookError& e) {
+  QString where = path;
+  if (e.line > 0) where += QStringLiteral(" line %1").arg(e.line);
+  if (e.line > 0 && !e.file.isEmpty()) where += QStringLiteral(" of ") + e.file;
+  return QStringLiteral("quellox: %1: %2\n").arg(where, e.reason);
 }
 
 }  // namespace
@@ -36,6 +47,16 @@ int main(int argc, char** argv) {
       return 2;
     case qx::CommandLine::Action::Run:
       break;
+  }
+  // A copybook that does not read stops the run before any window opens.
+  std::optional<qx::Layout> layout;
+  if (!line.copybook.isEmpty()) {
+    qx::CopybookResult read = qx::ReadCopybook(line.copybook);
+    if (const auto* error = std::get_if<qx::CopybookError>(&read)) {
+      Print(stderr, CopybookFailure(line.copybook, *error));
+      return 2;
+    }
+    layout = std::move(std::get<qx::Layout>(read));
   }
 
   // Without any display Qt would abort; say what is missing instead.
@@ -73,9 +94,11 @@ int main(int argc, char** argv) {
   state.CharSetHint = line.charSet.isEmpty();
   for (const QString& file : line.files) {
     if (window.Io().TooManyFiles()) break;
+    const int open = state.OpenFileCount;
     window.Io().OpenFile(file);
     // The set named on the command line wins over any the file had.
     if (!line.charSet.isEmpty()) window.SetCharacterSet(line.charSet);
+    if (layout && state.OpenFileCount > open) window.UseLayout(line.copybook, *layout);
   }
   state.CharSetHint = true;
   window.FocusFileBar();

@@ -62,7 +62,7 @@ class BenchPlatform : public qx::Platform {
     return buttons == qx::Buttons::YesNo ? qx::Answer::Yes : qx::Answer::Ok;
   }
   void Beep() override {}
-  QString OpenFileName(const QString&) override { return {}; }
+  QString OpenFileName(const QString&, const QString&) override { return {}; }
   QString SaveFileName(const QString&, const QString&, const QString&) override { return {}; }
   QString ReadSetting(const QString&, const QString&, const QString& d) override { return d; }
   void WriteSetting(const QString&, const QString&, const QString&) override {}

@@ -29,6 +29,15 @@ struct MarkEntry {
   std::int64_t CursorOffset = 0;
 };
 
+// What a layout reads that its copybook cannot say (the layer above keeps
+// the layout itself).
+struct LayoutFlags {
+  bool LittleEndian = false;  // binary and floating point byte order
+  bool PToY = false;          // ASCII negative sign as p..y, not overpunch
+  bool IeeeFloat = false;     // not IBM hexadecimal
+  bool operator==(const LayoutFlags&) const = default;
+};
+
 // One open file. Every offset is relative to WorkingBase.
 struct FileState {
   QString FileName;  // empty: the slot is free / no file
@@ -47,6 +56,11 @@ struct FileState {
   bool ShowHex = true;
   std::int64_t TopRecord = 0;
   int FirstColumn = 0;
+  // The copybook that lays out the records (resolved; empty: none), the
+  // record kind in use and the layout's choices.
+  QString Copybook;
+  int LayoutKind = 0;
+  LayoutFlags Layout;
 };
 
 // The records on screen in the record view: Bytes[i] is the byte at absolute

@@ -56,6 +56,22 @@ bool SetGeometry(Entry& e, const QString& base, const QString& length, const QSt
   return true;
 }
 
+// "cpy=/d/CUST.cpy kind=0 order=big sign=overpunch float=ibm"
+bool ParseLayoutFields(const QMap<QString, QByteArray>& fields, FileGeometry& g) {
+  const auto choice = [&](const char* key, const char* no, const char* yes, bool& to) {
+    const QByteArray v = fields.value(QLatin1String(key), no);
+    to = v == yes;
+    return to || v == no;
+  };
+  bool ok = false;
+  g.LayoutKind = fields.value(QStringLiteral("kind"), "0").toInt(&ok);
+  g.Copybook = PathFromField(fields.value(QStringLiteral("cpy")));
+  return ok && g.LayoutKind >= 0 && !g.Copybook.isEmpty() &&
+         choice("order", "big", "little", g.Layout.LittleEndian) &&
+         choice("sign", "overpunch", "py", g.Layout.PToY) &&
+         choice("float", "ibm", "ieee", g.Layout.IeeeFloat);
+}
+
 // "dev:ino:size:msec.mnsec:csec.cnsec"
 QByteArray StampText(const FileStamp& st) {
   return QStringLiteral("%1:%2:%3:%4.%5:%6.%7")
@@ -100,6 +116,9 @@ std::optional<Entry> ParseNamed(const QString& text) {
     return std::nullopt;
   }
   e.path = PathFromField(fields->value(QStringLiteral("path")));
+  if (fields->contains(QStringLiteral("cpy")) && !ParseLayoutFields(*fields, e.geometry)) {
+    return std::nullopt;
+  }
   if (fields->contains(QStringLiteral("bak")) &&
       ParseStamp(fields->value(QStringLiteral("bakid")), e.backupStamp)) {
     e.backup = PathFromField(fields->value(QStringLiteral("bak")));
@@ -130,6 +149,13 @@ QString Format(const Entry& e) {
       {QStringLiteral("set"), g.CharSet.toUtf8()},
       {QStringLiteral("view"), kViews[(g.RecordView ? 1 : 0) + (g.ShowHex ? 0 : 2)].toLatin1()},
   };
+  if (!g.Copybook.isEmpty()) {
+    fields.push_back({QStringLiteral("cpy"), PathField(g.Copybook)});
+    fields.push_back({QStringLiteral("kind"), QByteArray::number(g.LayoutKind)});
+    fields.push_back({QStringLiteral("order"), g.Layout.LittleEndian ? "little" : "big"});
+    fields.push_back({QStringLiteral("sign"), g.Layout.PToY ? "py" : "overpunch"});
+    fields.push_back({QStringLiteral("float"), g.Layout.IeeeFloat ? "ieee" : "ibm"});
+  }
   if (!e.backup.isEmpty()) {
     fields.push_back({QStringLiteral("bak"), PathField(e.backup)});
     fields.push_back({QStringLiteral("bakid"), StampText(e.backupStamp)});
@@ -232,9 +258,9 @@ void RememberGeometry(Platform& p, const QString& path, const FileGeometry& g) {
 }
 
 void RememberGeometry(Platform& p, const FileState& file) {
-  RememberGeometry(
-      p, file.FileName,
-      {file.WorkingBase, file.RecordLength, file.CharSet, file.RecordView, file.ShowHex});
+  RememberGeometry(p, file.FileName,
+                   {file.WorkingBase, file.RecordLength, file.CharSet, file.RecordView,
+                    file.ShowHex, file.Copybook, file.LayoutKind, file.Layout});
 }
 
 void RememberBackup(Platform& p, const QString& file, const QString& backup,

@@ -22,6 +22,9 @@ struct FileGeometry {
   QString CharSet = kAsciiSetName;
   bool RecordView = false;
   bool ShowHex = true;
+  QString Copybook = {};  // empty: no layout
+  int LayoutKind = 0;
+  LayoutFlags Layout = {};
   bool operator==(const FileGeometry&) const = default;
 };
 

@@ -147,6 +147,9 @@ void IO::OpenFile(const QString& requested) {
     s_.Current.CharSet = kept->CharSet;
     s_.Current.RecordView = kept->RecordView;
     s_.Current.ShowHex = kept->ShowHex;
+    s_.Current.Copybook = kept->Copybook;
+    s_.Current.LayoutKind = kept->LayoutKind;
+    s_.Current.Layout = kept->Layout;
   } else {
     std::vector<std::uint8_t> sample(
         static_cast<std::size_t>(std::min(s_.FileLength, kHintSampleBytes)));

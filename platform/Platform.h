@@ -32,8 +32,9 @@ class Platform {
                             Answer defaultAnswer = Answer::Yes) = 0;
   virtual void Beep() = 0;
 
-  // Empty text when the user cancels.
-  virtual QString OpenFileName(const QString& caption) = 0;
+  // Empty text when the user cancels. filter: the chooser's file types, as
+  // "COBOL copybooks (*.cpy);;All files (*)".
+  virtual QString OpenFileName(const QString& caption, const QString& filter = {}) = 0;
   // suggested: the name (and folder) the chooser starts with; filter: the
   // chooser's file type, as "PDF files (*.pdf)".
   virtual QString SaveFileName(const QString& caption, const QString& suggested = {},

@@ -67,7 +67,10 @@ class FakePlatform : public Platform {
     return answer;
   }
   void Beep() override { ++beeps; }
-  QString OpenFileName(const QString&) override { return Pop(openNames, "open dialog"); }
+  QString OpenFileName(const QString&, const QString& filter) override {
+    openFilters.push_back(filter);
+    return Pop(openNames, "open dialog");
+  }
   QString SaveFileName(const QString&, const QString& suggested, const QString& filter) override {
     saveOffers.push_back(suggested + " | " + filter);
     return Pop(saveNames, "save dialog");
@@ -166,7 +169,8 @@ class FakePlatform : public Platform {
   std::vector<Box> boxes;
   QStringList notices, messages;
   QStringList saveOffers;  // "suggested name | filter" of each save dialog
-  QSize screenSpace;       // empty: as large as any window
+  QStringList openFilters;
+  QSize screenSpace;  // empty: as large as any window
   QMap<QString, QString> settings;
   static constexpr int kIndex = -1;  // helpContexts entry of the keyword index
   std::vector<int> helpContexts;

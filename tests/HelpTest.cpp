@@ -302,6 +302,8 @@ TEST(Help, CommandLineAnswersWithoutADisplay) {
       {{"-", "b"}, {"-", "b"}, {}, {}},
       {{"--charset", "ibm037", "a.bin"}, {"a.bin"}, "IBM037", {}},
       {{"a.bin", "--charset=IBM037"}, {"a.bin"}, "IBM037", {}},
+      {{"--copybook", "c.cpy", "a.bin", "--copybook=d.cpy"}, {"a.bin"}, {}, {}},
+      {{"a.bin", "--copybook"}, {}, {}, "option '--copybook' needs a value"},
       {{"a.bin", "-style"}, {}, {}, "option '-style' needs a value"},
       {{"a.bin", "--charset"}, {}, {}, "option '--charset' needs a value"},
       {{"--charset", "EBCDIC", "a.bin"}, {}, {}, "unknown character set 'EBCDIC'" + sets},
@@ -316,12 +318,23 @@ TEST(Help, CommandLineAnswersWithoutADisplay) {
     }
   }
 
+  EXPECT_EQ(ParseCommandLine({"--copybook", "c.cpy", "--copybook=d.cpy"}).copybook, "d.cpy");
+
   struct Run {
     QStringList args;
     int status;
     QString out, errStart;
   };
+  TempFiles files;
+  const QString good = files.Write("good.cpy", "01 R.\n  05 A PIC X.\n");
+  const QString bad = files.Write("bad.cpy", "01 R.\n  05 A PIC X.\n  05 B PIC Q.\n");
   const Run runs[] = {
+      {{"--copybook", bad, "a.bin"}, 2, "", "quellox: " + bad + " line 3: "},
+      {{"--copybook=" + files.Dir() + "/none", "a.bin"},
+       2,
+       "",
+       "quellox: " + files.Dir() + "/none: "},
+      {{"--copybook", good, "a.bin"}, 1, "", "quellox: no display"},
       {{"--help"}, 0, Usage(), ""},
       {{"a.bin", "--version"}, 0, "quellox " QX_VERSION "\n", ""},
       {{"--bogus", "a.bin"}, 2, "", "quellox: unknown option '--bogus'\n" + Usage()},

@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QRadioButton>
 #include <QRegularExpression>
 #include <QToolBar>
 #include <QWheelEvent>
@@ -20,6 +21,7 @@
 #include "input/Utility.h"
 #include "search/Search.h"
 #include "tests/WindowRig.h"
+#include "ui/dialogs/LayoutChoice.h"
 #include "ui/dialogs/Marks.h"
 #include "ui/dialogs/Request.h"
 
@@ -95,7 +97,33 @@ TEST(MainWindow, MenusToolbarAndHelpKeys) {
     });
     Request::Ask(r.w.get(), QStringLiteral("Working File Base"), 0, help::kWorkingBase);
   }
-  EXPECT_EQ(r.p.helpContexts, (std::vector<int>{300, 500, 1, 440, 310, 410}));
+  // The Layout menu: a copybook with an error changes nothing; a good one
+  // asks its choices and lists its record kinds.
+  const auto items = [&](const char* menu) {
+    QStringList all;
+    for (QAction* a : r.w->MenuItem(menu)->menu()->actions())
+      all << a->text() + (a->isEnabled() ? "" : "-");
+    return all.join('|');
+  };
+  EXPECT_EQ(items("mnuLayout"),
+            "&Open Copybook...|Record &Kind-|&Fields-|Change &Value...-|C&lose Layout-||"
+            "&Check Records...-|&Export Records...-");
+  r.p.ExpectOpenFile(r.files.Write("bad.cpy", "01 R.\n 05 A PIC Q.\n"));
+  r.p.ExpectBox("Line 2: PICTURE Q is not supported");
+  r.w->MenuItem("mnuLayoutOpen")->trigger();
+  r.p.ExpectOpenFile(r.files.Write("good.cpy", "01 R1 PIC X(100).\n01 R2 PIC X(50).\n"));
+  {
+    WhenModal<LayoutChoice> choose([](LayoutChoice* d) {
+      QTest::keyClick(d, Qt::Key_F1);
+      d->LittleEndian->setChecked(true);
+      d->OKButton->click();
+    });
+    r.w->MenuItem("mnuLayoutOpen")->trigger();
+  }
+  EXPECT_EQ(std::tuple(items("mnuLayoutKind"), r.s.Current.Layout, r.p.openFilters.back()),
+            std::tuple("R1|R2", LayoutFlags{true},
+                       "COBOL copybooks (*.cpy *.cbl *.cob *.copy);;All files (*)"));
+  EXPECT_EQ(r.p.helpContexts, (std::vector<int>{300, 500, 1, 440, 310, 410, 550}));
   r.p.Verify();
 }
 

@@ -7,6 +7,7 @@
 #include "core/FileMemory.h"
 #include "core/NativeName.h"
 #include "core/Navigation.h"
+#include "fields/FileLayouts.h"
 #include "ops/CutCopy.h"
 #include "tests/Fakes.h"
 
@@ -229,6 +230,9 @@ TEST(OpenFile, EachFileComesBackWithItsGeometry) {
       {"5 3 7 IBM037 /a", {3, 7, "IBM037", false, true}},
       {"5 3 7 IBM037 records-nohex /a", {3, 7, "IBM037", true, false}},
       {"use=5 base=3 len=7 set=IBM037 view=records path=/a", {3, 7, "IBM037", true, true}},
+      {"", {1, 2, "ASCII", false, true, "/d/C D.cpy", 1, {true, true, true}}},
+      {"use=5 base=3 len=7 set=ASCII view=page cpy=/c.cpy kind=2 path=/a",
+       {3, 7, "ASCII", false, true, "/c.cpy", 2}},
   };
   for (const auto& [text, want] : kept) {
     FakePlatform q;
@@ -240,7 +244,8 @@ TEST(OpenFile, EachFileComesBackWithItsGeometry) {
   }
   // Damaged places read as nothing remembered.
   for (const char* bad : {"x 1 2 ASCII /a", "1 -1 80 ASCII /a", "1 0 0 ASCII /a", "1 0 80 /a",
-                          "use=1 base=0 len=80 set=ASCII view=side path=/a", "use=1 len=80"}) {
+                          "use=1 base=0 len=80 set=ASCII view=side path=/a", "use=1 len=80",
+                          "use=1 len=80 cpy=/c order=middle path=/a"}) {
     FakePlatform q;
     q.WriteSetting(kGeometrySection, "1", bad);
     EXPECT_EQ(RecallGeometry(q, "/a"), std::nullopt) << bad;
@@ -263,6 +268,30 @@ TEST(OpenFile, EachFileComesBackWithItsGeometry) {
   EXPECT_EQ(BackupOwner(q, "/d/CUST.DAT", st), "");
   RememberGeometry(q, "/d/CUST.DAT", g);
   EXPECT_EQ(BackupOwner(q, "/d/CUST.BAK", st), "/d/CUST.DAT");
+}
+
+// A file's layout comes back when it opens again, unless its copybook is gone.
+TEST(OpenFile, LayoutComesBackWithItsFile) {
+  Rig r;
+  const QString cpy = r.files.Write("c.cpy", "01 R. 05 A PIC X(2). 05 B PIC S9(3) COMP-3.\n");
+  const QString path = OpenAnew(r, "abcd", 0, 0, "l.dat");
+  FileLayouts layouts;
+  layouts.Use(r.io, cpy, std::get<Layout>(ReadCopybook(cpy)), {true, false, true});
+  for (bool gone : {false, true}) {
+    r.io.CloseFile();
+    layouts.Sync(r.io);
+    EXPECT_EQ(layouts.Current(r.s), nullptr);
+    if (gone) {
+      ASSERT_TRUE(QFile::remove(cpy));
+    }
+    r.io.OpenFile(path);
+    layouts.Sync(r.io);
+    EXPECT_EQ(std::tuple(layouts.Current(r.s) != nullptr, r.s.Current.Copybook, r.s.Current.Layout,
+                         r.p.messages.size()),
+              std::tuple(!gone, gone ? "" : cpy, LayoutFlags{!gone, false, !gone}, gone ? 1 : 0));
+  }
+  EXPECT_EQ(r.p.messages.value(0),
+            "Opened without a layout: " + cpy + " does not read: No such file or directory");
 }
 
 // A file that reads far better as EBCDIC says so once it opens; the set stays.

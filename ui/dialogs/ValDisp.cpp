@@ -15,7 +15,7 @@ namespace qx {
 ValDisp::ValDisp(QWidget* mainWindow) : QDialog(mainWindow) {
   setWindowTitle(QStringLiteral("Values"));
   setProperty("HelpContext", help::kShowValues);
-  auto* form = new QFormLayout;
+  auto* form = form_ = new QFormLayout;
   const auto add = [&](const char* caption) {
     auto* value = new QLabel(this);
     value->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -26,6 +26,9 @@ ValDisp::ValDisp(QWidget* mainWindow) : QDialog(mainWindow) {
     form->addRow(QString::fromLatin1(caption), value);
     return value;
   };
+  FieldBox = add("Field:");
+  FieldBox->setTextFormat(Qt::PlainText);
+  form->setRowVisible(FieldBox, false);
   ByteBox = add("Byte:");
   IntegerBox = add("Integer:");
   IntegerBigBox = add("Integer (big-endian):");
@@ -73,6 +76,12 @@ void ValDisp::DisplayValues(const ValueBytes& bytes) {
   PackedBox->setText(t.Packed);
   ZonedBox->setText(t.Zoned);
   TextBox->setText(t.Text);
+}
+
+void ValDisp::DisplayField(const QString& text) {
+  FieldBox->setText(text);
+  form_->setRowVisible(FieldBox, !text.isEmpty());
+  adjustSize();
 }
 
 void ValDisp::OKButton_Click() {

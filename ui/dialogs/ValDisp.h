@@ -5,6 +5,7 @@
 
 #include "core/ValueFormat.h"
 
+class QFormLayout;
 class QLabel;
 class QPushButton;
 
@@ -15,6 +16,7 @@ class ValDisp : public QDialog {
  public:
   explicit ValDisp(QWidget* mainWindow);
 
+  QLabel* FieldBox = nullptr;  // the cursor's field of the file's layout
   QLabel* ByteBox = nullptr;
   QLabel* IntegerBox = nullptr;
   QLabel* IntegerBigBox = nullptr;
@@ -34,6 +36,11 @@ class ValDisp : public QDialog {
 
   // Fills every value label.
   void DisplayValues(const ValueBytes& bytes);
+  // "NAME = value"; empty (no layout) hides the row.
+  void DisplayField(const QString& text);
+
+ private:
+  QFormLayout* form_ = nullptr;
 
  public slots:
   void OKButton_Click();

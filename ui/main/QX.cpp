@@ -562,6 +562,9 @@ void QX::DisplayState() {
 }
 
 void QX::UpdateWindows() {
+  // The layouts follow the open files.
+  layouts_.Sync(io_);
+  UpdateLayoutMenu();
   for (int i = 0; i < kMaxOpenFiles; ++i) {
     QAction* item = mnuWindowWindows_[static_cast<std::size_t>(i)];
     const QString& name = s_.OpenFiles[static_cast<std::size_t>(i)].FileName;

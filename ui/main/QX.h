@@ -14,6 +14,7 @@
 #include "core/Declare.h"
 #include "core/FileView.h"
 #include "core/IO.h"
+#include "fields/FileLayouts.h"
 #include "platform/Platform.h"
 
 class QAction;
@@ -40,6 +41,9 @@ class QX : public QMainWindow, public FileView {
   ~QX() override;
 
   IO& Io() { return io_; }
+  FileLayouts& Layouts() { return layouts_; }
+  // The current file takes the layout read from copybook (see FileLayouts::Use).
+  void UseLayout(const QString& copybook, Layout layout, const LayoutChoices& choices = {});
   EditorState& State() { return s_; }
 
   // ---- FileView ----
@@ -170,6 +174,10 @@ class QX : public QMainWindow, public FileView {
   void mnuRecordChop_Click();
   void mnuRecordPaste_Click();
   void mnuRecordFill_Click();
+  // Layout
+  void mnuLayoutOpen_Click();
+  void mnuLayoutKind_Click(int index);
+  void mnuLayoutClose_Click();
   // Help
   void mnuHelpSearch_Click();
   void mnuHelpAbout_Click();
@@ -239,6 +247,8 @@ class QX : public QMainWindow, public FileView {
   int Scaled(int designTwips) const;
   void BuildMenus();
   void BuildToolbar();
+  // The Layout menu as the current file's layout is: its record kinds.
+  void UpdateLayoutMenu();
   void HexBox_MouseDown(double xTwips, double yTwips);
   void AsciiBox_MouseDown(double xTwips, double yTwips);
   bool Form_KeyDown(QKeyEvent* e);  // true when consumed
@@ -279,6 +289,8 @@ class QX : public QMainWindow, public FileView {
   QHash<QString, QAction*> toolActions_;  // toolbar buttons by key
   std::array<QAction*, 4> mnuFileFiles_{};
   std::array<QAction*, 4> mnuWindowWindows_{};
+  FileLayouts layouts_;
+  QMenu* mnuLayoutKind_ = nullptr;
   std::vector<QAction*> mnuConfigCharSet_;  // one radio item per set, in CharacterSets() order
   int wheelDelta_ = 0;                      // wheel rotation not yet turned into rows
   int sideDelta_ = 0;                       // sideways wheel rotation not yet turned into columns

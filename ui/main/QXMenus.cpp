@@ -15,7 +15,7 @@ namespace qx {
 
 namespace {
 
-enum class Kind { Menu, Item, Separator, RecentFiles, OpenWindows, CharacterSets };
+enum class Kind { Menu, Item, Separator, RecentFiles, OpenWindows, CharacterSets, LayoutKinds };
 // kAnyTime: the item acts without a file too (its shortcut included).
 enum State { kNormal = 0, kDisabled = 1, kAnyTime = 2 };
 
@@ -116,6 +116,18 @@ const MenuEntry kMenuTable[] = {
     {Kind::Item, "mnuRecordChop", "&Chop...", "", 500, kNormal, &QX::mnuRecordChop_Click},
     {Kind::Item, "mnuRecordPaste", "&Paste...", "", 500, kNormal, &QX::mnuRecordPaste_Click},
     {Kind::Item, "mnuRecordFill", "&Fill...", "", 500, kNormal, &QX::mnuRecordFill_Click},
+
+    {Kind::Menu, "mnuLayout", "&Layout", "", help::kLayout, kNormal, nullptr},
+    {Kind::Item, "mnuLayoutOpen", "&Open Copybook...", "", help::kLayout, kNormal,
+     &QX::mnuLayoutOpen_Click},
+    {Kind::LayoutKinds, "mnuLayoutKind", "Record &Kind", "", help::kLayout, kNormal, nullptr},
+    {Kind::Item, "mnuLayoutFields", "&Fields", "", help::kLayout, kDisabled, nullptr},
+    {Kind::Item, "mnuLayoutValue", "Change &Value...", "", help::kLayout, kDisabled, nullptr},
+    {Kind::Item, "mnuLayoutClose", "C&lose Layout", "", help::kLayout, kNormal,
+     &QX::mnuLayoutClose_Click},
+    {Kind::Separator, "layout1", "-", "", 0, kNormal, nullptr},
+    {Kind::Item, "mnuLayoutCheck", "&Check Records...", "", help::kLayout, kDisabled, nullptr},
+    {Kind::Item, "mnuLayoutExport", "&Export Records...", "", help::kLayout, kDisabled, nullptr},
 
     {Kind::Menu, "mnuHelp", "&Help", "", 0, kNormal, nullptr},
     {Kind::Item, "mnuHelpSearch", "&Quellox Help Topics...", "", 0, kNormal,
@@ -236,6 +248,8 @@ void QX::BuildMenus() {
         a->setProperty("WithoutFile", e.state == kAnyTime);
         a->setProperty("HelpContext", e.helpContext);
         a->setEnabled(e.state != kDisabled);
+        // Items to come have no handler yet.
+        if (e.handler == nullptr) break;
         connect(a, &QAction::triggered, this, [this, handler = e.handler] {
           if (!CommandRefused()) (this->*handler)();
         });
@@ -283,6 +297,14 @@ void QX::BuildMenus() {
           });
           mnuConfigCharSet_.push_back(a);
         }
+        break;
+      }
+      case Kind::LayoutKinds: {
+        mnuLayoutKind_ = menu->addMenu(caption);
+        mnuLayoutKind_->setObjectName(name);
+        mnuLayoutKind_->menuAction()->setObjectName(name);
+        mnuLayoutKind_->menuAction()->setProperty("HelpContext", e.helpContext);
+        actions_.insert(name, mnuLayoutKind_->menuAction());
         break;
       }
     }

@@ -98,6 +98,7 @@ void QX::mnuEditValues_Click() {
     } else {
       ValDisp window(this);
       window.DisplayValues(bytes);
+      window.DisplayField(FieldAtCursor(s_, layouts_));
       window.exec();
     }
   }

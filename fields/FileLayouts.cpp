@@ -1,0 +1,181 @@
+#include "fields/FileLayouts.h"
+
+#include <algorithm>
+
+#include "core/FileMemory.h"
+#include "core/NativeName.h"
+#include "core/Navigation.h"
+#include "core/ValueFormat.h"
+#include "fields/FieldCodec.h"
+
+namespace qx {
+
+namespace {
+
+// A text field longer than this shows its start.
+constexpr int kShownFieldChars = 60;
+
+void DropLayoutOf(FileState& f) {
+  f.Copybook.clear();
+  f.LayoutKind = 0;
+  f.Layout = {};
+}
+
+bool InUse(const LayoutField& f) {
+  return std::all_of(f.within.begin(), f.within.end(),
+                     [](const Alternative& a) { return a.index == 0; });
+}
+
+QString ValueText(const FieldValue& v) {
+  switch (v.state) {
+    case FieldValue::State::Blank:
+      return QStringLiteral("blank");
+    case FieldValue::State::LowValues:
+      return QStringLiteral("low-values");
+    case FieldValue::State::Invalid:
+      return QStringLiteral("invalid");
+    case FieldValue::State::Value:
+      break;
+  }
+  QString text = v.text.size() > kShownFieldChars
+                     ? v.text.left(kShownFieldChars) + QStringLiteral("...")
+                     : v.text;
+  return v.beyondPic ? text + QStringLiteral(" (beyond PIC)") : text;
+}
+
+}  // namespace
+
+LayoutChoices ChoicesOf(const LayoutFlags& flags) {
+  return {flags.LittleEndian, flags.PToY, flags.IeeeFloat};
+}
+
+LayoutFlags FlagsOf(const LayoutChoices& choices) {
+  return {choices.littleEndian, choices.asciiPToY, choices.ieeeFloat};
+}
+
+const FileLayouts::Held* FileLayouts::Find(const FileState& f) const {
+  if (f.Copybook.isEmpty()) return nullptr;
+  const auto at = std::find_if(held_.begin(), held_.end(), [&](const Held& h) {
+    return h.file == f.FileName && h.copybook == f.Copybook;
+  });
+  return at == held_.end() ? nullptr : &*at;
+}
+
+const Layout* FileLayouts::Current(const EditorState& s) const {
+  const Held* h = Find(s.Current);
+  return h ? &h->layout : nullptr;
+}
+
+const RecordKind* FileLayouts::Kind(const EditorState& s) const {
+  const Layout* layout = Current(s);
+  if (!layout || layout->kinds.empty()) return nullptr;
+  const auto k = std::clamp<std::size_t>(
+      static_cast<std::size_t>(std::max(s.Current.LayoutKind, 0)), 0, layout->kinds.size() - 1);
+  return &layout->kinds[k];
+}
+
+void FileLayouts::Sync(IO& io) {
+  EditorState& s = io.State();
+  std::erase_if(held_, [&](const Held& h) {
+    const auto same = [&](const FileState& f) {
+      return f.FileName == h.file && f.Copybook == h.copybook;
+    };
+    return !same(s.Current) && std::none_of(s.OpenFiles.begin(), s.OpenFiles.end(), same);
+  });
+  FileState& c = s.Current;
+  if (c.FileName.isEmpty() || c.Copybook.isEmpty() || Find(c)) return;
+  CopybookResult read = ReadCopybook(c.Copybook, *s.Sys);
+  if (auto* error = std::get_if<CopybookError>(&read)) {
+    const QString copybook = c.Copybook;
+    DropLayoutOf(c);
+    if (s.OpenFiles[0].FileName == c.FileName) DropLayoutOf(s.OpenFiles[0]);
+    RememberGeometry(io.Plat(), c);
+    io.Plat().ShowMessage(
+        QStringLiteral("Opened without a layout: ") +
+        (error->line == 0 ? error->reason : copybook + QStringLiteral(", ") + error->Text()));
+    return;
+  }
+  Layout& layout = std::get<Layout>(read);
+  if (c.LayoutKind < 0 || c.LayoutKind >= std::ssize(layout.kinds)) c.LayoutKind = 0;
+  held_.push_back({c.FileName, c.Copybook, std::move(layout)});
+}
+
+void FileLayouts::Use(IO& io, const QString& named, Layout layout, const LayoutChoices& choices) {
+  EditorState& s = io.State();
+  FileState& c = s.Current;
+  if (c.FileName.isEmpty()) return;
+  const QString resolved = CanonicalPath(named, *s.Sys);
+  const QString& copybook = resolved.isEmpty() ? named : resolved;
+  std::erase_if(held_, [&](const Held& h) { return h.file == c.FileName; });
+  c.Copybook = copybook;
+  c.LayoutKind = 0;
+  c.Layout = FlagsOf(choices);
+  const int length = layout.Length();
+  if (!layout.warnings.isEmpty()) io.Plat().ShowMessage(layout.warnings.join(QStringLiteral("; ")));
+  held_.push_back({c.FileName, copybook, std::move(layout)});
+  RememberGeometry(io.Plat(), c);
+  // A length the file cannot take (longer than its working area) is not offered.
+  if (length == c.RecordLength || length < 1 ||
+      length > std::min<std::int64_t>(s.WorkingLength, kMaxRecordLength)) {
+    return;
+  }
+  const QString question = QStringLiteral(
+                               "The layout's records are %1 bytes; the record length "
+                               "is %2. Use %1?")
+                               .arg(length)
+                               .arg(c.RecordLength);
+  if (io.Plat().MessageBox(question, Buttons::YesNo, Icon::None, kProductTitle, Answer::Yes) ==
+      Answer::Yes) {
+    SetRecordLength(io, length);
+  }
+}
+
+bool FileLayouts::ChooseKind(IO& io, int kind) {
+  const Layout* layout = Current(io.State());
+  if (!layout || kind < 0 || kind >= std::ssize(layout->kinds)) return false;
+  io.State().Current.LayoutKind = kind;
+  RememberGeometry(io.Plat(), io.State().Current);
+  return true;
+}
+
+void FileLayouts::Close(IO& io) {
+  FileState& c = io.State().Current;
+  if (c.Copybook.isEmpty()) return;
+  std::erase_if(held_, [&](const Held& h) { return h.file == c.FileName; });
+  DropLayoutOf(c);
+  RememberGeometry(io.Plat(), c);
+}
+
+QString FieldAtCursor(const EditorState& s, const FileLayouts& layouts) {
+  const RecordKind* kind = layouts.Kind(s);
+  const FileState& c = s.Current;
+  if (!kind || c.RecordLength < 1) return {};
+  const std::int64_t at = c.CursorOffset % c.RecordLength;
+  const auto f = std::find_if(kind->fields.begin(), kind->fields.end(), [&](const LayoutField& f) {
+    return InUse(f) && at >= f.offset && at < f.offset + f.type.length;
+  });
+  if (f == kind->fields.end()) return QStringLiteral("none at offset %1 of the record").arg(at);
+  const QString name = f->name + QStringLiteral(" = ");
+  const std::int64_t start = c.CursorOffset - at + f->offset;  // in the working area
+  const auto length = static_cast<std::size_t>(f->type.length);
+  if (s.WorkingLength - start < f->type.length) return name + kTooShort;
+  std::vector<std::uint8_t> bytes(length);
+  if (s.File1.ReadAt(c.WorkingBase + start, bytes.data(), f->type.length) != f->type.length) {
+    return name + QStringLiteral("couldn't read");
+  }
+  // As the screen shows them, unsaved edits and all.
+  const RecordBuffer& r = s.Records;
+  for (std::size_t i = 0; i < length; ++i) {
+    const std::int64_t offset = start + static_cast<std::int64_t>(i);
+    if (c.RecordView) {
+      const std::int64_t abs = c.WorkingBase + offset;
+      if (abs >= r.At && abs < r.End()) bytes[i] = r.Bytes[static_cast<std::size_t>(abs - r.At)];
+    } else if (offset >= c.BufferTop && offset < c.BufferTop + kPageSize) {
+      bytes[i] = s.PageBuffer[static_cast<std::size_t>(offset - c.BufferTop)];
+    }
+  }
+  return name +
+         ValueText(DecodeField(f->type, bytes, CharacterSetOf(c.CharSet), ChoicesOf(c.Layout)));
+}
+
+}  // namespace qx

@@ -1,0 +1,80 @@
+// The Layout menu of the main window: the copybook that lays out the
+// current file's records, and the record kind in use.
+#include <QActionGroup>
+#include <QMenu>
+
+#include "fields/FileLayouts.h"
+#include "help/HelpContexts.h"
+#include "ui/dialogs/LayoutChoice.h"
+#include "ui/main/QX.h"
+
+namespace qx {
+
+namespace {
+
+const QString kCopybookFilter =
+    QStringLiteral("COBOL copybooks (*.cpy *.cbl *.cob *.copy);;All files (*)");
+
+}  // namespace
+
+void QX::UseLayout(const QString& copybook, Layout layout, const LayoutChoices& choices) {
+  layouts_.Use(io_, copybook, std::move(layout), choices);
+  UpdateLayoutMenu();
+}
+
+void QX::UpdateLayoutMenu() {
+  if (mnuLayoutKind_ == nullptr) return;
+  mnuLayoutKind_->clear();
+  for (QActionGroup* g : mnuLayoutKind_->findChildren<QActionGroup*>()) delete g;
+  const Layout* layout = layouts_.Current(s_);
+  mnuLayoutKind_->setEnabled(layout != nullptr);
+  MenuItem(QStringLiteral("mnuLayoutClose"))->setEnabled(layout != nullptr);
+  if (layout == nullptr) return;
+  auto* group = new QActionGroup(mnuLayoutKind_);
+  for (std::size_t i = 0; i < layout->kinds.size(); ++i) {
+    QString name = layout->kinds[i].name;
+    name.replace(QLatin1Char('&'), QStringLiteral("&&"));
+    QAction* a =
+        mnuLayoutKind_->addAction(name.isEmpty() ? QStringLiteral("Record %1").arg(i + 1) : name);
+    a->setObjectName(QStringLiteral("mnuLayoutKind(%1)").arg(i));
+    a->setProperty("HelpContext", help::kLayout);
+    a->setCheckable(true);
+    a->setChecked(static_cast<int>(i) == layouts_.Kind(s_) - layout->kinds.data());
+    group->addAction(a);
+    connect(a, &QAction::triggered, this, [this, i] {
+      if (!CommandRefused()) mnuLayoutKind_Click(static_cast<int>(i));
+    });
+  }
+}
+
+void QX::mnuLayoutOpen_Click() {
+  const QString path = GuardsPass(Guard::FileOpen)
+                           ? p_.OpenFileName(QStringLiteral("Open Copybook"), kCopybookFilter)
+                           : QString();
+  if (!path.isEmpty()) {
+    CopybookResult read = ReadCopybook(path, *s_.Sys);
+    if (const auto* error = std::get_if<CopybookError>(&read)) {
+      p_.MessageBox(error->Text(), Buttons::Ok, Icon::Critical);
+    } else {
+      LayoutChoice dialog(this, path);
+      if (dialog.exec() == QDialog::Accepted) {
+        UseLayout(path, std::move(std::get<Layout>(read)), dialog.Choices());
+      }
+    }
+  }
+  FocusFileBar();
+}
+
+void QX::mnuLayoutKind_Click(int index) {
+  layouts_.ChooseKind(io_, index);
+  UpdateLayoutMenu();
+  FocusFileBar();
+}
+
+void QX::mnuLayoutClose_Click() {
+  layouts_.Close(io_);
+  UpdateLayoutMenu();
+  FocusFileBar();
+}
+
+}  // namespace qx
