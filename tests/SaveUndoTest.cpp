@@ -181,6 +181,7 @@ TEST(SaveUndo, EachViewSavesItsEditsThroughOnePath) {
     type(10, "66");
     r.p.ExpectBox("Save Change?", Answer::No);
     r.io.CheckDirty();
+    EXPECT_EQ(ScreenByte(r.s, 10), 10);
     type(12, "67");
     r.io.SavePage();
     saved[12] = 0x67;
@@ -234,6 +235,13 @@ TEST(SaveUndo, EachViewSavesItsEditsThroughOnePath) {
     EXPECT_EQ(TempFiles::Read(path), saved.left(50));
     EXPECT_FALSE(r.s.Dirty);
     EXPECT_EQ(r.s.WorkingLength, 50);
+    // Yes saves, a file of one byte too.
+    path = OpenAnew(r, "x", 0, 1);
+    show();
+    type(0, "41");
+    r.p.ExpectBox("Save Change?", Answer::Yes);
+    r.io.CheckDirty();
+    EXPECT_EQ(TempFiles::Read(path), "A");
     r.p.Verify();
   }
 }
