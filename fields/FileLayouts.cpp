@@ -6,6 +6,7 @@
 #include "core/NativeName.h"
 #include "core/Navigation.h"
 #include "core/ValueFormat.h"
+#include "fields/ByField.h"
 #include "fields/FieldCodec.h"
 
 namespace qx {
@@ -19,11 +20,6 @@ void DropLayoutOf(FileState& f) {
   f.Copybook.clear();
   f.LayoutKind = 0;
   f.Layout = {};
-}
-
-bool InUse(const LayoutField& f) {
-  return std::all_of(f.within.begin(), f.within.end(),
-                     [](const Alternative& a) { return a.index == 0; });
 }
 
 QString ValueText(const FieldValue& v) {
@@ -151,10 +147,8 @@ QString FieldAtCursor(const EditorState& s, const FileLayouts& layouts) {
   const FileState& c = s.Current;
   if (!kind || c.RecordLength < 1) return {};
   const std::int64_t at = c.CursorOffset % c.RecordLength;
-  const auto f = std::find_if(kind->fields.begin(), kind->fields.end(), [&](const LayoutField& f) {
-    return InUse(f) && at >= f.offset && at < f.offset + f.type.length;
-  });
-  if (f == kind->fields.end()) return QStringLiteral("none at offset %1 of the record").arg(at);
+  const LayoutField* f = FieldAt(*kind, at);
+  if (f == nullptr) return QStringLiteral("none at offset %1 of the record").arg(at);
   const QString name = f->name + QStringLiteral(" = ");
   const std::int64_t start = c.CursorOffset - at + f->offset;  // in the working area
   const auto length = static_cast<std::size_t>(f->type.length);
