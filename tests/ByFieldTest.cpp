@@ -5,7 +5,8 @@
 #include "fields/ByField.h"
 #include "fields/FileLayouts.h"
 #include "input/Typing.h"
-#include "tests/Fakes.h"
+#include "tests/WindowRig.h"
+#include "ui/dialogs/ChangeValue.h"
 
 namespace qx::test {
 
@@ -82,6 +83,46 @@ TEST(ByField, ChangeFieldValueWritesTheEncodedBytesOrRefuses) {
     r.io.UndoChange();
     EXPECT_EQ(TempFiles::Read(path), original);
   }
+}
+
+// Ctrl+Right and Ctrl+Left move by field in either view; Ctrl+E changes a
+// value in the record view only, and hands the focus back to the view.
+TEST(ByField, WindowMovesByFieldAndChangesAValue) {
+  WindowRig r;
+  r.Open("v.dat", QByteArray(22, '\x40'));
+  r.w->SetCharacterSet("IBM037");
+  const QString cpy = r.files.Write("c.cpy", kByFieldCopybook);
+  r.p.ExpectBox("The layout's records are 11 bytes; the record length is 22. Use 11?", Answer::Yes);
+  r.w->UseLayout(cpy, std::get<Layout>(ReadCopybook(cpy)));
+  r.Key(Qt::Key_Right, Qt::ControlModifier);
+  EXPECT_EQ(r.s.Current.CursorOffset, 4);
+  r.Key(Qt::Key_E, Qt::ControlModifier);
+  EXPECT_EQ(r.p.messages.back(), "Switch to the record view (F6) to change values");
+  r.Key(Qt::Key_F6);
+  r.Key(Qt::Key_Right, Qt::ControlModifier);
+  r.Key(Qt::Key_Left, Qt::ControlModifier);
+  r.Key(Qt::Key_Left, Qt::ControlModifier);
+  r.Key(Qt::Key_Right, Qt::ControlModifier);
+  EXPECT_EQ(r.s.Current.CursorOffset, 4);
+  const auto type = [&](const char* keys, Qt::Key end) {
+    WhenModal<ChangeValue> dialog([&](ChangeValue* d) {
+      EXPECT_EQ(d->ValueBox->selectedText(), "blank");
+      QTest::keyClicks(d->ValueBox, keys);
+      QTest::keyClick(d->ValueBox, end);
+    });
+    r.Key(Qt::Key_E, Qt::ControlModifier);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(r.w.get()));
+    EXPECT_EQ(std::tuple(r.s.Current.CursorOffset, QApplication::focusWidget()),
+              std::tuple(4, static_cast<QWidget*>(r.w->RecordBar)));
+  };
+  // Escape, and Enter on the value as shown (a word, not a number), change nothing.
+  type("-5", Qt::Key_Escape);
+  type("", Qt::Key_Return);
+  EXPECT_FALSE(r.s.Dirty);
+  type("-5", Qt::Key_Return);
+  EXPECT_EQ(std::tuple(ScreenByte(r.s, 4), ScreenByte(r.s, 5), ScreenByte(r.s, 6)),
+            std::tuple(0x00, 0x50, 0x0D));
+  r.p.Verify();
 }
 
 }  // namespace qx::test

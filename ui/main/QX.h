@@ -64,6 +64,9 @@ class QX : public QMainWindow, public FileView {
   void ShowCursor();
   void CursorForward(int n);
   void CursorBack(int n);
+  // The cursor to working offset at in the view showing, the screen
+  // scrolled as little as brings it there.
+  void CursorTo(std::int64_t at);
   void DrawHexCursor();
   void DrawAsciiCursor();
   void EraseCursorCell();
@@ -177,6 +180,7 @@ class QX : public QMainWindow, public FileView {
   // Layout
   void mnuLayoutOpen_Click();
   void mnuLayoutKind_Click(int index);
+  void mnuLayoutValue_Click();
   void mnuLayoutClose_Click();
   // Help
   void mnuHelpSearch_Click();

@@ -13,6 +13,7 @@
 
 #include "core/CharacterSet.h"
 #include "core/ScrollMath.h"
+#include "fields/ByField.h"
 #include "help/HelpContexts.h"
 #include "input/Typing.h"
 #include "input/Utility.h"
@@ -120,6 +121,26 @@ void QX::CursorBack(int n) {
     c.BufferTop = std::max<std::int64_t>(c.BufferTop - 16, 0);
     io_.ShowPage();
   }
+}
+
+void QX::CursorTo(std::int64_t at) {
+  FileState& c = s_.Current;
+  SecondNibble = false;
+  c.CursorOffset = at;
+  if (c.RecordView) {
+    FollowCursor();
+    LoadRecords();
+    return;
+  }
+  const std::int64_t last = c.BufferTop + kPageSize - 1;
+  if (at < c.BufferTop || at > last) {
+    io_.CheckDirty();
+    // By whole rows, as the arrow keys scroll.
+    const std::int64_t rows = at > last ? (at - last + 15) / 16 : -((c.BufferTop - at + 15) / 16);
+    c.BufferTop = std::max<std::int64_t>(c.BufferTop + rows * 16, 0);
+    io_.ShowPage();
+  }
+  ShowCursor();
 }
 
 void QX::mnuNavGoToCursor_Click() {
@@ -274,6 +295,14 @@ bool QX::Form_KeyDown(QKeyEvent* e) {
   if (!s_.FileOpen()) return true;
   if (key == Qt::Key_F4) {
     FindNextKey();
+    return true;
+  }
+  const bool ctrlOnly = (e->modifiers() & ~Qt::KeypadModifier) == Qt::ControlModifier;
+  const RecordKind* kind = layouts_.Kind(s_);
+  if (ctrlOnly && kind && s_.Current.RecordLength >= 1 &&
+      (key == Qt::Key_Right || key == Qt::Key_Left)) {
+    CursorTo(MoveByField(*kind, static_cast<int>(s_.Current.RecordLength), s_.WorkingLength,
+                         s_.Current.CursorOffset, key == Qt::Key_Right));
     return true;
   }
   if (s_.Current.RecordView && RecordKey(key)) return true;

@@ -3,8 +3,10 @@
 #include <QActionGroup>
 #include <QMenu>
 
+#include "fields/ByField.h"
 #include "fields/FileLayouts.h"
 #include "help/HelpContexts.h"
+#include "ui/dialogs/ChangeValue.h"
 #include "ui/dialogs/LayoutChoice.h"
 #include "ui/main/QX.h"
 
@@ -29,6 +31,7 @@ void QX::UpdateLayoutMenu() {
   const Layout* layout = layouts_.Current(s_);
   mnuLayoutKind_->setEnabled(layout != nullptr);
   MenuItem(QStringLiteral("mnuLayoutClose"))->setEnabled(layout != nullptr);
+  MenuItem(QStringLiteral("mnuLayoutValue"))->setEnabled(layout != nullptr);
   if (layout == nullptr) return;
   auto* group = new QActionGroup(mnuLayoutKind_);
   for (std::size_t i = 0; i < layout->kinds.size(); ++i) {
@@ -68,6 +71,41 @@ void QX::mnuLayoutOpen_Click() {
 void QX::mnuLayoutKind_Click(int index) {
   layouts_.ChooseKind(io_, index);
   UpdateLayoutMenu();
+  FocusFileBar();
+}
+
+void QX::mnuLayoutValue_Click() {
+  const RecordKind* kind = layouts_.Kind(s_);
+  FileState& c = s_.Current;
+  if (!GuardsPass(Guard::FileOpen) || !kind || c.RecordLength < 1) return;
+  if (!c.RecordView) {
+    p_.ShowMessage(QStringLiteral("Switch to the record view (F6) to change values"));
+    return;
+  }
+  if (!GuardsPass(Guard::Writable)) return;
+  const std::int64_t column = c.CursorOffset % c.RecordLength;
+  const LayoutField* field = FieldAt(*kind, column);
+  if (!field) {
+    p_.ShowMessage(QStringLiteral("No field at offset %1 of the record").arg(column));
+    return;
+  }
+  const std::int64_t start = c.CursorOffset - column + field->offset;
+  if (const QString refusal = FieldOutOfReach(s_, *field, start); !refusal.isEmpty()) {
+    p_.ShowMessage(refusal);
+    return;
+  }
+  CursorTo(start);  // the field's records on screen, and its bytes with them
+  if (const std::optional<QString> shown = FieldEditText(s_, *field, start)) {
+    ChangeValue dialog(this, p_, field->name, *shown, [&](const QString& text) {
+      // The value as shown is not always the bytes' own form ("blank", "."
+      // for a byte without a character): stored back, it would change them.
+      return text == *shown ? QString() : ChangeFieldValue(s_, *field, start, text);
+    });
+    dialog.exec();
+  } else {
+    p_.ShowMessage(QStringLiteral("%1 is not on the screen").arg(field->name));
+  }
+  CursorTo(start);
   FocusFileBar();
 }
 
