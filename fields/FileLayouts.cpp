@@ -94,6 +94,7 @@ void FileLayouts::Sync(IO& io) {
   Layout& layout = std::get<Layout>(read);
   if (c.LayoutKind < 0 || c.LayoutKind >= std::ssize(layout.kinds)) c.LayoutKind = 0;
   held_.push_back({c.FileName, c.Copybook, std::move(layout)});
+  Redraw(io);
 }
 
 void FileLayouts::Use(IO& io, const QString& named, Layout layout, const LayoutChoices& choices) {
@@ -110,6 +111,7 @@ void FileLayouts::Use(IO& io, const QString& named, Layout layout, const LayoutC
   if (!layout.warnings.isEmpty()) io.Plat().ShowMessage(layout.warnings.join(QStringLiteral("; ")));
   held_.push_back({c.FileName, copybook, std::move(layout)});
   RememberGeometry(io.Plat(), c);
+  Redraw(io);
   // A length the file cannot take (longer than its working area) is not offered.
   if (length == c.RecordLength || length < 1 ||
       length > std::min<std::int64_t>(s.WorkingLength, kMaxRecordLength)) {
@@ -131,6 +133,7 @@ bool FileLayouts::ChooseKind(IO& io, int kind) {
   if (!layout || kind < 0 || kind >= std::ssize(layout->kinds)) return false;
   io.State().Current.LayoutKind = kind;
   RememberGeometry(io.Plat(), io.State().Current);
+  Redraw(io);
   return true;
 }
 
@@ -140,6 +143,12 @@ void FileLayouts::Close(IO& io) {
   std::erase_if(held_, [&](const Held& h) { return h.file == c.FileName; });
   DropLayoutOf(c);
   RememberGeometry(io.Plat(), c);
+  Redraw(io);
+}
+
+void FileLayouts::Redraw(IO& io) {
+  // The record view shows the fields.
+  if (io.State().Current.RecordView) io.View().LoadDisplay();
 }
 
 QString FieldAtCursor(const EditorState& s, const FileLayouts& layouts) {

@@ -41,6 +41,7 @@ class FileLayouts {
     Layout layout;
   };
   const Held* Find(const FileState& f) const;
+  static void Redraw(IO& io);
   std::vector<Held> held_;
 };
 

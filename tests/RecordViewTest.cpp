@@ -73,6 +73,11 @@ TEST(RecordView, ShowsOneRecordPerRowAndSwitchingKeepsTheCursorsByte) {
   EXPECT_EQ(pane->GutterText(0), " 0  0");
   EXPECT_EQ(pane->GutterText(1), " 1  7");
   EXPECT_EQ(pane->Ruler().left(8), "0....+. ");
+  // A layout names its fields above the ruler; closed, the band goes.
+  r.w->UseLayout("r.cpy", std::get<Layout>(ParseCopybook("01 R. 05 ID PIC XX. 05 NAME PIC X(5).")));
+  EXPECT_EQ(pane->BandText().left(8), "IDNAME  ");
+  r.w->mnuLayoutClose_Click();
+  EXPECT_EQ(pane->BandText(), "");
   // The cursor is red on the digit lines (the active side), green above.
   EXPECT_EQ(pane->CellPen(0, 1, 0), QColor(255, 0, 0));
   EXPECT_EQ(pane->CellPen(0, 0, 0), QColor(0, 160, 0));

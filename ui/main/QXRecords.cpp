@@ -11,6 +11,8 @@
 #include "core/CharacterSet.h"
 #include "core/FileMemory.h"
 #include "core/RecordLayout.h"
+#include "fields/FieldBand.h"
+#include "fields/FileLayouts.h"
 #include "input/Utility.h"
 #include "ui/main/Library.h"
 #include "ui/main/PagePane.h"
@@ -26,6 +28,25 @@ constexpr int kViewTopTwips = 1980 - 480;
 constexpr int kMarginTwips = 240;
 // Records a window shows at least once the view appears, if the screen has room.
 constexpr int kRowsWanted = 10;
+
+// The band over the screen and the numbers on it that do not decode.
+void ShowFields(const EditorState& s, const RecordKind& kind, RecordPane::Picture& picture) {
+  const RecordScreen& screen = picture.Screen;
+  const RecordBuffer& r = s.Records;
+  picture.Band = BandOf(kind, screen.RecordLength, screen.FirstColumn, screen.Columns);
+  for (int row = 0; row < screen.Rows; ++row) {
+    const ByteSpan bytes =
+        RecordBytes(screen.TopRecord + row, screen.RecordLength, screen.WorkingLength);
+    const std::int64_t from = picture.WorkingBase + bytes.Start;
+    const std::int64_t to = std::min(from + bytes.Length, r.End());
+    if (bytes.Length == 0 || from < r.At || to <= from) break;
+    const std::span<const std::uint8_t> record(r.Bytes.data() + (from - r.At),
+                                               static_cast<std::size_t>(to - from));
+    picture.Failing.push_back(FailingColumns(kind, screen.RecordLength, screen.FirstColumn,
+                                             screen.Columns, record, *picture.Set,
+                                             ChoicesOf(s.Current.Layout)));
+  }
+}
 
 }  // namespace
 
@@ -84,6 +105,7 @@ RecordScreen QX::RecordScreenNow() {
   screen.RecordLength = std::max<int>(c.RecordLength, 1);
   screen.WorkingLength = std::max<std::int64_t>(s_.WorkingLength, 0);
   screen.ShowHex = c.ShowHex;
+  RecordBox->SetBand(layouts_.Kind(s_) != nullptr);
   screen.Rows = RecordBox->RowsThatFit(c.ShowHex);
   screen.Columns = RecordBox->ColumnsThatFit(screen.RecordLength, screen.WorkingLength);
   const std::int64_t records = RecordCountFor(screen.WorkingLength, screen.RecordLength);
@@ -142,6 +164,7 @@ void QX::PaintRecords() {
   const std::int64_t hit = s_.SearchPosition - c.WorkingBase;
   if (s_.Found && c.CursorOffset == hit) picture.Hit = {hit, std::ssize(s_.Pattern)};
   picture.FieldColumn = PositionOf(c.CursorOffset, picture.Screen.RecordLength).Column;
+  if (const RecordKind* kind = layouts_.Kind(s_)) ShowFields(s_, *kind, picture);
   RecordBox->Show(picture);
 
   const QSignalBlocker quietRecords(RecordBar);

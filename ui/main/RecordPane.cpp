@@ -4,6 +4,7 @@
 #include <QGlyphRun>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QToolTip>
 #include <algorithm>
 
 #include "core/CharacterSet.h"
@@ -17,6 +18,9 @@ const QColor kEdited(255, 236, 150);  // as the page marks its edits
 const QColor kHit(160, 215, 255);
 const QColor kFieldColumn(228, 236, 250);
 const QColor kRulerBand(224, 224, 224);
+const QColor kFieldTint(242, 242, 236);  // every other field
+const QColor kFailing(255, 200, 200);    // a number that does not decode
+const QColor kBoundary(150, 150, 190);
 const QColor kRuleLine(200, 200, 200);
 const QColor kGutterPen(96, 96, 96);
 const QColor kActiveCursor(255, 0, 0);
@@ -69,16 +73,17 @@ int RecordPane::RowHeight() const {
 }
 
 int RecordPane::RowTop(int row) const {
-  return lineHeight_ + kRuleGap + row * RowHeight();
+  return BandHeight() + lineHeight_ + kRuleGap + row * RowHeight();
 }
 
 int RecordPane::RowsThatFit(bool showHex) const {
   const int rowHeight = (showHex ? 3 : 1) * lineHeight_ + kRuleGap;
-  return std::max((height() - lineHeight_ - kRuleGap) / rowHeight, 1);
+  return std::max((height() - BandHeight() - lineHeight_ - kRuleGap) / rowHeight, 1);
 }
 
 int RecordPane::HeightFor(int rows, bool showHex) const {
-  return lineHeight_ + kRuleGap + rows * ((showHex ? 3 : 1) * lineHeight_ + kRuleGap);
+  return BandHeight() + lineHeight_ + kRuleGap +
+         rows * ((showHex ? 3 : 1) * lineHeight_ + kRuleGap);
 }
 
 int RecordPane::GutterChars(int recordLength, std::int64_t workingLength) {
@@ -98,6 +103,7 @@ int RecordPane::ColumnsThatFit(int recordLength, std::int64_t workingLength) con
 
 void RecordPane::Show(const Picture& picture) {
   picture_ = picture;
+  band_ = picture_.Band.has_value();
   update();
 }
 
@@ -153,7 +159,14 @@ QColor RecordPane::CellBackground(int row, int column) const {
     const ByteSpan& hit = picture_.Hit;
     if (hit.Length > 0 && *offset >= hit.Start && *offset <= hit.Last()) return kHit;
   }
+  const std::vector<std::vector<bool>>& failing = picture_.Failing;
+  if (offset && row >= 0 && row < std::ssize(failing) && column < std::ssize(failing[row]) &&
+      failing[row][column])
+    return kFailing;
   if (picture_.Screen.FirstColumn + column == picture_.FieldColumn) return kFieldColumn;
+  if (picture_.Band && column >= 0 && column < std::ssize(picture_.Band->tinted) &&
+      picture_.Band->tinted[column])
+    return kFieldTint;
   return palette().color(QPalette::Window);
 }
 
@@ -191,14 +204,22 @@ void RecordPane::paintEvent(QPaintEvent*) {
   const RecordScreen& s = picture_.Screen;
   const int left = GutterChars() * charWidth_;
   const int lines = s.LinesPerRecord();
-  p.fillRect(0, 0, width(), lineHeight_ + 1, kRulerBand);
+  const int ruler = BandHeight();
+  p.fillRect(0, 0, width(), ruler + lineHeight_ + 1, kRulerBand);
   const int field = picture_.FieldColumn - s.FirstColumn;
   if (field >= 0 && field < s.Columns) {
     p.fillRect(left + field * charWidth_, 0, charWidth_, height(), kFieldColumn);
-    p.fillRect(left + field * charWidth_, 0, charWidth_, lineHeight_ + 1, kFieldColumn.darker(115));
+    p.fillRect(left + field * charWidth_, ruler, charWidth_, lineHeight_ + 1,
+               kFieldColumn.darker(115));
   }
   p.setPen(kGutterPen);
-  DrawLine(p, left, ascent_, Ruler());
+  DrawLine(p, left, ruler + ascent_, Ruler());
+  if (picture_.Band) {
+    p.setPen(Qt::black);
+    DrawLine(p, left, ascent_, picture_.Band->text);
+    p.setPen(kRuleLine);
+    p.drawLine(left, ruler, width(), ruler);
+  }
   p.setPen(kRuleLine);
   p.drawLine(left - charWidth_, 0, left - charWidth_, height());
   for (int row = 0; row < s.Rows; ++row) {
@@ -231,6 +252,30 @@ void RecordPane::paintEvent(QPaintEvent*) {
     const int rule = top + lines * lineHeight_ + kRuleGap / 2;
     p.drawLine(0, rule, width(), rule);
   }
+  if (picture_.Band) {
+    p.setPen(kBoundary);
+    for (const int column : picture_.Band->boundaries) {
+      const int x = left + column * charWidth_;
+      p.drawLine(x, 0, x, height());
+    }
+  }
+}
+
+bool RecordPane::event(QEvent* e) {
+  if (e->type() != QEvent::ToolTip) return QWidget::event(e);
+  const QPoint at = static_cast<QHelpEvent*>(e)->pos();
+  const int column = (at.x() - GutterChars() * charWidth_) / charWidth_;
+  QString tip;
+  if (picture_.Band && at.y() < BandHeight() && at.x() >= GutterChars() * charWidth_ &&
+      column < picture_.Band->tips.size())
+    tip = picture_.Band->tips[column];
+  if (tip.isEmpty()) {
+    QToolTip::hideText();
+    e->ignore();
+  } else {
+    QToolTip::showText(static_cast<QHelpEvent*>(e)->globalPos(), tip, this);
+  }
+  return true;
 }
 
 void RecordPane::mousePressEvent(QMouseEvent* e) {

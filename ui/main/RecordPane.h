@@ -1,7 +1,8 @@
-// The record view's drawing surface: a column ruler, then one record per
-// row (its number and offset at the left, its characters, and with hex its
-// high and low digits beneath), a thin rule between records. Each line is
-// drawn as one string in a fixed-pitch font.
+// The record view's drawing surface: with a layout a band of field names,
+// then a column ruler, then one record per row (its number and offset at
+// the left, its characters, and with hex its high and low digits beneath),
+// a thin rule between records. Each line is drawn as one string in a
+// fixed-pitch font.
 #pragma once
 
 #include <QFont>
@@ -10,9 +11,11 @@
 #include <QWidget>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 #include "core/Declare.h"
 #include "core/RecordLayout.h"
+#include "fields/FieldBand.h"
 
 class QPainter;
 
@@ -33,11 +36,17 @@ class RecordPane : public QWidget {
     bool CharsActive = false;  // the character line has the cursor, else the digit lines
     ByteSpan Hit;              // the last match of Find
     int FieldColumn = -1;      // record column of the current field offset
+    // With a layout: its band, and a record row each of FailingColumns.
+    std::optional<FieldBand> Band;
+    std::vector<std::vector<bool>> Failing;
   };
 
   explicit RecordPane(QWidget* parent = nullptr);
 
   void SetGlyphFont(const QFont& font);
+  // Whether the band of field names takes a line above the ruler; Show sets
+  // it too, but the rows that fit must know it first.
+  void SetBand(bool shown) { band_ = shown; }
   // Record rows and byte columns that fit the pane as it is now.
   int RowsThatFit(bool showHex) const;
   // The height that shows rows record rows.
@@ -51,6 +60,8 @@ class RecordPane : public QWidget {
   QString LineText(int row, int line) const;
   QString GutterText(int row) const;
   QString Ruler() const;
+  // The band's names; empty without a layout.
+  QString BandText() const { return picture_.Band ? picture_.Band->text : QString(); }
   // The background and pen of a cell: the cursor, edits, the hit and the
   // field's column show there.
   QColor CellBackground(int row, int column) const;
@@ -67,11 +78,13 @@ class RecordPane : public QWidget {
  protected:
   void paintEvent(QPaintEvent* e) override;
   void mousePressEvent(QMouseEvent* e) override;
+  bool event(QEvent* e) override;
 
  private:
   // The number and offset at the left, and the space after them.
   static int GutterChars(int recordLength, std::int64_t workingLength);
   int GutterChars() const;
+  int BandHeight() const { return band_ ? lineHeight_ : 0; }
   int RowTop(int row) const;
   int RowHeight() const;
   // One line of text on the column grid, as one run of glyphs: no shaping,
@@ -86,6 +99,7 @@ class RecordPane : public QWidget {
   int lineHeight_ = 14;
   int ascent_ = 11;
   Picture picture_;
+  bool band_ = false;
 };
 
 }  // namespace qx
