@@ -18,7 +18,7 @@ const QColor kEdited(255, 236, 150);  // as the page marks its edits
 const QColor kHit(160, 215, 255);
 const QColor kFieldColumn(228, 236, 250);
 const QColor kRulerBand(224, 224, 224);
-const QColor kFieldTint(242, 242, 236);  // every other field
+const QColor kFieldTint(234, 240, 226);  // every other field
 const QColor kFailing(255, 200, 200);    // a number that does not decode
 const QColor kBoundary(150, 150, 190);
 const QColor kRuleLine(200, 200, 200);
@@ -215,6 +215,10 @@ void RecordPane::paintEvent(QPaintEvent*) {
   p.setPen(kGutterPen);
   DrawLine(p, left, ruler + ascent_, Ruler());
   if (picture_.Band) {
+    for (int column = 0; column < std::ssize(picture_.Band->tinted); ++column) {
+      if (picture_.Band->tinted[column])
+        p.fillRect(left + column * charWidth_, 0, charWidth_, ruler, kFieldTint.darker(110));
+    }
     p.setPen(Qt::black);
     DrawLine(p, left, ascent_, picture_.Band->text);
     p.setPen(kRuleLine);
