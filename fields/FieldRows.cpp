@@ -15,7 +15,7 @@ namespace {
 
 // The record's bytes as the screen of the view showing holds them; short
 // when the file ends inside the record.
-std::vector<std::uint8_t> RecordBytes(const EditorState& s, std::int64_t start, int length) {
+std::vector<std::uint8_t> ScreenRecord(const EditorState& s, std::int64_t start, int length) {
   const FileState& c = s.Current;
   const auto n = static_cast<int>(std::clamp<std::int64_t>(s.WorkingLength - start, 0, length));
   std::vector<std::uint8_t> bytes(static_cast<std::size_t>(n));
@@ -42,7 +42,7 @@ FieldRows RowsAtCursor(const EditorState& s, const FileLayouts& layouts) {
   if (!kind || c.RecordLength < 1) return out;
   const std::int64_t column = c.CursorOffset % c.RecordLength;
   out.recordStart = c.CursorOffset - column;
-  const std::vector<std::uint8_t> bytes = RecordBytes(s, out.recordStart, kind->length);
+  const std::vector<std::uint8_t> bytes = ScreenRecord(s, out.recordStart, kind->length);
   const CharacterSet& set = CharacterSetOf(c.CharSet);
   const LayoutChoices choices = ChoicesOf(c.Layout);
   std::vector<FieldValue> values;
