@@ -25,6 +25,8 @@ FieldPanel::FieldPanel(QMainWindow* window, Platform& p, Go moveTo, Go change)
       change_(std::move(change)) {
   setObjectName(QStringLiteral("FieldPanel"));
   setAllowedAreas(Qt::RightDockWidgetArea | Qt::BottomDockWidgetArea);
+  // Layout > Fields alone shows and hides it, so that its check stays true.
+  setFeatures(QDockWidget::DockWidgetMovable);
   setFocusPolicy(Qt::NoFocus);
   setAttribute(Qt::WA_ShowWithoutActivating);
   table_->setHorizontalHeaderLabels({QStringLiteral("Name"), QStringLiteral("Offset"),
