@@ -351,7 +351,11 @@ int Layouter::PlaceOnce(int i, int offset, const Inherited& own, int& start) {
   align_ = std::max(align_, align);
   start = (offset + align - 1) / align * align;
   if (start + t.length > kLongestRecord) return TooLong(e);
-  kind_->fields.push_back({Shown(i), start, t, within_});
+  const bool display = own.usage == CobolUsage::None || own.usage == CobolUsage::Display;
+  const QString usage = display ? QString() : UsageName(own.usage);
+  const QString pic = QString::fromStdString(e.picture);
+  kind_->fields.push_back({Shown(i), start, t, within_,
+                           pic.isEmpty() || usage.isEmpty() ? pic + usage : pic + ' ' + usage});
   return start + t.length;
 }
 

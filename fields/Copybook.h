@@ -27,6 +27,7 @@ struct LayoutField {
   int offset = 0;
   FieldType type;                   // type.length: its bytes
   std::vector<Alternative> within;  // in use only while each is chosen
+  QString written;                  // "S9(9)V99 COMP-3"
 };
 
 // The span of a group, of each copy of an OCCURS item ("LINE(2)") and of

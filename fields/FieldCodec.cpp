@@ -173,6 +173,14 @@ std::optional<std::pair<int, bool>> SignedDigit(std::uint8_t b, bool ebcdic,
   return std::nullopt;
 }
 
+// Why the bytes do not decode: "bad sign nibble 4", "bad digit byte C3".
+FieldValue Bad(const char* what, int value, int hexDigits) {
+  return {FieldValue::State::Invalid,
+          QStringLiteral("bad %1 %2")
+              .arg(QLatin1String(what), QString::number(value, 16).toUpper().rightJustified(
+                                            hexDigits, QLatin1Char('0')))};
+}
+
 FieldValue DecodeZoned(const FieldType& type, std::span<const std::uint8_t> bytes,
                        const CharacterSet& set, const LayoutChoices& choices) {
   const bool ebcdic = set.IsEbcdic();
@@ -181,7 +189,7 @@ FieldValue DecodeZoned(const FieldType& type, std::span<const std::uint8_t> byte
   if (type.signSeparate) {
     const std::uint8_t sign = type.signLeading ? bytes.front() : bytes.back();
     const ZoneSigns signs = SeparateSigns(set);
-    if (sign != signs.plus && sign != signs.minus) return {};
+    if (sign != signs.plus && sign != signs.minus) return Bad("sign byte", sign, 2);
     n.negative = sign == signs.minus;
     if (type.signLeading) {
       from = 1;
@@ -193,13 +201,13 @@ FieldValue DecodeZoned(const FieldType& type, std::span<const std::uint8_t> byte
   for (std::size_t i = from; i < to; ++i) {
     if (!type.signSeparate && i == signAt) {
       const auto digit = SignedDigit(bytes[i], ebcdic, choices);
-      if (!digit) return {};
+      if (!digit) return Bad("sign byte", bytes[i], 2);
       n.digits += static_cast<char>('0' + digit->first);
       n.negative = digit->second;
       continue;
     }
     const auto digit = PlainDigit(bytes[i], ebcdic);
-    if (!digit) return {};
+    if (!digit) return Bad("digit byte", bytes[i], 2);
     n.digits += static_cast<char>('0' + *digit);
   }
   return {FieldValue::State::Value, FormatScaled(n, type.scale)};
@@ -240,15 +248,15 @@ FieldValue DecodePacked(const FieldType& type, std::span<const std::uint8_t> byt
   Scaled n;
   for (std::size_t i = 0; i < bytes.size(); ++i) {
     const int high = bytes[i] >> 4, low = bytes[i] & 0x0F;
-    if (high > 9) return {};
+    if (high > 9) return Bad("digit nibble", high, 1);
     n.digits += static_cast<char>('0' + high);
     if (i + 1 < bytes.size()) {
-      if (low > 9) return {};
+      if (low > 9) return Bad("digit nibble", low, 1);
       n.digits += static_cast<char>('0' + low);
     } else if (low == 0xB || low == 0xD) {
       n.negative = true;
     } else if (low != 0xA && low != 0xC && low != 0xE && low != 0xF) {
-      return {};
+      return Bad("sign nibble", low, 1);
     }
   }
   FieldValue v{FieldValue::State::Value, FormatScaled(n, type.scale)};

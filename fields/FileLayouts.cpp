@@ -22,14 +22,16 @@ void DropLayoutOf(FileState& f) {
   f.Layout = {};
 }
 
-QString ValueText(const FieldValue& v) {
+}  // namespace
+
+QString FieldValueText(const FieldValue& v) {
   switch (v.state) {
     case FieldValue::State::Blank:
       return QStringLiteral("blank");
     case FieldValue::State::LowValues:
       return QStringLiteral("low-values");
     case FieldValue::State::Invalid:
-      return QStringLiteral("invalid");
+      return v.text.isEmpty() ? QStringLiteral("invalid") : v.text;
     case FieldValue::State::Value:
       break;
   }
@@ -38,8 +40,6 @@ QString ValueText(const FieldValue& v) {
                      : v.text;
   return v.beyondPic ? text + QStringLiteral(" (beyond PIC)") : text;
 }
-
-}  // namespace
 
 LayoutChoices ChoicesOf(const LayoutFlags& flags) {
   return {flags.LittleEndian, flags.PToY, flags.IeeeFloat};
@@ -177,8 +177,8 @@ QString FieldAtCursor(const EditorState& s, const FileLayouts& layouts) {
       bytes[i] = s.PageBuffer[static_cast<std::size_t>(offset - c.BufferTop)];
     }
   }
-  return name +
-         ValueText(DecodeField(f->type, bytes, CharacterSetOf(c.CharSet), ChoicesOf(c.Layout)));
+  return name + FieldValueText(
+                    DecodeField(f->type, bytes, CharacterSetOf(c.CharSet), ChoicesOf(c.Layout)));
 }
 
 }  // namespace qx

@@ -11,6 +11,8 @@
 
 namespace qx {
 
+struct FieldValue;
+
 LayoutChoices ChoicesOf(const LayoutFlags& flags);
 LayoutFlags FlagsOf(const LayoutChoices& choices);
 
@@ -44,6 +46,10 @@ class FileLayouts {
   static void Redraw(IO& io);
   std::vector<Held> held_;
 };
+
+// "12,345.67", "blank", "low-values", why it does not decode ("bad sign
+// nibble 4"); a long text shows its start.
+QString FieldValueText(const FieldValue& v);
 
 // The Show Values row of the field under the cursor of the current file, in
 // the record kind in use: "BALANCE = 12,345.67"; empty without a layout.

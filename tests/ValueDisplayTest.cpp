@@ -159,8 +159,14 @@ TEST(ValueDisplay, FieldRowNamesTheCursorsFieldAndItsValue) {
   EXPECT_EQ(std::tuple(r.p.boxes.back().defaultAnswer, r.s.Current.RecordLength),
             std::tuple(Answer::Yes, 11));
   const std::pair<int, const char*> rows[] = {
-      {0, "NAME = JOHN"},  {7, "BAL = 12,345.67"}, {9, "N = 7"},          {10, "FILLER =  "},
-      {15, "BAL = blank"}, {19, "N = low-values"}, {26, "BAL = invalid"}, {32, "FILLER =  "},
+      {0, "NAME = JOHN"},
+      {7, "BAL = 12,345.67"},
+      {9, "N = 7"},
+      {10, "FILLER =  "},
+      {15, "BAL = blank"},
+      {19, "N = low-values"},
+      {26, "BAL = bad digit nibble A"},
+      {32, "FILLER =  "},
   };
   for (const auto& [cursor, want] : rows) {
     r.s.Current.CursorOffset = cursor;

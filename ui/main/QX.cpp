@@ -32,9 +32,11 @@
 #include "core/NativeName.h"
 #include "core/RecordLayout.h"
 #include "core/ScrollMath.h"
+#include "fields/FieldRows.h"
 #include "input/Utility.h"
 #include "print/PrintUtilities.h"
 #include "ui/main/ClickableLabel.h"
+#include "ui/main/FieldPanel.h"
 #include "ui/main/Library.h"
 #include "ui/main/PagePane.h"
 #include "ui/main/RecordPane.h"
@@ -559,6 +561,7 @@ void QX::DisplayState() {
   FieldOffsetBoxActual->setText(FormatCount(s_.FieldOffset));
   FieldOffsetBoxRequest->setText(FormatCount(c.RequestedOffset));
   FileOffsetBox->setText(FormatCount(c.CursorOffset));
+  if (fieldPanel_ && fieldPanel_->isVisible()) fieldPanel_->ShowRows(RowsAtCursor(s_, layouts_));
 }
 
 void QX::UpdateWindows() {

@@ -27,6 +27,10 @@ class QMenu;
 class QGroupBox;
 
 namespace qx {
+class FieldPanel;
+}
+
+namespace qx {
 
 class PagePane;
 class RecordPane;
@@ -181,6 +185,7 @@ class QX : public QMainWindow, public FileView {
   void mnuLayoutOpen_Click();
   void mnuLayoutKind_Click(int index);
   void mnuLayoutValue_Click();
+  void mnuLayoutFields_Click();
   void mnuLayoutClose_Click();
   // Help
   void mnuHelpSearch_Click();
@@ -295,6 +300,7 @@ class QX : public QMainWindow, public FileView {
   std::array<QAction*, 4> mnuWindowWindows_{};
   FileLayouts layouts_;
   QMenu* mnuLayoutKind_ = nullptr;
+  FieldPanel* fieldPanel_ = nullptr;        // made when first shown
   std::vector<QAction*> mnuConfigCharSet_;  // one radio item per set, in CharacterSets() order
   int wheelDelta_ = 0;                      // wheel rotation not yet turned into rows
   int sideDelta_ = 0;                       // sideways wheel rotation not yet turned into columns

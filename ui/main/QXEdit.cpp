@@ -17,6 +17,7 @@
 #include "help/HelpContexts.h"
 #include "input/Typing.h"
 #include "input/Utility.h"
+#include "ui/main/FieldPanel.h"
 #include "ui/main/PagePane.h"
 #include "ui/main/QX.h"
 #include "ui/main/RecordPane.h"
@@ -386,7 +387,9 @@ bool QX::eventFilter(QObject* watched, QEvent* event) {
     }
     // The window sees its keys before the focused control; a menu bar being
     // walked with the keyboard keeps its own.
-    if (w != nullptr && w->window() == this && qobject_cast<QMenuBar*>(w) == nullptr) {
+    // The field panel's keys are its own: they never type into the file.
+    if (w != nullptr && w->window() == this && qobject_cast<QMenuBar*>(w) == nullptr &&
+        !(fieldPanel_ && fieldPanel_->isAncestorOf(w))) {
       return Form_KeyDown(ke);
     }
     return false;

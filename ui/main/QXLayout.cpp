@@ -2,12 +2,14 @@
 // current file's records, and the record kind in use.
 #include <QActionGroup>
 #include <QMenu>
+#include <QTableWidget>
 
 #include "fields/ByField.h"
 #include "fields/FileLayouts.h"
 #include "help/HelpContexts.h"
 #include "ui/dialogs/ChangeValue.h"
 #include "ui/dialogs/LayoutChoice.h"
+#include "ui/main/FieldPanel.h"
 #include "ui/main/QX.h"
 
 namespace qx {
@@ -32,6 +34,10 @@ void QX::UpdateLayoutMenu() {
   mnuLayoutKind_->setEnabled(layout != nullptr);
   MenuItem(QStringLiteral("mnuLayoutClose"))->setEnabled(layout != nullptr);
   MenuItem(QStringLiteral("mnuLayoutValue"))->setEnabled(layout != nullptr);
+  QAction* fields = MenuItem(QStringLiteral("mnuLayoutFields"));
+  fields->setCheckable(true);
+  fields->setEnabled(layout != nullptr);
+  if (fieldPanel_) fieldPanel_->setVisible(layout != nullptr && fields->isChecked());
   if (layout == nullptr) return;
   auto* group = new QActionGroup(mnuLayoutKind_);
   for (std::size_t i = 0; i < layout->kinds.size(); ++i) {
@@ -107,6 +113,21 @@ void QX::mnuLayoutValue_Click() {
   }
   CursorTo(start);
   FocusFileBar();
+}
+
+void QX::mnuLayoutFields_Click() {
+  if (!fieldPanel_) {
+    fieldPanel_ = new FieldPanel(
+        this, p_, [this](std::int64_t at) { CursorTo(at); },
+        [this](std::int64_t at) {
+          if (CommandRefused()) return;
+          CursorTo(at);
+          mnuLayoutValue_Click();
+          fieldPanel_->Table()->setFocus();  // back where it was
+        });
+  }
+  UpdateLayoutMenu();
+  DisplayState();
 }
 
 void QX::mnuLayoutClose_Click() {

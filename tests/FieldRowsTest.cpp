@@ -1,0 +1,87 @@
+#include <QDockWidget>
+#include <QTableWidget>
+
+#include "fields/FieldRows.h"
+#include "fields/FileLayouts.h"
+#include "input/Typing.h"
+#include "tests/Fakes.h"
+#include "tests/WindowRig.h"
+#include "ui/dialogs/ChangeValue.h"
+
+namespace qx::test {
+
+// One EBCDIC record read through its layout: the hidden REDEFINES
+// alternative is no row; the copy past the count is unused.
+TEST(FieldRows, OneRecordEveryKindOfValue) {
+  Rig r;
+  const QString cpy = r.files.Write(
+      "f.cpy",
+      " 01 R.\n  05 NAME PIC X(4).\n  05 BAL PIC S9(5)V99 COMP-3.\n"
+      "  05 ALT REDEFINES BAL PIC X(4).\n  05 Q PIC 9(2).\n  05 BLK PIC S9(3) COMP-3.\n"
+      "  05 LOW PIC 9(2).\n  05 BAD PIC S9(3) COMP-3.\n  05 BIG PIC S9(2) COMP-3.\n"
+      "  05 C PIC S9(4) COMP.\n  05 T PIC X OCCURS 1 TO 3 DEPENDING ON Q.\n");
+  const QByteArray record = QByteArray::fromHex("D1D6C8D51234567CF0F2404000001234123CFFFEC1C2C3");
+  r.io.OpenFile(r.files.Write("f.dat", record + record));
+  r.s.Current.CharSet = "IBM037";
+  FileLayouts layouts;
+  r.p.ExpectBox("The layout's records are 23 bytes; the record length is 46. Use 23?", Answer::Yes);
+  layouts.Use(r.io, cpy, std::get<Layout>(ReadCopybook(cpy)), {});
+  r.s.PageBuffer[0] = 0xD2;  // an unsaved edit shows
+  r.s.Current.CursorOffset = 5;
+  const FieldRows got = RowsAtCursor(r.s, layouts);
+  const std::vector<FieldRow> want = {
+      {"NAME", 0, 4, "X(4)", "KOHN", "D2 D6 C8 D5"},
+      {"BAL", 4, 4, "S9(5)V99 COMP-3", "12,345.67", "12 34 56 7C"},
+      {"Q", 8, 2, "9(2)", "2", "F0 F2"},
+      {"BLK", 10, 2, "S9(3) COMP-3", "blank", "40 40"},
+      {"LOW", 12, 2, "9(2)", "low-values", "00 00"},
+      {"BAD", 14, 2, "S9(3) COMP-3", "bad sign nibble 4", "12 34"},
+      {"BIG", 16, 2, "S9(2) COMP-3", "123 (beyond PIC)", "12 3C"},
+      {"C", 18, 2, "S9(4) BINARY", "-2", "FF FE"},
+      {"T(1)", 20, 1, "X", "A", "C1"},
+      {"T(2)", 21, 1, "X", "B", "C2"},
+      {"T(3)", 22, 1, "X", "C", "C3", true},
+  };
+  EXPECT_EQ(got.rows, want);
+  EXPECT_EQ(got.cursor, 1);
+}
+
+// Shown, it leaves the focus where it was and follows the cursor; a click on
+// a row moves the cursor; its keys never reach the file, but the menu's do.
+TEST(FieldRows, PanelFollowsTheCursorAndKeepsItsKeys) {
+  WindowRig r;
+  r.Open("p.dat", QByteArray(22, '\x40'));
+  const QString cpy =
+      r.files.Write("p.cpy", "01 C. 05 A PIC X(4). 05 B PIC S9(3) COMP-3. 05 N PIC X(5).");
+  r.p.ExpectBox("The layout's records are 11 bytes; the record length is 22. Use 11?", Answer::Yes);
+  r.w->UseLayout(cpy, std::get<Layout>(ReadCopybook(cpy)));
+  QWidget* focus = QApplication::focusWidget();
+  r.w->MenuItem("mnuLayoutFields")->trigger();
+  auto* panel = r.w->findChild<QDockWidget*>("FieldPanel");
+  ASSERT_TRUE(panel && panel->isVisible() && r.w->MenuItem("mnuLayoutFields")->isChecked());
+  auto* table = panel->findChild<QTableWidget*>();
+  EXPECT_EQ(std::tuple(QApplication::focusWidget(), table->rowCount()), std::tuple(focus, 3));
+  r.Key(Qt::Key_Right, Qt::ControlModifier);
+  EXPECT_EQ(table->currentRow(), 1);
+  QTest::mouseClick(table->viewport(), Qt::LeftButton, {},
+                    table->visualItemRect(table->item(2, 0)).center());
+  EXPECT_EQ(std::tuple(r.s.Current.CursorOffset, QApplication::focusWidget()),
+            std::tuple(6, static_cast<QWidget*>(table)));
+  for (Qt::Key k : {Qt::Key_9, Qt::Key_Up, Qt::Key_Delete}) QTest::keyClick(table, k);
+  EXPECT_EQ(std::tuple(r.s.Dirty, r.s.Current.CursorOffset, ScreenByte(r.s, 6)),
+            std::tuple(false, 6, 0x40));
+  QTest::keyClick(table, Qt::Key_F6);
+  EXPECT_TRUE(r.s.Current.RecordView);
+  WhenModal<ChangeValue> dialog([](ChangeValue* d) {
+    QTest::keyClicks(d->ValueBox, "-5");
+    QTest::keyClick(d->ValueBox, Qt::Key_Return);
+  });
+  table->setCurrentCell(1, 0);
+  QTest::keyClick(table, Qt::Key_Return);  // Change Value on row B
+  ASSERT_TRUE(QTest::qWaitForWindowActive(r.w.get()));
+  EXPECT_EQ(std::tuple(ScreenByte(r.s, 4), ScreenByte(r.s, 5), QApplication::focusWidget()),
+            std::tuple(0x00, 0x5D, static_cast<QWidget*>(table)));
+  r.p.Verify();
+}
+
+}  // namespace qx::test
