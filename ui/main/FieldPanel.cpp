@@ -90,6 +90,7 @@ void FieldPanel::ShowRows(const FieldRows& rows) {
       table_->setItem(i, col, item);
     }
   }
+  if (!same) table_->resizeColumnsToContents();
   table_->clearSelection();
   if (rows.cursor >= 0) {
     table_->selectRow(rows.cursor);

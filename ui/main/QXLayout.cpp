@@ -116,7 +116,8 @@ void QX::mnuLayoutValue_Click() {
 }
 
 void QX::mnuLayoutFields_Click() {
-  if (!fieldPanel_) {
+  const bool first = fieldPanel_ == nullptr;
+  if (first) {
     fieldPanel_ = new FieldPanel(
         this, p_, [this](std::int64_t at) { CursorTo(at); },
         [this](std::int64_t at) {
@@ -127,7 +128,30 @@ void QX::mnuLayoutFields_Click() {
         });
   }
   UpdateLayoutMenu();
+  if (first) FitWindowToPanel();
   DisplayState();
+}
+
+void QX::FitWindowToPanel() {
+  // The panel's room is added to the window where the screen allows, not
+  // taken from the records.
+  const int chars = fontMetrics().horizontalAdvance(QLatin1Char('M'));
+  if (dockWidgetArea(fieldPanel_) == Qt::BottomDockWidgetArea) {
+    resizeDocks({fieldPanel_}, {chars * 16}, Qt::Vertical);
+    return;
+  }
+  const int room = chars * 48;
+  if (!isMaximized() && !isFullScreen()) {
+    int want = width() + room;
+    const QSize space = p_.ScreenSpace();
+    if (!space.isEmpty())
+      want = std::min(want, space.width() - (frameGeometry().width() - width()));
+    if (want > width()) resize(want, height());
+    // Grown past the screen's right edge, it moves left as far as needed.
+    if (!space.isEmpty() && frameGeometry().right() >= space.width())
+      move(std::max(0, space.width() - frameGeometry().width()), pos().y());
+  }
+  resizeDocks({fieldPanel_}, {room}, Qt::Horizontal);
 }
 
 void QX::mnuLayoutClose_Click() {
