@@ -35,6 +35,9 @@ struct LayoutFlags {
   bool LittleEndian = false;  // binary and floating point byte order
   bool PToY = false;          // ASCII negative sign as p..y, not overpunch
   bool IeeeFloat = false;     // not IBM hexadecimal
+  // The alternative chosen in each REDEFINES area of the kind in use;
+  // empty (or not one per area) is the first of each.
+  std::vector<int> Alternatives{};
   bool operator==(const LayoutFlags&) const = default;
 };
 

@@ -56,7 +56,20 @@ bool SetGeometry(Entry& e, const QString& base, const QString& length, const QSt
   return true;
 }
 
-// "cpy=/d/CUST.cpy kind=0 order=big sign=overpunch float=ibm"
+// "0.2.1"; empty: none chosen.
+bool ParseAlternatives(const QByteArray& text, std::vector<int>& to) {
+  to.clear();
+  if (text.isEmpty()) return true;
+  for (const QByteArray& part : text.split('.')) {
+    bool ok = false;
+    const int index = part.toInt(&ok);
+    if (!ok || index < 0) return false;
+    to.push_back(index);
+  }
+  return true;
+}
+
+// "cpy=/d/CUST.cpy kind=0 order=big sign=overpunch float=ibm alt=0.1"
 bool ParseLayoutFields(const QMap<QString, QByteArray>& fields, FileGeometry& g) {
   const auto choice = [&](const char* key, const char* no, const char* yes, bool& to) {
     const QByteArray v = fields.value(QLatin1String(key), no);
@@ -69,7 +82,8 @@ bool ParseLayoutFields(const QMap<QString, QByteArray>& fields, FileGeometry& g)
   return ok && g.LayoutKind >= 0 && !g.Copybook.isEmpty() &&
          choice("order", "big", "little", g.Layout.LittleEndian) &&
          choice("sign", "overpunch", "py", g.Layout.PToY) &&
-         choice("float", "ibm", "ieee", g.Layout.IeeeFloat);
+         choice("float", "ibm", "ieee", g.Layout.IeeeFloat) &&
+         ParseAlternatives(fields.value(QStringLiteral("alt")), g.Layout.Alternatives);
 }
 
 // "dev:ino:size:msec.mnsec:csec.cnsec"
@@ -155,6 +169,11 @@ QString Format(const Entry& e) {
     fields.push_back({QStringLiteral("order"), g.Layout.LittleEndian ? "little" : "big"});
     fields.push_back({QStringLiteral("sign"), g.Layout.PToY ? "py" : "overpunch"});
     fields.push_back({QStringLiteral("float"), g.Layout.IeeeFloat ? "ieee" : "ibm"});
+    if (!g.Layout.Alternatives.empty()) {
+      QByteArrayList alt;
+      for (const int index : g.Layout.Alternatives) alt.push_back(QByteArray::number(index));
+      fields.push_back({QStringLiteral("alt"), alt.join('.')});
+    }
   }
   if (!e.backup.isEmpty()) {
     fields.push_back({QStringLiteral("bak"), PathField(e.backup)});

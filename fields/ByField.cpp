@@ -16,7 +16,7 @@ namespace {
 std::vector<std::int64_t> FieldStarts(const RecordKind& kind, int recordLength) {
   std::vector<std::int64_t> starts;
   for (const LayoutField& f : kind.fields) {
-    if (InUse(f) && f.offset < recordLength) starts.push_back(f.offset);
+    if (InUse(kind, f) && f.offset < recordLength) starts.push_back(f.offset);
   }
   std::sort(starts.begin(), starts.end());
   starts.erase(std::unique(starts.begin(), starts.end()), starts.end());
@@ -36,14 +36,25 @@ std::optional<std::vector<std::uint8_t>> ScreenBytes(const EditorState& s, std::
 
 }  // namespace
 
-bool InUse(const LayoutField& f) {
-  return std::all_of(f.within.begin(), f.within.end(),
-                     [](const Alternative& a) { return a.index == 0; });
+bool InUse(const RecordKind& kind, const LayoutField& f) {
+  const bool chosen = FitsAreas(kind, kind.chosen);
+  return std::all_of(f.within.begin(), f.within.end(), [&](const Alternative& a) {
+    return a.index == (chosen ? kind.chosen[static_cast<std::size_t>(a.area)] : 0);
+  });
+}
+
+bool FitsAreas(const RecordKind& kind, const std::vector<int>& alternatives) {
+  if (alternatives.size() != kind.areas.size()) return false;
+  for (std::size_t i = 0; i < alternatives.size(); ++i) {
+    if (alternatives[i] < 0 || alternatives[i] >= std::ssize(kind.areas[i].alternatives))
+      return false;
+  }
+  return true;
 }
 
 const LayoutField* FieldAt(const RecordKind& kind, std::int64_t column) {
   const auto f = std::find_if(kind.fields.begin(), kind.fields.end(), [&](const LayoutField& f) {
-    return InUse(f) && column >= f.offset && column < f.offset + f.type.length;
+    return InUse(kind, f) && column >= f.offset && column < f.offset + f.type.length;
   });
   return f == kind.fields.end() ? nullptr : &*f;
 }

@@ -11,9 +11,11 @@
 
 namespace qx {
 
-// Only the redefined item of each REDEFINES area is in use until another
-// alternative can be chosen.
-bool InUse(const LayoutField& f);
+// In use while each REDEFINES alternative f lies within is the one chosen
+// in kind (the redefined item until another is).
+bool InUse(const RecordKind& kind, const LayoutField& f);
+// Whether alternatives names one alternative of each area of kind.
+bool FitsAreas(const RecordKind& kind, const std::vector<int>& alternatives);
 // The field in use at column of a record of kind; null on slack bytes and
 // past the last field.
 const LayoutField* FieldAt(const RecordKind& kind, std::int64_t column);

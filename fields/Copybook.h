@@ -64,6 +64,9 @@ struct RecordKind {
   std::vector<LayoutGroup> groups;
   std::vector<RedefinesArea> areas;
   std::vector<VariableTable> tables;
+  // The alternative in use in each area, chosen for the file; empty: the
+  // first of each.
+  std::vector<int> chosen{};
 };
 
 struct Layout {

@@ -13,7 +13,7 @@ namespace {
 std::vector<const LayoutField*> FieldsInUse(const RecordKind& kind, int recordLength) {
   std::vector<const LayoutField*> fields;
   for (const LayoutField& f : kind.fields) {
-    if (InUse(f) && f.offset < recordLength) fields.push_back(&f);
+    if (InUse(kind, f) && f.offset < recordLength) fields.push_back(&f);
   }
   std::stable_sort(fields.begin(), fields.end(), [](const LayoutField* a, const LayoutField* b) {
     return a->offset < b->offset;

@@ -68,9 +68,10 @@ FieldRows RowsAtCursor(const EditorState& s, const FileLayouts& layouts) {
     }
   }
   const LayoutField* atCursor = FieldAt(*kind, column);
+  std::vector<int> areas;
   for (std::size_t i = 0; i < kind->fields.size(); ++i) {
     const LayoutField& f = kind->fields[i];
-    if (!InUse(f)) continue;
+    if (!InUse(*kind, f)) continue;
     if (&f == atCursor) out.cursor = static_cast<int>(out.rows.size());
     const auto from = static_cast<std::size_t>(f.offset);
     const bool whole = from + static_cast<std::size_t>(f.type.length) <= bytes.size();
@@ -86,6 +87,15 @@ FieldRows RowsAtCursor(const EditorState& s, const FileLayouts& layouts) {
     out.rows.push_back({f.name, f.offset, f.type.length, f.written,
                         whole ? FieldValueText(values[i]) : kTooShort, QString::fromLatin1(hex),
                         off});
+    // The first row of an area's alternative in use carries its choice.
+    for (const Alternative& a : f.within) {
+      if (out.rows.back().area < 0 && !std::count(areas.begin(), areas.end(), a.area)) {
+        out.rows.back().area = a.area;
+        out.rows.back().alternatives = kind->areas[static_cast<std::size_t>(a.area)].alternatives;
+        out.rows.back().alternative = a.index;
+        areas.push_back(a.area);
+      }
+    }
   }
   return out;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <vector>
 
 #include "core/Declare.h"
@@ -19,6 +20,11 @@ struct FieldRow {
   QString value;
   QString hex;          // "00 00 50 0D"
   bool unused = false;  // a copy of a table past the count its record holds
+  // The REDEFINES area whose choice the row shows: its alternatives and
+  // the one in use.
+  int area = -1;
+  QStringList alternatives{};
+  int alternative = 0;
   bool operator==(const FieldRow&) const = default;
 };
 

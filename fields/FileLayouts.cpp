@@ -70,6 +70,10 @@ const RecordKind* FileLayouts::Kind(const EditorState& s) const {
   return &layout->kinds[k];
 }
 
+RecordKind* FileLayouts::MutableKind(const EditorState& s) {
+  return const_cast<RecordKind*>(Kind(s));
+}
+
 void FileLayouts::Sync(IO& io) {
   EditorState& s = io.State();
   std::erase_if(held_, [&](const Held& h) {
@@ -94,6 +98,8 @@ void FileLayouts::Sync(IO& io) {
   Layout& layout = std::get<Layout>(read);
   if (c.LayoutKind < 0 || c.LayoutKind >= std::ssize(layout.kinds)) c.LayoutKind = 0;
   held_.push_back({c.FileName, c.Copybook, std::move(layout)});
+  RecordKind* kind = MutableKind(s);
+  if (FitsAreas(*kind, c.Layout.Alternatives)) kind->chosen = c.Layout.Alternatives;
   Redraw(io);
 }
 
@@ -131,7 +137,23 @@ void FileLayouts::Use(IO& io, const QString& named, Layout layout, const LayoutC
 bool FileLayouts::ChooseKind(IO& io, int kind) {
   const Layout* layout = Current(io.State());
   if (!layout || kind < 0 || kind >= std::ssize(layout->kinds)) return false;
+  if (RecordKind* before = MutableKind(io.State())) before->chosen.clear();
   io.State().Current.LayoutKind = kind;
+  io.State().Current.Layout.Alternatives.clear();
+  RememberGeometry(io.Plat(), io.State().Current);
+  Redraw(io);
+  return true;
+}
+
+bool FileLayouts::ChooseAlternative(IO& io, int area, int alternative) {
+  RecordKind* kind = MutableKind(io.State());
+  if (!kind || area < 0 || area >= std::ssize(kind->areas)) return false;
+  std::vector<int> chosen =
+      FitsAreas(*kind, kind->chosen) ? kind->chosen : std::vector<int>(kind->areas.size());
+  chosen[static_cast<std::size_t>(area)] = alternative;
+  if (!FitsAreas(*kind, chosen)) return false;
+  kind->chosen = chosen;
+  io.State().Current.Layout.Alternatives = chosen;
   RememberGeometry(io.Plat(), io.State().Current);
   Redraw(io);
   return true;

@@ -35,6 +35,9 @@ class FileLayouts {
   void Use(IO& io, const QString& copybook, Layout layout, const LayoutChoices& choices);
   // The current file's record kind in use; false when out of range.
   bool ChooseKind(IO& io, int kind);
+  // The alternative in use in a REDEFINES area of the kind in use, for
+  // every record of the current file; false when out of range.
+  bool ChooseAlternative(IO& io, int area, int alternative);
   void Close(IO& io);
 
  private:
@@ -43,6 +46,7 @@ class FileLayouts {
     Layout layout;
   };
   const Held* Find(const FileState& f) const;
+  RecordKind* MutableKind(const EditorState& s);
   static void Redraw(IO& io);
   std::vector<Held> held_;
 };

@@ -29,6 +29,13 @@ TEST(ByField, MovesToTheNextOrPreviousFieldsFirstByte) {
   };
   for (const auto& [from, forward, to] : rows)
     EXPECT_EQ(MoveByField(layout.kinds[0], 9, 24, from, forward), to) << from << forward;
+  // LARGE chosen: L2 is a field; a choice not one per area is the first.
+  RecordKind large = layout.kinds[0];
+  const std::pair<std::vector<int>, std::int64_t> chosen[] = {{{1}, 6}, {{1, 0}, 8}};
+  for (const auto& [alternatives, to] : chosen) {
+    large.chosen = alternatives;
+    EXPECT_EQ(MoveByField(large, 9, 24, 4, true), to);
+  }
 }
 
 // Stored through the path of typing: on disk after Save Sector, gone after

@@ -1,6 +1,7 @@
 #include <QDockWidget>
 #include <QTableWidget>
 
+#include "core/FileMemory.h"
 #include "fields/FieldRows.h"
 #include "fields/FileLayouts.h"
 #include "input/Typing.h"
@@ -31,7 +32,7 @@ TEST(FieldRows, OneRecordEveryKindOfValue) {
   const FieldRows got = RowsAtCursor(r.s, layouts);
   const std::vector<FieldRow> want = {
       {"NAME", 0, 4, "X(4)", "KOHN", "D2 D6 C8 D5"},
-      {"BAL", 4, 4, "S9(5)V99 COMP-3", "12,345.67", "12 34 56 7C"},
+      {"BAL", 4, 4, "S9(5)V99 COMP-3", "12,345.67", "12 34 56 7C", false, 0, {"BAL", "ALT"}},
       {"Q", 8, 2, "9(2)", "2", "F0 F2"},
       {"BLK", 10, 2, "S9(3) COMP-3", "blank", "40 40"},
       {"LOW", 12, 2, "9(2)", "low-values", "00 00"},
@@ -44,6 +45,13 @@ TEST(FieldRows, OneRecordEveryKindOfValue) {
   };
   EXPECT_EQ(got.rows, want);
   EXPECT_EQ(got.cursor, 1);
+  // Another alternative chosen holds for every record and is remembered.
+  ASSERT_TRUE(layouts.ChooseAlternative(r.io, 0, 1));
+  r.s.Current.CursorOffset = 27;
+  const FieldRow alt = RowsAtCursor(r.s, layouts).rows[1];
+  EXPECT_EQ(
+      std::tuple(alt.name, alt.alternative, RecallGeometry(r.p, r.s.Current.FileName)->Layout),
+      std::tuple("ALT", 1, LayoutFlags{false, false, false, {1}}));
 }
 
 // Shown, it leaves the focus where it was and follows the cursor; a click on
@@ -51,8 +59,9 @@ TEST(FieldRows, OneRecordEveryKindOfValue) {
 TEST(FieldRows, PanelFollowsTheCursorAndKeepsItsKeys) {
   WindowRig r;
   r.Open("p.dat", QByteArray(22, '\x40'));
-  const QString cpy =
-      r.files.Write("p.cpy", "01 C. 05 A PIC X(4). 05 B PIC S9(3) COMP-3. 05 N PIC X(5).");
+  const QString cpy = r.files.Write("p.cpy",
+                                    "01 C. 05 A PIC X(4). 05 B PIC S9(3) COMP-3. 05 N PIC X(5). "
+                                    "05 M REDEFINES N PIC 9(5).");
   r.p.ExpectBox("The layout's records are 11 bytes; the record length is 22. Use 11?", Answer::Yes);
   r.w->UseLayout(cpy, std::get<Layout>(ReadCopybook(cpy)));
   QWidget* focus = QApplication::focusWidget();
@@ -81,6 +90,9 @@ TEST(FieldRows, PanelFollowsTheCursorAndKeepsItsKeys) {
   ASSERT_TRUE(QTest::qWaitForWindowActive(r.w.get()));
   EXPECT_EQ(std::tuple(ScreenByte(r.s, 4), ScreenByte(r.s, 5), QApplication::focusWidget()),
             std::tuple(0x00, 0x5D, static_cast<QWidget*>(table)));
+  QTest::keyClick(table->cellWidget(2, 0), Qt::Key_Down);  // N's drop-down: M
+  EXPECT_EQ(std::tuple(table->item(2, 0)->text(), r.s.Current.Layout.Alternatives),
+            std::tuple("M", std::vector{1}));
   r.p.Verify();
 }
 

@@ -231,6 +231,9 @@ TEST(OpenFile, EachFileComesBackWithItsGeometry) {
       {"5 3 7 IBM037 records-nohex /a", {3, 7, "IBM037", true, false}},
       {"use=5 base=3 len=7 set=IBM037 view=records path=/a", {3, 7, "IBM037", true, true}},
       {"", {1, 2, "ASCII", false, true, "/d/C D.cpy", 1, {true, true, true}}},
+      {"", {1, 2, "ASCII", false, true, "/c.cpy", 1, {false, false, false, {0, 2, 1}}}},
+      {"use=5 base=3 len=7 set=ASCII view=page cpy=/c.cpy kind=2 alt=1.0 path=/a",
+       {3, 7, "ASCII", false, true, "/c.cpy", 2, {false, false, false, {1, 0}}}},
       {"use=5 base=3 len=7 set=ASCII view=page cpy=/c.cpy kind=2 path=/a",
        {3, 7, "ASCII", false, true, "/c.cpy", 2}},
   };
@@ -243,9 +246,11 @@ TEST(OpenFile, EachFileComesBackWithItsGeometry) {
     EXPECT_EQ(RecallGeometry(q, "/a"), want) << text;
   }
   // Damaged places read as nothing remembered.
-  for (const char* bad : {"x 1 2 ASCII /a", "1 -1 80 ASCII /a", "1 0 0 ASCII /a", "1 0 80 /a",
-                          "use=1 base=0 len=80 set=ASCII view=side path=/a", "use=1 len=80",
-                          "use=1 len=80 cpy=/c order=middle path=/a"}) {
+  for (const char* bad :
+       {"x 1 2 ASCII /a", "1 -1 80 ASCII /a", "1 0 0 ASCII /a", "1 0 80 /a",
+        "use=1 base=0 len=80 set=ASCII view=side path=/a", "use=1 len=80",
+        "use=1 len=80 cpy=/c order=middle path=/a", "use=1 len=80 cpy=/c alt=1.x path=/a",
+        "use=1 len=80 cpy=/c alt=-1 path=/a"}) {
     FakePlatform q;
     q.WriteSetting(kGeometrySection, "1", bad);
     EXPECT_EQ(RecallGeometry(q, "/a"), std::nullopt) << bad;

@@ -1,5 +1,6 @@
 #include "ui/main/FieldPanel.h"
 
+#include <QComboBox>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMainWindow>
@@ -17,12 +18,13 @@ constexpr int kValueColumn = 4;
 
 }  // namespace
 
-FieldPanel::FieldPanel(QMainWindow* window, Platform& p, Go moveTo, Go change)
+FieldPanel::FieldPanel(QMainWindow* window, Platform& p, Go moveTo, Go change, Choose choose)
     : QDockWidget(QStringLiteral("Fields"), window),
       p_(p),
       table_(new QTableWidget(0, 6, this)),
       moveTo_(std::move(moveTo)),
-      change_(std::move(change)) {
+      change_(std::move(change)),
+      choose_(std::move(choose)) {
   setObjectName(QStringLiteral("FieldPanel"));
   setAllowedAreas(Qt::RightDockWidgetArea | Qt::BottomDockWidgetArea);
   // Layout > Fields alone shows and hides it, so that its check stays true.
@@ -88,6 +90,20 @@ void FieldPanel::ShowRows(const FieldRows& rows) {
         item->setToolTip(QStringLiteral("Unused: past the count the record holds"));
       }
       table_->setItem(i, col, item);
+    }
+    if (f.area >= 0) {
+      auto* box = new QComboBox(table_);
+      // The table hands the focus to a row's widget that takes it, and the
+      // arrows would then change the alternative instead of the row.
+      box->setFocusPolicy(Qt::NoFocus);
+      box->addItems(f.alternatives);
+      box->setCurrentIndex(f.alternative);
+      box->setToolTip(f.name + QStringLiteral(": the alternative in use in every record"));
+      const int area = f.area;
+      connect(box, &QComboBox::activated, this, [this, area](int index) { choose_(area, index); });
+      table_->setCellWidget(i, 0, box);
+    } else {
+      table_->removeCellWidget(i, 0);
     }
   }
   if (!same) table_->resizeColumnsToContents();

@@ -21,8 +21,11 @@ class FieldPanel : public QDockWidget {
   // Docks itself in window where the user last put it (right at first).
   // A click on a row calls moveTo with the working offset of its field's
   // first byte; a double click on a value, or Enter on a row, calls change.
+  // Choosing another alternative in a REDEFINES area's drop-down calls
+  // choose with the area and the alternative.
   using Go = std::function<void(std::int64_t)>;
-  FieldPanel(QMainWindow* window, Platform& p, Go moveTo, Go change);
+  using Choose = std::function<void(int, int)>;
+  FieldPanel(QMainWindow* window, Platform& p, Go moveTo, Go change, Choose choose);
   void ShowRows(const FieldRows& rows);
   QTableWidget* Table() const { return table_; }
 
@@ -35,6 +38,7 @@ class FieldPanel : public QDockWidget {
   QTableWidget* table_;
   FieldRows rows_;
   Go moveTo_, change_;
+  Choose choose_;
 };
 
 }  // namespace qx

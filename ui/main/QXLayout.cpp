@@ -125,6 +125,9 @@ void QX::mnuLayoutFields_Click() {
           CursorTo(at);
           mnuLayoutValue_Click();
           fieldPanel_->Table()->setFocus();  // back where it was
+        },
+        [this](int area, int alternative) {
+          if (layouts_.ChooseAlternative(io_, area, alternative)) DisplayState();
         });
   }
   UpdateLayoutMenu();
