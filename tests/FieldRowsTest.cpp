@@ -52,6 +52,9 @@ TEST(FieldRows, OneRecordEveryKindOfValue) {
   EXPECT_EQ(
       std::tuple(alt.name, alt.alternative, RecallGeometry(r.p, r.s.Current.FileName)->Layout),
       std::tuple("ALT", 1, LayoutFlags{false, false, false, {1}}));
+  FileLayouts reread;  // as when the file opens again
+  reread.Sync(r.io);
+  EXPECT_EQ(RowsAtCursor(r.s, reread).rows[1].name, "ALT");
 }
 
 // Shown, it leaves the focus where it was and follows the cursor; a click on
