@@ -71,6 +71,7 @@ const RecordKind* FileLayouts::Kind(const EditorState& s) const {
 }
 
 RecordKind* FileLayouts::MutableKind(const EditorState& s) {
+  // The layouts are this object's own and it is not const here.
   return const_cast<RecordKind*>(Kind(s));
 }
 
