@@ -8,6 +8,7 @@
 #include "fields/ByField.h"
 #include "fields/FieldCodec.h"
 #include "fields/FileLayouts.h"
+#include "input/Typing.h"
 
 namespace qx {
 
@@ -20,15 +21,8 @@ std::vector<std::uint8_t> ScreenRecord(const EditorState& s, std::int64_t start,
   const auto n = static_cast<int>(std::clamp<std::int64_t>(s.WorkingLength - start, 0, length));
   std::vector<std::uint8_t> bytes(static_cast<std::size_t>(n));
   if (n > 0 && s.File1.ReadAt(c.WorkingBase + start, bytes.data(), n) != n) return {};
-  const RecordBuffer& r = s.Records;
   for (std::size_t i = 0; i < bytes.size(); ++i) {
-    const std::int64_t offset = start + static_cast<std::int64_t>(i);
-    if (c.RecordView) {
-      const std::int64_t abs = c.WorkingBase + offset;
-      if (abs >= r.At && abs < r.End()) bytes[i] = r.Bytes[static_cast<std::size_t>(abs - r.At)];
-    } else if (offset >= c.BufferTop && offset < c.BufferTop + kPageSize) {
-      bytes[i] = s.PageBuffer[static_cast<std::size_t>(offset - c.BufferTop)];
-    }
+    if (const auto b = ScreenByte(s, start + static_cast<std::int64_t>(i))) bytes[i] = *b;
   }
   return bytes;
 }

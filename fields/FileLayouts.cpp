@@ -8,6 +8,7 @@
 #include "core/ValueFormat.h"
 #include "fields/ByField.h"
 #include "fields/FieldCodec.h"
+#include "input/Typing.h"
 
 namespace qx {
 
@@ -190,15 +191,8 @@ QString FieldAtCursor(const EditorState& s, const FileLayouts& layouts) {
     return name + QStringLiteral("couldn't read");
   }
   // As the screen shows them, unsaved edits and all.
-  const RecordBuffer& r = s.Records;
   for (std::size_t i = 0; i < length; ++i) {
-    const std::int64_t offset = start + static_cast<std::int64_t>(i);
-    if (c.RecordView) {
-      const std::int64_t abs = c.WorkingBase + offset;
-      if (abs >= r.At && abs < r.End()) bytes[i] = r.Bytes[static_cast<std::size_t>(abs - r.At)];
-    } else if (offset >= c.BufferTop && offset < c.BufferTop + kPageSize) {
-      bytes[i] = s.PageBuffer[static_cast<std::size_t>(offset - c.BufferTop)];
-    }
+    if (const auto b = ScreenByte(s, start + static_cast<std::int64_t>(i))) bytes[i] = *b;
   }
   return name + FieldValueText(
                     DecodeField(f->type, bytes, CharacterSetOf(c.CharSet), ChoicesOf(c.Layout)));
