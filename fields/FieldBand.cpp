@@ -28,24 +28,6 @@ void OnScreen(int from, int to, int firstColumn, int columns, Each each) {
     each(c - firstColumn, c);
 }
 
-QString StorageName(Storage s) {
-  switch (s) {
-    case Storage::Text:
-      return QStringLiteral("text");
-    case Storage::Zoned:
-      return QStringLiteral("zoned decimal");
-    case Storage::Packed:
-      return QStringLiteral("packed decimal");
-    case Storage::Binary:
-      return QStringLiteral("binary");
-    case Storage::Native:
-      return QStringLiteral("native binary");
-    case Storage::Float:
-      return QStringLiteral("floating point");
-  }
-  return {};
-}
-
 }  // namespace
 
 FieldBand BandOf(const RecordKind& kind, int recordLength, int firstColumn, int columns) {
@@ -77,17 +59,8 @@ FieldBand BandOf(const RecordKind& kind, int recordLength, int firstColumn, int 
 }
 
 QString FieldTip(const LayoutField& f) {
-  const FieldType& t = f.type;
-  QString tip = QStringLiteral("%1: %2, %3 byte%4")
-                    .arg(f.name, StorageName(t.storage))
-                    .arg(t.length)
-                    .arg(t.length == 1 ? "" : "s");
-  if (t.storage != Storage::Text && t.storage != Storage::Float) {
-    if (t.digits > 0) tip += QStringLiteral(", %1 digits").arg(t.digits);
-    if (t.scale != 0) tip += QStringLiteral(", %1 decimals").arg(t.scale);
-    tip += t.isSigned ? QStringLiteral(", signed") : QStringLiteral(", unsigned");
-  }
-  return tip;
+  const int n = f.type.length;
+  return QStringLiteral("%1 %2, %3 byte%4").arg(f.name, f.written).arg(n).arg(n == 1 ? "" : "s");
 }
 
 std::vector<bool> FailingColumns(const RecordKind& kind, int recordLength, int firstColumn,

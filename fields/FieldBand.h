@@ -27,7 +27,7 @@ struct FieldBand {
 // the first, for records of recordLength bytes laid out by kind.
 FieldBand BandOf(const RecordKind& kind, int recordLength, int firstColumn, int columns);
 
-// "BALANCE: packed decimal, 6 bytes, 9 digits, 2 decimals, signed".
+// Its full name and picture as written: "BALANCE S9(9)V99 COMP-3, 6 bytes".
 QString FieldTip(const LayoutField& field);
 
 // The screen columns of a zoned or packed field that does not decode or holds

@@ -28,8 +28,7 @@ TEST(FieldBand, NamesBoundariesTintsAndFailingNumbers) {
               std::tuple(QString(text), boundaries, QString(tints)))
         << first;
   }
-  EXPECT_EQ(FieldTip(layout.kinds[0].fields.back()),
-            "P: packed decimal, 2 bytes, 3 digits, signed");
+  EXPECT_EQ(FieldTip(layout.kinds[0].fields.back()), "P S9(3) COMP-3, 2 bytes");
   // EBCDIC digits; P's sign nibble 4 does not decode, nor Q(2)'s FA; a
   // short record's P is not judged.
   const std::pair<const char*, const char*> records[] = {
