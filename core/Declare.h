@@ -79,7 +79,18 @@ struct RecordBuffer {
 };
 
 // Search types as the option buttons number them.
-enum SearchKind : int { kSearchAscii = 0, kSearchUnicode = 1, kSearchHex = 2 };
+enum SearchKind : int { kSearchAscii = 0, kSearchUnicode = 1, kSearchHex = 2, kSearchValue = 3 };
+
+// The field of each record that Find, Count and Replace are limited to: its
+// place in the record; none while its length is 0.
+struct FieldScope {
+  QString name;             // as the dialog's "Field:" drop-down shows it
+  std::int64_t offset = 0;  // within the record
+  std::int64_t length = 0;
+  bool text = false;        // a shorter replacement is padded with pad
+  std::uint8_t pad = 0x20;  // the set's space
+  bool Active() const { return length > 0; }
+};
 
 struct EditorState {
   FileState Current;
@@ -150,6 +161,8 @@ struct EditorState {
   std::int64_t SearchPosition = 0;  // absolute file offset
   bool Found = false;
   std::int64_t LastRangeStart = 0;  // the Start that Find Next saw last
+  FieldScope SearchField;
+  bool MatchCase = true;
 
   // Printing: the current printer and its font (empty: the fixed-pitch
   // font), lines per page, and the pages one job may take.
