@@ -1,9 +1,11 @@
+#include <QComboBox>
 #include <QDockWidget>
 #include <QTableWidget>
 
 #include "core/FileMemory.h"
 #include "fields/FieldRows.h"
 #include "fields/FileLayouts.h"
+#include "help/HelpContexts.h"
 #include "input/Typing.h"
 #include "tests/Fakes.h"
 #include "tests/WindowRig.h"
@@ -93,7 +95,14 @@ TEST(FieldRows, PanelFollowsTheCursorAndKeepsItsKeys) {
   ASSERT_TRUE(QTest::qWaitForWindowActive(r.w.get()));
   EXPECT_EQ(std::tuple(ScreenByte(r.s, 4), ScreenByte(r.s, 5), QApplication::focusWidget()),
             std::tuple(0x00, 0x5D, static_cast<QWidget*>(table)));
-  QTest::keyClick(table->cellWidget(2, 0), Qt::Key_Down);  // N's drop-down: M
+  table->setCurrentCell(2, 0);
+  QTest::keyClick(table, Qt::Key_F1);
+  QTest::keyClick(table, Qt::Key_Space);  // opens N's drop-down
+  auto* box = qobject_cast<QComboBox*>(table->cellWidget(2, 0));
+  ASSERT_TRUE(box->view()->isVisible());
+  QTest::keyClick(box->view(), Qt::Key_Down);
+  QTest::keyClick(box->view(), Qt::Key_Return);
+  EXPECT_EQ(r.p.helpContexts, std::vector{help::kFieldPanel});
   EXPECT_EQ(std::tuple(table->item(2, 0)->text(), r.s.Current.Layout.Alternatives),
             std::tuple("M", std::vector{1}));
   r.p.Verify();

@@ -64,8 +64,17 @@ std::int64_t FieldPanel::RowStart(int row) const {
 bool FieldPanel::eventFilter(QObject* watched, QEvent* event) {
   if (watched == table_ && event->type() == QEvent::KeyPress) {
     const int key = static_cast<QKeyEvent*>(event)->key();
+    const auto mods = static_cast<QKeyEvent*>(event)->modifiers();
     if ((key == Qt::Key_Return || key == Qt::Key_Enter) && RowStart(table_->currentRow()) >= 0) {
       change_(RowStart(table_->currentRow()));
+      return true;
+    }
+    // The drop-down never has the focus, so the row opens it: Space or
+    // Alt+Down, as a drop-down of its own would.
+    auto* box = qobject_cast<QComboBox*>(table_->cellWidget(table_->currentRow(), 0));
+    if (box != nullptr && ((key == Qt::Key_Space && mods == Qt::NoModifier) ||
+                           (key == Qt::Key_Down && mods == Qt::AltModifier))) {
+      box->showPopup();
       return true;
     }
   }

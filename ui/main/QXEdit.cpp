@@ -387,6 +387,10 @@ bool QX::eventFilter(QObject* watched, QEvent* event) {
     }
     // The window sees its keys before the focused control; a menu bar being
     // walked with the keyboard keeps its own.
+    if (ke->key() == Qt::Key_F1 && fieldPanel_ && w != nullptr && fieldPanel_->isAncestorOf(w)) {
+      p_.ShowHelp(help::kFieldPanel);
+      return true;
+    }
     // The field panel's keys are its own: they never type into the file.
     if (w != nullptr && w->window() == this && qobject_cast<QMenuBar*>(w) == nullptr &&
         !(fieldPanel_ && fieldPanel_->isAncestorOf(w))) {

@@ -2,6 +2,7 @@
 // current file's records, and the record kind in use.
 #include <QActionGroup>
 #include <QMenu>
+#include <QScrollBar>
 #include <QTableWidget>
 
 #include "fields/ByField.h"
@@ -131,8 +132,8 @@ void QX::mnuLayoutFields_Click() {
         });
   }
   UpdateLayoutMenu();
+  DisplayState();  // the rows first: the panel's room is their width
   if (first) FitWindowToPanel();
-  DisplayState();
 }
 
 void QX::FitWindowToPanel() {
@@ -143,16 +144,21 @@ void QX::FitWindowToPanel() {
     resizeDocks({fieldPanel_}, {chars * 16}, Qt::Vertical);
     return;
   }
-  const int room = chars * 48;
+  // Room for every column of the rows, within reason.
+  const QTableWidget* table = fieldPanel_->Table();
+  int columns = table->verticalScrollBar()->sizeHint().width() + 4 * table->frameWidth();
+  for (int c = 0; c < table->columnCount(); ++c) columns += table->columnWidth(c);
+  const int room = std::clamp(columns, chars * 32, chars * 90);
   if (!isMaximized() && !isFullScreen()) {
     int want = width() + room;
+    const int frame = frameGeometry().width() - width();
     const QSize space = p_.ScreenSpace();
-    if (!space.isEmpty())
-      want = std::min(want, space.width() - (frameGeometry().width() - width()));
+    if (!space.isEmpty()) want = std::min(want, space.width() - frame);
     if (want > width()) resize(want, height());
-    // Grown past the screen's right edge, it moves left as far as needed.
-    if (!space.isEmpty() && frameGeometry().right() >= space.width())
-      move(std::max(0, space.width() - frameGeometry().width()), pos().y());
+    // Grown past the screen's right edge, it moves left as far as needed;
+    // the new size is not in the geometry until the window system agrees.
+    if (!space.isEmpty() && frameGeometry().x() + want + frame > space.width())
+      move(std::max(0, space.width() - want - frame), pos().y());
   }
   resizeDocks({fieldPanel_}, {room}, Qt::Horizontal);
 }

@@ -121,7 +121,7 @@ const MenuEntry kMenuTable[] = {
     {Kind::Item, "mnuLayoutOpen", "&Open Copybook...", "", help::kLayout, kNormal,
      &QX::mnuLayoutOpen_Click},
     {Kind::LayoutKinds, "mnuLayoutKind", "Record &Kind", "", help::kLayout, kNormal, nullptr},
-    {Kind::Item, "mnuLayoutFields", "&Fields", "", help::kLayout, kDisabled,
+    {Kind::Item, "mnuLayoutFields", "&Fields", "", help::kFieldPanel, kDisabled,
      &QX::mnuLayoutFields_Click},
     {Kind::Item, "mnuLayoutValue", "Change &Value...", "Ctrl+E", help::kLayout, kDisabled,
      &QX::mnuLayoutValue_Click},
