@@ -1,9 +1,13 @@
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 
+#include "core/CharacterSet.h"
+#include "fields/FieldList.h"
 #include "search/Search.h"
 #include "tests/WindowRig.h"
+#include "ui/dialogs/FieldChoice.h"
 #include "ui/dialogs/Find.h"
 #include "ui/dialogs/Found.h"
 #include "ui/dialogs/Replace.h"
@@ -93,6 +97,57 @@ TEST(FindDialog, FindAndReplaceReadTheirBoxesAndClose) {
   w.Key(Qt::Key_F4);
   EXPECT_EQ(w.s.Current.CursorOffset, 6);
   EXPECT_EQ(w.p.notices, QStringList({"Found", "Found"}));
+}
+
+// The fields a search can be limited to: those in use, a group after its
+// last field, the copies of a table before the table.
+TEST(FindDialog, FieldChoiceAndMatchCaseBecomeTheSearchsAndStay) {
+  const Layout layout = std::get<Layout>(
+      ParseCopybook("01 R. 05 ID PIC X(4). 05 ADDR. 10 CITY PIC X(6). 10 ZIP PIC 9(5).\n"
+                    "05 AMT PIC S9(5) COMP-3. 05 AMT-X REDEFINES AMT PIC X(3).\n"
+                    "05 LINE PIC XX OCCURS 2."));
+  const RecordKind& kind = layout.kinds[0];
+  QStringList items;
+  for (const FieldItem& f : FieldItems(kind)) items << f.Label() + (f.text ? " text" : "");
+  EXPECT_EQ(items.join(", "),
+            "ID  (0-3) text, CITY  (4-9) text, ZIP  (10-14), ADDR  (4-14), AMT  (15-17), "
+            "LINE(1)  (18-19) text, LINE(2)  (20-21) text, LINE  (18-21) text, R  (0-21)");
+
+  Rig r;
+  r.io.OpenFile(r.files.Write("f.bin", QByteArray(44, 'x')));
+  r.s.Current.CharSet = "IBM037";
+  EXPECT_FALSE(Find(nullptr, r.io).FieldBox->isEnabled());  // no layout: "(none)" alone
+  {
+    Find f(nullptr, r.io, &kind);
+    f.show();
+    QTest::keyClicks(f.FieldBox, "CITY");  // typing a name selects it
+    f.MatchCaseBox->click();
+    f.FindStringBox->setText("q");
+    f.FindFirstButton->click();
+  }
+  const FieldScope city = r.s.SearchField;
+  EXPECT_EQ(std::tuple(city.name, city.offset, city.length, city.text, city.pad),
+            std::tuple(QString("CITY"), 4, 6, true, 0x40));
+  EXPECT_FALSE(r.s.MatchCase);
+  Find(nullptr, r.io).FindNext();  // F4 keeps both
+  EXPECT_EQ(r.s.SearchField.name, "CITY");
+  EXPECT_FALSE(r.s.MatchCase);
+  Replace d(nullptr, r.io, &kind);  // the next opening shows them
+  EXPECT_EQ(d.FieldBox->currentText(), "CITY  (4-9)");
+  EXPECT_FALSE(d.MatchCaseBox->isChecked());
+  d.SearchTypeButton[kSearchHex]->click();
+  EXPECT_FALSE(d.MatchCaseBox->isEnabled());
+  d.SearchTypeButton[kSearchAscii]->click();
+  d.FieldBox->Select("ZIP");
+  r.p.ExpectBox("You must enter values");
+  d.ReplaceAllButton->click();
+  EXPECT_EQ(std::tuple(r.s.SearchField.name, r.s.SearchField.text),
+            std::tuple(QString("ZIP"), false));
+  d.FieldBox->setCurrentIndex(0);  // "(none)"
+  r.p.ExpectBox("You must enter values");
+  d.ReplaceAllButton->click();
+  EXPECT_FALSE(r.s.SearchField.Active());
+  r.p.Verify();
 }
 
 }  // namespace qx::test

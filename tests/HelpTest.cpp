@@ -167,6 +167,10 @@ TEST(Help, ShippedFileCoversEveryContextAndCommand) {
   const KeywordMatch mar = MatchKeywords(help, "mar").front();
   EXPECT_EQ(mar.keyword, "mark");
   EXPECT_NE(std::find(mar.contexts.begin(), mar.contexts.end(), help::kMarks), mar.contexts.end());
+  // The Field drop-down is told of in each dialog's topic that has it.
+  EXPECT_EQ(MatchKeywords(help, "field drop").front().contexts,
+            std::vector<int>(
+                {help::kFind, help::kReplace, help::kRecChop, help::kRecPaste, help::kRecFill}));
 
   // Not found, not a file, damaged: the message says what and where.
   TempFiles files;

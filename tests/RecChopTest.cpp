@@ -6,8 +6,10 @@
 #include <cstring>
 
 #include "core/Navigation.h"
+#include "fields/Copybook.h"
 #include "ops/RecChop.h"
 #include "tests/RecordOpContract.h"
+#include "ui/dialogs/FieldChoice.h"
 #include "ui/dialogs/RecChop.h"
 
 namespace qx::test {
@@ -146,7 +148,12 @@ TEST(RecChopDialog, FieldsReachTheChopAndAReversedRangeCloses) {
   EXPECT_TRUE(r.w->MenuItem("mnuEditUndo")->isEnabled());
   EXPECT_EQ(r.w->focusWidget(), r.w->FileBar);
 
+  // A field fills both offsets.
+  r.w->UseLayout(
+      "r.cpy", std::get<Layout>(ParseCopybook("01 R. 05 A PIC X. 05 B PIC X(3). 05 C PIC X(4).")));
   ThroughDialog<RecChop>(r, &QX::mnuRecordChop_Click, [&](RecChop* d) {
+    d->FieldBox->Select("B");
+    EXPECT_EQ(d->StartOffsetBox->text() + " " + d->EndOffsetBox->text(), "1 3");
     d->StartOffsetBox->setText("3");
     d->EndOffsetBox->setText("2");
     d->ChopButton->click();

@@ -3,8 +3,10 @@
 #include <array>
 
 #include "core/Navigation.h"
+#include "fields/Copybook.h"
 #include "ops/RecPaste.h"
 #include "tests/RecordOpContract.h"
+#include "ui/dialogs/FieldChoice.h"
 #include "ui/dialogs/RecPaste.h"
 
 namespace qx::test {
@@ -190,7 +192,11 @@ TEST(RecPasteDialog, ReadsItsBoxesAndClosesAsItSays) {
   EXPECT_EQ(TempFiles::Read(path), "AxAAABxBBBCxCCC");
 
   // From after To: closes, nothing changes.
+  r.w->UseLayout("r.cpy",
+                 std::get<Layout>(ParseCopybook("01 R. 05 A PIC X. 05 B PIC X(2). 05 C PIC X.")));
   ThroughDialog<RecPaste>(r, &QX::mnuRecordPaste_Click, [&](RecPaste* d) {
+    d->FieldBox->Select("B");
+    EXPECT_EQ(d->StartOffsetBox->text(), "1");
     r.SetBoxes({{d->FromRecordBox, "3"}, {d->ToRecordBox, "2"}, {d->StartOffsetBox, "0"}});
     d->InsertButton->click();
   });

@@ -1,5 +1,6 @@
 #include "ui/dialogs/Find.h"
 
+#include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -16,15 +17,16 @@
 #include "input/PatternText.h"
 #include "input/Utility.h"
 #include "ui/dialogs/DialogLayout.h"
+#include "ui/dialogs/FieldChoice.h"
 #include "ui/dialogs/FieldFilter.h"
 #include "ui/dialogs/OperationDialog.h"
 #include "ui/main/Library.h"
 
 namespace qx {
 
-Find::Find(QWidget* mainWindow, IO& io)
+Find::Find(QWidget* mainWindow, IO& io, const RecordKind* kind)
     : SearchForm(mainWindow, io, {"ASCII", "Unicode", "Hexadecimal"}, false,
-                 QStringLiteral("C&ancel")) {
+                 QStringLiteral("C&ancel"), kind) {
   setWindowTitle(QStringLiteral("Find"));
   setProperty("HelpContext", help::kFind);
 
@@ -50,11 +52,16 @@ Find::Find(QWidget* mainWindow, IO& io)
   fields->addWidget(StartBox, 1, 1);
   fields->addWidget(Label3, 1, 2);
   fields->addWidget(EndBox, 1, 3);
+  fields->addWidget(FieldBox->Label, 2, 0);
+  fields->addWidget(FieldBox, 2, 1, 1, 3);
+  fields->addWidget(MatchCaseBox, 3, 1, 1, 3);
   LayOutBesideButtons(this, fields, {Frame1, Progress},
                       {FindFirstButton, FindNextButton, CountButton, CancelButton});
 
   setTabOrder(FindStringBox, StartBox);
   setTabOrder(StartBox, EndBox);
+  setTabOrder(EndBox, FieldBox);
+  setTabOrder(FieldBox, MatchCaseBox);
 
   const EditorState& s = io_.State();
   const auto hexMode = [this] { return HexChecked(); };
@@ -82,6 +89,7 @@ void Find::PrepareSearch() {
   // With nothing to look for the dialog closes; the empty text then makes
   // the scans do nothing.
   if (FindStringBox->text().isEmpty()) CancelButton_Click();
+  TakeFieldAndCase();
   qx::PrepareSearch(io_.State(), FindStringBox->text(), StartBox->text(), EndBox->text(),
                     CheckedType());
 }

@@ -12,7 +12,8 @@ namespace qx {
 class Find : public SearchForm {
   Q_OBJECT
  public:
-  Find(QWidget* mainWindow, IO& io);
+  // kind: the record kind in use, for the Field drop-down; null without a layout.
+  Find(QWidget* mainWindow, IO& io, const RecordKind* kind = nullptr);
 
   // One scan from the search position with the last pattern and range.
   void FindNext();

@@ -14,18 +14,20 @@
 #include "ops/RecChop.h"
 #include "ops/RecordRange.h"
 #include "search/Search.h"
+#include "ui/dialogs/FieldChoice.h"
 #include "ui/dialogs/FieldFilter.h"
 #include "ui/main/Library.h"
 
 namespace qx {
 
-RecChop::RecChop(QWidget* mainWindow, IO& io) : RecordDialog(mainWindow, io) {
+RecChop::RecChop(QWidget* mainWindow, IO& io, const RecordKind* kind)
+    : RecordDialog(mainWindow, io) {
   setModal(true);
   setWindowTitle(QStringLiteral("Chop Records"));
   setProperty("HelpContext", help::kRecChop);
   const EditorState& s = io_.State();
 
-  MakeRecordBoxes(true);
+  MakeRecordBoxes(true, kind);
   PresetRecordRange();
 
   ChopButton = new QPushButton(QStringLiteral("Chop"), this);
@@ -42,6 +44,8 @@ RecChop::RecChop(QWidget* mainWindow, IO& io) : RecordDialog(mainWindow, io) {
   fields->addWidget(StartOffsetBox, 1, 1);
   fields->addWidget(Label3, 2, 1);
   fields->addWidget(EndOffsetBox, 3, 1);
+  fields->addWidget(FieldBox->Label, 4, 0, 1, 2);
+  fields->addWidget(FieldBox, 5, 0, 1, 2);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
   buttons->addWidget(ChopButton);
@@ -55,7 +59,8 @@ RecChop::RecChop(QWidget* mainWindow, IO& io) : RecordDialog(mainWindow, io) {
   setTabOrder(FromRecordBox, ToRecordBox);
   setTabOrder(ToRecordBox, StartOffsetBox);
   setTabOrder(StartOffsetBox, EndOffsetBox);
-  setTabOrder(EndOffsetBox, ChopButton);
+  setTabOrder(EndOffsetBox, FieldBox);
+  setTabOrder(FieldBox, ChopButton);
   setTabOrder(ChopButton, CancelButton);
 
   AttachFieldFilter(FromRecordBox, FieldKind::FromRecord, s, ToRecordBox);

@@ -13,7 +13,8 @@ namespace qx {
 class RecChop : public RecordDialog {
   Q_OBJECT
  public:
-  RecChop(QWidget* mainWindow, IO& io);
+  // kind: the record kind in use, for the Field drop-down; null without a layout.
+  RecChop(QWidget* mainWindow, IO& io, const RecordKind* kind = nullptr);
 
   QPushButton* ChopButton = nullptr;
 

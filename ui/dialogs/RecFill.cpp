@@ -15,6 +15,7 @@
 #include "input/PatternText.h"
 #include "input/Utility.h"
 #include "ui/dialogs/DialogLayout.h"
+#include "ui/dialogs/FieldChoice.h"
 #include "ui/dialogs/FieldFilter.h"
 #include "ui/dialogs/Fill.h"
 #include "ui/main/Library.h"
@@ -28,7 +29,8 @@ constexpr std::int64_t kProgressFrom = 8193;
 
 }  // namespace
 
-RecFill::RecFill(QWidget* mainWindow, IO& io) : RecordDialog(mainWindow, io) {
+RecFill::RecFill(QWidget* mainWindow, IO& io, const RecordKind* kind)
+    : RecordDialog(mainWindow, io) {
   setModal(true);
   setWindowTitle(QStringLiteral("Fill Records"));
   setProperty("HelpContext", help::kRecFill);
@@ -37,7 +39,7 @@ RecFill::RecFill(QWidget* mainWindow, IO& io) : RecordDialog(mainWindow, io) {
   PatternBox = new QLineEdit(this);
   // Unlike Fill, choosing a kind keeps what was typed.
   Frame1 = MakePatternKindFrame(this, PatternTypeButton, [this](int) { PatternBox->setFocus(); });
-  MakeRecordBoxes(true);
+  MakeRecordBoxes(true, kind);
   PatternBox->setMaxLength(kPatternFieldLength);
 
   FillButton = new QPushButton(QStringLiteral("Fill"), this);
@@ -56,13 +58,16 @@ RecFill::RecFill(QWidget* mainWindow, IO& io) : RecordDialog(mainWindow, io) {
   fields->addWidget(FromRecordBox, 2, 1);
   fields->addWidget(Label1, 2, 2);
   fields->addWidget(ToRecordBox, 2, 3);
+  fields->addWidget(FieldBox->Label, 3, 0);
+  fields->addWidget(FieldBox, 3, 1, 1, 3);
   LayOutBesideButtons(this, fields, {Frame1, Progress}, {FillButton, CancelButton});
 
   setTabOrder(PatternBox, StartOffsetBox);
   setTabOrder(StartOffsetBox, EndOffsetBox);
   setTabOrder(EndOffsetBox, FromRecordBox);
   setTabOrder(FromRecordBox, ToRecordBox);
-  setTabOrder(ToRecordBox, FillButton);
+  setTabOrder(ToRecordBox, FieldBox);
+  setTabOrder(FieldBox, FillButton);
   setTabOrder(FillButton, CancelButton);
 
   const EditorState& s = io_.State();

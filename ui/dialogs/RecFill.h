@@ -21,7 +21,8 @@ namespace qx {
 class RecFill : public RecordDialog {
   Q_OBJECT
  public:
-  RecFill(QWidget* mainWindow, IO& io);
+  // kind: the record kind in use, for the Field drop-down; null without a layout.
+  RecFill(QWidget* mainWindow, IO& io, const RecordKind* kind = nullptr);
 
   QLabel* Label7 = nullptr;
   QLineEdit* PatternBox = nullptr;

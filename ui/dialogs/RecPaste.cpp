@@ -13,18 +13,20 @@
 #include "input/PatternText.h"
 #include "input/Utility.h"
 #include "search/Search.h"
+#include "ui/dialogs/FieldChoice.h"
 #include "ui/dialogs/FieldFilter.h"
 #include "ui/dialogs/PathRow.h"
 #include "ui/main/Library.h"
 
 namespace qx {
 
-RecPaste::RecPaste(QWidget* mainWindow, IO& io) : RecordDialog(mainWindow, io) {
+RecPaste::RecPaste(QWidget* mainWindow, IO& io, const RecordKind* kind)
+    : RecordDialog(mainWindow, io) {
   setModal(true);
   setWindowTitle(QStringLiteral("Paste To Records"));
   setProperty("HelpContext", help::kRecPaste);
 
-  MakeRecordBoxes(false);
+  MakeRecordBoxes(false, kind);
 
   InsertButton = new QPushButton(QStringLiteral("Insert"), this);
   OverlayButton = new QPushButton(QStringLiteral("Overlay"), this);
@@ -53,6 +55,8 @@ RecPaste::RecPaste(QWidget* mainWindow, IO& io) : RecordDialog(mainWindow, io) {
   fields->addWidget(ToRecordBox, 1, 1);
   fields->addWidget(Label2, 2, 0);
   fields->addWidget(StartOffsetBox, 2, 1);
+  fields->addWidget(FieldBox->Label, 3, 0);
+  fields->addWidget(FieldBox, 3, 1);
   auto* left = new QVBoxLayout;
   left->addLayout(fields);
   left->addWidget(Path);
@@ -64,7 +68,8 @@ RecPaste::RecPaste(QWidget* mainWindow, IO& io) : RecordDialog(mainWindow, io) {
 
   setTabOrder(FromRecordBox, ToRecordBox);
   setTabOrder(ToRecordBox, StartOffsetBox);
-  setTabOrder(StartOffsetBox, InsertButton);
+  setTabOrder(StartOffsetBox, FieldBox);
+  setTabOrder(FieldBox, InsertButton);
 
   const EditorState& s = io_.State();
   AttachFieldFilter(FromRecordBox, FieldKind::FromRecord, s, ToRecordBox);

@@ -19,7 +19,8 @@ class PathRow;
 class RecPaste : public RecordDialog {
   Q_OBJECT
  public:
-  RecPaste(QWidget* mainWindow, IO& io);
+  // kind: the record kind in use, for the Field drop-down; null without a layout.
+  RecPaste(QWidget* mainWindow, IO& io, const RecordKind* kind = nullptr);
 
   void Insert();
   void Overlay();

@@ -5,10 +5,11 @@
 
 #include "input/PatternText.h"
 #include "input/Utility.h"
+#include "ui/dialogs/FieldChoice.h"
 
 namespace qx {
 
-void RecordDialog::MakeRecordBoxes(bool withEndOffset) {
+void RecordDialog::MakeRecordBoxes(bool withEndOffset, const RecordKind* kind) {
   Label4 = new QLabel(QStringLiteral("From Record Number:"), this);
   FromRecordBox = new QLineEdit(this);
   Label1 = new QLabel(QStringLiteral("To Record Number:"), this);
@@ -22,6 +23,14 @@ void RecordDialog::MakeRecordBoxes(bool withEndOffset) {
   for (QLineEdit* box : {FromRecordBox, ToRecordBox, StartOffsetBox, EndOffsetBox}) {
     if (box != nullptr) box->setMaxLength(kPatternFieldLength);
   }
+  // The offsets stay editable: a field only fills them in.
+  FieldBox = new FieldChoice(this, kind);
+  connect(FieldBox, &QComboBox::currentIndexChanged, this, [this] {
+    const FieldItem* f = FieldBox->Chosen();
+    if (f == nullptr) return;
+    StartOffsetBox->setText(QString::number(f->offset));
+    if (EndOffsetBox != nullptr) EndOffsetBox->setText(QString::number(f->offset + f->length - 1));
+  });
 }
 
 void RecordDialog::PresetRecordRange() {

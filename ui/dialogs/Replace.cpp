@@ -1,5 +1,6 @@
 #include "ui/dialogs/Replace.h"
 
+#include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -15,6 +16,7 @@
 #include "input/PatternText.h"
 #include "input/Utility.h"
 #include "ui/dialogs/DialogLayout.h"
+#include "ui/dialogs/FieldChoice.h"
 #include "ui/dialogs/FieldFilter.h"
 #include "ui/dialogs/Found.h"
 #include "ui/dialogs/OperationDialog.h"
@@ -22,9 +24,9 @@
 
 namespace qx {
 
-Replace::Replace(QWidget* mainWindow, IO& io)
+Replace::Replace(QWidget* mainWindow, IO& io, const RecordKind* kind)
     : SearchForm(mainWindow, io, {"ASCII String", "Unicode String", "Hexadecimal String"}, true,
-                 QStringLiteral("&Cancel")) {
+                 QStringLiteral("&Cancel"), kind) {
   setWindowTitle(QStringLiteral("Replace"));
   setProperty("HelpContext", help::kReplace);
 
@@ -53,12 +55,17 @@ Replace::Replace(QWidget* mainWindow, IO& io)
   fields->addWidget(StartBox, 2, 1);
   fields->addWidget(Label3, 2, 2);
   fields->addWidget(EndBox, 2, 3);
+  fields->addWidget(FieldBox->Label, 3, 0);
+  fields->addWidget(FieldBox, 3, 1, 1, 3);
+  fields->addWidget(MatchCaseBox, 4, 1, 1, 3);
   LayOutBesideButtons(this, fields, {Frame1, Progress},
                       {ReplaceAllButton, AskFirstButton, CancelButton});
 
   setTabOrder(FindStringBox, ReplaceStringBox);
   setTabOrder(ReplaceStringBox, StartBox);
   setTabOrder(StartBox, EndBox);
+  setTabOrder(EndBox, FieldBox);
+  setTabOrder(FieldBox, MatchCaseBox);
 
   const EditorState& s = io_.State();
   const auto hexMode = [this] { return HexChecked(); };
@@ -86,6 +93,7 @@ void Replace::Form_Load(QWidget* mainWindow) {
 }
 
 bool Replace::ValidateReplaceFields() {
+  TakeFieldAndCase();
   const bool ok = qx::ValidateReplaceFields(io_.State(), io_.Plat(), FindStringBox->text(),
                                             ReplaceStringBox->text(), StartBox->text(),
                                             EndBox->text(), CheckedType());

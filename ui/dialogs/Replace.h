@@ -11,7 +11,8 @@ namespace qx {
 class Replace : public SearchForm {
   Q_OBJECT
  public:
-  Replace(QWidget* mainWindow, IO& io);
+  // kind: the record kind in use, for the Field drop-down; null without a layout.
+  Replace(QWidget* mainWindow, IO& io, const RecordKind* kind = nullptr);
 
   QLabel* Label1 = nullptr;
   QLabel* Label2 = nullptr;

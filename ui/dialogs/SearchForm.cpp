@@ -2,6 +2,7 @@
 #include "ui/dialogs/TextSetLabel.h"
 
 #include <QBoxLayout>
+#include <QCheckBox>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -9,12 +10,14 @@
 #include <QRadioButton>
 #include <algorithm>
 
+#include "core/CharacterSet.h"
 #include "input/PatternText.h"
+#include "ui/dialogs/FieldChoice.h"
 
 namespace qx {
 
 SearchForm::SearchForm(QWidget* mainWindow, IO& io, const std::array<const char*, 3>& typeNames,
-                       bool typesInColumn, const QString& cancelCaption)
+                       bool typesInColumn, const QString& cancelCaption, const RecordKind* kind)
     : QDialog(mainWindow), io_(io) {
   setModal(true);
   FindStringBox = new QLineEdit(this);
@@ -30,6 +33,14 @@ SearchForm::SearchForm(QWidget* mainWindow, IO& io, const std::array<const char*
             [this, i] { SearchTypeButton_Click(i); });
   }
   AddTextSetLabel(Frame1);
+
+  FieldBox = new FieldChoice(this, kind);
+  FieldBox->Select(io_.State().SearchField.name);
+  MatchCaseBox = new QCheckBox(QStringLiteral("&Match case"), this);
+  MatchCaseBox->setChecked(io_.State().MatchCase);
+  // Bytes have no case.
+  connect(SearchTypeButton[kSearchHex], &QRadioButton::toggled, MatchCaseBox,
+          [this](bool hex) { MatchCaseBox->setEnabled(!hex); });
 
   CancelButton = new QPushButton(cancelCaption, this);
   CancelButton->setAutoDefault(false);
@@ -57,6 +68,12 @@ void SearchForm::PresetSearchType() {
 
 bool SearchForm::HexChecked() const {
   return SearchTypeButton[kSearchHex]->isChecked();
+}
+
+void SearchForm::TakeFieldAndCase() {
+  EditorState& s = io_.State();
+  s.SearchField = ScopeOf(FieldBox->Chosen(), CharacterSetOf(s.Current.CharSet));
+  s.MatchCase = MatchCaseBox->isChecked();
 }
 
 void SearchForm::CancelButton_Click() {

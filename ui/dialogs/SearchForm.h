@@ -1,5 +1,5 @@
 // What the Find and Replace dialogs share: the pattern box, the search-type
-// options, the progress bar and Cancel.
+// options, the field and Match case, the progress bar and Cancel.
 #pragma once
 
 #include <QDialog>
@@ -9,6 +9,7 @@
 #include "core/Progress.h"
 #include "search/Search.h"
 
+class QCheckBox;
 class QGroupBox;
 class QLineEdit;
 class QProgressBar;
@@ -16,6 +17,9 @@ class QPushButton;
 class QRadioButton;
 
 namespace qx {
+
+class FieldChoice;
+struct RecordKind;
 
 class SearchForm : public QDialog, public ProgressBar {
   Q_OBJECT
@@ -26,6 +30,8 @@ class SearchForm : public QDialog, public ProgressBar {
   QLineEdit* FindStringBox = nullptr;
   QGroupBox* Frame1 = nullptr;
   std::array<QRadioButton*, 3> SearchTypeButton{};
+  FieldChoice* FieldBox = nullptr;
+  QCheckBox* MatchCaseBox = nullptr;
   QPushButton* CancelButton = nullptr;
   QProgressBar* Progress = nullptr;
 
@@ -37,13 +43,16 @@ class SearchForm : public QDialog, public ProgressBar {
   void SearchTypeButton_Click(int index);
 
  protected:
-  // typeNames: the captions of the three options; cancelCaption: Cancel's.
+  // typeNames: the captions of the three options; cancelCaption: Cancel's;
+  // kind: the record kind in use, whose fields the Field drop-down offers.
   SearchForm(QWidget* mainWindow, IO& io, const std::array<const char*, 3>& typeNames,
-             bool typesInColumn, const QString& cancelCaption);
+             bool typesInColumn, const QString& cancelCaption, const RecordKind* kind);
   int CheckedType() const;
   // Checks the option of the last search type without emptying the box.
   void PresetSearchType();
   bool HexChecked() const;
+  // The field and Match case chosen become the search's.
+  void TakeFieldAndCase();
   // The close box (and, in Replace, Escape) cancel.
   void reject() override;
 

@@ -7,7 +7,7 @@ namespace qx {
 // A committed chop has redrawn the window itself.
 void QX::mnuRecordChop_Click() {
   if (GuardsPass(Guard::Writable)) {
-    RecChop dialog(this, io_);
+    RecChop dialog(this, io_, layouts_.Kind(s_));
     dialog.exec();
   }
   FocusFileBar();

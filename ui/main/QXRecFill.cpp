@@ -8,7 +8,7 @@ namespace qx {
 // no record to fill.
 void QX::mnuRecordFill_Click() {
   if (GuardsPass(Guard::Writable) && s_.WorkingLength >= 1) {
-    RecFill dialog(this, io_);
+    RecFill dialog(this, io_, layouts_.Kind(s_));
     dialog.exec();
   }
   FocusFileBar();

@@ -6,7 +6,7 @@ namespace qx {
 
 void QX::mnuRecordPaste_Click() {
   if (GuardsPass(Guard::Writable)) {
-    RecPaste dialog(this, io_);
+    RecPaste dialog(this, io_, layouts_.Kind(s_));
     dialog.exec();
   }
   FocusFileBar();

@@ -7,7 +7,7 @@ namespace qx {
 
 void QX::mnuEditFind_Click() {
   if (GuardsPass(Guard::FileOpen)) {
-    Find dialog(this, io_);
+    Find dialog(this, io_, layouts_.Kind(s_));
     dialog.exec();
   }
   FocusFileBar();
@@ -32,7 +32,7 @@ void QX::FindNextKey() {
 
 void QX::mnuEditReplace_Click() {
   if (GuardsPass(Guard::Writable)) {
-    Replace dialog(this, io_);
+    Replace dialog(this, io_, layouts_.Kind(s_));
     dialog.exec();
   }
   FocusFileBar();
