@@ -63,4 +63,12 @@ FieldScope ScopeOf(const FieldItem* item, const CharacterSet& set) {
   return {item->name, item->offset, item->length, item->text, set.Encode(u' ').value_or(0x20)};
 }
 
+FieldScope ScopeNamed(const QString& name, const RecordKind* kind, const CharacterSet& set) {
+  if (kind == nullptr || name.isEmpty()) return {};
+  const std::vector<FieldItem> items = FieldItems(*kind);
+  const auto it =
+      std::find_if(items.begin(), items.end(), [&](const FieldItem& i) { return i.name == name; });
+  return ScopeOf(it == items.end() ? nullptr : &*it, set);
+}
+
 }  // namespace qx

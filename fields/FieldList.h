@@ -30,4 +30,8 @@ std::vector<FieldItem> FieldItems(const RecordKind& kind);
 // field is padded with set's space.
 FieldScope ScopeOf(const FieldItem* item, const CharacterSet& set);
 
+// The scope of the field called name in kind (null: no layout), or none:
+// a search kept for F4 stays within the current file's own fields.
+FieldScope ScopeNamed(const QString& name, const RecordKind* kind, const CharacterSet& set);
+
 }  // namespace qx

@@ -129,7 +129,12 @@ TEST(FindDialog, FieldChoiceAndMatchCaseBecomeTheSearchsAndStay) {
   EXPECT_EQ(std::tuple(city.name, city.offset, city.length, city.text, city.pad),
             std::tuple(QString("CITY"), 4, 6, true, 0x40));
   EXPECT_FALSE(r.s.MatchCase);
-  Find(nullptr, r.io).FindNext();  // F4 keeps both
+  Find(nullptr, r.io).FindNext();                      // F4 keeps both
+  const CharacterSet& set = CharacterSetOf("IBM037");  // F4 in another file's layout
+  EXPECT_EQ(
+      std::tuple(ScopeNamed("CITY", &kind, set).offset, ScopeNamed("CITY", nullptr, set).Active(),
+                 ScopeNamed("CIT", &kind, set).Active()),
+      std::tuple(4, false, false));
   EXPECT_EQ(r.s.SearchField.name, "CITY");
   EXPECT_FALSE(r.s.MatchCase);
   Replace d(nullptr, r.io, &kind);  // the next opening shows them

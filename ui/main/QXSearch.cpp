@@ -1,4 +1,6 @@
 // Find, Find Next and Search and Replace commands of the main window.
+#include "core/CharacterSet.h"
+#include "fields/FieldList.h"
 #include "ui/dialogs/Find.h"
 #include "ui/dialogs/Replace.h"
 #include "ui/main/QX.h"
@@ -17,15 +19,17 @@ void QX::mnuEditFind_Click() {
 // dialog object only carries the scan. Without a file there is nothing to
 // scan: the last search's range belongs to a file that is gone.
 void QX::mnuEditFindNext_Click() {
-  if (GuardsPass(Guard::FileOpen)) {
-    Find dialog(this, io_);
-    dialog.FindNext();
-  }
+  FindNextKey();
   FocusFileBar();
 }
 
 void QX::FindNextKey() {
   if (!GuardsPass(Guard::FileOpen)) return;
+  // The field kept for the next search is looked up again in the current
+  // file's layout: another file's records need not have it.
+  if (s_.SearchField.Active())
+    s_.SearchField =
+        ScopeNamed(s_.SearchField.name, layouts_.Kind(s_), CharacterSetOf(s_.Current.CharSet));
   Find dialog(this, io_);
   dialog.FindNext();
 }
