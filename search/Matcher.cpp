@@ -71,37 +71,87 @@ Matcher::Matcher(std::vector<std::uint8_t> pattern, std::vector<std::uint8_t> ot
     : Matcher(std::move(pattern)) {
   if (other.size() != pattern_.size() || other == pattern_) return;
   other_ = std::move(other);
-  // The key's commonness is that of its commoner value.
-  const auto common = [&](std::size_t i) {
-    return std::max(Commonness(pattern_[i]), Commonness(other_[i]));
+  // A place's commonness is that of its commoner value; the scan tests the
+  // two rarest places at once.
+  const auto common = [&](std::int64_t i) {
+    const auto at = static_cast<std::size_t>(i);
+    return std::max(Commonness(pattern_[at]), Commonness(other_[at]));
   };
   rare_ = 0;
-  for (std::size_t i = 1; i < pattern_.size(); ++i) {
-    if (common(i) < common(static_cast<std::size_t>(rare_))) rare_ = static_cast<std::int64_t>(i);
+  for (std::int64_t i = 1; i < Size(); ++i) {
+    if (common(i) < common(rare_)) rare_ = i;
   }
+  second_ = rare_ == 0 ? Size() - 1 : 0;
+  for (std::int64_t i = 0; i < Size(); ++i) {
+    if (i != rare_ && common(i) < common(second_)) second_ = i;
+  }
+}
+
+bool Matcher::Matches(const std::uint8_t* s) const {
+  const std::size_t n = pattern_.size();
+  for (std::size_t i = 0; i < n; ++i) {
+    if (s[i] != pattern_[i] && s[i] != other_[i]) return false;
+  }
+  return true;
 }
 
 std::int64_t Matcher::FindEither(const std::uint8_t* data, std::int64_t from,
                                  std::int64_t lastStart) const {
-  const std::size_t n = pattern_.size();
   const std::uint8_t* pat = pattern_.data();
   const std::uint8_t* alt = other_.data();
-  const std::uint8_t* p = data + from + rare_;
-  const std::uint8_t* const end = data + lastStart + rare_ + 1;
-  for (;; ++p) {
-    if (pat[rare_] == alt[rare_]) {
-      p = static_cast<const std::uint8_t*>(
-          std::memchr(p, pat[rare_], static_cast<std::size_t>(end - p)));
-      if (p == nullptr) return -1;
-    } else {
-      p = FindEitherByte(p, end, pat[rare_], alt[rare_]);
-      if (p == end) return -1;
+  const auto k = static_cast<std::size_t>(rare_);
+  if (pat[k] == alt[k] || Size() == 1) {
+    // One place is enough: memchr, or either of its two values.
+    const std::uint8_t* p = data + from + rare_;
+    const std::uint8_t* const end = data + lastStart + rare_ + 1;
+    for (; p < end; ++p) {
+      if (pat[k] == alt[k]) {
+        p = static_cast<const std::uint8_t*>(
+            std::memchr(p, pat[k], static_cast<std::size_t>(end - p)));
+        if (p == nullptr) return -1;
+      } else {
+        p = FindEitherByte(p, end, pat[k], alt[k]);
+        if (p == end) return -1;
+      }
+      if (Matches(p - rare_)) return p - rare_ - data;
     }
-    const std::uint8_t* s = p - rare_;
-    std::size_t i = 0;
-    while (i < n && (s[i] == pat[i] || s[i] == alt[i])) ++i;
-    if (i == n) return s - data;
+    return -1;
   }
+  std::int64_t s = from;
+#if defined(__SSE2__)
+  // Sixteen starts at a time: both places must hold one of their values.
+  const auto k2 = static_cast<std::size_t>(second_);
+  const __m128i a1 = _mm_set1_epi8(static_cast<char>(pat[k]));
+  const __m128i b1 = _mm_set1_epi8(static_cast<char>(alt[k]));
+  const __m128i a2 = _mm_set1_epi8(static_cast<char>(pat[k2]));
+  const __m128i b2 = _mm_set1_epi8(static_cast<char>(alt[k2]));
+  const auto candidates = [&](const std::uint8_t* at) {
+    const __m128i v1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + k));
+    const __m128i v2 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + k2));
+    return _mm_and_si128(_mm_or_si128(_mm_cmpeq_epi8(v1, a1), _mm_cmpeq_epi8(v1, b1)),
+                         _mm_or_si128(_mm_cmpeq_epi8(v2, a2), _mm_cmpeq_epi8(v2, b2)));
+  };
+  // Two blocks a turn: one test of the branch for 32 starts.
+  for (; lastStart - s >= 31; s += 32) {
+    auto mask = static_cast<std::uint32_t>(_mm_movemask_epi8(candidates(data + s))) |
+                static_cast<std::uint32_t>(_mm_movemask_epi8(candidates(data + s + 16))) << 16;
+    for (; mask != 0; mask &= mask - 1) {
+      const std::int64_t at = s + __builtin_ctz(mask);
+      if (Matches(data + at)) return at;
+    }
+  }
+  for (; lastStart - s >= 15; s += 16) {
+    auto mask = static_cast<unsigned>(_mm_movemask_epi8(candidates(data + s)));
+    for (; mask != 0; mask &= mask - 1) {
+      const std::int64_t at = s + __builtin_ctz(mask);
+      if (Matches(data + at)) return at;
+    }
+  }
+#endif
+  for (; s <= lastStart; ++s) {
+    if (Matches(data + s)) return s;
+  }
+  return -1;
 }
 
 std::int64_t Matcher::Find(const std::uint8_t* data, std::int64_t from,

@@ -1,7 +1,8 @@
 // Search for a short byte string in a buffer: memchr on the byte of the
 // pattern that is likely rarest, then a compare at each candidate. A pattern
 // may allow a second value at some places (the other case of a letter); the
-// candidates are then found by looking for either of two values at once.
+// candidates are then found sixteen at a time, by looking for either of two
+// values at two places at once.
 #pragma once
 
 #include <cstdint>
@@ -28,10 +29,13 @@ class Matcher {
  private:
   std::int64_t FindEither(const std::uint8_t* data, std::int64_t from,
                           std::int64_t lastStart) const;
+  // Whether s[0..Size()-1] holds the pattern, each place either value.
+  bool Matches(const std::uint8_t* s) const;
 
   std::vector<std::uint8_t> pattern_;
   std::vector<std::uint8_t> other_;  // empty: every place matches itself only
   std::int64_t rare_ = 0;            // index of the byte the candidate scan looks for
+  std::int64_t second_ = 0;          // with other_: the place tested beside rare_
 };
 
 // The first p in from..end-1 with *p == a or *p == b, or end.
