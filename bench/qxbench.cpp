@@ -14,6 +14,7 @@
 //                                          fills leave it overwritten)
 //   qxbench --make FILE MIB HITS [PATTERN] write a test file: pseudo-random
 //                                          bytes with HITS copies of PATTERN
+//   qxbench --case FILE [PATTERN]          Count with Match case on and off only
 //
 // The last lines of a measurement are Markdown table rows: the search
 // table's (kTableHeader), marked "B" the block table's (kBlockHeader) and,
@@ -179,6 +180,36 @@ constexpr std::string_view kRecordHeader =
     "Insert 4 | Insert/(cp+sync) | Insert/cp | Fill | Fill/dd | Overlay 4 | Overlay/dd |\n"
     "|---|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|";
 
+// Count with Match case off beside Count as it is: the same scan looking
+// for either case of each letter. [1]: Match case on, [0]: off.
+struct CaseTimes {
+  std::int64_t length = 0;
+  std::int64_t counts[2] = {};
+  double times[2] = {};
+};
+
+CaseTimes TimeCase(qx::IO& io, const QString& pattern, int runs) {
+  qx::EditorState& s = io.State();
+  CaseTimes t;
+  t.length = s.FileLength;
+  for (const bool matchCase : {true, false}) {
+    t.times[matchCase] = Best(runs, [&] {
+      s.MatchCase = matchCase;
+      (void)qx::PrepareSearch(s, pattern, QStringLiteral("0"), QString(), qx::kSearchAscii);
+      t.counts[matchCase] = qx::CountOccurrences(io, nullptr, {}, false);
+    });
+  }
+  s.MatchCase = true;
+  return t;
+}
+
+void CaseRows(const CaseTimes& t) {
+  Row("Count, Match case on", t.times[1], t.length, std::to_string(t.counts[1]) + " occurrences");
+  Row("Count, Match case off", t.times[0], t.length,
+      std::to_string(t.counts[0]) + " occurrences, " + Fixed(t.times[0] / t.times[1], 2) +
+          "x Match case on");
+}
+
 int Make(const QString& path, long mib, long hits, const QByteArray& pattern) {
   QFile f(path);
   if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
@@ -228,8 +259,15 @@ int main(int argc, char** argv) {
   if (argc < 2) {
     std::fprintf(stderr,
                  "usage: qxbench FILE [PATTERN [REPLACEMENT]]\n"
-                 "       qxbench --make FILE MIB HITS [PATTERN]\n");
+                 "       qxbench --make FILE MIB HITS [PATTERN]\n"
+                 "       qxbench --case FILE [PATTERN]\n");
     return 2;
+  }
+  const bool caseOnly = std::string(argv[1]) == "--case";
+  if (caseOnly) {
+    --argc;
+    ++argv;
+    if (argc < 2) return 2;
   }
   const QString path = QString::fromLocal8Bit(argv[1]);
   const QString pattern = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString(defaultPattern);
@@ -254,6 +292,10 @@ int main(int argc, char** argv) {
   // On the disk and into the page cache first.
   SyncFile(path);
   if (Run("cat " + file + " > /dev/null") != 0) return 1;
+  if (caseOnly) {
+    CaseRows(TimeCase(io, pattern, runs));
+    return 0;
+  }
 
   // grep's output goes through a pipe: with its output on /dev/null grep
   // would stop at the first match.
@@ -288,6 +330,7 @@ int main(int argc, char** argv) {
     hits = 0;
     while (qx::FindNext(io) >= 0) ++hits;
   });
+  const CaseTimes caseTimes = TimeCase(io, pattern, runs);
   // Removing the copy is not part of its time.
   double cp = 1e300;
   double cpSync = 1e300;
@@ -440,6 +483,7 @@ int main(int argc, char** argv) {
   Row("Count in IBM037", ebcdicTime, length,
       std::to_string(ebcdicCount) + " occurrences, " + Fixed(ebcdicTime / grep, 2) + "x grep");
   Row("Find Next (every hit)", findTime, length, std::to_string(hits) + " hits");
+  CaseRows(caseTimes);
   Row("cp", cp, length, "");
   Row("cp + sync of the copy", cpSync, length, "");
   Row("Replace All (with commit)", replaceTime, length,

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds qxbench in Release and measures Count and Replace All beside grep,
+# Builds qxbench in Release and measures Count (with Match case on and off)
+# and Replace All beside grep,
 # cp and cp + sync, Copy, Cut and Paste beside cp and cp + sync, and Fill
 # beside dd over the file in place, Record Fill beside dd reading and
 # rewriting the file in place (qxbench runs the tools), on a scratch

@@ -83,6 +83,17 @@ std::optional<std::uint8_t> CharacterSet::Encode(QChar c) const {
   return it->second;
 }
 
+std::optional<std::uint8_t> CharacterSet::OtherCase(std::uint8_t b) const {
+  const std::optional<QChar> c = Decode(b);
+  if (!c) return std::nullopt;
+  for (const QChar other : {c->toUpper(), c->toLower()}) {
+    if (other == *c) continue;
+    const std::optional<std::uint8_t> code = Encode(other);
+    if (code && *code != b) return code;
+  }
+  return std::nullopt;
+}
+
 const std::vector<CharacterSet>& CharacterSets() {
   static const std::vector<CharacterSet> sets = [] {
     struct Entry {

@@ -32,6 +32,9 @@ class CharacterSet {
   QChar Shown(std::uint8_t b) const { return shown_[b]; }
   // The code of c in this set; none when the set has no code for it.
   std::optional<std::uint8_t> Encode(QChar c) const;
+  // The code of b's letter in the other case; none when b is no letter or
+  // the set lacks its other case.
+  std::optional<std::uint8_t> OtherCase(std::uint8_t b) const;
 
   // Builds a set from its iconv name; none when iconv does not know it.
   // iconvName null: the "ASCII" set.

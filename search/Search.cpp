@@ -1,10 +1,13 @@
 #include "search/Search.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <optional>
 #include <utility>
 
 #include "input/PatternText.h"
 #include "input/Utility.h"
+#include "search/CaseFold.h"
 
 namespace qx {
 
@@ -16,6 +19,52 @@ const QString kReadError = QStringLiteral("The file could not be read. The searc
 const QString kRewriteReadError =
     QStringLiteral("The file could not be read.\nOperation aborted; the file was not changed.");
 
+// Where the field lies in each record, records counted from the working
+// base; a short last record has only what the file holds.
+struct FieldGrid {
+  std::int64_t base = 0;
+  std::int64_t record = 1;
+  std::int64_t offset = 0;
+  std::int64_t length = 0;  // cut at the record's end
+
+  // The first and last byte of the field of the record holding at.
+  std::pair<std::int64_t, std::int64_t> FieldAt(std::int64_t at) const {
+    const std::int64_t first = base + (at - base) / record * record + offset;
+    return {first, first + length - 1};
+  }
+};
+
+std::optional<FieldGrid> GridOf(const EditorState& s) {
+  if (!s.SearchField.Active()) return std::nullopt;
+  FieldGrid g;
+  g.base = s.Current.WorkingBase;
+  g.record = std::max<std::int64_t>(s.Current.RecordLength, 1);
+  g.offset = std::clamp<std::int64_t>(s.SearchField.offset, 0, g.record);
+  g.length = std::clamp<std::int64_t>(s.SearchField.length, 0, g.record - g.offset);
+  return g;
+}
+
+// The first start in i..lastStart (buffer indexes, the buffer holding the
+// bytes from bufStart on) of a match lying wholly inside the field of its
+// record, or -1: each record's field is searched, the bytes between skipped.
+std::int64_t FindInFields(const Matcher& m, const FieldGrid& g, const std::uint8_t* buf,
+                          std::int64_t bufStart, std::int64_t i, std::int64_t lastStart) {
+  const std::int64_t n = m.Size();
+  if (g.length < n) return -1;
+  i = std::max(i, g.base - bufStart);
+  while (i <= lastStart) {
+    const auto [first, last] = g.FieldAt(bufStart + i);
+    const std::int64_t to = std::min(last - n + 1 - bufStart, lastStart);
+    const std::int64_t from = std::max(i, first - bufStart);
+    if (from <= to) {
+      const std::int64_t h = m.Find(buf, from, to);
+      if (h >= 0) return h;
+    }
+    i = first + g.record - g.offset - bufStart;  // the next record
+  }
+  return -1;
+}
+
 // Walks the start positions from..last - n + 1 in windows of opt.chunkSize
 // starts, each read with the n - 1 bytes that follow so that a match across
 // a window border is seen whole, and only matches lying wholly at or before
@@ -24,8 +73,9 @@ const QString kRewriteReadError =
 // bufStart, end) runs after the hits of a window, end being the first byte
 // the next window owns, and returns false on a failure.
 template <class OnHit, class OnWindow>
-ScanStatus Scan(const BinaryFile& f, const Matcher& m, std::int64_t from, std::int64_t last,
-                const ScanOptions& opt, OperationPacer& pacer, OnHit&& onHit, OnWindow&& onWindow) {
+ScanStatus Scan(const BinaryFile& f, const Matcher& m, const std::optional<FieldGrid>& field,
+                std::int64_t from, std::int64_t last, const ScanOptions& opt, OperationPacer& pacer,
+                OnHit&& onHit, OnWindow&& onWindow) {
   const std::int64_t n = m.Size();
   // Written as differences: from may lie anywhere up to the int64 limit.
   if (n == 0 || from < 0 || from > last || last - from < n - 1) return ScanStatus::Done;
@@ -40,7 +90,11 @@ ScanStatus Scan(const BinaryFile& f, const Matcher& m, std::int64_t from, std::i
     if (f.ReadAt(p, buf.data(), len) != len) return ScanStatus::Failed;
     const std::int64_t lastStart = len - n;
     std::int64_t i = std::max<std::int64_t>(resume - p, 0);
-    while ((i = MatchPattern(m, buf.data(), i, lastStart)) >= 0) {
+    const auto find = [&](std::int64_t at) {
+      return field ? FindInFields(m, *field, buf.data(), p, at, lastStart)
+                   : MatchPattern(m, buf.data(), at, lastStart);
+    };
+    while ((i = find(i)) >= 0) {
       resume = onHit(p + i, buf.data(), p);
       if (resume == kStop) return ScanStatus::Done;
       i = resume - p;
@@ -77,6 +131,18 @@ bool EncodeInCurrentSet(EditorState& s, Platform& p) {
   if (RefuseTextWithoutCode(p, s.SearchText, set)) return false;
   s.Pattern = PatternBytes(s.SearchText, s.SearchType, set).value_or(s.Pattern);
   return true;
+}
+
+// Match case off folds the letters of a text pattern.
+Matcher MatcherOf(const EditorState& s) {
+  if (s.MatchCase) return Matcher(s.Pattern);
+  return Matcher(s.Pattern,
+                 OtherCaseBytes(s.Pattern, s.SearchType, CharacterSetOf(s.Current.CharSet)));
+}
+
+// "1 byte", "2 bytes".
+QString Bytes(std::int64_t n) {
+  return n == 1 ? QStringLiteral("1 byte") : QStringLiteral("%1 bytes").arg(n);
 }
 
 }  // namespace
@@ -118,7 +184,7 @@ std::int64_t FindNext(IO& io, ProgressBar* bar, const ScanOptions& opt) {
   const AbsoluteRange r = SearchRange(s);
   // After a hit the next scan begins one byte after it, never on it again.
   const std::int64_t from = std::max(AddClamped(s.SearchPosition, s.Found ? 1 : 0), r.first);
-  const Matcher m(s.Pattern);
+  const Matcher m = MatcherOf(s);
   std::int64_t hit = -1;
   ScanStatus status;
   {
@@ -126,7 +192,7 @@ std::int64_t FindNext(IO& io, ProgressBar* bar, const ScanOptions& opt) {
     OperationPacer pacer(s, p, shown.Bar());
     pacer.Flush();
     status = Scan(
-        s.File1, m, from, r.last, opt, pacer,
+        s.File1, m, GridOf(s), from, r.last, opt, pacer,
         [&](std::int64_t h, const std::uint8_t*, std::int64_t) {
           hit = h;
           return kStop;
@@ -166,7 +232,7 @@ std::int64_t CountOccurrences(IO& io, ProgressBar* bar, const ScanOptions& opt, 
   s.OperationRunning = true;
   s.Found = false;
   const AbsoluteRange r = SearchRange(s);
-  const Matcher m(s.Pattern);
+  const Matcher m = MatcherOf(s);
   std::int64_t count = 0;
   ScanStatus status;
   {
@@ -175,7 +241,7 @@ std::int64_t CountOccurrences(IO& io, ProgressBar* bar, const ScanOptions& opt, 
     pacer.Flush();
     // Overlapping occurrences all count: the next may begin one byte later.
     status = Scan(
-        s.File1, m, r.first, r.last, opt, pacer,
+        s.File1, m, GridOf(s), r.first, r.last, opt, pacer,
         [&](std::int64_t h, const std::uint8_t*, std::int64_t) {
           ++count;
           return h + 1;
@@ -242,11 +308,37 @@ ReplaceResult ReplaceScan(IO& io, const std::vector<std::uint8_t>& replacement, 
   // A Start past the last byte leaves nothing to replace and nothing to
   // rewrite: the file stays exactly as it is, without a temporary file.
   if (SearchRange(s).first > s.FileLength - 1) return result;
+  const Matcher m = MatcherOf(s);
+  const std::int64_t n = m.Size();
+  const std::int64_t grow = std::ssize(replacement) - n;
+  const std::optional<FieldGrid> field = GridOf(s);
+  // Within a field the record length is kept: the field may only shrink
+  // (text, padded at its end) or keep its length.
+  if (field && grow != 0 && !s.SearchField.text) {
+    p.MessageBox(QStringLiteral("%1 is not a text field: the replacement must be as long as the "
+                                "text it replaces")
+                     .arg(s.SearchField.name));
+    result.status = ScanStatus::Failed;
+    return result;
+  }
+  if (field && grow > 0) {
+    p.MessageBox(QStringLiteral("The replacement is %1 longer than the text it replaces; within a "
+                                "field the record length is kept")
+                     .arg(Bytes(grow)));
+    result.status = ScanStatus::Failed;
+    return result;
+  }
+  // Without a field a change of length moves every later record: asked
+  // once, at the first match, when the file has records of its own (a file
+  // shorter than 256 bytes is one record of its length unless set).
+  bool askMove =
+      !field && grow != 0 &&
+      (!s.Current.Copybook.isEmpty() || (s.Current.RecordLength != kDefaultRecordLength &&
+                                         s.Current.RecordLength < s.WorkingLength));
+  bool declined = false;
   // Unsaved page edits would otherwise vanish with the rewrite.
   if (s.Dirty) io.CheckDirty();
 
-  const Matcher m(s.Pattern);
-  const std::int64_t n = m.Size();
   const std::int64_t length = s.FileLength;
   const AbsoluteRange r = SearchRange(s);
   TempFileWriter out;
@@ -256,8 +348,17 @@ ReplaceResult ReplaceScan(IO& io, const std::vector<std::uint8_t>& replacement, 
   }
   s.OperationRunning = true;
 
-  // next: the first byte of the file not yet written out.
+  // next: the first byte of the file not yet written out. A shorter
+  // replacement in a field owes pad bytes, written just before padAt (the
+  // byte after the field's end).
   std::int64_t next = std::min(r.first, length);
+  std::int64_t pad = 0;
+  std::int64_t padAt = 0;
+  const auto writePad = [&] {
+    const std::vector<std::uint8_t> fill(static_cast<std::size_t>(pad), s.SearchField.pad);
+    pad = 0;
+    return out.Write(fill.data(), std::ssize(fill));
+  };
   bool readFailed = false;
   if (io.CopyRange(out, 0, next - 1)) {
     BarShown shown(bar, true);
@@ -266,14 +367,28 @@ ReplaceResult ReplaceScan(IO& io, const std::vector<std::uint8_t>& replacement, 
     // The scan has just read these bytes: writing them from its buffer is
     // cheaper than copying them again from the file.
     const auto flushTo = [&](const std::uint8_t* buf, std::int64_t bufStart, std::int64_t end) {
+      if (pad > 0 && padAt <= end) {
+        if (padAt > next && !out.Write(buf + (next - bufStart), padAt - next)) return false;
+        next = std::max(next, padAt);
+        if (!writePad()) return false;
+      }
       if (next >= end) return true;
       const bool wrote = out.Write(buf + (next - bufStart), end - next);
       next = end;
       return wrote;
     };
     const ScanStatus status = Scan(
-        s.File1, m, r.first, r.last, opt, pacer,
+        s.File1, m, field, r.first, r.last, opt, pacer,
         [&](std::int64_t h, const std::uint8_t* buf, std::int64_t bufStart) {
+          if (std::exchange(askMove, false) &&
+              p.MessageBox(QStringLiteral("The replacement is %1 %2 than the text: every record "
+                                          "after the first match will move. Replace anyway?")
+                               .arg(Bytes(std::abs(grow)), grow < 0 ? QStringLiteral("shorter")
+                                                                    : QStringLiteral("longer")),
+                           Buttons::YesNo, Icon::None, kProductTitle, Answer::No) != Answer::Yes) {
+            declined = true;
+            return kStop;
+          }
           Answer answer = Answer::Yes;
           if (ask) {
             s.Current.CursorOffset = h - s.Current.WorkingBase;
@@ -287,6 +402,10 @@ ReplaceResult ReplaceScan(IO& io, const std::vector<std::uint8_t>& replacement, 
             }
             next = h + n;
             ++result.replaced;
+            if (field && grow < 0) {
+              pad -= grow;
+              padAt = std::min(field->FieldAt(h).second + 1, length);
+            }
             return h + n;
           }
           // No keeps the occurrence as it is and goes on after it.
@@ -295,9 +414,19 @@ ReplaceResult ReplaceScan(IO& io, const std::vector<std::uint8_t>& replacement, 
         },
         flushTo);
     readFailed = status == ScanStatus::Failed && !out.Failed();
-    if (!readFailed && !out.Failed() && s.OperationRunning) {
-      (void)io.CopyRange(out, next, length - 1);
+    if (!readFailed && !declined && !out.Failed() && s.OperationRunning) {
+      // The rest of the last field changed still owes its pad bytes.
+      if (pad == 0 || (io.CopyRange(out, next, padAt - 1) && writePad())) {
+        (void)io.CopyRange(out, std::max(next, padAt), length - 1);
+      }
     }
+  }
+  if (declined) {
+    // Nothing was replaced: the file stays, and so does the view.
+    io.SayLeftovers({out.Discard()});
+    s.OperationRunning = false;
+    result.status = ScanStatus::Cancelled;
+    return result;
   }
   if (readFailed) {
     io.SayLeftovers({out.Discard()});

@@ -37,16 +37,28 @@ struct ReplaceRig : Rig {
   }
 };
 
-// Non-overlapping replacement of pat inside data[first..last], left to right.
+// Non-overlapping replacement of pat inside data[first..last], left to right;
+// with a field, only inside it (records of length from base), each field
+// padded at its end to its length.
 QByteArray ReferenceReplace(const QByteArray& data, const QByteArray& pat, const QByteArray& repl,
-                            std::int64_t first, std::int64_t last) {
+                            std::int64_t first, std::int64_t last, const FieldScope& field = {},
+                            std::int64_t base = 0, std::int64_t length = 256) {
   QByteArray out = data.left(std::min<std::int64_t>(first, data.size()));
+  std::int64_t pad = 0, padAt = 0;
   for (std::int64_t h = first; h < data.size();) {
-    const bool hit = h + pat.size() - 1 <= last && data.mid(h, pat.size()) == pat;
+    if (pad > 0 && h == padAt) out += QByteArray(std::exchange(pad, 0), char(field.pad));
+    const std::int64_t in = (h - base) % length;
+    const std::int64_t end = std::min(field.offset + field.length, length);  // in the record
+    const bool hit = h + pat.size() - 1 <= last && data.mid(h, pat.size()) == pat &&
+                     (!field.Active() || (in >= field.offset && in + pat.size() <= end));
     out += hit ? repl : data.mid(h, 1);
+    if (hit && field.Active()) {
+      pad += pat.size() - repl.size();
+      padAt = std::min<std::int64_t>(h - in + end, data.size());
+    }
     h += hit ? pat.size() : 1;
   }
-  return out;
+  return out + QByteArray(pad, char(field.pad));
 }
 
 }  // namespace
@@ -123,21 +135,34 @@ TEST(Replace, NumbersAtAndPastTheInt64LimitsAreHeldThere) {
   }
 }
 
-// Grows and shrinks, overlapping candidates, ranges past the end or empty.
+// Grows and shrinks, overlapping candidates, ranges past the end or empty;
+// every other round within a field of records from a working base.
 TEST(Replace, MatchesAReferenceOnRandomDataAndRanges) {
   std::mt19937 rng(777);
-  for (int round = 0; round < 40; ++round) {
+  for (int round = 0; round < 80; ++round) {
     QByteArray data(1 + static_cast<int>(rng() % 400), '\0');
     for (char& c : data) c = "aab"[rng() % 3];
     QByteArray pat(1 + static_cast<int>(rng() % 3), '\0');
     for (char& c : pat) c = "ab"[rng() % 2];
-    const QByteArray repl(static_cast<int>(rng() % 4) + 1, 'Z');
+    const bool inField = round % 2;
+    const QByteArray repl(static_cast<int>(rng() % (inField ? pat.size() : 4)) + 1, 'Z');
     const std::int64_t start = rng() % (data.size() + 3), end = rng() % (data.size() + 3);
     ReplaceRig r(data);
+    std::int64_t base = 0, length = 256;
+    if (inField) {
+      base = rng() % std::min<std::int64_t>(data.size(), 5);
+      length = 1 + rng() % std::min<std::int64_t>(20, data.size() - base);
+      ASSERT_TRUE(SetWorkingBase(r.io, base) && SetRecordLength(r.io, length));
+      r.s.SearchField = {"F", static_cast<std::int64_t>(rng() % length),
+                         static_cast<std::int64_t>(1 + rng() % 10), true, '_'};
+    }
     r.Run(QString::fromLatin1(pat), QString::fromLatin1(repl), kSearchAscii, QString::number(start),
           QString::number(end), {}, 1 + rng() % 30);
-    EXPECT_EQ(r.Content(), ReferenceReplace(data, pat, repl, start, end)) << "round " << round;
-    EXPECT_EQ(r.Backup(), data);
+    EXPECT_EQ(r.Content(), ReferenceReplace(data, pat, repl, base + start, base + end,
+                                            r.s.SearchField, base, length))
+        << "round " << round;
+    // A Start past the end writes nothing, not even a backup.
+    EXPECT_EQ(r.Backup(), base + start < data.size() ? data : QByteArray()) << "round " << round;
   }
 }
 
@@ -176,6 +201,88 @@ TEST(Replace, TextPatternsAreEncodedInTheFilesCharacterSet) {
   ASSERT_TRUE(pattern);
   (void)FillRange(r.io, *pattern, FillKind::Ascii, 4, 8);
   EXPECT_EQ(r.Content(), encoded("HI! ababa, HI!"));
+}
+
+// Records of 8 bytes, the field their bytes 1..5, the short last record
+// holding 1..2 of it: a shorter replacement moves the rest of the field left
+// and pads its end; a longer one, or another length in a field that is not
+// text, is refused before anything is written.
+TEST(Replace, WithinAFieldTheRecordLengthIsKept) {
+  const QByteArray data = "xABxABxxABxxxxABxAB";
+  const QString longer =
+      "The replacement is %1 longer than the text it replaces; within a field the record length "
+      "is kept";
+  // (text, find, replacement, Ask First answers, the file after, the message)
+  const std::tuple<bool, QString, QString, std::vector<Answer>, QByteArray, QString> rows[] = {
+      {true, "AB", "Q", {}, "xQxQ  xxABxxxxABxQ ", ""},
+      {true, "AB", "CD", {}, "xCDxCDxxABxxxxABxCD", ""},
+      {true, "AB", "Q", {Answer::Yes, Answer::No, Answer::Yes}, "xQxAB xxABxxxxABxQ ", ""},
+      {true, "B", "CDE", {}, data, longer.arg("2 bytes")},
+      {true, "AB", "CDE", {}, data, longer.arg("1 byte")},
+      {false, "AB", "CD", {}, "xCDxCDxxABxxxxABxCD", ""},
+      {false,
+       "AB",
+       "Q",
+       {},
+       data,
+       "BALANCE is not a text field: the replacement must be as long as the text it replaces"}};
+  for (const auto& [text, find, repl, answers, want, message] : rows) {
+    ReplaceRig r(data);
+    ASSERT_TRUE(SetRecordLength(r.io, 8));
+    r.s.SearchField = {"BALANCE", 1, 5, text, ' '};
+    if (!message.isEmpty()) r.p.ExpectBox(message);
+    r.Run(find, repl, kSearchAscii, "0", "99999", answers, 4);
+    r.p.Verify();
+    EXPECT_EQ(r.Content(), want) << find.toStdString() << " " << repl.toStdString();
+    r.ExpectLeftOnly(message.isEmpty());
+  }
+  // A full disk: told, the file as it was, nothing left behind.
+  ReplaceRig full(data);
+  ASSERT_TRUE(SetRecordLength(full.io, 8));
+  full.s.SearchField = {"CITY", 1, 5, true, ' '};
+  full.sys.always[SysCalls::Call::Write] = ENOSPC;
+  full.p.anyBox = true;
+  EXPECT_FALSE(full.Run("AB", "Q").committed);
+  EXPECT_EQ(full.Content(), data);
+  full.ExpectLeftOnly(false);
+}
+
+// Without a field, a replacement of another length in a file with records
+// of its own moves every later record: asked once, at the first match, No
+// the default; No changes nothing.
+TEST(Replace, AChangeOfLengthAsksOnceBeforeRecordsMove) {
+  const QByteArray data = "NEW YORK, NEW YORK";
+  // (record length (0: as opened), copybook, find, replacement, how, answer, Ask First answers, the
+  // file after)
+  const std::tuple<int, QString, QString, QString, QString, Answer, std::vector<Answer>, QByteArray>
+      rows[] = {
+          {10, "", "NEW YORK", "NEWARK", "2 bytes shorter", Answer::Yes, {}, "NEWARK, NEWARK"},
+          {10, "", "NEW YORK", "NEWARK", "2 bytes shorter", Answer::No, {}, data},
+          {0,
+           "cust.cpy",
+           "YORK",
+           "YORKS",
+           "1 byte longer",
+           Answer::Yes,
+           {Answer::Yes, Answer::No},
+           "NEW YORKS, NEW YORK"},
+          {10, "", "YORK", "YORKS", "1 byte longer", Answer::No, {Answer::Yes}, data}};
+  for (const auto& [length, copybook, find, repl, how, answer, answers, want] : rows) {
+    ReplaceRig r(data);
+    ASSERT_TRUE(length == 0 || SetRecordLength(r.io, length));
+    r.s.Current.Copybook = copybook;
+    r.p.ExpectBox("The replacement is " + how +
+                      " than the text: every record after the first match will move. Replace "
+                      "anyway?",
+                  answer);
+    r.Run(find, repl, kSearchAscii, "0", "99", answers);
+    r.p.Verify();
+    ASSERT_EQ(r.p.boxes.size(), 1u);
+    EXPECT_EQ(r.p.boxes[0].defaultAnswer, Answer::No);
+    EXPECT_EQ(r.Content(), want) << find.toStdString() << " " << length;
+    EXPECT_EQ(r.asked.size(), answer == Answer::Yes ? answers.size() : 0u);
+    r.ExpectLeftOnly(answer == Answer::Yes);
+  }
 }
 
 }  // namespace qx::test
