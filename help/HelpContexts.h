@@ -32,6 +32,8 @@ inline constexpr int kRecChop = 510;
 inline constexpr int kRecPaste = 520;
 inline constexpr int kRecFill = 530;
 inline constexpr int kLayout = 550;
+inline constexpr int kCheckRecords = 560;
+inline constexpr int kExportRecords = 570;
 inline constexpr int kViewMenu = 350;
 inline constexpr int kRecordView = 360;
 inline constexpr int kRecordViewEditing = 370;
@@ -63,6 +65,8 @@ inline constexpr std::array kAllContexts = {kOverview,
                                             kRecPaste,
                                             kRecFill,
                                             kLayout,
+                                            kCheckRecords,
+                                            kExportRecords,
                                             kViewMenu,
                                             kRecordView,
                                             kRecordViewEditing,
