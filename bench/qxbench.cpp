@@ -230,12 +230,11 @@ int FieldsBench(const QString& dir, long mib) {
     for (int r = 0; r < 8192; ++r) {
       QByteArray rec(120, '\x40');
       for (const qx::LayoutField& f : kind.fields) {
+        const int n = (r * 7919 + f.offset * 31) % 1999 - 999;
         const QString value = f.type.storage == qx::Storage::Text
                                   ? QStringLiteral("CUSTOMER %1").arg(r)
-                                  : QString::number((r * 7919 + f.offset * 31) % 9999 - 4999);
-        qx::FieldType type = f.type;
-        if (!type.isSigned && value.startsWith(u'-')) continue;
-        const auto bytes = qx::EncodeField(type, value, set, {}, f.name);
+                                  : QString::number(f.type.isSigned ? n : std::abs(n));
+        const auto bytes = qx::EncodeField(f.type, value, set, {}, f.name);
         if (const auto* b = std::get_if<std::vector<std::uint8_t>>(&bytes))
           rec.replace(f.offset, f.type.length, reinterpret_cast<const char*>(b->data()),
                       f.type.length);

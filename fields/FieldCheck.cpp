@@ -65,6 +65,7 @@ bool FieldChecker::Special(const std::uint8_t* bytes) const {
   return All(bytes, type_.length, space_) || All(bytes, type_.length, 0);
 }
 
+template <bool kValue>
 FieldCheck FieldChecker::Zoned(const std::uint8_t* bytes, Int128* scaled) const {
   const int n = type_.length;
   bool negative = false;
@@ -107,12 +108,13 @@ FieldCheck FieldChecker::Zoned(const std::uint8_t* bytes, Int128* scaled) const 
     } else if (digit < 0 || digit > 9) {
       return {Fault::BadDigitByte, b};
     }
-    v = v * 10 + digit;
+    if constexpr (kValue) v = v * 10 + digit;
   }
-  if (scaled) *scaled = negative ? -v : v;
+  if constexpr (kValue) *scaled = negative ? -v : v;
   return {};
 }
 
+template <bool kValue>
 FieldCheck FieldChecker::Packed(const std::uint8_t* bytes, Int128* scaled) const {
   const int n = type_.length;
   Int128 v = 0;
@@ -120,18 +122,18 @@ FieldCheck FieldChecker::Packed(const std::uint8_t* bytes, Int128* scaled) const
     const int high = bytes[i] >> 4, low = bytes[i] & 0x0F;
     if (high > 9) return {Fault::BadDigitNibble, static_cast<std::uint8_t>(high)};
     if (low > 9) return {Fault::BadDigitNibble, static_cast<std::uint8_t>(low)};
-    v = v * 100 + high * 10 + low;
+    if constexpr (kValue) v = v * 100 + high * 10 + low;
   }
   const int high = bytes[n - 1] >> 4, sign = bytes[n - 1] & 0x0F;
   if (high > 9) return {Fault::BadDigitNibble, static_cast<std::uint8_t>(high)};
   if (sign < 0xA) return {Fault::BadSignNibble, static_cast<std::uint8_t>(sign)};
-  v = v * 10 + high;
-  if (scaled) *scaled = sign == 0xB || sign == 0xD ? -v : v;
+  if constexpr (kValue) *scaled = (sign == 0xB || sign == 0xD ? -1 : 1) * (v * 10 + high);
   // An even count of digits leaves the first nibble as a pad.
   if (2 * n - 1 > type_.digits && bytes[0] >> 4 != 0) return {Fault::BeyondPic, 0};
   return {};
 }
 
+template <bool kValue>
 FieldCheck FieldChecker::Binary(const std::uint8_t* bytes, Int128* scaled) const {
   const std::uint64_t raw = ReadUnsigned(bytes, type_.length, choices_.littleEndian);
   const int bits = 8 * type_.length;
@@ -141,7 +143,7 @@ FieldCheck FieldChecker::Binary(const std::uint8_t* bytes, Int128* scaled) const
     const std::uint64_t mask = bits >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << bits) - 1;
     magnitude = (~raw + 1) & mask;
   }
-  if (scaled) *scaled = negative ? -static_cast<Int128>(magnitude) : Int128{magnitude};
+  if constexpr (kValue) *scaled = negative ? -static_cast<Int128>(magnitude) : Int128{magnitude};
   if (type_.storage == Storage::Binary && type_.digits < 20 && magnitude >= picMax_)
     return {Fault::BeyondPic, 0};
   return {};
@@ -152,15 +154,15 @@ FieldCheck FieldChecker::Check(const std::uint8_t* bytes) const {
     // Blank and low-values are looked for only when the bytes fail: a
     // good field pays nothing for them.
     case Storage::Zoned: {
-      const FieldCheck c = Zoned(bytes, nullptr);
+      const FieldCheck c = Zoned<false>(bytes, nullptr);
       return c.Ok() || Special(bytes) ? FieldCheck{} : c;
     }
     case Storage::Packed: {
-      const FieldCheck c = Packed(bytes, nullptr);
+      const FieldCheck c = Packed<false>(bytes, nullptr);
       return c.Ok() || Special(bytes) ? FieldCheck{} : c;
     }
     case Storage::Binary:
-      return Binary(bytes, nullptr);
+      return Binary<false>(bytes, nullptr);
     case Storage::Text:
     case Storage::Native:
     case Storage::Float:
@@ -175,15 +177,15 @@ std::optional<Int128> FieldChecker::Scaled(const std::uint8_t* bytes) const {
   switch (type_.storage) {
     case Storage::Zoned:
       if (Special(bytes)) return std::nullopt;
-      c = Zoned(bytes, &v);
+      c = Zoned<true>(bytes, &v);
       break;
     case Storage::Packed:
       if (Special(bytes)) return std::nullopt;
-      c = Packed(bytes, &v);
+      c = Packed<true>(bytes, &v);
       break;
     case Storage::Binary:
     case Storage::Native:
-      c = Binary(bytes, &v);
+      c = Binary<true>(bytes, &v);
       break;
     case Storage::Text:
     case Storage::Float:

@@ -56,8 +56,12 @@ class FieldChecker {
 
  private:
   bool Special(const std::uint8_t* bytes) const;  // blank or low-values
+  // With kValue the number is worked out too; a check alone skips it.
+  template <bool kValue>
   FieldCheck Zoned(const std::uint8_t* bytes, Int128* scaled) const;
+  template <bool kValue>
   FieldCheck Packed(const std::uint8_t* bytes, Int128* scaled) const;
+  template <bool kValue>
   FieldCheck Binary(const std::uint8_t* bytes, Int128* scaled) const;
 
   FieldType type_;

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <algorithm>
 #include <array>
+#include <limits>
 #include <string>
 #include <utility>
 
@@ -51,8 +52,12 @@ void AppendScaled(std::string& out, Int128 v, int scale) {
   const bool negative = v < 0;
   char digits[48];
   int n = 0;
-  for (Int128 m = negative ? -v : v; m != 0 || n == 0; m /= 10)
+  Int128 m = negative ? -v : v;
+  // 128-bit division is slow; most numbers fit in 64 bits.
+  for (; m > std::numeric_limits<std::uint64_t>::max(); m /= 10)
     digits[n++] = static_cast<char>('0' + static_cast<int>(m % 10));
+  for (auto low = static_cast<std::uint64_t>(m); low != 0 || n == 0; low /= 10)
+    digits[n++] = static_cast<char>('0' + low % 10);
   const bool zero = n == 1 && digits[0] == '0';
   while (scale > 0 && n < scale + 1) digits[n++] = '0';
   if (negative && !zero) out += '-';
@@ -74,11 +79,14 @@ struct Utf8Table {
   explicit Utf8Table(const CharacterSet& set) {
     for (int b = 0; b < 256; ++b) {
       const QChar c = set.Decode(static_cast<std::uint8_t>(b)).value_or(QChar(0xFFFD));
-      text[b] = QString(c).toStdString();
+      const std::string utf8 = QString(c).toStdString();
+      std::copy(utf8.begin(), utf8.end(), text[b].begin());
+      size[b] = static_cast<std::uint8_t>(utf8.size());
       space[b] = c == u' ';
     }
   }
-  std::array<std::string, 256> text;
+  std::array<std::array<char, 4>, 256> text{};
+  std::array<std::uint8_t, 256> size{};
   std::array<bool, 256> space{};
 };
 
@@ -229,7 +237,8 @@ ExportResult ExportRecords(IO& io, const RecordKind& kind, const ExportOptions& 
             }
             empty = (end == 0 && n > 0) ||
                     std::all_of(bytes, bytes + n, [](std::uint8_t b) { return b == 0; });
-            for (std::int64_t k = 0; k < end && !empty; ++k) cell += utf8.text[bytes[k]];
+            for (std::int64_t k = 0; k < end && !empty; ++k)
+              cell.append(utf8.text[bytes[k]].data(), utf8.size[bytes[k]]);
           } else if (f.type.storage == Storage::Float) {
             const FieldValue v = DecodeField(f.type, std::span(bytes, n), set, choices);
             cell = v.text.toStdString();
