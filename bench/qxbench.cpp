@@ -40,7 +40,11 @@
 #include "core/IO.h"
 #include "core/NativeName.h"
 #include "core/Navigation.h"
+#include "fields/Copybook.h"
+#include "fields/FieldCodec.h"
+#include "ops/CheckRecords.h"
 #include "ops/CutCopy.h"
+#include "ops/ExportRecords.h"
 #include "ops/Fill.h"
 #include "ops/Paste.h"
 #include "ops/RecChop.h"
@@ -236,6 +240,87 @@ int Make(const QString& path, long mib, long hits, const QByteArray& pattern) {
   return 0;
 }
 
+// Check Records beside a plain read of the same cached file, and Export
+// Records beside cp + sync: mib MiB of 120-byte EBCDIC records with 8
+// numeric fields, made in dir.
+int FieldsBench(const QString& dir, long mib) {
+  const QString path = dir + QStringLiteral("/fields.dat");
+  const QString csv = dir + QStringLiteral("/fields.csv");
+  const qx::RecordKind kind =
+      std::get<qx::Layout>(
+          qx::ParseCopybook(" 01 R.\n 05 ID PIC 9(9).\n 05 NAME PIC X(30).\n"
+                            " 05 BAL PIC S9(9)V99 COMP-3.\n 05 AMT PIC S9(7)V99 COMP-3.\n"
+                            " 05 QTY PIC S9(4) COMP.\n 05 CNT PIC 9(8) COMP.\n"
+                            " 05 RATE PIC S9(3)V99.\n 05 DAYS PIC S9(5) COMP-3.\n"
+                            " 05 TOTAL PIC S9(13)V99 COMP-3.\n 05 FILLER PIC X(48).\n"))
+          .kinds.front();
+  const qx::CharacterSet& set = qx::CharacterSetOf(QStringLiteral("IBM037"));
+  {
+    // 8,192 distinct records, written over and over.
+    QByteArray block;
+    for (int r = 0; r < 8192; ++r) {
+      QByteArray rec(120, '\x40');
+      for (const qx::LayoutField& f : kind.fields) {
+        const int n = (r * 7919 + f.offset * 31) % 1999 - 999;
+        const QString value = f.type.storage == qx::Storage::Text
+                                  ? QStringLiteral("CUSTOMER %1").arg(r)
+                                  : QString::number(f.type.isSigned ? n : std::abs(n));
+        const auto bytes = qx::EncodeField(f.type, value, set, {}, f.name);
+        if (const auto* b = std::get_if<std::vector<std::uint8_t>>(&bytes))
+          rec.replace(f.offset, f.type.length, reinterpret_cast<const char*>(b->data()),
+                      f.type.length);
+      }
+      block += rec;
+    }
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) return 1;
+    const std::int64_t records = (std::int64_t{mib} << 20) / 120;
+    for (std::int64_t r = 0; r < records; r += 8192) {
+      const std::int64_t n = std::min<std::int64_t>(8192, records - r) * 120;
+      if (f.write(block.constData(), n) != n) return 1;
+    }
+  }
+  qx::EditorState s;
+  BenchPlatform platform;
+  NoView view;
+  qx::IO io(s, platform, view);
+  io.OpenFile(path);
+  if (!qx::SetRecordLength(io, 120)) return 1;
+  s.Current.CharSet = QStringLiteral("IBM037");
+  const std::int64_t length = s.FileLength;
+  const std::string file = Quote(path);
+  const int runs = 3;
+  SyncFile(path);
+  if (Run("cat " + file + " > /dev/null") != 0) return 1;
+  const double read = Best(runs, [&] { (void)Run("cat " + file + " > /dev/null"); });
+  qx::CheckReport report;
+  const double check =
+      Best(runs, [&] { report = qx::CheckRecords(io, kind, 0, s.RecordCount - 1); });
+  const double cpSync = Best(runs, [&] {
+    (void)Run("cp " + file + " " + Quote(csv) + " && sync " + Quote(csv));
+    (void)Run("rm -f " + Quote(csv));
+  });
+  qx::ExportOptions opt;
+  for (int i = 0; i + 1 < static_cast<int>(kind.fields.size()); ++i) opt.fields.push_back(i);
+  opt.to = s.RecordCount - 1;
+  const double exportTime = Best(runs, [&] { (void)qx::ExportRecords(io, kind, opt, csv); });
+  QFile out(csv);
+  const std::int64_t csvBytes = out.size();
+  (void)out.remove();
+  std::printf("file %s, %lld bytes, %lld records of 120 bytes (%s), best of %d\n", qPrintable(path),
+              static_cast<long long>(length), static_cast<long long>(s.RecordCount),
+              Medium(path).c_str(), runs);
+  Row("cat (cached)", read, length, "");
+  Row("Check Records", check, length,
+      Fixed(check / read, 2) + "x cat; " + std::to_string(report.problems) + " problems");
+  Row("cp + sync", cpSync, length, "");
+  Row("Export Records", exportTime, length,
+      Fixed(exportTime / cpSync, 2) + "x cp+sync; " + std::to_string(csvBytes) + " bytes of CSV");
+  io.CloseFile();
+  QFile::remove(path);
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -252,6 +337,9 @@ int main(int argc, char** argv) {
     std::printf("%s\n", kRecordHeader.data());
     return 0;
   }
+  if (argc >= 3 && std::string(argv[1]) == "--fields") {
+    return FieldsBench(QString::fromLocal8Bit(argv[2]), argc > 3 ? std::atol(argv[3]) : 1024);
+  }
   if (argc >= 5 && std::string(argv[1]) == "--make") {
     return Make(QString::fromLocal8Bit(argv[2]), std::atol(argv[3]), std::atol(argv[4]),
                 argc > 5 ? QByteArray(argv[5]) : defaultPattern);
@@ -260,7 +348,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr,
                  "usage: qxbench FILE [PATTERN [REPLACEMENT]]\n"
                  "       qxbench --make FILE MIB HITS [PATTERN]\n"
-                 "       qxbench --case FILE [PATTERN]\n");
+                 "       qxbench --case FILE [PATTERN]\n"
+                 "       qxbench --fields DIR [MIB]\n");
     return 2;
   }
   const bool caseOnly = std::string(argv[1]) == "--case";

@@ -33,18 +33,20 @@ inline constexpr int kRecPaste = 520;
 inline constexpr int kRecFill = 530;
 inline constexpr int kLayout = 550;
 inline constexpr int kFieldPanel = 560;
+inline constexpr int kCheckRecords = 570;
+inline constexpr int kExportRecords = 580;
 inline constexpr int kViewMenu = 350;
 inline constexpr int kRecordView = 360;
 inline constexpr int kRecordViewEditing = 370;
 inline constexpr int kHelpMenu = 700;
 
 inline constexpr std::array kAllContexts = {
-    kOverview,     kNumbersAndRanges, kFileMenu,     kChoosePrinter, kPrint,
-    kEditMenu,     kCutCopy,          kPaste,        kFill,          kFind,
-    kReplace,      kShowValues,       kNavigateMenu, kMarks,         kRecords,
-    kGoToByte,     kConfigureMenu,    kWorkingBase,  kRecordLength,  kRecordNumberOffset,
-    kCharacterSet, kRecordMenu,       kRecChop,      kRecPaste,      kRecFill,
-    kLayout,       kFieldPanel,       kViewMenu,     kRecordView,    kRecordViewEditing,
-    kHelpMenu};
+    kOverview,     kNumbersAndRanges,  kFileMenu,     kChoosePrinter, kPrint,
+    kEditMenu,     kCutCopy,           kPaste,        kFill,          kFind,
+    kReplace,      kShowValues,        kNavigateMenu, kMarks,         kRecords,
+    kGoToByte,     kConfigureMenu,     kWorkingBase,  kRecordLength,  kRecordNumberOffset,
+    kCharacterSet, kRecordMenu,        kRecChop,      kRecPaste,      kRecFill,
+    kLayout,       kFieldPanel,        kCheckRecords, kExportRecords, kViewMenu,
+    kRecordView,   kRecordViewEditing, kHelpMenu};
 
 }  // namespace qx::help

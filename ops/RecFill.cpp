@@ -2,12 +2,12 @@
 
 #include <algorithm>
 
+#include "fields/FieldCodec.h"
+#include "fields/FileLayouts.h"
 #include "input/Utility.h"
 #include "search/Search.h"
 
 namespace qx {
-
-namespace {}  // namespace
 
 std::vector<std::uint8_t> FieldImage(const std::vector<std::uint8_t>& pattern, std::int64_t n) {
   std::vector<std::uint8_t> image(static_cast<std::size_t>(std::max<std::int64_t>(n, 0)));
@@ -59,6 +59,45 @@ RecFillResult FillRecords(IO& io, const std::vector<std::uint8_t>& pattern, Fill
                                             HowFar(done.from, patched, QStringLiteral("filled"))),
                Buttons::Ok, Icon::Critical);
   return {RecFillStatus::Failed, patched.records};
+}
+
+}  // namespace qx
+
+namespace qx {
+
+RecFillResult FillRecordsByValue(IO& io, const LayoutField& field, const QString& value,
+                                 const RecordRange& range, ProgressBar* bar,
+                                 const PatchOptions& opt) {
+  EditorState& s = io.State();
+  if (io.BusyRefused() || io.ReadOnlyRefused()) return {RecFillStatus::Failed, 0};
+  const std::int64_t length = s.Current.RecordLength;
+  QString why;
+  std::vector<std::uint8_t> bytes;
+  if (field.type.storage == Storage::Text) {
+    why = QStringLiteral("%1 is not a numeric field").arg(field.name);
+  } else if (field.offset + field.type.length > length) {
+    why = QStringLiteral("%1 runs past the end of the record").arg(field.name);
+  } else {
+    auto encoded = EncodeField(field.type, value, CharacterSetOf(s.Current.CharSet),
+                               ChoicesOf(s.Current.Layout), field.name);
+    if (QString* refused = std::get_if<QString>(&encoded)) {
+      why = *refused;
+    } else {
+      bytes = std::get<std::vector<std::uint8_t>>(std::move(encoded));
+    }
+  }
+  if (!why.isEmpty()) {
+    io.Plat().MessageBox(why, Buttons::Ok, Icon::None, QString());
+    return {RecFillStatus::Failed, 0};
+  }
+  RecordRange fieldRange = range;
+  fieldRange.startOffset = field.offset;
+  fieldRange.endOffset = field.offset + field.type.length - 1;
+  const std::int64_t room = s.WorkingLength - field.offset - field.type.length;
+  fieldRange.to = std::min(range.to, room < 0 ? -1 : room / length);
+  const RecFillResult result = FillRecords(io, bytes, FillKind::Hex, fieldRange, bar, opt);
+  s.SearchType = kSearchValue;
+  return result;
 }
 
 }  // namespace qx

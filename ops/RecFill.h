@@ -8,6 +8,7 @@
 
 #include "core/IO.h"
 #include "core/Progress.h"
+#include "fields/Copybook.h"
 #include "ops/FillPattern.h"
 #include "ops/PatchRecords.h"
 #include "ops/RecordRange.h"
@@ -35,5 +36,15 @@ std::vector<std::uint8_t> FieldImage(const std::vector<std::uint8_t>& pattern, s
 RecFillResult FillRecords(IO& io, const std::vector<std::uint8_t>& pattern, FillKind kind,
                           const RecordRange& range, ProgressBar* bar = nullptr,
                           const PatchOptions& opt = {});
+
+// Fill Records by value: value encoded once into field's bytes (in the
+// current file's set and layout choices) and written into the field of
+// records range.from..range.to by FillRecords; the range's offsets are the
+// field's. A value the field cannot hold, a text field, or a field past the
+// record is refused with the reason and changes nothing. A last record that
+// does not hold the whole field is left alone: half a number is none.
+RecFillResult FillRecordsByValue(IO& io, const LayoutField& field, const QString& value,
+                                 const RecordRange& range, ProgressBar* bar = nullptr,
+                                 const PatchOptions& opt = {});
 
 }  // namespace qx

@@ -134,7 +134,8 @@ std::vector<Guarded> GuardedFiles(const EditorState& s) {
 
 }  // namespace
 
-QString PdfTargetRefusal(const EditorState& s, const QString& path, QString& target) {
+QString PdfTargetRefusal(const EditorState& s, const QString& path, QString& target,
+                         const QString& what) {
   SysCalls& sys = *s.Sys;
   QString why;
   target = TargetOf(sys, path, why);
@@ -154,8 +155,8 @@ QString PdfTargetRefusal(const EditorState& s, const QString& path, QString& tar
     }
     if (!same) continue;
     target.clear();
-    const QString what = g.path == path ? g.what : g.what + QStringLiteral(", ") + g.path;
-    return QStringLiteral("%1 is %2; choose another name for the PDF.").arg(path, what);
+    const QString held = g.path == path ? g.what : g.what + QStringLiteral(", ") + g.path;
+    return QStringLiteral("%1 is %2; choose another name for %3.").arg(path, held, what);
   }
   return {};
 }

@@ -21,7 +21,9 @@ namespace qx {
 // the clip file, or not a file at all. Empty when it may; target is then
 // the file the name leads to: links followed to their end (a link to a name
 // that does not exist yet leads to that name), the directory without links.
-QString PdfTargetRefusal(const EditorState& s, const QString& path, QString& target);
+// what names the file in the refusal ("the PDF", "the CSV file").
+QString PdfTargetRefusal(const EditorState& s, const QString& path, QString& target,
+                         const QString& what = QStringLiteral("the PDF"));
 
 // Completes setup for its printer: the PDF printer asks for the file's name
 // and checks it, and outputFile becomes the file to write; other printers

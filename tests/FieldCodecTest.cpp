@@ -3,6 +3,7 @@
 #include <QStringList>
 
 #include "core/CharacterSet.h"
+#include "fields/FieldCheck.h"
 #include "fields/FieldCodec.h"
 
 namespace qx::test {
@@ -109,6 +110,10 @@ TEST(FieldCodec, ValuesOfEveryStorageBothWays) {
       EXPECT_EQ(v.text, row.value);
     }
     EXPECT_EQ(v.beyondPic, row.beyondPic);
+    // The check without a value's text says what the decoder says.
+    EXPECT_EQ(CheckField(row.type, bytes, set, row.choices).Why(), row.state == S::Invalid ? v.text
+                                                                   : row.beyondPic ? kBeyondPic
+                                                                                   : QString());
     if (!row.both) continue;
     const auto encoded = EncodeField(row.type, row.value, set, row.choices, "F");
     ASSERT_TRUE(std::holds_alternative<std::vector<std::uint8_t>>(encoded));

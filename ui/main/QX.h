@@ -187,6 +187,8 @@ class QX : public QMainWindow, public FileView {
   void mnuLayoutValue_Click();
   void mnuLayoutFields_Click();
   void mnuLayoutClose_Click();
+  void mnuLayoutCheck_Click();
+  void mnuLayoutExport_Click();
   // Help
   void mnuHelpSearch_Click();
   void mnuHelpAbout_Click();

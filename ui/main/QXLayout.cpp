@@ -9,6 +9,8 @@
 #include "fields/FileLayouts.h"
 #include "help/HelpContexts.h"
 #include "ui/dialogs/ChangeValue.h"
+#include "ui/dialogs/CheckRecords.h"
+#include "ui/dialogs/ExportRecords.h"
 #include "ui/dialogs/LayoutChoice.h"
 #include "ui/main/FieldPanel.h"
 #include "ui/main/QX.h"
@@ -35,6 +37,8 @@ void QX::UpdateLayoutMenu() {
   mnuLayoutKind_->setEnabled(layout != nullptr);
   MenuItem(QStringLiteral("mnuLayoutClose"))->setEnabled(layout != nullptr);
   MenuItem(QStringLiteral("mnuLayoutValue"))->setEnabled(layout != nullptr);
+  MenuItem(QStringLiteral("mnuLayoutCheck"))->setEnabled(layout != nullptr);
+  MenuItem(QStringLiteral("mnuLayoutExport"))->setEnabled(layout != nullptr);
   QAction* fields = MenuItem(QStringLiteral("mnuLayoutFields"));
   fields->setCheckable(true);
   fields->setEnabled(layout != nullptr);
@@ -161,6 +165,32 @@ void QX::FitWindowToPanel() {
       move(std::max(0, space.width() - want - frame), pos().y());
   }
   resizeDocks({fieldPanel_}, {room}, Qt::Horizontal);
+}
+
+// Not modal: the window stays, with its report, until the user closes it.
+void QX::mnuLayoutCheck_Click() {
+  if (!GuardsPass(Guard::FileOpen) || !layouts_.Kind(s_)) return;
+  auto* form = findChild<CheckRecordsForm*>();
+  if (!form) {
+    form = new CheckRecordsForm(this, io_, layouts_, [this](std::int64_t at) {
+      if (CommandRefused()) return;
+      CursorTo(at);
+      FocusFileBar();
+    });
+  } else if (!form->isVisible()) {
+    form->PresetRange();
+  }
+  form->show();
+  form->raise();
+  form->activateWindow();
+}
+
+void QX::mnuLayoutExport_Click() {
+  if (const RecordKind* kind = layouts_.Kind(s_); kind && GuardsPass(Guard::FileOpen)) {
+    ExportRecordsForm dialog(this, io_, *kind);
+    dialog.exec();
+  }
+  FocusFileBar();
 }
 
 void QX::mnuLayoutClose_Click() {

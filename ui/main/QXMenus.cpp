@@ -128,8 +128,10 @@ const MenuEntry kMenuTable[] = {
     {Kind::Item, "mnuLayoutClose", "C&lose Layout", "", help::kLayout, kNormal,
      &QX::mnuLayoutClose_Click},
     {Kind::Separator, "layout1", "-", "", 0, kNormal, nullptr},
-    {Kind::Item, "mnuLayoutCheck", "&Check Records...", "", help::kLayout, kDisabled, nullptr},
-    {Kind::Item, "mnuLayoutExport", "&Export Records...", "", help::kLayout, kDisabled, nullptr},
+    {Kind::Item, "mnuLayoutCheck", "&Check Records...", "", help::kCheckRecords, kDisabled,
+     &QX::mnuLayoutCheck_Click},
+    {Kind::Item, "mnuLayoutExport", "&Export Records...", "", help::kExportRecords, kDisabled,
+     &QX::mnuLayoutExport_Click},
 
     {Kind::Menu, "mnuHelp", "&Help", "", 0, kNormal, nullptr},
     {Kind::Item, "mnuHelpSearch", "&Quellox Help Topics...", "", 0, kNormal,

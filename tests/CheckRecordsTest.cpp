@@ -1,0 +1,99 @@
+// Check Records: each kind of bad field found at its record, field and
+// offset, what is not in use left alone, a short last record, a range and
+// a cancelled run.
+#include "fields/Copybook.h"
+#include "help/HelpContexts.h"
+#include "ops/CheckRecords.h"
+#include "tests/Fakes.h"
+#include "tests/WindowRig.h"
+#include "ui/dialogs/CheckRecords.h"
+
+#include <QTableWidget>
+
+namespace qx::test {
+
+TEST(CheckRecords, PlantedFaultsRangeAndCancel) {
+  Rig r;
+  // Past its count T's copies are not checked, nor ALT while K is in use.
+  const RecordKind kind =
+      std::get<Layout>(
+          ParseCopybook(" 01 R.\n 05 NAME PIC X(4).\n 05 AMT PIC S9(2) COMP-3.\n 05 Z PIC 9(3).\n"
+                        " 05 K PIC X(2).\n 05 ALT REDEFINES K PIC S9(3) COMP-3.\n 05 N PIC 9.\n"
+                        " 05 T PIC S9(1) COMP-3 OCCURS 1 TO 3 DEPENDING ON N.\n"))
+          .kinds.front();
+  OpenAnew(r,
+           "ab" + QByteArray::fromHex("C1C2C3C4012CF1F2F3FFFFF11CFFFF"
+                                      "C1C2C3C41234F1F2F34040F11C0000"
+                                      "C1C2C3C4012CF1C2F34040F11C0000"
+                                      "C1C2C3C4123CF1F2F34040F31C2CFF"
+                                      "C1C2C3C4012CF1F2F340"),
+           2, 15);
+  r.s.Current.CharSet = "IBM037";
+  const std::vector<std::string> all = {
+      "1 AMT 21 [12 34] bad sign nibble 4",
+      "2 Z 38 [F1 C2 F3] bad digit byte C2",
+      "3 AMT 51 [12 3C] beyond PIC",
+      "3 T(3) 61 [FF] bad digit nibble F",
+      "4 K 71 [40] runs past the end of the file",
+  };
+  struct Row {
+    std::int64_t from, to;
+    int cancelAt;  // 0: not cancelled
+    std::vector<std::string> listed;
+    QString summary;
+  };
+  const Row rows[] = {
+      {0, 99, 0, all,
+       "5 records checked; 4 have a problem (5 fields). The last record is 10 bytes long"},
+      {1, 2, 0, {all[0], all[1]}, "2 records checked; 2 have a problem (2 fields)"},
+      {0, 99, 3, {}, "1 record checked; 0 have a problem. Cancelled"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.summary.toStdString());
+    if (row.cancelAt > 0)
+      r.p.onEvents = CancelAtEvent(row.cancelAt, [&] { r.s.OperationRunning = false; });
+    const CheckReport report = CheckRecords(r.io, kind, row.from, row.to, nullptr, {15});
+    r.p.onEvents = nullptr;
+    std::vector<std::string> listed;
+    for (const RecordProblem& p : report.listed) {
+      listed.push_back(QStringLiteral("%1 %2 %3 [%4] %5")
+                           .arg(p.record)
+                           .arg(p.field)
+                           .arg(p.offset)
+                           .arg(p.hex, p.why)
+                           .toStdString());
+    }
+    EXPECT_EQ(listed, row.listed);
+    EXPECT_EQ(CheckSummary(report).toStdString(), row.summary.toStdString());
+    EXPECT_FALSE(r.s.OperationRunning);
+  }
+}
+
+// The window stays open beside the file; a double-click on a problem puts
+// the cursor on its field; F1 opens its topic.
+TEST(CheckRecords, WindowGoesToAProblem) {
+  WindowRig r;
+  r.Open("c.dat", QByteArray::fromHex("F1F2012C"
+                                      "F1F2012D"
+                                      "C1F2012F"));
+  r.w->SetCharacterSet("IBM037");
+  r.p.ExpectBox("The layout's records are 4 bytes; the record length is 12. Use 4?", Answer::Yes);
+  r.w->UseLayout("c.cpy",
+                 std::get<Layout>(ParseCopybook(" 01 R. 05 A PIC 99. 05 B PIC S9(3) COMP-3.")));
+  r.w->MenuItem("mnuLayoutCheck")->trigger();
+  auto* form = r.w->findChild<CheckRecordsForm*>();
+  ASSERT_TRUE(form && form->isVisible() && !form->isModal());
+  QTest::keyClick(form->FromRecordBox, Qt::Key_Return);
+  EXPECT_EQ(form->Summary->text().toStdString(), "3 records checked; 1 has a problem (1 field)");
+  ASSERT_EQ(form->Problems->rowCount(), 1);
+  EXPECT_EQ(form->Problems->item(0, 4)->text(), "bad digit byte C1");
+  const QRect cell = form->Problems->visualItemRect(form->Problems->item(0, 0));
+  QTest::mouseClick(form->Problems->viewport(), Qt::LeftButton, {}, cell.center());
+  QTest::mouseDClick(form->Problems->viewport(), Qt::LeftButton, {}, cell.center());
+  EXPECT_EQ(r.s.Current.CursorOffset, 8);
+  QTest::keyClick(form->Problems, Qt::Key_F1);
+  EXPECT_EQ(r.p.helpContexts.back(), help::kCheckRecords);
+  r.p.Verify();
+}
+
+}  // namespace qx::test

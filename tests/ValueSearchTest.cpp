@@ -1,0 +1,132 @@
+// Find, Count and Fill Records by value: a number in a numeric field
+// whatever valid form stores it, and the numbers a field cannot hold.
+#include "fields/Copybook.h"
+#include "ops/RecFill.h"
+#include "search/ValueSearch.h"
+#include "tests/Fakes.h"
+
+namespace qx::test {
+
+namespace {
+
+// Records of 16 bytes in IBM037: P packed, Z zoned, B binary, F an IBM
+// float, X text; each record stores its numbers in another valid form.
+const char* const kCopybook =
+    " 01 R.\n 05 P PIC S9(3) COMP-3.\n 05 Z PIC S9(3).\n 05 B PIC S9(4) COMP.\n"
+    " 05 F COMP-2.\n 05 X PIC X.\n";
+const QByteArray kRecords = QByteArray::fromHex(
+    "005C"
+    "F0F0C5"
+    "0005"
+    "4150000000000000"
+    "C1"  // +5: sign C, zone C
+    "005F"
+    "F0F0F5"
+    "FFFB"
+    "C150000000000000"
+    "C1"  // +5: sign F, zone F; -5
+    "000D"
+    "F0F0D0"
+    "0000"
+    "8000000000000000"
+    "C1"  // -0 in each
+    "005D"
+    "F0F0D5"
+    "0000"
+    "4205000000000000"
+    "C1"  // -5; 5 unnormalised
+    "4040"
+    "F0C1F5"
+    "0000"
+    "0000000000000000"
+    "C1");  // blank, bad digit
+
+struct ValueRig : Rig {
+  ValueRig() {
+    OpenAnew(*this, "ab" + kRecords, 2, 16);
+    s.Current.CharSet = "IBM037";
+    kind = std::get<Layout>(ParseCopybook(kCopybook)).kinds.front();
+  }
+  const LayoutField& Field(const QString& name) const {
+    return *std::find_if(kind.fields.begin(), kind.fields.end(),
+                         [&](const LayoutField& f) { return f.name == name; });
+  }
+  RecordKind kind;
+};
+
+}  // namespace
+
+TEST(ValueSearch, FindsAndCountsEveryStoredForm) {
+  struct Row {
+    const char* field;
+    const char* value;
+    std::vector<std::int64_t> records;
+    std::int64_t rangeStart = 0;
+  };
+  const Row rows[] = {
+      {"P", "5", {0, 1}}, {"P", "+5.0", {0, 1}}, {"P", "0", {2}},    {"P", "-5", {3}},
+      {"P", "7", {}},     {"Z", "5", {0, 1}},    {"Z", "-0", {2}},   {"Z", "-5", {3}},
+      {"B", "-5", {1}},   {"B", "5", {0}},       {"F", "5", {0, 3}}, {"F", "-5", {1}},
+      {"F", "0", {2, 4}}, {"F", "0.5", {}},      {"P", "5", {1}, 1}, {"B", "0", {3, 4}, 40},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(::testing::Message() << row.field << " " << row.value);
+    ValueRig r;
+    const LayoutField& f = r.Field(row.field);
+    ASSERT_TRUE(PrepareSearch(r.s, row.value, QString::number(row.rangeStart), "", kSearchValue));
+    r.s.SearchPosition = 0;
+    r.s.Found = false;
+    std::vector<std::int64_t> found;
+    for (std::int64_t hit; (hit = FindValue(r.io, f, nullptr, {20})) >= 0;) {
+      EXPECT_EQ(r.s.Current.CursorOffset, hit - 2);
+      found.push_back((hit - 2 - f.offset) / 16);
+    }
+    EXPECT_EQ(found, row.records);
+    EXPECT_EQ(r.p.notices.back(), "Not Found Within Range");
+    r.p.ExpectBox(CountMessage(std::ssize(row.records)));
+    EXPECT_EQ(CountValue(r.io, f, nullptr, {40}), std::ssize(row.records));
+  }
+}
+
+// A number the field cannot hold is refused, with the encoder's words, and
+// fills nothing; a good one fills every record that holds the whole field.
+TEST(ValueSearch, FillRecordsByValueAndItsRefusals) {
+  const std::pair<const char*, const char*> refusals[] = {
+      {"1000", "P holds -999 to 999"},
+      {"1.5", "P holds -999 to 999"},
+      {"five", "P holds -999 to 999"},
+  };
+  ValueRig r;
+  for (const auto& [value, message] : refusals) {
+    r.p.ExpectBox(message);
+    EXPECT_EQ(FillRecordsByValue(r.io, r.Field("P"), value, {0, 9}).status, RecFillStatus::Failed);
+    r.p.ExpectBox(message);
+    r.s.SearchText = value;
+    EXPECT_EQ(CountValue(r.io, r.Field("P")), -1);
+  }
+  r.p.ExpectBox("X is not a numeric field");
+  EXPECT_EQ(FillRecordsByValue(r.io, r.Field("X"), "5", {0, 9}).status, RecFillStatus::Failed);
+  LayoutField unsignedZ = r.Field("Z");
+  unsignedZ.type.isSigned = false;
+  r.p.ExpectBox("Z holds 0 to 999");
+  EXPECT_EQ(FillRecordsByValue(r.io, unsignedZ, "-1", {0, 9}).status, RecFillStatus::Failed);
+  LayoutField beyond = r.Field("X");
+  beyond.offset = 15;
+  beyond.type = r.Field("B").type;
+  r.p.ExpectBox("X runs past the end of the record");
+  EXPECT_EQ(FillRecordsByValue(r.io, beyond, "5", {0, 9}).status, RecFillStatus::Failed);
+  r.p.Verify();
+  EXPECT_EQ(TempFiles::Read(r.s.Current.FileName), "ab" + kRecords);
+
+  // Cut short, the last record keeps its bytes.
+  OpenAnew(r, "ab" + kRecords.left(16 * 4 + 6), 2, 16);
+  r.s.Current.CharSet = "IBM037";
+  EXPECT_EQ(FillRecordsByValue(r.io, r.Field("B"), "-2", {1, 9}).records, 3);
+  QByteArray want = "ab" + kRecords.left(16 * 4 + 6);
+  want.replace(2 + 16 + 5, 2, "\xFF\xFE")
+      .replace(2 + 32 + 5, 2, "\xFF\xFE")
+      .replace(2 + 48 + 5, 2, "\xFF\xFE");
+  EXPECT_EQ(TempFiles::Read(r.s.Current.FileName).toHex(' '), want.toHex(' '));
+}
+
+}  // namespace qx::test
