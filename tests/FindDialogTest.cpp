@@ -155,4 +155,48 @@ TEST(FindDialog, FieldChoiceAndMatchCaseBecomeTheSearchsAndStay) {
   r.p.Verify();
 }
 
+// Value: for a numeric field alone; a number in whatever valid form each
+// record holds it, found, counted and found again by F4.
+TEST(FindDialog, ValueKindSearchesANumericField) {
+  const Layout layout =
+      std::get<Layout>(ParseCopybook("01 R. 05 ID PIC XX. 05 AMT PIC S9(3) COMP-3."));
+  WindowRig w;
+  w.Open("v.bin", QByteArray::fromHex("6161005C6262012C6363005F6464005D"));  // 5, 12, 5, -5
+  ASSERT_TRUE(SetRecordLength(w.w->Io(), 4));
+  w.w->UseLayout("v.cpy", layout);
+  {
+    Find f(nullptr, w.w->Io(), &layout.kinds[0]);
+    f.show();
+    QRadioButton* value = f.SearchTypeButton[kSearchValue];
+    EXPECT_EQ(std::pair(value->text(), value->isEnabled()), std::pair(QString("&Value"), false));
+    f.FieldBox->Select("AMT");
+    value->click();
+    EXPECT_FALSE(f.MatchCaseBox->isEnabled());
+    QTest::keyClicks(f.FindStringBox, "-5");
+    f.FindFirstButton->click();
+    EXPECT_EQ(w.s.Current.CursorOffset, 14);
+    f.FindStringBox->setText("5");
+    w.p.ExpectBox(" 2 Occurrences");
+    f.CountButton->click();
+    f.FindFirstButton->click();
+    EXPECT_EQ(w.s.Current.CursorOffset, 2);
+    f.FieldBox->Select("ID");  // a text field: back to ASCII
+    EXPECT_EQ(std::tuple(value->isEnabled(), f.SearchTypeButton[0]->isChecked(),
+                         f.MatchCaseBox->isEnabled()),
+              std::tuple(false, true, true));
+  }
+  EXPECT_TRUE(
+      Find(nullptr, w.w->Io(), &layout.kinds[0]).SearchTypeButton[kSearchValue]->isChecked());
+  Replace d(nullptr, w.w->Io(), &layout.kinds[0]);  // Replace has no Value
+  EXPECT_EQ(std::pair(d.SearchTypeButton[kSearchValue], d.SearchTypeButton[0]->isChecked()),
+            std::pair(static_cast<QRadioButton*>(nullptr), true));
+  w.Key(Qt::Key_F4);
+  EXPECT_EQ(w.s.Current.CursorOffset, 10);
+  w.w->UseLayout("w.cpy", std::get<Layout>(ParseCopybook("01 R. 05 ID PIC X(4).")));
+  w.Key(Qt::Key_F4);
+  EXPECT_EQ(w.s.Current.CursorOffset, 10);
+  EXPECT_EQ(w.p.messages.back(), "AMT is not a field of this file's layout");
+  w.p.Verify();
+}
+
 }  // namespace qx::test

@@ -3,8 +3,10 @@
 #include <QRadioButton>
 
 #include "core/Navigation.h"
+#include "fields/Copybook.h"
 #include "ops/RecFill.h"
 #include "tests/RecordOpContract.h"
+#include "ui/dialogs/FieldChoice.h"
 #include "ui/dialogs/RecFill.h"
 
 namespace qx::test {
@@ -192,6 +194,25 @@ TEST(RecFillDialog, FieldsReachTheFillAndAReversedRangeCloses) {
   });
   EXPECT_TRUE(barShown);
   EXPECT_EQ(TempFiles::Read(path).count('q'), 100);
+
+  // Value: for a numeric field alone, encoded once into every record of the
+  // range; a number the field cannot hold writes nothing.
+  r.w->UseLayout("r.cpy",
+                 std::get<Layout>(ParseCopybook("01 R. 05 A PIC X(8). 05 N PIC S9(3) COMP-3.")));
+  QByteArray filled = TempFiles::Read(path);
+  ThroughDialog<RecFill>(r, &QX::mnuRecordFill_Click, [&](RecFill* d) {
+    EXPECT_FALSE(d->ValueButton->isEnabled());
+    d->FieldBox->Select("N");
+    d->ValueButton->click();
+    r.SetBoxes({{d->PatternBox, "1000"}, {d->FromRecordBox, "1"}});
+    r.p.ExpectBox("N holds -999 to 999");
+    d->FillButton->click();
+    EXPECT_TRUE(TempFiles::Read(path) == filled);
+    d->PatternBox->setText("-12");
+    d->FillButton->click();
+  });
+  for (int at = 18; at < filled.size(); at += 10) filled.replace(at, 2, "\x01\x2D");
+  EXPECT_TRUE(TempFiles::Read(path) == filled);
   r.p.Verify();
 }
 

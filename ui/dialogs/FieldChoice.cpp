@@ -3,9 +3,11 @@
 #include <QLabel>
 #include <algorithm>
 
+#include "fields/ByField.h"
+
 namespace qx {
 
-FieldChoice::FieldChoice(QWidget* dialog, const RecordKind* kind) : QComboBox(dialog) {
+FieldChoice::FieldChoice(QWidget* dialog, const RecordKind* kind) : QComboBox(dialog), kind_(kind) {
   setObjectName(QStringLiteral("FieldBox"));
   setEditable(false);
   Label = new QLabel(QStringLiteral("F&ield:"), dialog);
@@ -26,6 +28,21 @@ void FieldChoice::Select(const QString& name) {
                               [&](const FieldItem& item) { return item.name == name; });
   setCurrentIndex(f == items_.end() || name.isEmpty() ? 0
                                                       : 1 + static_cast<int>(f - items_.begin()));
+}
+
+const LayoutField* FieldChoice::ChosenNumeric() const {
+  const FieldItem* item = Chosen();
+  if (item == nullptr || item->text) return nullptr;
+  const LayoutField* f = FieldNamed(kind_, item->name);
+  return f != nullptr && f->type.storage != Storage::Text ? f : nullptr;
+}
+
+const LayoutField* FieldNamed(const RecordKind* kind, const QString& name) {
+  if (kind == nullptr || name.isEmpty()) return nullptr;
+  const auto f = std::find_if(kind->fields.begin(), kind->fields.end(), [&](const LayoutField& f) {
+    return f.name == name && InUse(*kind, f);
+  });
+  return f == kind->fields.end() ? nullptr : &*f;
 }
 
 }  // namespace qx

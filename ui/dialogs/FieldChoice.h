@@ -23,9 +23,17 @@ class FieldChoice : public QComboBox {
   const FieldItem* Chosen() const;
   // Selects the item of that name; "(none)" when there is none.
   void Select(const QString& name);
+  // The chosen item when it is a numeric field, not a group: what a value
+  // is searched for or filled into.
+  const LayoutField* ChosenNumeric() const;
 
  private:
+  const RecordKind* kind_ = nullptr;
   std::vector<FieldItem> items_;
 };
+
+// The field in use called name in kind (null: no layout); null for a group
+// or a name the kind lacks.
+const LayoutField* FieldNamed(const RecordKind* kind, const QString& name);
 
 }  // namespace qx

@@ -16,6 +16,7 @@
 #include "help/HelpContexts.h"
 #include "input/PatternText.h"
 #include "input/Utility.h"
+#include "search/ValueSearch.h"
 #include "ui/dialogs/DialogLayout.h"
 #include "ui/dialogs/FieldChoice.h"
 #include "ui/dialogs/FieldFilter.h"
@@ -26,7 +27,8 @@ namespace qx {
 
 Find::Find(QWidget* mainWindow, IO& io, const RecordKind* kind)
     : SearchForm(mainWindow, io, {"ASCII", "Unicode", "Hexadecimal"}, false,
-                 QStringLiteral("C&ancel"), kind) {
+                 QStringLiteral("C&ancel"), kind, true),
+      kind_(kind) {
   setWindowTitle(QStringLiteral("Find"));
   setProperty("HelpContext", help::kFind);
 
@@ -96,7 +98,22 @@ void Find::PrepareSearch() {
 
 void Find::FindNext() {
   ActionsDisabled busy({FindFirstButton, FindNextButton, CountButton});
-  qx::FindNext(io_, this, Options);
+  if (io_.State().SearchType != kSearchValue) {
+    qx::FindNext(io_, this, Options);
+  } else if (const LayoutField* field = ValueField()) {
+    FindValue(io_, *field, this, Options);
+  }
+}
+
+const LayoutField* Find::ValueField() {
+  const QString& name = io_.State().SearchField.name;
+  const LayoutField* field = FieldNamed(kind_, name);
+  if (field == nullptr) {
+    io_.Plat().ShowMessage(
+        name.isEmpty() ? QStringLiteral("A value is searched for in a numeric field")
+                       : QStringLiteral("%1 is not a field of this file's layout").arg(name));
+  }
+  return field;
 }
 
 void Find::FindFirstButton_Click() {
@@ -124,7 +141,11 @@ void Find::FindNextButton_Click() {
 void Find::CountButton_Click() {
   PrepareSearch();
   ActionsDisabled busy({FindFirstButton, FindNextButton, CountButton});
-  CountOccurrences(io_, this, Options);
+  if (io_.State().SearchType != kSearchValue) {
+    CountOccurrences(io_, this, Options);
+  } else if (const LayoutField* field = ValueField()) {
+    CountValue(io_, *field, this, Options);
+  }
 }
 
 void Find::keyPressEvent(QKeyEvent* e) {

@@ -9,13 +9,16 @@ class QLabel;
 
 namespace qx {
 
+struct LayoutField;
+
 class Find : public SearchForm {
   Q_OBJECT
  public:
   // kind: the record kind in use, for the Field drop-down; null without a layout.
   Find(QWidget* mainWindow, IO& io, const RecordKind* kind = nullptr);
 
-  // One scan from the search position with the last pattern and range.
+  // One scan from the search position with the last pattern and range; a
+  // value is looked for in the field of that name in kind.
   void FindNext();
 
   QLabel* Label1 = nullptr;
@@ -39,6 +42,10 @@ class Find : public SearchForm {
  private:
   void Form_Load(QWidget* mainWindow);
   void PrepareSearch();
+  // The field of the last search, for a value; null after saying why not.
+  const LayoutField* ValueField();
+
+  const RecordKind* kind_;
 };
 
 }  // namespace qx

@@ -39,7 +39,11 @@ RecFill::RecFill(QWidget* mainWindow, IO& io, const RecordKind* kind)
   PatternBox = new QLineEdit(this);
   // Unlike Fill, choosing a kind keeps what was typed.
   Frame1 = MakePatternKindFrame(this, PatternTypeButton, [this](int) { PatternBox->setFocus(); });
+  ValueButton = new QRadioButton(QStringLiteral("&Value"), Frame1);
+  static_cast<QBoxLayout*>(Frame1->layout())->insertWidget(2, ValueButton);
+  connect(ValueButton, &QRadioButton::clicked, this, [this] { PatternBox->setFocus(); });
   MakeRecordBoxes(true, kind);
+  connect(FieldBox, &QComboBox::currentIndexChanged, this, &RecFill::EnableValue);
   PatternBox->setMaxLength(kPatternFieldLength);
 
   FillButton = new QPushButton(QStringLiteral("Fill"), this);
@@ -86,6 +90,7 @@ void RecFill::Form_Load(QWidget* mainWindow) {
   if (mainWindow) PlaceBelowMain(this, mainWindow, 0);
   PresetRecordRange();
   PatternTypeButton[static_cast<int>(FillKind::Ascii)]->setChecked(true);
+  EnableValue();
   ShowTextSet(Frame1, io_.State());
   PatternBox->setFocus();
 }
@@ -97,6 +102,10 @@ void RecFill::FillButton_Click() {
       MustEnterValues(PatternBox);
       return;
     }
+  }
+  if (ValueButton->isChecked()) {
+    FillByValue();
+    return;
   }
   const FillKind kind = CheckedFillKind(PatternTypeButton);
   const CharacterSet& set = CharacterSetOf(io_.State().Current.CharSet);
@@ -121,6 +130,32 @@ void RecFill::FillButton_Click() {
   }
   // A refusal or a failure leaves the dialog open for another try.
   if (res.status != RecFillStatus::Failed) CancelButton_Click();
+}
+
+// The value is encoded once, into the chosen field; the offset boxes are the
+// field's own.
+void RecFill::FillByValue() {
+  const LayoutField* field = FieldBox->ChosenNumeric();
+  const RecordFields f = ReadRecordBoxes();
+  if (field == nullptr || f.check == RecordCheck::EmptyBox) return;
+  if (f.check == RecordCheck::Reversed) {
+    CancelButton_Click();
+    return;
+  }
+  const bool bar = io_.State().WorkingLength >= kProgressFrom;
+  RecFillResult res;
+  {
+    ActionsDisabled busy({FillButton});
+    res =
+        FillRecordsByValue(io_, *field, PatternBox->text(), f.range, bar ? this : nullptr, Options);
+  }
+  if (res.status != RecFillStatus::Failed) CancelButton_Click();
+}
+
+void RecFill::EnableValue() {
+  ValueButton->setEnabled(FieldBox->ChosenNumeric() != nullptr);
+  if (!ValueButton->isEnabled() && ValueButton->isChecked())
+    PatternTypeButton[static_cast<int>(FillKind::Ascii)]->setChecked(true);
 }
 
 }  // namespace qx

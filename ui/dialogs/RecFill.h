@@ -28,6 +28,7 @@ class RecFill : public RecordDialog {
   QLineEdit* PatternBox = nullptr;
   QGroupBox* Frame1 = nullptr;
   std::array<QRadioButton*, 2> PatternTypeButton{};
+  QRadioButton* ValueButton = nullptr;  // a number for a numeric field
   QPushButton* FillButton = nullptr;
 
   PatchOptions Options;  // tests shrink the blocks
@@ -37,6 +38,9 @@ class RecFill : public RecordDialog {
 
  private:
   void Form_Load(QWidget* mainWindow);
+  // Value only while a numeric field is chosen, falling back to ASCII.
+  void EnableValue();
+  void FillByValue();
 };
 
 }  // namespace qx

@@ -8,7 +8,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <algorithm>
 
 #include "core/CharacterSet.h"
 #include "input/PatternText.h"
@@ -17,7 +16,8 @@
 namespace qx {
 
 SearchForm::SearchForm(QWidget* mainWindow, IO& io, const std::array<const char*, 3>& typeNames,
-                       bool typesInColumn, const QString& cancelCaption, const RecordKind* kind)
+                       bool typesInColumn, const QString& cancelCaption, const RecordKind* kind,
+                       bool valueKind)
     : QDialog(mainWindow), io_(io) {
   setModal(true);
   FindStringBox = new QLineEdit(this);
@@ -26,8 +26,9 @@ SearchForm::SearchForm(QWidget* mainWindow, IO& io, const std::array<const char*
   Frame1 = new QGroupBox(QStringLiteral("Search Type"), this);
   auto* typeLayout =
       new QBoxLayout(typesInColumn ? QBoxLayout::TopToBottom : QBoxLayout::LeftToRight, Frame1);
-  for (int i = 0; i < 3; ++i) {
-    SearchTypeButton[i] = new QRadioButton(QString::fromLatin1(typeNames[i]), Frame1);
+  for (int i = 0; i < (valueKind ? 4 : 3); ++i) {
+    SearchTypeButton[i] = new QRadioButton(
+        i == kSearchValue ? QStringLiteral("&Value") : QString::fromLatin1(typeNames[i]), Frame1);
     typeLayout->addWidget(SearchTypeButton[i]);
     connect(SearchTypeButton[i], &QRadioButton::clicked, this,
             [this, i] { SearchTypeButton_Click(i); });
@@ -38,9 +39,10 @@ SearchForm::SearchForm(QWidget* mainWindow, IO& io, const std::array<const char*
   FieldBox->Select(io_.State().SearchField.name);
   MatchCaseBox = new QCheckBox(QStringLiteral("&Match case"), this);
   MatchCaseBox->setChecked(io_.State().MatchCase);
-  // Bytes have no case.
-  connect(SearchTypeButton[kSearchHex], &QRadioButton::toggled, MatchCaseBox,
-          [this](bool hex) { MatchCaseBox->setEnabled(!hex); });
+  for (QRadioButton* b : SearchTypeButton) {
+    if (b != nullptr) connect(b, &QRadioButton::toggled, this, &SearchForm::EnableByKind);
+  }
+  connect(FieldBox, &QComboBox::currentIndexChanged, this, &SearchForm::EnableByKind);
 
   CancelButton = new QPushButton(cancelCaption, this);
   CancelButton->setAutoDefault(false);
@@ -53,21 +55,37 @@ SearchForm::SearchForm(QWidget* mainWindow, IO& io, const std::array<const char*
 }
 
 int SearchForm::CheckedType() const {
-  for (int i = 0; i < 3; ++i) {
-    if (SearchTypeButton[i]->isChecked()) return i;
+  for (int i = 0; i < 4; ++i) {
+    if (SearchTypeButton[i] != nullptr && SearchTypeButton[i]->isChecked()) return i;
   }
   return kSearchAscii;
 }
 
 void SearchForm::PresetSearchType() {
   Loading = true;
-  SearchTypeButton[std::clamp(io_.State().SearchType, 0, 2)]->setChecked(true);
+  const int type = io_.State().SearchType;
+  QRadioButton* b = type >= 0 && type < 4 ? SearchTypeButton[type] : nullptr;
+  (b != nullptr ? b : SearchTypeButton[kSearchAscii])->setChecked(true);
+  EnableByKind();
   ShowTextSet(Frame1, io_.State());
   Loading = false;
 }
 
 bool SearchForm::HexChecked() const {
   return SearchTypeButton[kSearchHex]->isChecked();
+}
+
+bool SearchForm::ValueChecked() const {
+  return CheckedType() == kSearchValue;
+}
+
+void SearchForm::EnableByKind() {
+  if (QRadioButton* value = SearchTypeButton[kSearchValue]) {
+    value->setEnabled(FieldBox->ChosenNumeric() != nullptr);
+    if (!value->isEnabled() && value->isChecked()) SearchTypeButton[kSearchAscii]->setChecked(true);
+  }
+  // Bytes and numbers have no case.
+  MatchCaseBox->setEnabled(!HexChecked() && !ValueChecked());
 }
 
 void SearchForm::TakeFieldAndCase() {

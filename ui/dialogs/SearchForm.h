@@ -29,7 +29,8 @@ class SearchForm : public QDialog, public ProgressBar {
 
   QLineEdit* FindStringBox = nullptr;
   QGroupBox* Frame1 = nullptr;
-  std::array<QRadioButton*, 3> SearchTypeButton{};
+  // The fourth, Value, is Find's alone: null in Replace.
+  std::array<QRadioButton*, 4> SearchTypeButton{};
   FieldChoice* FieldBox = nullptr;
   QCheckBox* MatchCaseBox = nullptr;
   QPushButton* CancelButton = nullptr;
@@ -44,19 +45,27 @@ class SearchForm : public QDialog, public ProgressBar {
 
  protected:
   // typeNames: the captions of the three options; cancelCaption: Cancel's;
-  // kind: the record kind in use, whose fields the Field drop-down offers.
+  // kind: the record kind in use, whose fields the Field drop-down offers;
+  // valueKind: a fourth option, "&Value", for a numeric field.
   SearchForm(QWidget* mainWindow, IO& io, const std::array<const char*, 3>& typeNames,
-             bool typesInColumn, const QString& cancelCaption, const RecordKind* kind);
+             bool typesInColumn, const QString& cancelCaption, const RecordKind* kind,
+             bool valueKind = false);
   int CheckedType() const;
   // Checks the option of the last search type without emptying the box.
   void PresetSearchType();
   bool HexChecked() const;
+  bool ValueChecked() const;
   // The field and Match case chosen become the search's.
   void TakeFieldAndCase();
   // The close box (and, in Replace, Escape) cancel.
   void reject() override;
 
   IO& io_;
+
+ private:
+  // Value only for a numeric field, falling back to ASCII; Match case only
+  // for text.
+  void EnableByKind();
 };
 
 }  // namespace qx

@@ -26,11 +26,12 @@ void QX::mnuEditFindNext_Click() {
 void QX::FindNextKey() {
   if (!GuardsPass(Guard::FileOpen)) return;
   // The field kept for the next search is looked up again in the current
-  // file's layout: another file's records need not have it.
-  if (s_.SearchField.Active())
-    s_.SearchField =
-        ScopeNamed(s_.SearchField.name, layouts_.Kind(s_), CharacterSetOf(s_.Current.CharSet));
-  Find dialog(this, io_);
+  // file's layout: another file's records need not have it. A value search
+  // keeps the name, to say which field is missing.
+  const RecordKind* kind = layouts_.Kind(s_);
+  if (s_.SearchField.Active() && s_.SearchType != kSearchValue)
+    s_.SearchField = ScopeNamed(s_.SearchField.name, kind, CharacterSetOf(s_.Current.CharSet));
+  Find dialog(this, io_, kind);
   dialog.FindNext();
 }
 
