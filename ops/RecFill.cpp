@@ -96,7 +96,11 @@ RecFillResult FillRecordsByValue(IO& io, const LayoutField& field, const QString
   const std::int64_t room = s.WorkingLength - field.offset - field.type.length;
   fieldRange.to = std::min(range.to, room < 0 ? -1 : room / length);
   const RecFillResult result = FillRecords(io, bytes, FillKind::Hex, fieldRange, bar, opt);
+  // The value search that Find then offers, and F4 runs, is this one: its
+  // kind alone would read the last search's text as a number.
   s.SearchType = kSearchValue;
+  s.SearchText = value;
+  s.SearchField = {field.name, field.offset, field.type.length, false, s.SearchField.pad};
   return result;
 }
 

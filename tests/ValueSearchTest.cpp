@@ -127,6 +127,10 @@ TEST(ValueSearch, FillRecordsByValueAndItsRefusals) {
       .replace(2 + 32 + 5, 2, "\xFF\xFE")
       .replace(2 + 48 + 5, 2, "\xFF\xFE");
   EXPECT_EQ(TempFiles::Read(r.s.Current.FileName).toHex(' '), want.toHex(' '));
+  // F4 then looks for the value just written, in its field.
+  EXPECT_EQ(
+      std::tuple(r.s.SearchType, r.s.SearchText, r.s.SearchField.name, r.s.SearchField.offset),
+      std::tuple(kSearchValue, QString("-2"), QString("B"), std::int64_t{5}));
 }
 
 }  // namespace qx::test
