@@ -208,12 +208,41 @@ std::optional<Int128> FieldChecker::Scaled(const std::uint8_t* bytes) const {
       return std::nullopt;
   }
   if (!c.Ok() && c.fault != Fault::BeyondPic) return std::nullopt;
-  // Blank and low-values, which are none, are looked for only when the
-  // first byte could begin them.
+  // Blank and low-values, which never decode, are looked for only when
+  // the first and last bytes could be theirs.
+  const std::uint8_t last = bytes[type_.length - 1];
   if (type_.storage != Storage::Binary && type_.storage != Storage::Native &&
-      (bytes[0] == space_ || bytes[0] == 0) && Special(bytes))
+      ((bytes[0] == space_ && last == space_) || (bytes[0] == 0 && last == 0)) && Special(bytes))
     return std::nullopt;
   return v;
+}
+
+int FieldChecker::Digits(const std::uint8_t* bytes, char* digits, bool& negative) const {
+  const int n = type_.length;
+  if (type_.storage == Storage::Packed) {
+    for (int i = 0; i + 1 < n; ++i) {
+      *digits++ = static_cast<char>('0' + (bytes[i] >> 4));
+      *digits++ = static_cast<char>('0' + (bytes[i] & 0x0F));
+    }
+    *digits = static_cast<char>('0' + (bytes[n - 1] >> 4));
+    negative = (bytes[n - 1] & 0x0F) == 0xB || (bytes[n - 1] & 0x0F) == 0xD;
+    return 2 * n - 1;
+  }
+  int from = 0, to = n;
+  negative = false;
+  if (type_.signSeparate) {
+    negative = (type_.signLeading ? bytes[0] : bytes[n - 1]) == minus_;
+    if (type_.signLeading) {
+      from = 1;
+    } else {
+      to = n - 1;
+    }
+  } else if (ebcdic_) {
+    const int zone = (type_.signLeading ? bytes[0] : bytes[n - 1]) >> 4;
+    negative = zone == 0xB || zone == 0xD;
+  }
+  for (int i = from; i < to; ++i) *digits++ = static_cast<char>('0' + (bytes[i] & 0x0F));
+  return to - from;
 }
 
 std::optional<long double> FieldChecker::Float(const std::uint8_t* bytes) const {

@@ -51,6 +51,10 @@ class FieldChecker {
   // bytes do not decode, are blank or low-values, or the field is of
   // another storage. -0 is 0.
   std::optional<Int128> Scaled(const std::uint8_t* bytes) const;
+  // The digits of a zoned or packed field that a RecordChecker passed, as
+  // characters, the most significant first, leading zeros and all; their
+  // count. digits: room for type.length * 2 of them.
+  int Digits(const std::uint8_t* bytes, char* digits, bool& negative) const;
   // The value of a floating-point field; none for another storage.
   std::optional<long double> Float(const std::uint8_t* bytes) const;
   const FieldType& Type() const { return type_; }
