@@ -299,7 +299,7 @@ ExportResult ExportRecords(IO& io, const RecordKind& kind, const ExportOptions& 
   // Rows go straight into out, which is written whenever a megabyte is in
   // it: there is always room for one more row.
   constexpr std::size_t kWriteEvery = std::size_t{1} << 20;
-  std::vector<char> out(std::max(kWriteEvery + rowRoom, header.size()));
+  std::vector<char> out(header.size() + kWriteEvery + rowRoom);
   char* w = std::copy(header.begin(), header.end(), out.data());
   const auto put = [&] {
     const bool ok = writer.Write(out.data(), w - out.data());
