@@ -15,10 +15,14 @@
 //   qxbench --make FILE MIB HITS [PATTERN] write a test file: pseudo-random
 //                                          bytes with HITS copies of PATTERN
 //   qxbench --case FILE [PATTERN]          Count with Match case on and off only
+//   qxbench --fields DIR [MIB]             Check Records beside cat, Export
+//                                          Records beside cp + sync, on MIB MiB
+//                                          of 120-byte records made in DIR
 //
 // The last lines of a measurement are Markdown table rows: the search
 // table's (kTableHeader), marked "B" the block table's (kBlockHeader) and,
-// marked "R", the record table's (kRecordHeader), one per record length.
+// marked "R", the record table's (kRecordHeader), one per record length;
+// of --fields, marked "F", the fields table's (kFieldsHeader).
 #include <fcntl.h>
 #include <linux/magic.h>
 #include <sys/resource.h>
@@ -184,6 +188,11 @@ constexpr std::string_view kRecordHeader =
     "Insert 4 | Insert/(cp+sync) | Insert/cp | Fill | Fill/dd | Overlay 4 | Overlay/dd |\n"
     "|---|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|";
 
+constexpr std::string_view kFieldsHeader =
+    "| medium | MiB | cat | Check Records | Check/cat | cp+sync | Export Records | "
+    "Export/(cp+sync) |\n"
+    "|---|--:|--:|--:|--:|--:|--:|--:|";
+
 // Count with Match case off beside Count as it is: the same scan looking
 // for either case of each letter. [1]: Match case on, [0]: off.
 struct CaseTimes {
@@ -316,6 +325,10 @@ int FieldsBench(const QString& dir, long mib) {
   Row("cp + sync", cpSync, length, "");
   Row("Export Records", exportTime, length,
       Fixed(exportTime / cpSync, 2) + "x cp+sync; " + std::to_string(csvBytes) + " bytes of CSV");
+  std::printf("F| %s | %lld | %s s | %s s | %sx | %s s | %s s | %sx |\n", Medium(path).c_str(),
+              static_cast<long long>((length + (1 << 19)) >> 20), Fixed(read, 3).c_str(),
+              Fixed(check, 3).c_str(), Fixed(check / read, 2).c_str(), Fixed(cpSync, 3).c_str(),
+              Fixed(exportTime, 3).c_str(), Fixed(exportTime / cpSync, 2).c_str());
   io.CloseFile();
   QFile::remove(path);
   return 0;
@@ -335,6 +348,10 @@ int main(int argc, char** argv) {
   }
   if (argc == 2 && std::string(argv[1]) == "--record-header") {
     std::printf("%s\n", kRecordHeader.data());
+    return 0;
+  }
+  if (argc == 2 && std::string(argv[1]) == "--fields-header") {
+    std::printf("%s\n", kFieldsHeader.data());
     return 0;
   }
   if (argc >= 3 && std::string(argv[1]) == "--fields") {

@@ -8,6 +8,8 @@
 # (default 1024; the two sizes show that memory does not grow with the file),
 # once on the disk and once on /dev/shm (in memory: the sync costs nothing,
 # which shows the rewrite itself apart from the disk's write speed).
+# Then Check Records beside cat and Export Records beside cp + sync on SIZE
+# MiB of 120-byte EBCDIC records with 8 numeric fields, on each medium.
 # Each figure is the best of 3. Set QX_BENCH_DIR for another disk directory.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -27,6 +29,7 @@ fi
 rows=()
 blocks=()
 records=()
+fields=()
 for dir in "${dirs[@]}"; do
   for mib in $((size / 4)) "$size"; do
     "$bench" --make "$dir/bench.bin" "$mib" 300
@@ -38,6 +41,10 @@ for dir in "${dirs[@]}"; do
     records+=("$(echo "$out" | grep '^R|' | cut -c2-)")
     rm -f "$dir/bench.bin"
   done
+  out=$("$bench" --fields "$dir" "$size")
+  echo "$out" | grep -v '^F|'
+  echo
+  fields+=("$(echo "$out" | grep '^F|' | cut -c2-)")
 done
 
 echo "$(uname -r), $(nproc) cores, $(date -u '+%Y-%m-%d %H:%M UTC'), load $(cut -d' ' -f1-3 /proc/loadavg)"
@@ -49,3 +56,6 @@ printf '%s\n' "${blocks[@]}"
 echo
 "$bench" --record-header
 printf '%s\n' "${records[@]}"
+echo
+"$bench" --fields-header
+printf '%s\n' "${fields[@]}"

@@ -7,6 +7,8 @@
 #include <QFileInfo>
 #include <algorithm>
 #include <array>
+#include <cstdlib>
+#include <cstring>
 #include <limits>
 #include <string>
 #include <utility>
@@ -47,31 +49,80 @@ void AppendCell(std::string& out, std::string_view text) {
   out += '"';
 }
 
-// A number x 10^-scale as plain digits: "-3.07", "5.00", "0".
-void AppendScaled(std::string& out, Int128 v, int scale) {
+// Two decimal digits a step, as to_chars does.
+constexpr std::array<char, 200> kPairs = [] {
+  std::array<char, 200> pairs{};
+  for (int i = 0; i < 100; ++i) {
+    pairs[static_cast<std::size_t>(2 * i)] = static_cast<char>('0' + i / 10);
+    pairs[static_cast<std::size_t>(2 * i + 1)] = static_cast<char>('0' + i % 10);
+  }
+  return pairs;
+}();
+
+// Longest a number's cell can be: a sign, 39 digits of 128 bits or two a
+// byte of the field, a point, and the zeros a scale adds on either side.
+std::size_t NumberRoom(const FieldType& type) {
+  return 42 + 2 * static_cast<std::size_t>(type.length) +
+         static_cast<std::size_t>(std::abs(type.scale));
+}
+
+// A number x 10^-scale, given as its decimal digits, as plain digits:
+// "-3.07", "5.00", "0". Returns the end.
+char* PutDigits(char* w, const char* d, int count, bool negative, int scale) {
+  while (count > 0 && *d == '0') ++d, --count;
+  if (count == 0) {
+    *w++ = '0';
+    if (scale > 0) {
+      *w++ = '.';
+      w = std::fill_n(w, scale, '0');
+    }
+    return w;
+  }
+  if (negative) *w++ = '-';
+  if (scale <= 0) {
+    w = std::copy_n(d, count, w);
+    return std::fill_n(w, -scale, '0');
+  }
+  if (count > scale) {
+    w = std::copy_n(d, count - scale, w);
+    *w++ = '.';
+    return std::copy_n(d + count - scale, scale, w);
+  }
+  *w++ = '0';
+  *w++ = '.';
+  w = std::fill_n(w, scale - count, '0');
+  return std::copy_n(d, count, w);
+}
+
+// The same of a number.
+char* PutScaled(char* w, Int128 v, int scale) {
   const bool negative = v < 0;
   char digits[48];
-  int n = 0;
+  char* const end = digits + sizeof digits;
+  char* d = end;  // filled from the right
   Int128 m = negative ? -v : v;
   // 128-bit division is slow; most numbers fit in 64 bits.
-  for (; m > std::numeric_limits<std::uint64_t>::max(); m /= 10)
-    digits[n++] = static_cast<char>('0' + static_cast<int>(m % 10));
-  for (auto low = static_cast<std::uint64_t>(m); low != 0 || n == 0; low /= 10)
-    digits[n++] = static_cast<char>('0' + low % 10);
-  const bool zero = n == 1 && digits[0] == '0';
-  while (scale > 0 && n < scale + 1) digits[n++] = '0';
-  if (negative && !zero) out += '-';
-  for (int i = n - 1; i >= 0; --i) {
-    out += digits[i];
-    if (i == scale && scale > 0) out += '.';
+  while (m > std::numeric_limits<std::uint64_t>::max()) {
+    *--d = static_cast<char>('0' + static_cast<int>(m % 10));
+    m /= 10;
   }
-  if (scale < 0 && !zero) out.append(static_cast<std::size_t>(-scale), '0');
+  // Two digits a step; a leading zero is dropped with the others.
+  auto low = static_cast<std::uint64_t>(m);
+  do {
+    d -= 2;
+    std::memcpy(d, &kPairs[static_cast<std::size_t>(2 * (low % 100))], 2);
+    low /= 100;
+  } while (low != 0);
+  return PutDigits(w, d, static_cast<int>(end - d), negative, scale);
 }
 
 // How each column reads its field.
 struct Column {
+  enum class Kind { Text, Number, Float };
   const LayoutField* field;
   FieldChecker checker;
+  Kind kind;
+  bool digits;  // zoned or packed, short enough to be read digit by digit
 };
 
 // The UTF-8 of each byte of the set; U+FFFD for a byte without a character.
@@ -83,19 +134,50 @@ struct Utf8Table {
       std::copy(utf8.begin(), utf8.end(), text[b].begin());
       size[b] = static_cast<std::uint8_t>(utf8.size());
       space[b] = c == u' ';
+      quote[b] = c == u',' || c == u'"' || c == u'\r' || c == u'\n';
     }
   }
   std::array<std::array<char, 4>, 256> text{};
   std::array<std::uint8_t, 256> size{};
   std::array<bool, 256> space{};
+  std::array<bool, 256> quote{};  // a cell that holds it is quoted
 };
 
-void AppendHex(std::string& out, const std::uint8_t* bytes, std::int64_t n) {
+// Longest a text cell of n bytes can be: each character three bytes of
+// UTF-8 (a quote doubled is two), the quotes around it, and the four bytes
+// the last character is stored as.
+std::size_t TextRoom(std::int64_t n) {
+  return 3 * static_cast<std::size_t>(n) + 6;
+}
+
+// The characters of bytes[0..n) as a cell; w must have TextRoom(n) free.
+char* PutText(char* w, const std::uint8_t* bytes, std::int64_t n, const Utf8Table& utf8) {
+  char* const start = w;
+  bool quote = false;
+  for (std::int64_t k = 0; k < n; ++k) {
+    std::memcpy(w, utf8.text[bytes[k]].data(), 4);
+    w += utf8.size[bytes[k]];
+    quote |= utf8.quote[bytes[k]];
+  }
+  if (!quote) return w;
+  w = start;
+  *w++ = '"';
+  for (std::int64_t k = 0; k < n; ++k) {
+    if (utf8.text[bytes[k]][0] == '"') *w++ = '"';
+    std::memcpy(w, utf8.text[bytes[k]].data(), 4);
+    w += utf8.size[bytes[k]];
+  }
+  *w++ = '"';
+  return w;
+}
+
+char* PutHex(char* w, const std::uint8_t* bytes, std::int64_t n) {
   static constexpr char kDigits[] = "0123456789ABCDEF";
   for (std::int64_t i = 0; i < n; ++i) {
-    out += kDigits[bytes[i] >> 4];
-    out += kDigits[bytes[i] & 0x0F];
+    *w++ = kDigits[bytes[i] >> 4];
+    *w++ = kDigits[bytes[i] & 0x0F];
   }
+  return w;
 }
 
 // The new file takes the permissions of the file it replaces, or a new
@@ -172,13 +254,27 @@ ExportResult ExportRecords(IO& io, const RecordKind& kind, const ExportOptions& 
   const CharacterSet& set = CharacterSetOf(s.Current.CharSet);
   const LayoutChoices choices = ChoicesOf(s.Current.Layout);
   std::vector<Column> columns;
+  std::vector<const LayoutField*> numbers;
+  std::size_t rowRoom = 2;  // CRLF
   for (const int i : opt.fields) {
     if (i < 0 || i >= std::ssize(kind.fields)) continue;
     const LayoutField& f = kind.fields[static_cast<std::size_t>(i)];
-    columns.push_back({&f, FieldChecker(f.type, set, choices)});
+    const Column::Kind k = f.type.storage == Storage::Text    ? Column::Kind::Text
+                           : f.type.storage == Storage::Float ? Column::Kind::Float
+                                                              : Column::Kind::Number;
+    const bool digits = (f.type.storage == Storage::Zoned || f.type.storage == Storage::Packed) &&
+                        f.type.length <= 32;
+    columns.push_back({&f, FieldChecker(f.type, set, choices), k, digits});
+    if (k == Column::Kind::Number && f.offset + f.type.length <= length) numbers.push_back(&f);
+    rowRoom += 1 + (k == Column::Kind::Text    ? TextRoom(f.type.length)
+                    : k == Column::Kind::Float ? 64
+                                               : NumberRoom(f.type));
+    if (opt.addHex) rowRoom += 1 + 2 * static_cast<std::size_t>(f.type.length);
   }
   const Utf8Table utf8(set);
   UnusedCopies unused(kind, length, set, choices);
+  // A record whose numbers all pass as a whole needs no check of each.
+  const RecordChecker whole(numbers, static_cast<int>(length), set, choices);
 
   const auto fail = [&](const QString& why) {
     p.MessageBox(why + QStringLiteral("\nNothing was exported."), Buttons::Ok, Icon::Critical);
@@ -187,25 +283,36 @@ ExportResult ExportRecords(IO& io, const RecordKind& kind, const ExportOptions& 
   TempFileWriter writer;
   if (!writer.Create(target, sys) || !SetMode(writer, sys, target)) return fail(writer.Error());
 
-  std::string out;
+  std::string header;
   for (const Column& c : columns) {
-    if (!out.empty()) out += ',';
-    AppendCell(out, c.field->name.toStdString());
-    if (opt.addHex) AppendCell(out += ',', (c.field->name + QStringLiteral("-HEX")).toStdString());
+    if (!header.empty()) header += ',';
+    AppendCell(header, c.field->name.toStdString());
+    if (opt.addHex)
+      AppendCell(header += ',', (c.field->name + QStringLiteral("-HEX")).toStdString());
   }
-  out += "\r\n";
+  header += "\r\n";
 
   const std::int64_t perBlock =
       std::max<std::int64_t>(opt.blockSize / std::max<std::int64_t>(length, 1), 1);
   const std::int64_t total = std::max<std::int64_t>(to - from + 1, 0);
   std::vector<std::uint8_t> buf(static_cast<std::size_t>(std::min(perBlock, total) * length));
-  std::string cell;
+  // Rows go straight into out, which is written whenever a megabyte is in
+  // it: there is always room for one more row.
+  constexpr std::size_t kWriteEvery = std::size_t{1} << 20;
+  std::vector<char> out(header.size() + kWriteEvery + rowRoom);
+  char* w = std::copy(header.begin(), header.end(), out.data());
+  const auto put = [&] {
+    const bool ok = writer.Write(out.data(), w - out.data());
+    w = out.data();
+    return ok;
+  };
   s.OperationRunning = true;
   {
     BarShown shown(bar, total * length > kProgressThreshold);
     OperationPacer pacer(s, p, shown.Bar());
     pacer.Flush();
-    for (std::int64_t r = from; r <= to && length > 0; r += perBlock) {
+    bool written = true;
+    for (std::int64_t r = from; r <= to && length > 0 && written; r += perBlock) {
       if (!pacer.Step(r - from, total)) {
         result.status = ExportStatus::Cancelled;
         break;
@@ -216,48 +323,58 @@ ExportResult ExportRecords(IO& io, const RecordKind& kind, const ExportOptions& 
         s.OperationRunning = false;
         return fail(QStringLiteral("The file could not be read."));
       }
-      for (std::int64_t i = 0; i < records; ++i) {
+      for (std::int64_t i = 0; i < records && written; ++i) {
         const std::uint8_t* rec = buf.data() + i * length;
         const std::int64_t have = std::min(length, want - i * length);
         unused.Read(rec, have);
+        const bool good = have == length && whole.Passes(rec);
         bool first = true;
         for (const Column& c : columns) {
-          if (!std::exchange(first, false)) out += ',';
+          if (!std::exchange(first, false)) *w++ = ',';
           const LayoutField& f = *c.field;
           const std::int64_t n = std::clamp<std::int64_t>(have - f.offset, 0, f.type.length);
           const std::uint8_t* bytes = rec + std::min<std::int64_t>(f.offset, have);
-          cell.clear();
           bool empty = false;
           if (n < f.type.length || unused.Unused(f.offset)) {
             empty = n < f.type.length;
-          } else if (f.type.storage == Storage::Text) {
+          } else if (c.kind == Column::Kind::Number && good && c.digits) {
+            char digits[64];
+            bool negative = false;
+            const int count = c.checker.Digits(bytes, digits, negative);
+            w = PutDigits(w, digits, count, negative, f.type.scale);
+          } else if (c.kind == Column::Kind::Number) {
+            if (const auto v = c.checker.Scaled(bytes)) {
+              w = PutScaled(w, *v, f.type.scale);
+            } else {
+              empty = true;
+            }
+          } else if (c.kind == Column::Kind::Text) {
             std::int64_t end = n;
             if (!opt.keepTrailingSpaces) {
               while (end > 0 && utf8.space[bytes[end - 1]]) --end;
             }
             empty = (end == 0 && n > 0) ||
-                    std::all_of(bytes, bytes + n, [](std::uint8_t b) { return b == 0; });
-            for (std::int64_t k = 0; k < end && !empty; ++k)
-              cell.append(utf8.text[bytes[k]].data(), utf8.size[bytes[k]]);
-          } else if (f.type.storage == Storage::Float) {
-            const FieldValue v = DecodeField(f.type, std::span(bytes, n), set, choices);
-            cell = v.text.toStdString();
-          } else if (const auto v = c.checker.Scaled(bytes)) {
-            AppendScaled(cell, *v, f.type.scale);
+                    (bytes[0] == 0 &&
+                     std::all_of(bytes, bytes + n, [](std::uint8_t b) { return b == 0; }));
+            if (!empty) w = PutText(w, bytes, end, utf8);
           } else {
-            empty = true;
+            const FieldValue v = DecodeField(f.type, std::span(bytes, n), set, choices);
+            const std::string text = v.text.toStdString();
+            w = std::copy_n(text.data(), std::min<std::size_t>(text.size(), 63), w);
           }
           result.emptyCells += empty;
-          AppendCell(out, cell);
-          if (opt.addHex) AppendHex(out += ',', bytes, n);
+          if (opt.addHex) {
+            *w++ = ',';
+            w = PutHex(w, bytes, n);
+          }
         }
-        out += "\r\n";
+        *w++ = '\r';
+        *w++ = '\n';
+        if (static_cast<std::size_t>(w - out.data()) >= kWriteEvery) written = put();
       }
       result.records += records;
-      if (!writer.Write(out.data(), std::ssize(out))) break;
-      out.clear();
     }
-    if (result.status == ExportStatus::Done && writer.Write(out.data(), std::ssize(out))) {
+    if (result.status == ExportStatus::Done && written && put()) {
       (void)writer.Finish([&] { pacer.Flush(); });
     }
   }
