@@ -62,18 +62,34 @@ TEST(ValueSearch, FindsAndCountsEveryStoredForm) {
     const char* value;
     std::vector<std::int64_t> records;
     std::int64_t rangeStart = 0;
+    const char* rangeEnd = "";
   };
   const Row rows[] = {
-      {"P", "5", {0, 1}}, {"P", "+5.0", {0, 1}}, {"P", "0", {2}},    {"P", "-5", {3}},
-      {"P", "7", {}},     {"Z", "5", {0, 1}},    {"Z", "-0", {2}},   {"Z", "-5", {3}},
-      {"B", "-5", {1}},   {"B", "5", {0}},       {"F", "5", {0, 3}}, {"F", "-5", {1}},
-      {"F", "0", {2, 4}}, {"F", "0.5", {}},      {"P", "5", {1}, 1}, {"B", "0", {3, 4}, 40},
+      {"P", "5", {0, 1}},
+      {"P", "+5.0", {0, 1}},
+      {"P", "0", {2}},
+      {"P", "-5", {3}},
+      {"P", "7", {}},
+      {"Z", "5", {0, 1}},
+      {"Z", "-0", {2}},
+      {"Z", "-5", {3}},
+      {"B", "-5", {1}},
+      {"B", "5", {0}},
+      {"F", "5", {0, 3}},
+      {"F", "-5", {1}},
+      {"F", "0", {2, 4}},
+      {"F", "0.5", {}},
+      {"P", "5", {1}, 1},
+      {"B", "0", {3, 4}, 40},
+      {"P", "5", {0, 1}, 0, "17"},  // the range ends on the field's last byte
+      {"P", "5", {0}, 0, "16"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(::testing::Message() << row.field << " " << row.value);
     ValueRig r;
     const LayoutField& f = r.Field(row.field);
-    ASSERT_TRUE(PrepareSearch(r.s, row.value, QString::number(row.rangeStart), "", kSearchValue));
+    ASSERT_TRUE(
+        PrepareSearch(r.s, row.value, QString::number(row.rangeStart), row.rangeEnd, kSearchValue));
     r.s.SearchPosition = 0;
     r.s.Found = false;
     std::vector<std::int64_t> found;
