@@ -181,9 +181,7 @@ TEST(PrintRender, PdfReplacesTheNamedFileOnlyWhenTheJobIsComplete) {
   for (const bool testPage : {false, true}) {
     FaultySys clean;
     ASSERT_TRUE(print(clean, testPage)) << error.toStdString();
-    std::vector<int> writes;
-    for (int at = 0; at < int(clean.log.size()); ++at)
-      if (clean.log[at] == int(Call::Write)) writes.push_back(at);
+    const std::vector<int> writes = WriteCalls(clean);
     dir.Write("keep.pdf", "old bytes");
     for (std::size_t k = 0; k < writes.size(); ++k) {
       if (k % 32 != 0 && k + 1 != writes.size()) continue;
