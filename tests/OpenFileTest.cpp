@@ -119,8 +119,7 @@ TEST(OpenFile, GeometryRefusalsChangesOnDiskAndTheMostRecentlyUsedOrder) {
   EXPECT_EQ(QStringList(r.s.RecentFiles.begin(), r.s.RecentFiles.end()), stored);
 }
 
-// A name that is not UTF-8 (an old disk's Latin-1 "café.bin") survives the
-// round trip, opens, and is rewritten, backed up and undone under its own name.
+// A name that is not UTF-8 (Latin-1 "café.bin") keeps its bytes through every step.
 TEST(OpenFile, NamesThatAreNotUtf8KeepTheirBytes) {
   const QByteArray names[] = {"caf\xe9.bin",     "\xff",
                               "ok-\xc3\xa9",     "\xc3",
@@ -161,8 +160,7 @@ TEST(OpenFile, NamesThatAreNotUtf8KeepTheirBytes) {
   r.p.Verify();
 }
 
-// A file opened again, however it is reached, comes back with its working
-// base, record length and character set; only the files used last are kept.
+// A file opened again, however it is reached, comes back with its geometry.
 TEST(OpenFile, EachFileComesBackWithItsGeometry) {
   Rig r;
   const QString path = r.files.Write("export.dat", TempFiles::Counting(1000));

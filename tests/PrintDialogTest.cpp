@@ -102,8 +102,7 @@ TEST(PrintDialog, PrintsRecordsCancelsAndSaysWhyNot) {
   r.p.Verify();
   r.p.failAfterLines = -1;
 
-  // Cancel, pressed at the job's second event however fast the build: the
-  // records printed, whole, and no message. No page limit ends it first.
+  // Cancel at the job's second event: the records printed whole, no message.
   OpenAnew(r, TempFiles::Counting(8192 * 256));
   r.s.PrintPageLimit = 0;
   r.p.onEvents = CancelAtEvent(2, [&d] { d.CancelButton->click(); });
@@ -114,9 +113,7 @@ TEST(PrintDialog, PrintsRecordsCancelsAndSaysWhyNot) {
   r.p.Verify();
 }
 
-// The PDF printer never replaces a file the editor holds, by any name: the
-// Print dialog and the test page refuse the name, print nothing and write
-// nothing, and the user can name another file.
+// The PDF printer never replaces a file the editor holds, by any name.
 TEST(PrintDialog, PdfNameThatLeadsToAFileTheEditorHoldsIsRefused) {
   WindowRig r;
   ASSERT_EQ(r.s.PrinterName, kPdfPrinter);

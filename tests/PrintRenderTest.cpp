@@ -1,5 +1,4 @@
-// Records printed on real printers, read back with pdftotext: the built-in PDF
-// printer, and a CUPS queue printing to PDF when a CUPS server runs (CI starts one).
+// Real printers read back with pdftotext; the CUPS queue only where a server runs.
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
@@ -91,9 +90,7 @@ TEST(PrintRender, PdfPrinterLinesUpTheColumnsInAnyFont) {
     EXPECT_TRUE(page.size() == 1 && page[0].contains(label)) << label;
 }
 
-// The PDF is written beside its name and takes the name only when the job
-// ends well: until then, and after a job that fails or never ends, the file
-// under the name is as it was and no temporary file is left.
+// The PDF takes its name only when the job ends well; else nothing is left.
 TEST(PrintRender, PdfReplacesTheNamedFileOnlyWhenTheJobIsComplete) {
   TempFiles dir;
   const QString name = dir.Write("keep.pdf", "old bytes");
@@ -184,9 +181,7 @@ TEST(PrintRender, PdfReplacesTheNamedFileOnlyWhenTheJobIsComplete) {
   for (const bool testPage : {false, true}) {
     FaultySys clean;
     ASSERT_TRUE(print(clean, testPage)) << error.toStdString();
-    std::vector<int> writes;
-    for (int at = 0; at < int(clean.log.size()); ++at)
-      if (clean.log[at] == int(Call::Write)) writes.push_back(at);
+    const std::vector<int> writes = WriteCalls(clean);
     dir.Write("keep.pdf", "old bytes");
     for (std::size_t k = 0; k < writes.size(); ++k) {
       if (k % 32 != 0 && k + 1 != writes.size()) continue;

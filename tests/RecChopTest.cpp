@@ -1,5 +1,3 @@
-// Record Chop: the field cut out of every record of a range, the clamps, a short last
-// record, Undo, Cancel and failures that must leave the file as it was, and the dialog.
 #include <QAction>
 #include <QLineEdit>
 #include <QPushButton>

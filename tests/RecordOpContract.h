@@ -1,6 +1,4 @@
-// What every operation over a range of the file owes, whatever it does to
-// the bytes: to match a byte array on random cases, to stop cleanly, to save
-// an edited page first. Each test file keeps only its own tables.
+// What every operation over a range of the file owes, whatever it does to the bytes.
 #pragma once
 
 #include <functional>
@@ -28,9 +26,8 @@ inline QByteArray FieldFill(QByteArray data, std::int64_t base, std::int64_t len
   return data;
 }
 
-// Runs `rounds` random cases in one rig; every other round the disk takes
-// only 1..maxWrite bytes a write. A case opens its file, runs the operation
-// and returns the path and what the file must then hold.
+// Runs `rounds` random cases in one rig, every other round with short writes; a case
+// returns the path and what the file must then hold.
 template <class Case>
 void MatchesReference(unsigned seed, int rounds, std::size_t maxWrite, Case one) {
   std::mt19937 rng(seed);
@@ -50,9 +47,7 @@ inline QByteArray TheirBytes() {
   return QByteArray(5000, 'T');
 }
 
-// Arms one stop for the next operation: Cancel at event `at`, system call
-// `at` failing, every write failing for want of room, every read failing,
-// or another program rewriting the file named first.
+// Arms one stop for the next operation.
 inline void Arm(Rig& r, Stop how, int at = 0, const QString& name = "f.bin") {
   if (how == Stop::Cancel) r.p.onEvents = CancelAtEvent(at, [&r] { r.s.OperationRunning = false; });
   if (how == Stop::FailCall) r.sys.Reset({at});
@@ -61,9 +56,7 @@ inline void Arm(Rig& r, Stop how, int at = 0, const QString& name = "f.bin") {
   if (how == Stop::Theirs) r.files.Write(name, TheirBytes());
 }
 
-// Takes any stop away again; the boxes expected were shown, nothing is left
-// to undo or lying about, and the program's own writes are not taken for
-// another program's change.
+// Takes any stop away; nothing is left to undo or lying about, nor taken for another's change.
 inline void Disarm(Rig& r) {
   r.p.onEvents = nullptr;
   r.sys.Reset();
@@ -75,8 +68,7 @@ inline void Disarm(Rig& r) {
   EXPECT_FALSE(r.io.FileChangedOnDisk());
 }
 
-// An unsaved edit of the page's first byte is offered for saving, and saved,
-// before an operation that writes.
+// An unsaved page edit is offered for saving, and saved, before an operation that writes.
 inline void SavesThePageFirst(Rig& r, const QString& path, const std::function<void()>& run,
                               const QByteArray& want) {
   r.s.PageBuffer[0] = 'E';

@@ -1,4 +1,3 @@
-// Save Sector, the page undo images, and refusals of page writes.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -114,8 +113,7 @@ TEST(SaveUndo, PageSaveUndoRedoAndTheirRefusals) {
   r.p.Verify();
 }
 
-// Save Sector of either view: the page writes its page, the records only the
-// span edited; both refuse and fail alike, and never lose a byte.
+// Both views save through one path: alike in refusals and failures, never losing a byte.
 TEST(SaveUndo, EachViewSavesItsEditsThroughOnePath) {
   for (const bool records : {false, true}) {
     SCOPED_TRACE(records ? "records" : "page");
@@ -136,8 +134,7 @@ TEST(SaveUndo, EachViewSavesItsEditsThroughOnePath) {
       EXPECT_EQ(TypeOnScreen(r.s, QChar(digits[0]), TypingSide::HighDigit, true), Typed::HighDigit);
       EXPECT_EQ(TypeOnScreen(r.s, QChar(digits[1]), TypingSide::LowDigit, true), Typed::Byte);
     };
-    // Each system call of a save fails in turn on a fresh copy: the file is
-    // as it was and the failure is said, or the save is whole.
+    // Each system call failing in turn: the save is whole, or said and nothing written.
     QByteArray saved = original;
     saved[8] = 0x41;
     int calls = 0;
@@ -167,8 +164,7 @@ TEST(SaveUndo, EachViewSavesItsEditsThroughOnePath) {
     saved[11] = 0x42;
     EXPECT_EQ(TempFiles::Read(path), saved);
     EXPECT_FALSE(r.s.Dirty);
-    // A second save: the page undoes to the page as first read, the records
-    // to the first save.
+    // A second save: the page undoes to the page as read, the records to the first save.
     type(8, "77");
     r.io.SavePage();
     r.io.UndoChange();

@@ -22,9 +22,8 @@ namespace {
 
 constexpr auto Counting = &TempFiles::Counting;
 
-// Plays a rewrite the way the dialogs do: the bytes before at, insert, the
-// bytes from at + removed on (absolute offsets). spoil, when given, runs on
-// the fresh temporary file before anything is copied. True when committed.
+// A rewrite as the dialogs play it; spoil runs on the fresh temporary file
+// before anything is copied. True when committed.
 bool Rewrite(Rig& r, std::int64_t at, std::int64_t removed, const QByteArray& insert,
              const std::function<void(TempFileWriter&)>& spoil = {}) {
   TempFileWriter out;
@@ -67,8 +66,7 @@ TEST(WholeFile, CommitKeepsBackupAndUndoRedoExchange) {
   const auto versions = [&] { return std::pair(TempFiles::Read(path), TempFiles::Read(backup)); };
   ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0640), 0);
   r.io.OpenFile(path);
-  // The user's own CUST.BAK: No (the default) writes nothing; one that
-  // changes after the Yes is not replaced either.
+  // The user's own CUST.BAK: No (the default) writes nothing; nor a Yes it changed after.
   const QString ask = backup +
                       " exists and was not made by Quellox as a backup. Replace it with "
                       "the backup of " +
@@ -97,16 +95,14 @@ TEST(WholeFile, CommitKeepsBackupAndUndoRedoExchange) {
   EXPECT_EQ(std::tuple(r.s.Current.CursorOffset, r.s.Current.BufferTop), std::tuple(500, 480));
   EXPECT_EQ(static_cast<char>(r.s.PageBuffer[0]), first[480]);
 
-  // A commit that fails once the backup stepped aside and back (a clock
-  // tick later): it is still the backup Undo exchanges with.
+  // A commit failing after the backup stepped aside and back: Undo still has it.
   std::this_thread::sleep_for(std::chrono::milliseconds(20));
   r.sys.always = {{SysCalls::Call::Exchange, EINVAL}, {SysCalls::Call::Link, EIO}};
   r.p.ExpectBox({});
   EXPECT_FALSE(Rewrite(r, 0, 1, ""));
   r.sys.always.clear();
 
-  // Save Sector of an unchanged page keeps the backup as what Undo restores;
-  // the next operation replaces Quellox's own backup without a question.
+  // Save Sector of an unchanged page keeps the backup as what Undo restores.
   r.io.SavePage();
   r.sys.Reset();
   r.io.UndoChange();
@@ -114,8 +110,7 @@ TEST(WholeFile, CommitKeepsBackupAndUndoRedoExchange) {
   EXPECT_EQ(versions(), std::pair(original, first));
   EXPECT_TRUE(r.s.RedoEnabled);
 
-  // An Undo that leaves the file shorter than the working base shows it
-  // from its end, and Redo still works.
+  // An Undo to a file shorter than the working base shows it from its end.
   ASSERT_TRUE(Rewrite(r, 0, 0, QByteArray(500, 'g')));
   r.s.Current.WorkingBase = 1300;
   r.io.ReopenFile();
@@ -133,10 +128,8 @@ TEST(WholeFile, CommitKeepsBackupAndUndoRedoExchange) {
   r.p.Verify();
 }
 
-// Long stretches are copied in the kernel or written straight to the
-// file, short ones go through the buffer: they must land in order, and a
-// source that ends early, before or in the middle of a kernel copy, is never
-// committed.
+// Kernel copies, straight writes and buffered ones land in order; a source
+// that ends early is never committed.
 TEST(WholeFile, KernelCopiesMixWithBufferedWrites) {
   Rig r;
   QRandomGenerator gen(11);
@@ -159,8 +152,7 @@ TEST(WholeFile, KernelCopiesMixWithBufferedWrites) {
   r.io.EndFileOperation(out);
   EXPECT_EQ(std::pair(TempFiles::Read(path), TempFiles::Read(backup)), std::pair(want, data));
 
-  // The source now ends half way through the second 1 MiB step: a short
-  // read, after which the writer fails for good.
+  // The source ends half way through the second 1 MiB step: the writer fails for good.
   const int shrunk = (3 << 19) + 5;
   ASSERT_TRUE(QFile::resize(path, shrunk));
   TempFileWriter cut;
@@ -226,8 +218,7 @@ TEST(WholeFile, CancelledAndFailedOperationsLeaveTheFileUnchanged) {
        }},
       // A directory the user may not write to.
       {"Couldn't create a temporary file", 1, 5000, false, nullptr, Call::CreateTemp, EACCES},
-      // Only the sync before the renames fails: nothing is committed; the same
-      // with the temporary file already gone: nothing is left to name.
+      // The sync before the renames fails, with the temporary file there or gone.
       {notSynced, 1, 5000, false, nullptr, Call::Sync, EIO},
       {notSynced, 1, 5000, false, unlinkTemp, Call::Sync, EIO},
   };
@@ -261,13 +252,9 @@ TEST(WholeFile, CancelledAndFailedOperationsLeaveTheFileUnchanged) {
   }
 }
 
-// A commit and the Undo after one with every one and every two of their
-// system calls failing, and a cut with every one, on file systems with and
-// without an atomic exchange and hard links: the file's name ends holding
-// the old or the new content whole, the other version is the backup or lies
-// where a message says, and Undo is offered only when the backup holds the
-// other version. A cut leaves the file cut only when the clip holds the
-// range whole; otherwise the clip's old content is back under its name.
+// Every one and two system calls of a commit, an Undo and a cut failing, with
+// and without an atomic exchange and links: each version stays whole under a
+// name or where a message says, and Undo only when the backup holds the other.
 TEST(WholeFile, EveryFailureOfACommitUndoOrCutKeepsBothVersions) {
   using Call = SysCalls::Call;
   const QByteArray old = Counting(3000), fresh = Removed(old, 100, 50, "new");
@@ -320,8 +307,7 @@ TEST(WholeFile, EveryFailureOfACommitUndoOrCutKeepsBothVersions) {
           const bool cutBytes = TempFiles::Read(r.s.ClipFile) == old.mid(100, 50);
           EXPECT_TRUE(changed ? cutBytes : at(r.s.ClipFile, oldClip)) << w;
           EXPECT_TRUE(changed || cutBytes || !r.s.ClipSeen.Valid()) << w << ": not ours";
-          // A commit failing after the clip took the range: the clip's old content is
-          // back, or kept under a name the whole message gives.
+          // Failing after the clip took the range: the old clip is back or named.
           const QString clip = QRegularExpression::escape(r.s.ClipFile);
           const QString tail = cutBytes ? " is as it was, but " + clip +
                                               " holds the bytes; its previous content couldn't be "
@@ -357,12 +343,10 @@ TEST(WholeFile, EveryFailureOfACommitUndoOrCutKeepsBothVersions) {
   }
 }
 
-// Another program changes the file between two steps of the editor: the
-// next write is refused, said, and the file read again as it now is.
+// Another program's change between two steps: the next write is refused and the file read again.
 TEST(WholeFile, AnotherProgramsChangeIsReadAgainNeverOverwritten) {
   const QByteArray original = Counting(1000);
-  // What the other program does to the file: truncate, append, replace it by
-  // another file, overwrite a byte (the same length, a later time).
+  // Truncate, remove, append, replace, overwrite a byte (same length, later time).
   const std::function<bool(QFile&)> changes[] = {
       [](QFile& f) { return f.resize(10); },
       [](QFile& f) { return f.remove(); },
@@ -376,8 +360,7 @@ TEST(WholeFile, AnotherProgramsChangeIsReadAgainNeverOverwritten) {
                f.setFileTime(QDateTime::currentDateTime().addSecs(5),
                              QFileDevice::FileModificationTime);
       },
-      // Byte 10 overwritten, the modification time put back: only the change
-      // time (a clock tick later) tells.
+      // Byte 10 overwritten, the modification time put back: only the change time tells.
       [](QFile& f) {
         struct stat st {};
         if (!f.open(QIODevice::ReadWrite) || ::fstat(f.handle(), &st) != 0) return false;
@@ -429,8 +412,7 @@ TEST(WholeFile, AnotherProgramsChangeIsReadAgainNeverOverwritten) {
     }
   }
 
-  // A check that cannot run is said and changes nothing: no reload, the
-  // unsaved edit and Undo stay.
+  // A check that cannot run is said; the edit and Undo stay.
   {
     Rig r;
     const QString path = OpenAnew(r, original, 0, 0, "C.DAT");
@@ -454,8 +436,7 @@ TEST(WholeFile, AnotherProgramsChangeIsReadAgainNeverOverwritten) {
         << r.p.AllText().toStdString();
   }
 
-  // Two files of one stem share a backup name: Undo in the first after a
-  // rewrite of the second must not take the second's backup.
+  // Two files of one stem share a backup name: Undo must not take the other's.
   Rig a, b;
   const QString txt = a.files.Write("a.txt", "text file"), dat = a.files.Write("a.dat", "data");
   a.io.OpenFile(txt);
@@ -478,9 +459,7 @@ TEST(WholeFile, AnotherProgramsChangeIsReadAgainNeverOverwritten) {
   b.p.Verify();
 }
 
-// A file opened through a link is rewritten where it lies; holes of a
-// sparse file stay holes; leftovers of a killed operation are offered for
-// deletion, a running operation's file is not.
+// Links are rewritten where they lead; holes stay holes; leftovers are offered for deletion.
 TEST(WholeFile, LinksSparseFilesAndLeftovers) {
   Rig r;
   ASSERT_TRUE(QDir(r.files.Dir()).mkdir("real"));
@@ -493,8 +472,7 @@ TEST(WholeFile, LinksSparseFilesAndLeftovers) {
   EXPECT_EQ(TempFiles::Read(link), Counting(600).mid(100));
   EXPECT_EQ(TempFiles::Read(r.files.Path("real/T.BAK")), Counting(600));
 
-  // 64 MiB with three stretches of data, and a block of FF bytes that the
-  // rewrite puts on a block border: data, not a hole.
+  // 64 MiB with three stretches of data and FF bytes the rewrite puts on a block border.
   const QString sparse = r.files.Path("disk.img");
   QFile f(sparse);
   ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.resize(64 << 20));
@@ -547,11 +525,8 @@ TEST(WholeFile, LinksSparseFilesAndLeftovers) {
   r.p.Verify();
 }
 
-// The same random page edits, record view edits, working bases, rewrites,
-// cancels, undos, redos, cuts, copies, pastes and changes by another program
-// applied to a
-// real file through the program and to a byte array; every byte compared
-// after every step. Fills and record operations have their own comparisons.
+// Random steps of every kind applied to a real file and to a byte array,
+// every byte compared after every step.
 TEST(WholeFile, RandomizedAgainstAByteArray) {
   Rig r;
   QRandomGenerator gen(20261206);

@@ -92,15 +92,6 @@ B RngBytes(std::mt19937& rng, std::size_t n) {
   return b;
 }
 
-// Where the write calls fall among those sys counted since its Reset.
-inline std::vector<int> WriteCalls(const FaultySys& sys) {
-  std::vector<int> writes;
-  for (int i = 0; i < static_cast<int>(sys.log.size()); ++i) {
-    if (sys.log[i] == static_cast<int>(SysCalls::Call::Write)) writes.push_back(i);
-  }
-  return writes;
-}
-
 // Runs act on each of the next `times` modal windows of type W as the event
 // loop shows them; one that act leaves open fails the test instead of hanging.
 template <class W>
