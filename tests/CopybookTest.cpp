@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <random>
 
 #include "core/CharacterSet.h"
@@ -222,8 +221,7 @@ TEST(Copybook, NoTextCrashesItOrMakesItLinger) {
                                        .split('|');
   std::mt19937 random(27);
   const auto pick = [&random](std::size_t n) { return static_cast<qsizetype>(random() % n); };
-  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(700);
-  for (int runs = 0; runs < 20000 && std::chrono::steady_clock::now() < until; ++runs) {
+  for (int runs = 0; runs < 5000; ++runs) {
     QByteArray text = seeds[runs % 2];
     if (runs % 5 == 0) {
       text = QByteArray(pick(300), '\0');
@@ -233,10 +231,14 @@ TEST(Copybook, NoTextCrashesItOrMakesItLinger) {
       const qsizetype at = pick(static_cast<std::size_t>(text.size()) + 1);
       random() % 2 ? text.insert(at, pieces[pick(pieces.size())]) : text.remove(at, pick(8));
     }
-    const auto began = std::chrono::steady_clock::now();
-    (void)LayoutText(ParseCopybook(text));
-    EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::milliseconds(300))
-        << text.data();
+    // No more fields than a longest record has bytes: a blow-up of copies
+    // would keep the reader busy long after the user's click.
+    const CopybookResult read = ParseCopybook(text);
+    (void)LayoutText(read);
+    if (const auto* layout = std::get_if<Layout>(&read)) {
+      for (const RecordKind& kind : layout->kinds)
+        EXPECT_LE(kind.fields.size(), 32767u) << text.data();
+    }
   }
 }
 
