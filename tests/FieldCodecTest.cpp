@@ -47,6 +47,7 @@ TEST(FieldCodec, ValuesOfEveryStorageBothWays) {
       {Type(P, 3, 4, 0, true), "IBM037", big, "01 23 4B", false, "-1,234"},
       {Type(P, 3, 4, 0, true), "IBM037", big, "00 00 0D", false, "0"},
       {Type(P, 3, 4, 0, true), "IBM037", big, "01 2A 4C", false, "", S::Invalid},
+      {Type(P, 3, 4, 0, true), "IBM037", big, "01 A3 4C", false, "", S::Invalid},
       {Type(P, 3, 4, 0, true), "IBM037", big, "01 23 44", false, "", S::Invalid},
       {Type(P, 3, 4, 0, true), "IBM037", big, "11 23 4C", false, "11,234", S::Value, true},
       {Type(P, 4, 7, 2, true), "IBM037", big, "12 34 56 7C", true, "12,345.67"},

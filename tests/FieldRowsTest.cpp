@@ -95,10 +95,22 @@ TEST(FieldRows, PanelFollowsTheCursorAndKeepsItsKeys) {
   ASSERT_TRUE(QTest::qWaitForWindowActive(r.w.get()));
   EXPECT_EQ(std::tuple(ScreenByte(r.s, 4), ScreenByte(r.s, 5), QApplication::focusWidget()),
             std::tuple(0x00, 0x5D, static_cast<QWidget*>(table)));
+  WhenModal<ChangeValue> again([](ChangeValue* d) {
+    QTest::keyClicks(d->ValueBox, "7");
+    QTest::keyClick(d->ValueBox, Qt::Key_Return);
+  });
+  table->scrollToItem(table->item(1, 4));
+  const QPoint value = table->visualItemRect(table->item(1, 4)).center();  // B's
+  QTest::mousePress(table->viewport(), Qt::LeftButton, {}, value);
+  QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, value);
+  EXPECT_EQ(ScreenByte(r.s, 5), 0x7C);
   table->setCurrentCell(2, 0);
   QTest::keyClick(table, Qt::Key_F1);
   QTest::keyClick(table, Qt::Key_Space);  // opens N's drop-down
   auto* box = qobject_cast<QComboBox*>(table->cellWidget(2, 0));
+  ASSERT_TRUE(box->view()->isVisible());
+  QTest::keyClick(box->view(), Qt::Key_Escape);
+  QTest::keyClick(table, Qt::Key_Down, Qt::AltModifier);  // so does Alt+Down
   ASSERT_TRUE(box->view()->isVisible());
   QTest::keyClick(box->view(), Qt::Key_Down);
   QTest::keyClick(box->view(), Qt::Key_Return);

@@ -143,10 +143,17 @@ TEST(ValueSearch, FillRecordsByValueAndItsRefusals) {
       .replace(2 + 32 + 5, 2, "\xFF\xFE")
       .replace(2 + 48 + 5, 2, "\xFF\xFE");
   EXPECT_EQ(TempFiles::Read(r.s.Current.FileName).toHex(' '), want.toHex(' '));
+  // A field that ends where the record and the file end is filled.
+  OpenAnew(r, "ab" + kRecords.left(16), 2, 16);
+  r.s.Current.CharSet = "IBM037";
+  LayoutField last = r.Field("Z");
+  last.offset = 13;
+  EXPECT_EQ(FillRecordsByValue(r.io, last, "-2", {0, 9}).records, 1);
+  EXPECT_EQ(TempFiles::Read(r.s.Current.FileName).right(3), QByteArray("\xF0\xF0\xD2"));
   // F4 then looks for the value just written, in its field.
   EXPECT_EQ(
       std::tuple(r.s.SearchType, r.s.SearchText, r.s.SearchField.name, r.s.SearchField.offset),
-      std::tuple(kSearchValue, QString("-2"), QString("B"), std::int64_t{5}));
+      std::tuple(kSearchValue, QString("-2"), QString("Z"), std::int64_t{13}));
 }
 
 }  // namespace qx::test
