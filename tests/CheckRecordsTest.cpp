@@ -69,6 +69,39 @@ TEST(CheckRecords, PlantedFaultsRangeAndCancel) {
   }
 }
 
+// Records long enough for the whole-record pass: a bad byte anywhere in a
+// number is found, a short last record is never passed on the bytes of an
+// earlier one, and only the first 1,000 problems are listed.
+TEST(CheckRecords, LongRecordsMissNoByte) {
+  Rig r;
+  const RecordKind kind = std::get<Layout>(ParseCopybook(" 01 R. 05 A PIC 9(10). 05 B PIC 9(10)."
+                                                         " 05 C PIC 9(10). 05 D PIC S9(9) COMP-3."
+                                                         " 05 E PIC X(5)."))
+                              .kinds.front();
+  const QByteArray good = QByteArray::fromHex(
+      "F0F1F2F3F4F5F6F7F8F9F9F8F7F6F5F4F3F2F1F0"
+      "F5F5F5F5F5F5F5F5F5F5000000012CC1C2C3C4C5");
+  const auto check = [&](const QByteArray& bytes) {
+    OpenAnew(r, bytes, 0, 40);
+    r.s.Current.CharSet = "IBM037";
+    return CheckRecords(r.io, kind, 0, 9999, nullptr, {80});
+  };
+  for (int at = 0; at < 35; ++at) {
+    QByteArray bytes = good.repeated(5);
+    bytes[3 * 40 + at] = '\xAA';
+    const CheckReport report = check(bytes);
+    ASSERT_EQ(report.listed.size(), 1u) << at;
+    EXPECT_EQ(report.listed[0].record, 3) << at;
+  }
+  const CheckReport cut = check(good.repeated(3) + good.left(20));
+  ASSERT_EQ(cut.listed.size(), 1u);
+  EXPECT_EQ(std::tuple(cut.listed[0].record, cut.shortBytes), std::tuple(3, 20));
+  QByteArray bad = good;
+  bad[34] = '\x24';
+  const CheckReport many = check(bad.repeated(1001));
+  EXPECT_EQ(std::tuple(many.listed.size(), many.problems), std::tuple(1000u, 1001));
+}
+
 // The window stays open beside the file; a double-click on a problem puts
 // the cursor on its field; F1 opens its topic.
 TEST(CheckRecords, WindowGoesToAProblem) {
