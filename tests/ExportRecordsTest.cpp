@@ -83,14 +83,17 @@ TEST(ExportRecords, RowsAndOptions) {
     EXPECT_EQ(r.files.Leftovers(), QStringList());
     EXPECT_EQ(ModeOf(r.out), NewFileMode());
   }
-  // The places a PIC 99PP scales by are zeros of the number.
+  // Places a PIC scales by past its digits are zeros; digits no more than
+  // the scale get their leading zeros.
   ExportRig r;
-  OpenAnew(r, QByteArray::fromHex("012C") + QByteArray(14, ' '), 0, 16);
+  OpenAnew(r, QByteArray::fromHex("012C025C005C") + QByteArray(10, ' '), 0, 16);
   const RecordKind kind =
-      std::get<Layout>(ParseCopybook(" 01 R. 05 P PIC S99PP COMP-3. 05 F PIC X(14).")).kinds[0];
+      std::get<Layout>(ParseCopybook(" 01 R. 05 P PIC S99PP COMP-3. 05 Q PIC SV99 COMP-3."
+                                     " 05 S PIC S9V99 COMP-3. 05 F PIC X(10)."))
+          .kinds[0];
   r.p.ExpectBox("1 record exported");
-  ExportRecords(r.io, kind, {{0}, 0, 0}, r.out);
-  EXPECT_EQ(TempFiles::Read(r.out), "P\r\n1200\r\n");
+  ExportRecords(r.io, kind, {{0, 1, 2}, 0, 0}, r.out);
+  EXPECT_EQ(TempFiles::Read(r.out), "P,Q,S\r\n1200,0.25,0.05\r\n");
 }
 
 // Cancelled, or any system call failing, the old file stays and no other.
