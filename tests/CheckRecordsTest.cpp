@@ -116,6 +116,7 @@ TEST(CheckRecords, WindowGoesToAProblem) {
   r.w->MenuItem("mnuLayoutCheck")->trigger();
   auto* form = r.w->findChild<CheckRecordsForm*>();
   ASSERT_TRUE(form && form->isVisible() && !form->isModal());
+  EXPECT_EQ(form->ToRecordBox->text(), "2");  // the last record
   QTest::keyClick(form->FromRecordBox, Qt::Key_Return);
   EXPECT_EQ(form->Summary->text().toStdString(), "3 records checked; 1 has a problem (1 field)");
   ASSERT_EQ(form->Problems->rowCount(), 1);

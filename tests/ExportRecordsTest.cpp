@@ -142,7 +142,7 @@ TEST(ExportRecords, ChoosesANameTheEditorDoesNotHold) {
 TEST(ExportRecords, ReturnInTheDialogExports) {
   WindowRig r;
   r.Open("e.dat", QByteArray::fromHex("C1C2F1F2"
-                                      "C3C4F3D4"));
+                                      "40C4F3D4"));
   r.w->SetCharacterSet("IBM037");
   r.p.ExpectBox("The layout's records are 4 bytes; the record length is 8. Use 4?", Answer::Yes);
   r.w->UseLayout("e.cpy", std::get<Layout>(
@@ -158,10 +158,11 @@ TEST(ExportRecords, ReturnInTheDialogExports) {
     EXPECT_FALSE(d->KeepSpacesBox->isChecked() || d->AddHexBox->isChecked());
     QTest::keyClick(d->FieldList, Qt::Key_F1);
     EXPECT_EQ(r.p.helpContexts, std::vector<int>{help::kExportRecords});
+    d->KeepSpacesBox->setChecked(true);
     QTest::keyClick(d->focusWidget(), Qt::Key_Return);
   });
   r.w->MenuItem("mnuLayoutExport")->trigger();
-  EXPECT_EQ(TempFiles::Read(out), "N,Q\r\nA,12\r\nC,-34\r\n");
+  EXPECT_EQ(TempFiles::Read(out), "N,Q\r\nA,12\r\n ,-34\r\n");
   r.p.Verify();
 }
 
