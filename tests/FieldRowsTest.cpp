@@ -118,6 +118,12 @@ TEST(FieldRows, PanelFollowsTheCursorAndKeepsItsKeys) {
   EXPECT_EQ(std::tuple(table->item(2, 0)->text(), r.s.Current.Layout.Alternatives),
             std::tuple("M", std::vector{1}));
   r.p.Verify();
+  r.w = r.MakeWindow();  // the next start shows it again with the layout
+  r.w->UpdateWindows();  // as opening the file does
+  auto* shown = r.w->findChild<QDockWidget*>("FieldPanel");
+  EXPECT_TRUE(shown && shown->isVisible() && r.w->MenuItem("mnuLayoutFields")->isChecked());
+  r.w->MenuItem("mnuLayoutFields")->trigger();
+  EXPECT_EQ(r.p.settings.value("View/FieldPanelShown"), "0");
 }
 
 }  // namespace qx::test

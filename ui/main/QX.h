@@ -275,6 +275,7 @@ class QX : public QMainWindow, public FileView {
   void PlaceRecordView();
   // The window grows to show a useful number of records when the view
   // appears, within the screen, and goes back when the page returns.
+  void MakeFieldPanel();
   void FitWindowToPanel();
   void FitWindowToView(bool records);
   // Shows the page's controls or the record view's, as the file's view is.

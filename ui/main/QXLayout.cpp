@@ -6,6 +6,7 @@
 #include <QTableWidget>
 
 #include "fields/ByField.h"
+#include "fields/FieldRows.h"
 #include "fields/FileLayouts.h"
 #include "help/HelpContexts.h"
 #include "ui/dialogs/ChangeValue.h"
@@ -18,6 +19,10 @@
 namespace qx {
 
 namespace {
+
+// Whether the field panel is shown, kept for the next start.
+const QString kViewSection = QStringLiteral("View");
+const QString kPanelShownKey = QStringLiteral("FieldPanelShown");
 
 const QString kCopybookFilter =
     QStringLiteral("COBOL copybooks (*.cpy *.cbl *.cob *.copy);;All files (*)");
@@ -40,9 +45,18 @@ void QX::UpdateLayoutMenu() {
   MenuItem(QStringLiteral("mnuLayoutCheck"))->setEnabled(layout != nullptr);
   MenuItem(QStringLiteral("mnuLayoutExport"))->setEnabled(layout != nullptr);
   QAction* fields = MenuItem(QStringLiteral("mnuLayoutFields"));
-  fields->setCheckable(true);
+  if (!fields->isCheckable()) {  // the first time: as the user left it
+    fields->setCheckable(true);
+    fields->setChecked(p_.ReadSetting(kViewSection, kPanelShownKey) == QStringLiteral("1"));
+  }
   fields->setEnabled(layout != nullptr);
-  if (fieldPanel_) fieldPanel_->setVisible(layout != nullptr && fields->isChecked());
+  const bool shown = layout != nullptr && fields->isChecked();
+  if (shown && fieldPanel_ == nullptr) {
+    MakeFieldPanel();
+    fieldPanel_->ShowRows(RowsAtCursor(s_, layouts_));  // its room is their width
+    FitWindowToPanel();
+  }
+  if (fieldPanel_) fieldPanel_->setVisible(shown);
   if (layout == nullptr) return;
   auto* group = new QActionGroup(mnuLayoutKind_);
   for (std::size_t i = 0; i < layout->kinds.size(); ++i) {
@@ -121,23 +135,25 @@ void QX::mnuLayoutValue_Click() {
 }
 
 void QX::mnuLayoutFields_Click() {
-  const bool first = fieldPanel_ == nullptr;
-  if (first) {
-    fieldPanel_ = new FieldPanel(
-        this, p_, [this](std::int64_t at) { CursorTo(at); },
-        [this](std::int64_t at) {
-          if (CommandRefused()) return;
-          CursorTo(at);
-          mnuLayoutValue_Click();
-          fieldPanel_->Table()->setFocus();  // back where it was
-        },
-        [this](int area, int alternative) {
-          if (layouts_.ChooseAlternative(io_, area, alternative)) DisplayState();
-        });
-  }
+  p_.WriteSetting(kViewSection, kPanelShownKey,
+                  MenuItem(QStringLiteral("mnuLayoutFields"))->isChecked() ? QStringLiteral("1")
+                                                                           : QStringLiteral("0"));
   UpdateLayoutMenu();
-  DisplayState();  // the rows first: the panel's room is their width
-  if (first) FitWindowToPanel();
+  DisplayState();
+}
+
+void QX::MakeFieldPanel() {
+  fieldPanel_ = new FieldPanel(
+      this, p_, [this](std::int64_t at) { CursorTo(at); },
+      [this](std::int64_t at) {
+        if (CommandRefused()) return;
+        CursorTo(at);
+        mnuLayoutValue_Click();
+        fieldPanel_->Table()->setFocus();  // back where it was
+      },
+      [this](int area, int alternative) {
+        if (layouts_.ChooseAlternative(io_, area, alternative)) DisplayState();
+      });
 }
 
 void QX::FitWindowToPanel() {
