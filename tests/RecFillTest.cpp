@@ -70,8 +70,22 @@ TEST(RecFill, MatchesAByteArrayOnRandomRanges) {
     const std::int64_t end = rng() % length;
     const RecordRange g{static_cast<std::int64_t>(rng() % (to + 1)), to,
                         static_cast<std::int64_t>(rng() % (end + 1)), end};
-    (void)FillRecords(r.io, pat, FillKind::Ascii, g, nullptr,
-                      {static_cast<std::int64_t>(1 + rng() % 2000)});
+    const PatchOptions opt{static_cast<std::int64_t>(1 + rng() % 2000)};
+    if (rng() % 3 == 0 && length >= 2) {
+      // By value: a packed S9(3) in the records that hold all of it.
+      const int at = static_cast<int>(rng() % (length - 1)),
+                v = static_cast<int>(rng() % 1999) - 999;
+      const LayoutField f{"P", at, {Storage::Packed, 2, 3, 0, true}, {}, {}};
+      const int a = std::abs(v);
+      const Bytes packed{static_cast<std::uint8_t>(a / 100 << 4 | a / 10 % 10),
+                         static_cast<std::uint8_t>(a % 10 << 4 | (v < 0 ? 0xD : 0xC))};
+      const std::int64_t room = data.size() - base - at - 2;
+      (void)FillRecordsByValue(r.io, f, QString::number(v), g, nullptr, opt);
+      return std::pair(
+          path, FieldFill(data, base, length, packed,
+                          {g.from, room < 0 ? -1 : std::min(to, room / length), at, at + 1}));
+    }
+    (void)FillRecords(r.io, pat, FillKind::Ascii, g, nullptr, opt);
     return std::pair(path, FieldFill(data, base, length, pat, g));
   });
 }
