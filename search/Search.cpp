@@ -15,7 +15,6 @@ namespace {
 
 constexpr std::int64_t kStop = -1;
 
-const QString kReadError = QStringLiteral("The file could not be read. The search was stopped.");
 const QString kRewriteReadError =
     QStringLiteral("The file could not be read.\nOperation aborted; the file was not changed.");
 
@@ -201,6 +200,12 @@ std::int64_t FindNext(IO& io, ProgressBar* bar, const ScanOptions& opt) {
   }
   // The scan is over: other commands may run again.
   const bool finished = std::exchange(s.OperationRunning, false);
+  return EndFind(io, hit, status == ScanStatus::Failed, finished);
+}
+
+std::int64_t EndFind(IO& io, std::int64_t hit, bool readFailed, bool finished) {
+  EditorState& s = io.State();
+  Platform& p = io.Plat();
   if (hit >= 0) {
     s.Current.CursorOffset = hit - s.Current.WorkingBase;
     s.SearchPosition = hit;
@@ -209,7 +214,7 @@ std::int64_t FindNext(IO& io, ProgressBar* bar, const ScanOptions& opt) {
     io.GoToCursor();
     return hit;
   }
-  if (status == ScanStatus::Failed) {
+  if (readFailed) {
     p.MessageBox(kReadError, Buttons::Ok, Icon::Critical);
   } else if (finished) {
     p.ShowNotice(kNotFoundNotice);

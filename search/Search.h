@@ -19,6 +19,8 @@ namespace qx {
 inline const QString kFoundNotice = QStringLiteral("Found");
 inline const QString kNotFoundNotice = QStringLiteral("Not Found Within Range");
 inline const QString kMustEnterValues = QStringLiteral("You must enter values");
+inline const QString kReadError =
+    QStringLiteral("The file could not be read. The search was stopped.");
 
 struct ScanOptions {
   // Bytes of start positions tested per read; memory is about this much.
@@ -51,6 +53,12 @@ enum class ScanStatus { Done, Cancelled, Failed };
 // the page brought to the cursor; returns the hit's absolute offset.
 // Otherwise -1, with "Not Found Within Range" unless cancelled.
 std::int64_t FindNext(IO& io, ProgressBar* bar = nullptr, const ScanOptions& opt = {});
+
+// The end of a Find Next scan, whatever it looked for: on a hit (an
+// absolute offset) the cursor goes there with "Found"; otherwise a read
+// failure is said, or, when the scan ran to its end, "Not Found Within
+// Range". Returns hit.
+std::int64_t EndFind(IO& io, std::int64_t hit, bool readFailed, bool finished);
 
 // Counts the occurrences of Pattern in the range, overlapping ones too.
 // Shows the count message unless cancelled; -1 when cancelled or failed.

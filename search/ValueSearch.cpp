@@ -12,8 +12,6 @@ namespace qx {
 
 namespace {
 
-const QString kReadError = QStringLiteral("The file could not be read. The search was stopped.");
-
 enum class Walk { Done, Cancelled, Failed };
 
 // Calls onHit(absolute offset) for each record, from the first whose field
@@ -92,7 +90,6 @@ std::variant<ValueTarget, QString> ValueTargetOf(const LayoutField& field, const
 
 std::int64_t FindValue(IO& io, const LayoutField& field, ProgressBar* bar, const ScanOptions& opt) {
   EditorState& s = io.State();
-  Platform& p = io.Plat();
   if (io.BusyRefused() || s.SearchText.isEmpty()) return -1;
   const std::optional<ValueTarget> target = TargetOrSay(io, field);
   if (!target) return -1;
@@ -105,20 +102,7 @@ std::int64_t FindValue(IO& io, const LayoutField& field, ProgressBar* bar, const
         return false;
       });
   const bool finished = std::exchange(s.OperationRunning, false);
-  if (hit >= 0) {
-    s.Current.CursorOffset = hit - s.Current.WorkingBase;
-    s.SearchPosition = hit;
-    s.Found = true;
-    p.ShowNotice(kFoundNotice);
-    io.GoToCursor();
-    return hit;
-  }
-  if (walk == Walk::Failed) {
-    p.MessageBox(kReadError, Buttons::Ok, Icon::Critical);
-  } else if (finished && walk == Walk::Done) {
-    p.ShowNotice(kNotFoundNotice);
-  }
-  return -1;
+  return EndFind(io, hit, walk == Walk::Failed, finished && walk == Walk::Done);
 }
 
 std::int64_t CountValue(IO& io, const LayoutField& field, ProgressBar* bar, const ScanOptions& opt,
