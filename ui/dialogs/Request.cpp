@@ -15,7 +15,7 @@ namespace qx {
 
 namespace {
 
-constexpr int kTwipsBelowMain = 500;
+constexpr int kRequestTwipsBelowMain = 500;
 
 bool IsEnter(const QKeyEvent* e) {
   return e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter;
@@ -72,7 +72,7 @@ void Request::showEvent(QShowEvent* e) {
   if (!placed_) {
     placed_ = true;
     adjustSize();
-    PlaceBelowMain(this, parentWidget(), kTwipsBelowMain);
+    PlaceBelowMain(this, parentWidget(), kRequestTwipsBelowMain);
   }
   Entry->clear();
   Entry->setFocus(Qt::OtherFocusReason);
