@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <bit>
-#include <cmath>
 #include <cstring>
 
 #if defined(__SSE2__)
@@ -10,6 +9,7 @@
 #endif
 
 #include "core/CharacterSet.h"
+#include "fields/FieldCodec.h"
 
 namespace qx {
 
@@ -248,25 +248,8 @@ int FieldChecker::Digits(const std::uint8_t* bytes, char* digits, bool& negative
 std::optional<long double> FieldChecker::Float(const std::uint8_t* bytes) const {
   if (type_.storage != Storage::Float || (type_.length != 4 && type_.length != 8))
     return std::nullopt;
-  const std::uint64_t raw = ReadUnsigned(bytes, type_.length, choices_.littleEndian);
-  if (choices_.ieeeFloat) {
-    if (type_.length == 4) {
-      float f;
-      const auto bits = static_cast<std::uint32_t>(raw);
-      std::memcpy(&f, &bits, 4);
-      return f;
-    }
-    double d;
-    std::memcpy(&d, &raw, 8);
-    return d;
-  }
-  // IBM hexadecimal: a sign, a power of 16 in excess 64, a 24 or 56 bit fraction.
-  const int fractionBits = type_.length == 4 ? 24 : 56;
-  const int exponent = static_cast<int>(raw >> fractionBits & 0x7F);
-  const std::uint64_t fraction = raw & ((std::uint64_t{1} << fractionBits) - 1);
-  const long double v =
-      std::ldexp(static_cast<long double>(fraction), 4 * (exponent - 64) - fractionBits);
-  return raw >> (8 * type_.length - 1) & 1 ? -v : v;
+  return FloatValue(ReadUnsigned(bytes, type_.length, choices_.littleEndian), type_.length,
+                    choices_.ieeeFloat);
 }
 
 RecordChecker::RecordChecker(const std::vector<const LayoutField*>& fields, int recordLength,

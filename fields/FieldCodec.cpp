@@ -370,19 +370,6 @@ std::optional<std::uint64_t> FloatBits(long double v, int length, bool ieee) {
   return bits;
 }
 
-long double FloatValue(std::uint64_t raw, int length, bool ieee) {
-  if (!ieee) return FromIbm(raw, length);
-  if (length == 4) {
-    float f;
-    const auto bits = static_cast<std::uint32_t>(raw);
-    std::memcpy(&f, &bits, 4);
-    return f;
-  }
-  double d;
-  std::memcpy(&d, &raw, 8);
-  return d;
-}
-
 FieldValue DecodeFloat(const FieldType& type, std::span<const std::uint8_t> bytes,
                        const LayoutChoices& choices) {
   const std::uint64_t raw = ReadUnsigned(bytes, choices.littleEndian);
@@ -444,6 +431,19 @@ std::variant<Bytes, QString> EncodeText(const FieldType& type, const QString& va
 }
 
 }  // namespace
+
+long double FloatValue(std::uint64_t raw, int length, bool ieee) {
+  if (!ieee) return FromIbm(raw, length);
+  if (length == 4) {
+    float f;
+    const auto bits = static_cast<std::uint32_t>(raw);
+    std::memcpy(&f, &bits, 4);
+    return f;
+  }
+  double d;
+  std::memcpy(&d, &raw, 8);
+  return d;
+}
 
 FieldValue DecodeField(const FieldType& type, std::span<const std::uint8_t> bytes,
                        const CharacterSet& set, const LayoutChoices& choices) {

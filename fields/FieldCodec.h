@@ -23,6 +23,10 @@ struct FieldValue {
   bool operator==(const FieldValue&) const = default;
 };
 
+// A COMP-1 (length 4) or COMP-2 (8) field's number from its bytes read as
+// one unsigned integer: IBM hexadecimal floating point, or IEEE 754.
+long double FloatValue(std::uint64_t raw, int length, bool ieee);
+
 // bytes must be the field's length.
 FieldValue DecodeField(const FieldType& type, std::span<const std::uint8_t> bytes,
                        const CharacterSet& set, const LayoutChoices& choices);
