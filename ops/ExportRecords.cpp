@@ -216,17 +216,8 @@ QString ExportMessage(const ExportResult& result) {
 }
 
 QString ChooseExportFile(const EditorState& s, Platform& p) {
-  SysCalls& sys = *s.Sys;
-  struct stat st {};
-  QString folder = p.ReadSetting(kExportSection, kExportFolderKey, QString());
-  if (folder.isEmpty() || sys.Stat(NativeName(folder).constData(), &st) != 0 ||
-      !S_ISDIR(st.st_mode)) {
-    folder = s.Current.FileName.isEmpty() ? QDir::homePath() : DirectoryOf(s.Current.FileName);
-  }
-  const QString suggested =
-      s.Current.FileName.isEmpty()
-          ? QString()
-          : QDir(folder).filePath(QFileInfo(s.Current.FileName).fileName() + kCsvSuffix);
+  const QString suggested = SuggestedOutputName(s, p, kExportSection, kExportFolderKey,
+                                                DirectoryOf(s.Current.FileName), kCsvSuffix);
   const QString typed = p.SaveFileName(QStringLiteral("Export Records"), suggested,
                                        QStringLiteral("CSV files (*.csv)"));
   if (typed.isEmpty()) return {};

@@ -161,20 +161,24 @@ QString PdfTargetRefusal(const EditorState& s, const QString& path, QString& tar
   return {};
 }
 
+QString SuggestedOutputName(const EditorState& s, Platform& p, const QString& section,
+                            const QString& key, const QString& fallback, const QString& suffix) {
+  if (s.Current.FileName.isEmpty()) return {};
+  struct stat st {};
+  QString folder = p.ReadSetting(section, key, QString());
+  if (folder.isEmpty() || s.Sys->Stat(Native(folder).constData(), &st) != 0 ||
+      !S_ISDIR(st.st_mode)) {
+    folder = fallback;
+  }
+  return QDir(folder).filePath(QFileInfo(s.Current.FileName).fileName() + suffix);
+}
+
 bool ChoosePrintOutput(const EditorState& s, Platform& p, PrintSetup& setup) {
   setup.outputFile.clear();
   if (setup.printer != kPdfPrinter) return true;
   // The file's own name with ".pdf", in the folder last used for PDFs.
-  SysCalls& sys = *s.Sys;
-  struct stat st {};
-  QString folder = p.ReadSetting(kPrinterSection, kPdfFolderKey, QString());
-  if (folder.isEmpty() || sys.Stat(Native(folder).constData(), &st) != 0 || !S_ISDIR(st.st_mode)) {
-    folder = QDir::homePath();
-  }
   const QString suggested =
-      s.Current.FileName.isEmpty()
-          ? QString()
-          : QDir(folder).filePath(QFileInfo(s.Current.FileName).fileName() + kPdfSuffix);
+      SuggestedOutputName(s, p, kPrinterSection, kPdfFolderKey, QDir::homePath(), kPdfSuffix);
   const QString typed = p.SaveFileName(QStringLiteral("Print To PDF File"), suggested,
                                        QStringLiteral("PDF files (*.pdf)"));
   if (typed.isEmpty()) return false;
@@ -188,7 +192,8 @@ bool ChoosePrintOutput(const EditorState& s, Platform& p, PrintSetup& setup) {
     return false;
   }
   // The chooser asked about the name as typed, not about this one.
-  if (suffixAdded && sys.Lstat(Native(target).constData(), &st) == 0 &&
+  struct stat st {};
+  if (suffixAdded && s.Sys->Lstat(Native(target).constData(), &st) == 0 &&
       p.MessageBox(
           QStringLiteral("%1 already exists.\nDo you want to replace it?").arg(DisplayName(path)),
           Buttons::YesNo) != Answer::Yes)

@@ -25,6 +25,12 @@ namespace qx {
 QString PdfTargetRefusal(const EditorState& s, const QString& path, QString& target,
                          const QString& what = QStringLiteral("the PDF"));
 
+// The name a save dialog first offers: the current file's name with suffix
+// in the folder kept under section/key when it is still a folder, else in
+// fallback; empty without a current file.
+QString SuggestedOutputName(const EditorState& s, Platform& p, const QString& section,
+                            const QString& key, const QString& fallback, const QString& suffix);
+
 // Completes setup for its printer: the PDF printer asks for the file's name
 // and checks it, and outputFile becomes the file to write; other printers
 // need no file. False when nothing is to be printed: the user cancelled the
