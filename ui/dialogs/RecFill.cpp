@@ -1,4 +1,6 @@
 #include "ui/dialogs/RecFill.h"
+
+#include <functional>
 #include "ui/dialogs/TextSetLabel.h"
 
 #include <QGridLayout>
@@ -104,7 +106,13 @@ void RecFill::FillButton_Click() {
     }
   }
   if (ValueButton->isChecked()) {
-    FillByValue();
+    // The value is encoded once, into the chosen field; the offset boxes
+    // are the field's own.
+    const LayoutField* field = FieldBox->ChosenNumeric();
+    if (field == nullptr) return;
+    RunFill([&](const RecordRange& range, ProgressBar* bar) {
+      return FillRecordsByValue(io_, *field, PatternBox->text(), range, bar, Options);
+    });
     return;
   }
   const FillKind kind = CheckedFillKind(PatternTypeButton);
@@ -115,40 +123,25 @@ void RecFill::FillButton_Click() {
     MustEnterValues(PatternBox);
     return;
   }
+  RunFill([&](const RecordRange& range, ProgressBar* bar) {
+    return FillRecords(io_, *pattern, kind, range, bar, Options);
+  });
+}
+
+void RecFill::RunFill(const std::function<RecFillResult(const RecordRange&, ProgressBar*)>& fill) {
   const RecordFields f = ReadRecordBoxes();
   if (f.check == RecordCheck::EmptyBox) return;
   if (f.check == RecordCheck::Reversed) {
     CancelButton_Click();
     return;
   }
-
   const bool bar = io_.State().WorkingLength >= kProgressFrom;
   RecFillResult res;
   {
     ActionsDisabled busy({FillButton});
-    res = FillRecords(io_, *pattern, kind, f.range, bar ? this : nullptr, Options);
+    res = fill(f.range, bar ? this : nullptr);
   }
   // A refusal or a failure leaves the dialog open for another try.
-  if (res.status != RecFillStatus::Failed) CancelButton_Click();
-}
-
-// The value is encoded once, into the chosen field; the offset boxes are the
-// field's own.
-void RecFill::FillByValue() {
-  const LayoutField* field = FieldBox->ChosenNumeric();
-  const RecordFields f = ReadRecordBoxes();
-  if (field == nullptr || f.check == RecordCheck::EmptyBox) return;
-  if (f.check == RecordCheck::Reversed) {
-    CancelButton_Click();
-    return;
-  }
-  const bool bar = io_.State().WorkingLength >= kProgressFrom;
-  RecFillResult res;
-  {
-    ActionsDisabled busy({FillButton});
-    res =
-        FillRecordsByValue(io_, *field, PatternBox->text(), f.range, bar ? this : nullptr, Options);
-  }
   if (res.status != RecFillStatus::Failed) CancelButton_Click();
 }
 

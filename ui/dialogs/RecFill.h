@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 
 #include "core/IO.h"
 #include "core/Progress.h"
@@ -40,7 +41,9 @@ class RecFill : public RecordDialog {
   void Form_Load(QWidget* mainWindow);
   // Value only while a numeric field is chosen, falling back to ASCII.
   void EnableValue();
-  void FillByValue();
+  // Reads the record boxes and runs fill over their range, closing unless
+  // it was refused or failed.
+  void RunFill(const std::function<RecFillResult(const RecordRange&, ProgressBar*)>& fill);
 };
 
 }  // namespace qx
