@@ -1,6 +1,5 @@
 #include "ui/dialogs/RecFill.h"
 
-#include <functional>
 #include "ui/dialogs/TextSetLabel.h"
 
 #include <QGridLayout>
