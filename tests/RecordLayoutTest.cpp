@@ -1,11 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <optional>
-#include <ostream>
 #include <vector>
 
 #include "core/Declare.h"
 #include "core/RecordLayout.h"
+#include "core/ScrollMath.h"
 
 namespace qx {
 
@@ -15,59 +16,33 @@ constexpr std::int64_t k100GiB = 100LL << 30;  // 107374182400: 1.07e11 records 
 
 }  // namespace
 
-// Readable failures.
-void PrintTo(const ByteSpan& s, std::ostream* os) {
-  *os << "{" << s.Start << ", " << s.Length << "}";
-}
-void PrintTo(const RecordPosition& p, std::ostream* os) {
-  *os << "{" << p.Record << ", " << p.Column << "}";
-}
-
 TEST(RecordLayout, RecordsCountFromTheWorkingBase) {
-  struct Row {
-    int length;
-    std::int64_t working;  // file length minus working base
-    std::int64_t offset;
-    std::int64_t count;
-    RecordPosition at;
-    ByteSpan record;  // the bytes of the offset's record
+  // record length, file length minus working base, the records, the bytes of the last
+  const std::tuple<int, std::int64_t, std::int64_t, ByteSpan> rows[] = {
+      {7, 20, 3, {14, 6}},      // a short last record of 6 bytes
+      {7, 20 - 3, 3, {14, 3}},  // base 3
+      {32767, 2 * 32767 + 100, 3, {65534, 100}},
+      {1, k100GiB, k100GiB, {k100GiB - 1, 1}},
+      {80, k100GiB - 3, 1342177280, {107374182320, 77}},
   };
-  const Row rows[] = {
-      {1, 10, 9, {10}, {9, 0}, {9, 1}},
-      {7, 20, 19, 3, {2, 5}, {14, 6}},      // a short last record of 6 bytes
-      {7, 20 - 3, 16, 3, {2, 2}, {14, 3}},  // base 3
-      {80, 800, 85, 10, {1, 5}, {80, 80}},
-      {32767, 2 * 32767 + 100, 65534, 3, {2, 0}, {65534, 100}},
-      {1, k100GiB, 0, k100GiB, {0, 0}, {0, 1}},
-      {1, k100GiB, k100GiB - 1, k100GiB, {k100GiB - 1, 0}, {k100GiB - 1, 1}},
-      {80, k100GiB - 3, k100GiB - 4, 1342177280, {1342177279, 76}, {107374182320, 77}},
-  };
-  for (const Row& r : rows) {
-    SCOPED_TRACE(testing::Message() << r.length << " " << r.working << " " << r.offset);
-    EXPECT_EQ(RecordCountFor(r.working, r.length), r.count);
-    EXPECT_EQ(PositionOf(r.offset, r.length), r.at);
-    EXPECT_EQ(RecordBytes(r.at.Record, r.length, r.working), r.record);
+  for (const auto& [length, working, count, last] : rows) {
+    EXPECT_EQ(RecordCountFor(working, length), count) << length << " " << working;
+    EXPECT_EQ(RecordBytes(count - 1, length, working), last) << length << " " << working;
   }
   EXPECT_EQ(RecordBytes(3, 7, 20), (ByteSpan{20, 0}));  // past the end: nothing
 }
 
 TEST(RecordLayout, ScreenCellsLinesAndRead) {
-  struct Probe {
-    int row, column;
-    std::optional<std::int64_t> offset;
-  };
-  struct Row {
-    RecordScreen screen;  // top, first column, rows, columns, hex, length, working
-    std::vector<Probe> probes;
-    ByteSpan read;
-    int lastLine;  // the line of the last record row
-  };
   const std::optional<std::int64_t> none;
-  const Row rows[] = {
-      // Horizontal scroll at 0, in the middle and at the end of 80-byte records.
-      {{0, 0, 4, 60, true, 80, 800}, {{0, 0, 0}, {3, 59, 299}, {0, 60, none}}, {0, 320}, 9},
-      {{0, 10, 4, 60, true, 80, 800}, {{0, 0, 10}, {1, 0, 90}, {3, 59, 309}}, {0, 320}, 9},
-      {{2, 20, 4, 60, true, 80, 800}, {{0, 0, 180}, {3, 59, 479}, {4, 0, none}}, {160, 320}, 9},
+  // the screen (top, first column, rows, columns, hex, length, working), its
+  // cells (row, column, offset), the span read, the line of the last record row
+  using Cells = std::vector<std::tuple<int, int, std::optional<std::int64_t>>>;
+  const std::tuple<RecordScreen, Cells, ByteSpan, int> rows[] = {
+      // Horizontal scroll in the middle and at the end of 80-byte records.
+      {{2, 20, 4, 60, true, 80, 800},
+       {{0, 0, 180}, {3, 59, 479}, {0, 60, none}, {4, 0, none}},
+       {160, 320},
+       9},
       // Wider than the record, without hex: past the record's and the file's end.
       {{0, 0, 5, 10, false, 7, 20},
        {{0, 6, 6}, {0, 7, none}, {2, 5, 19}, {2, 6, none}, {3, 0, none}},
@@ -78,8 +53,7 @@ TEST(RecordLayout, ScreenCellsLinesAndRead) {
        {{0, 0, 48767}, {1, 99, 81633}, {2, 0, none}},
        {32767, 65534},
        6},
-      // The first and last record of 100 GiB of 1-byte records.
-      {{0, 0, 10, 50, true, 1, k100GiB}, {{0, 0, 0}, {9, 0, 9}, {0, 1, none}}, {0, 10}, 27},
+      // The last record of 100 GiB of 1-byte records.
       {{k100GiB - 1, 0, 10, 50, true, 1, k100GiB},
        {{0, 0, k100GiB - 1}, {1, 0, none}},
        {k100GiB - 1, 1},
@@ -90,144 +64,77 @@ TEST(RecordLayout, ScreenCellsLinesAndRead) {
        {107374182320, 77},
        1},
   };
-  for (const Row& r : rows) {
-    const RecordScreen& s = r.screen;
+  for (const auto& [s, cells, read, lastLine] : rows) {
     SCOPED_TRACE(testing::Message()
                  << s.TopRecord << " " << s.FirstColumn << " " << s.RecordLength);
-    for (const Probe& p : r.probes) {
-      EXPECT_EQ(s.OffsetAt(p.row, p.column), p.offset) << p.row << "," << p.column;
-      if (p.offset) {
-        EXPECT_EQ(s.CellOf(*p.offset), (RecordPosition{p.row, p.column}));
+    for (const auto& [row, column, offset] : cells) {
+      EXPECT_EQ(s.OffsetAt(row, column), offset) << row << "," << column;
+      if (offset) {
+        EXPECT_EQ(s.CellOf(*offset), (RecordPosition{row, column}));
       }
     }
-    EXPECT_EQ(s.ReadSpan(), r.read);
-    EXPECT_EQ(s.LineOfRow(s.Rows - 1), r.lastLine);
+    EXPECT_EQ(s.ReadSpan(), read);
+    EXPECT_EQ(s.LineOfRow(s.Rows - 1), lastLine);
   }
   // A cell scrolled off either way is not on screen.
-  const RecordScreen mid{0, 10, 4, 60, true, 80, 800};
-  EXPECT_EQ(mid.CellOf(9), std::nullopt);
-  EXPECT_EQ(mid.CellOf(70), std::nullopt);
-  EXPECT_EQ(mid.CellOf(400), std::nullopt);
+  for (std::int64_t offset : {9, 70, 400})
+    EXPECT_EQ((RecordScreen{0, 10, 4, 60, true, 80, 800}.CellOf(offset)), std::nullopt) << offset;
 }
 
 TEST(RecordLayout, MovesStayInTheFile) {
-  using M = RecordMove;
-  struct Row {
-    M move;
-    std::int64_t offset;
-    int length;
-    std::int64_t working;
-    int pageRows;
-    std::int64_t to;
-  };
-  const Row rows[] = {
+  using enum RecordMove;
+  // the move, from, record length, file length minus working base, rows a page, to
+  const std::tuple<RecordMove, std::int64_t, int, std::int64_t, int, std::int64_t> rows[] = {
       // 7-byte records at 0, 7 and 14; the last one short (14..19).
-      {M::Right, 6, 7, 20, 2, 7},
-      {M::Left, 7, 7, 20, 2, 6},
-      {M::Left, 0, 7, 20, 2, 0},
-      {M::Right, 19, 7, 20, 2, 19},
-      {M::Up, 3, 7, 20, 2, 3},
-      {M::Up, 10, 7, 20, 2, 3},
-      {M::Up, 7, 7, 20, 2, 0},
-      {M::Down, 3, 7, 20, 2, 10},
-      {M::Down, 13, 7, 20, 2, 19},  // the column is past the short record
-      {M::Down, 16, 7, 20, 2, 16},
-      {M::Home, 10, 7, 20, 2, 7},
-      {M::End, 10, 7, 20, 2, 13},
-      {M::End, 15, 7, 20, 2, 19},
-      {M::PageDown, 2, 7, 20, 2, 16},
-      {M::PageDown, 6, 7, 20, 2, 19},
-      {M::PageUp, 19, 7, 20, 2, 5},
-      {M::PageUp, 10, 7, 20, 1, 3},
-      // Base 3: 797 bytes of 80-byte records, the last one 77 bytes.
-      {M::Down, 700, 80, 797, 10, 780},
-      {M::Down, 719, 80, 797, 10, 796},
-      {M::End, 760, 80, 797, 10, 796},
-      {M::PageDown, 5, 80, 797, 4, 325},
-      {M::PageUp, 795, 80, 797, 4, 475},
-      // The longest records.
-      {M::End, 0, 32767, 65634, 5, 32766},
-      {M::Down, 32766, 32767, 65634, 5, 65533},
-      {M::Down, 65533, 32767, 65634, 5, 65633},
-      {M::Right, 32766, 32767, 65634, 5, 32767},
+      {Right, 6, 7, 20, 2, 7},
+      {Left, 7, 7, 20, 2, 6},
+      {Right, 19, 7, 20, 2, 19},
+      {Up, 3, 7, 20, 2, 3},
+      {Up, 7, 7, 20, 2, 0},
+      {Down, 3, 7, 20, 2, 10},
+      {Down, 13, 7, 20, 2, 19},  // the column is past the short record
+      {Down, 16, 7, 20, 2, 16},
+      {Home, 10, 7, 20, 2, 7},
+      {End, 10, 7, 20, 2, 13},
+      {End, 15, 7, 20, 2, 19},
+      {PageDown, 2, 7, 20, 2, 16},
+      {PageDown, 6, 7, 20, 2, 19},
+      {PageUp, 19, 7, 20, 2, 5},
+      {PageUp, 10, 7, 20, 1, 3},
+      // The longest records, the last one 100 bytes.
+      {End, 0, 32767, 65634, 5, 32766},
+      {Down, 65533, 32767, 65634, 5, 65633},
+      {PageUp, 65633, 32767, 65634, 5, 99},
       // The ends of 100 GiB of 1-byte records.
-      {M::Down, k100GiB - 1, 1, k100GiB, 10, k100GiB - 1},
-      {M::Right, k100GiB - 1, 1, k100GiB, 10, k100GiB - 1},
-      {M::Up, k100GiB - 1, 1, k100GiB, 10, k100GiB - 2},
-      {M::End, k100GiB - 1, 1, k100GiB, 10, k100GiB - 1},
-      {M::PageDown, k100GiB - 3, 1, k100GiB, 10, k100GiB - 1},
-      {M::PageUp, 5, 1, k100GiB, 10, 0},
-      {M::Left, 0, 1, k100GiB, 10, 0},
+      {Down, k100GiB - 1, 1, k100GiB, 10, k100GiB - 1},
+      {PageDown, k100GiB - 3, 1, k100GiB, 10, k100GiB - 1},
+      {PageUp, 5, 1, k100GiB, 10, 0},
+      {Left, 0, 1, k100GiB, 10, 0},
       // An empty working area.
-      {M::Right, 0, 7, 0, 2, 0},
+      {Right, 0, 7, 0, 2, 0},
   };
-  for (const Row& r : rows) {
-    EXPECT_EQ(MoveInRecords(r.move, r.offset, r.length, r.working, r.pageRows), r.to)
-        << static_cast<int>(r.move) << " from " << r.offset << " in " << r.length << "/"
-        << r.working;
+  for (const auto& [move, offset, length, working, pageRows, to] : rows) {
+    EXPECT_EQ(MoveInRecords(move, offset, length, working, pageRows), to)
+        << static_cast<int>(move) << " from " << offset << " in " << length << "/" << working;
   }
 }
 
-TEST(RecordLayout, ScrollBarsAndMinimalScroll) {
-  struct Row {
-    std::int64_t item, first, visible, to;
-  };
-  const Row shows[] = {
-      {5, 0, 10, 0},
-      {10, 0, 10, 1},
-      {3, 5, 10, 3},
-      {1342177279, 0, 20, 1342177260},
-      {79, 0, 60, 20},
-      {0, 20, 60, 0},
-      {16050, 16000, 100, 16000},
-  };
-  for (const Row& r : shows) EXPECT_EQ(FirstToShow(r.item, r.first, r.visible), r.to) << r.item;
-
-  EXPECT_EQ(TopAfterPage(0, 1, 10, 100), 10);
-  EXPECT_EQ(TopAfterPage(95, 1, 10, 100), 99);
-  EXPECT_EQ(TopAfterPage(5, -1, 10, 100), 0);
-  EXPECT_EQ(TopAfterPage(0, 1, 10, 0), 0);
-
-  // The vertical bar spans every record of 100 GiB; the ends are exact.
-  EXPECT_EQ(BarValueForTopRecord(0, k100GiB), 1);
-  EXPECT_EQ(BarValueForTopRecord(k100GiB - 1, k100GiB), kScrollMax);
-  EXPECT_EQ(TopRecordForBar(1, k100GiB), 0);
-  EXPECT_EQ(TopRecordForBar(16384, k100GiB), 53685452750);
-  EXPECT_EQ(TopRecordForBar(kScrollMax, k100GiB), k100GiB - 1);
-  EXPECT_EQ(BarValueForTopRecord(1, 3), 10923);
-  EXPECT_EQ(TopRecordForBar(kScrollMax, 3), 2);
-  EXPECT_EQ(TopRecordForBar(kScrollMax, 0), 0);
-
-  EXPECT_EQ(MaxFirstColumn(80, 60), 20);
-  EXPECT_EQ(MaxFirstColumn(7, 10), 0);
-  EXPECT_EQ(MaxFirstColumn(32767, 100), 32667);
-  EXPECT_EQ(MaxFirstColumn(1, 50), 0);
-}
-
 TEST(RecordLayout, SaveSpanAndRuler) {
-  struct Row {
-    std::vector<std::size_t> edited;
-    std::size_t size;
-    std::optional<ByteSpan> span;
-  };
-  const Row rows[] = {
+  // the bytes edited of so many, the span saved
+  const std::tuple<std::vector<std::size_t>, std::size_t, std::optional<ByteSpan>> spans[] = {
       {{}, 80, std::nullopt},
-      {{5}, 80, ByteSpan{5, 1}},
       {{9, 3, 7}, 80, ByteSpan{3, 7}},
       // The first and last byte of a screen of the longest records.
       {{0, 20 * 32767 - 1}, 20 * 32767, ByteSpan{0, 20 * 32767}},
   };
-  for (const Row& r : rows) {
-    std::vector<bool> edited(r.size);
-    for (std::size_t i : r.edited) edited[i] = true;
-    EXPECT_EQ(SaveSpan(edited), r.span) << r.edited.size();
+  for (const auto& [marked, size, span] : spans) {
+    std::vector<bool> edited(size);
+    for (std::size_t i : marked) edited[i] = true;
+    EXPECT_EQ(SaveSpan(edited), span) << marked.size();
   }
 
-  struct Ruler {
-    int first, columns, length;
-    std::string text;
-  };
-  const Ruler rulers[] = {
+  // the first column, the columns, the record length, the ruler
+  const std::tuple<int, int, int, std::string> rulers[] = {
       {0, 24, 80, "0....+....10...+....20.."},
       {0, 10, 7, "0....+.   "},    // blank past the record's end
       {12, 10, 80, "...+....20"},  // a number cut by the left edge shows its tail
@@ -235,8 +142,58 @@ TEST(RecordLayout, SaveSpanAndRuler) {
       {32761, 4, 32767, "2760"},
       {0, 3, 1, "0  "},
   };
-  for (const Ruler& r : rulers)
-    EXPECT_EQ(RulerText(r.first, r.columns, r.length), r.text) << r.first << " " << r.columns;
+  for (const auto& [first, columns, length, text] : rulers)
+    EXPECT_EQ(RulerText(first, columns, length), text) << first << " " << columns;
+}
+
+TEST(ScrollMath, BarsStepsAndMinimalScrollReachTheEnd) {
+  // Trough clicks from the top end on the row of the last byte.
+  for (auto [length, last] : {std::pair{1000, 992}, {1024, 1008}}) {
+    std::int64_t top = 0;
+    for (int i = 0; i < 10; ++i) top = TopForStep(top, 16, length);
+    EXPECT_EQ(top, last);
+  }
+  // From a page that starts mid-row an arrow up stops at the top.
+  EXPECT_EQ(TopForStep(8, -1, 1000), 0);
+
+  // A 32767-byte file has one byte per bar step: value v is page top v - 1.
+  for (int v : {1, 2, 16000, 32767}) {
+    EXPECT_EQ(TopForThumb(v, 1.0, 32767), v - 1) << v;
+    EXPECT_EQ(BarValueForTop(v - 1, 32767), v) << v;
+  }
+
+  // A file larger than the bar's range stays in range.
+  const std::int64_t huge = 5LL << 30;
+  EXPECT_EQ(BarValueForTop(0, huge), 1);
+  EXPECT_EQ(BarValueForTop(huge - 1, huge), kScrollMax);
+  EXPECT_EQ(BarValueForTop(huge / 2, huge), 16384);  // 16384.5 rounds to even, 16384.6 up
+  EXPECT_EQ(BarValueForTop(huge / 2 + huge / 10 / kScrollMax, huge), 16385);
+  EXPECT_EQ(TopForThumb(kScrollMax, static_cast<double>(huge) / kScrollMax, huge), huge - 1);
+  EXPECT_EQ(BarValueForTop(10, 0), 1);
+
+  // The least scroll that shows an item: the item, the first shown, how many
+  // show, the first to show.
+  const std::array<std::int64_t, 4> shows[] = {
+      {5, 0, 10, 0},   {10, 0, 10, 1}, {3, 5, 10, 3}, {1342177279, 0, 20, 1342177260},
+      {79, 0, 60, 20},
+  };
+  for (const auto& [item, first, visible, to] : shows)
+    EXPECT_EQ(FirstToShow(item, first, visible), to) << item;
+
+  EXPECT_EQ(TopAfterPage(0, 1, 10, 100), 10);
+  EXPECT_EQ(TopAfterPage(95, 1, 10, 100), 99);
+  EXPECT_EQ(TopAfterPage(5, -1, 10, 100), 0);
+  EXPECT_EQ(TopAfterPage(0, 1, 10, 0), 0);
+
+  // The record bar is the page bar over records; its bottom is the last one.
+  EXPECT_EQ(BarValueForTopRecord(1, 3), 10923);
+  EXPECT_EQ(TopRecordForBar(16384, k100GiB), 53685452750);
+  EXPECT_EQ(TopRecordForBar(kScrollMax, 3), 2);
+  EXPECT_EQ(TopRecordForBar(kScrollMax, 0), 0);
+
+  EXPECT_EQ(MaxFirstColumn(80, 60), 20);
+  EXPECT_EQ(MaxFirstColumn(7, 10), 0);
+  EXPECT_EQ(MaxFirstColumn(32767, 100), 32667);
 }
 
 }  // namespace qx
