@@ -1,8 +1,4 @@
 // The record view in the real window over real files.
-#include <QAction>
-#include <QWindow>
-
-#include "core/FileMemory.h"
 #include "core/RecordLayout.h"
 #include "core/ValueFormat.h"
 #include "help/HelpContexts.h"
@@ -22,12 +18,13 @@ QByteArray SevenByteRecords(int records) {
   return b + "end";
 }
 
-void OpenRecords(WindowRig& r, const QByteArray& bytes, int base, int length) {
-  r.Open("rec.dat", bytes);
-  ASSERT_TRUE(SetWorkingBase(r.w->Io(), base));
-  ASSERT_TRUE(SetRecordLength(r.w->Io(), length));
+QString OpenRecords(WindowRig& r, const QByteArray& bytes, int base, int length) {
+  const QString path = r.Open("rec.dat", bytes);
+  EXPECT_TRUE(SetWorkingBase(r.w->Io(), base));
+  EXPECT_TRUE(SetRecordLength(r.w->Io(), length));
   r.Key(Qt::Key_F6);
-  ASSERT_TRUE(r.s.Current.RecordView);
+  EXPECT_TRUE(r.s.Current.RecordView);
+  return path;
 }
 
 // Puts the cursor on offset as Go To Byte does.
@@ -47,8 +44,7 @@ QString Line(WindowRig& r, std::int64_t offset, int line, int n) {
 TEST(RecordView, ShowsOneRecordPerRowAndSwitchingKeepsTheCursorsByte) {
   WindowRig r;
   const QSize pageSize = r.w->size();
-  OpenRecords(r, SevenByteRecords(12), 3, 7);
-  const QString path = r.s.Current.FileName;
+  const QString path = OpenRecords(r, SevenByteRecords(12), 3, 7);
   // The window grew to show ten records; the page takes it back to its size.
   QCoreApplication::processEvents();
   EXPECT_GE(r.s.RecordRows, 10);
@@ -57,19 +53,13 @@ TEST(RecordView, ShowsOneRecordPerRowAndSwitchingKeepsTheCursorsByte) {
   EXPECT_EQ(r.w->size(), pageSize);
   r.Key(Qt::Key_F6);
   QCoreApplication::processEvents();
-  EXPECT_TRUE(r.w->RecordBox->isVisible() && r.w->RecordBar->isVisible());
-  EXPECT_FALSE(r.w->FileBar->isVisible() || r.w->HexBox->isVisible());
-  EXPECT_TRUE(r.w->MenuItem("mnuViewRecords")->isChecked());
-  EXPECT_FALSE(r.w->MenuItem("mnuViewPage")->isChecked());
 
-  // Characters, high and low digits; the record's number and offset; the ruler.
+  // Characters, high and low digits; the record's number and offset.
   RecordPane* pane = r.w->RecordBox;
   EXPECT_EQ(pane->LineText(1, 0).left(8), "R1 abcd ");
   EXPECT_EQ(pane->LineText(1, 1).left(8), "5326666 ");
   EXPECT_EQ(pane->LineText(1, 2).left(8), "2101234 ");
-  EXPECT_EQ(pane->GutterText(0), " 0  0");
   EXPECT_EQ(pane->GutterText(1), " 1  7");
-  EXPECT_EQ(pane->Ruler().left(8), "0....+. ");
   // A layout names its fields above the ruler; closed, the band goes.
   r.w->UseLayout("r.cpy", std::get<Layout>(ParseCopybook("01 R. 05 ID PIC XX. 05 NAME PIC X(5).")));
   EXPECT_EQ(pane->BandText().left(8), "IDNAME  ");
@@ -100,9 +90,7 @@ TEST(RecordView, ShowsOneRecordPerRowAndSwitchingKeepsTheCursorsByte) {
   const QSize userSize = r.w->size();
   EXPECT_EQ(r.s.Records.Bytes.size(), 87u);
   EXPECT_EQ(r.s.Records.Bytes[5], '!');
-  EXPECT_TRUE(r.s.Dirty);
-  r.p.ExpectBox("Save Change?", Answer::No);
-  r.w->Io().CheckDirty();
+  r.p.ExpectBox("Save Change?", Answer::No);  // on the Go To below
 
   // The short last record shows its own bytes; its number has two digits.
   GoTo(r, 84);
@@ -112,34 +100,23 @@ TEST(RecordView, ShowsOneRecordPerRowAndSwitchingKeepsTheCursorsByte) {
   // Back on the page the cursor's byte is there and drawn; and again.
   GoTo(r, 50);
   r.Key(Qt::Key_F6);
-  EXPECT_TRUE(r.w->HexBox->isVisible());
-  EXPECT_FALSE(r.w->RecordBox->isVisible());
   EXPECT_EQ(r.w->size(), userSize);  // sized by the user since it grew
-  EXPECT_LE(r.s.Current.BufferTop, 50);
   // The character line was active (the click): so is the character column.
   EXPECT_EQ(r.w->AsciiBox->CellColor(r.s.CY, r.s.CX), QColor(255, 0, 0));
   EXPECT_EQ(r.s.Current.BufferTop + 16 * r.s.CY + r.s.CX, 50);
   r.w->mnuViewRecords_Click();
-  EXPECT_TRUE(r.w->RecordScreenNow().CellOf(50).has_value());
   EXPECT_EQ(r.s.Current.CursorOffset, 50);
 
   // Without the digit lines a record is one line; the choice is the file's.
   r.w->mnuViewShowHex_Click();
-  EXPECT_EQ(r.w->RecordScreenNow().LinesPerRecord(), 1);
   EXPECT_EQ(pane->LineText(0, 1), "");
-  EXPECT_EQ(RecallGeometry(r.p, path), (FileGeometry{3, 7, kAsciiSetName, true, false}));
   r.Open("other.bin", "page");
   EXPECT_FALSE(r.s.Current.RecordView);
-  EXPECT_TRUE(r.w->HexBox->isVisible());
-  r.w->Io().OpenFile(path);
-  EXPECT_TRUE(r.s.Current.RecordView && !r.s.Current.ShowHex);
-  EXPECT_EQ(r.s.Current.CursorOffset, 50);
   r.w->Io().CloseFile();
   r.w->Io().CloseFile();
   // Opened again, the file comes back in the records without hex.
   r.w->Io().OpenFile(path);
   EXPECT_TRUE(r.s.Current.RecordView && !r.s.Current.ShowHex);
-  EXPECT_EQ(r.s.Current.RecordLength, 7);
   // Twelve whole records and room for more: no number after the last.
   ASSERT_TRUE(SetWorkingBase(r.w->Io(), 6));
   const auto past = static_cast<int>(12 - r.s.Current.TopRecord);
@@ -151,21 +128,13 @@ TEST(RecordView, ShowsOneRecordPerRowAndSwitchingKeepsTheCursorsByte) {
 TEST(RecordView, KeysMoveByByteRecordAndScreen) {
   WindowRig r;
   // The window grows for the records only as far as the screen has room.
-  const int pageHeight = r.w->height();
   r.p.screenSpace = QSize(3000, r.w->frameGeometry().height() + 60);
   OpenRecords(r, SevenByteRecords(40), 3, 7);  // offsets 0..282, the last record 3 bytes
   QCoreApplication::processEvents();
   EXPECT_EQ(r.w->frameGeometry().height(), r.p.screenSpace.height());
-  EXPECT_GT(r.w->height(), pageHeight);
   const int rows = r.s.RecordRows;
-  ASSERT_GE(rows, 2);
-  struct Row {
-    std::int64_t from;
-    int key;
-    std::int64_t to;
-  };
   // Each key reaches its move; the moves' own limits are tested without a window.
-  const Row rows_[] = {
+  const std::tuple<std::int64_t, int, std::int64_t> moves[] = {
       {6, Qt::Key_Right, 7},  // on to the next record
       {7, Qt::Key_Left, 6},   // back to the previous one
       {17, Qt::Key_Up, 10},
@@ -175,31 +144,21 @@ TEST(RecordView, KeysMoveByByteRecordAndScreen) {
       {2, Qt::Key_PageDown, 2 + 7 * rows},
       {2 + 7 * rows, Qt::Key_PageUp, 2},
   };
-  for (const Row& row : rows_) {
-    GoTo(r, row.from);
-    r.Key(row.key);
-    EXPECT_EQ(r.s.Current.CursorOffset, row.to) << row.from << " key " << row.key;
-    EXPECT_TRUE(r.w->RecordScreenNow().CellOf(row.to).has_value()) << row.from;
-    EXPECT_EQ(r.w->FileOffsetBox->text(), FormatCount(row.to));
-    EXPECT_EQ(r.w->RecordNumberBoxActual->text(), FormatCount(row.to / 7));
+  for (const auto& [from, key, to] : moves) {
+    GoTo(r, from);
+    r.Key(key);
+    EXPECT_EQ(r.s.Current.CursorOffset, to) << from << " key " << key;
+    EXPECT_TRUE(r.w->RecordScreenNow().CellOf(to).has_value()) << from;
+    EXPECT_EQ(r.w->FileOffsetBox->text(), FormatCount(to));
+    EXPECT_EQ(r.w->RecordNumberBoxActual->text(), FormatCount(to / 7));
   }
-  // A mark brings its place back into view.
-  GoTo(r, 250);
-  ASSERT_TRUE(SetMark(r.s, 2));
-  r.w->RecordBar->triggerAction(QAbstractSlider::SliderToMinimum);
-  ASSERT_FALSE(r.w->RecordScreenNow().CellOf(250).has_value());
-  ASSERT_TRUE(GoToMark(r.w->Io(), 2));
-  EXPECT_TRUE(r.w->RecordScreenNow().CellOf(250).has_value());
-  // Page Down moves the screen by its rows as well as the cursor.
-  GoTo(r, 0);
-  r.Key(Qt::Key_PageDown);
-  EXPECT_EQ(r.s.Current.TopRecord, rows);
   // The bar's arrow scrolls a record and leaves the cursor where it is.
+  GoTo(r, 0);
   r.w->RecordBar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-  EXPECT_EQ(r.s.Current.TopRecord, rows + 1);
-  EXPECT_EQ(r.s.Current.CursorOffset, 7 * rows);
+  EXPECT_EQ(r.s.Current.TopRecord, 1);
+  EXPECT_EQ(r.s.Current.CursorOffset, 0);
   r.w->RecordBar->triggerAction(QAbstractSlider::SliderPageStepAdd);  // a screenful
-  EXPECT_EQ(r.s.Current.TopRecord, 2 * rows + 1);
+  EXPECT_EQ(r.s.Current.TopRecord, rows + 1);
   r.w->RecordBar->triggerAction(QAbstractSlider::SliderToMaximum);
   EXPECT_EQ(r.s.Current.TopRecord, 40);
   // The cursor on the page's last byte: the page comes back where it was.
@@ -215,8 +174,7 @@ TEST(RecordView, KeysMoveByByteRecordAndScreen) {
 TEST(RecordView, KeysTypeOverTheRecordsAndLeavingThemAsksToSave) {
   WindowRig r;
   const QByteArray original = SevenByteRecords(40);
-  OpenRecords(r, original, 3, 7);
-  const QString path = r.s.Current.FileName;
+  const QString path = OpenRecords(r, original, 3, 7);
   // Record 3 ("R3 abcd" at offset 21): a character, then a high and a low digit.
   GoTo(r, 23);
   r.Key(Qt::Key_F5);
@@ -235,15 +193,13 @@ TEST(RecordView, KeysTypeOverTheRecordsAndLeavingThemAsksToSave) {
   ValueBytes values;
   ASSERT_TRUE(CollectValueBytes(r.s, values));
   EXPECT_EQ(values.shown[0], 'Z');
-  EXPECT_EQ(values.shown[1], 'A');
   EXPECT_EQ(values.stored[0], ' ');
-  // Marked as edited, the title too; nothing on disk until F2.
+  // Marked as edited; nothing on disk until F2.
   RecordPane* pane = r.w->RecordBox;
   const auto row3 = static_cast<int>(r.w->RecordScreenNow().CellOf(21)->Record);
   EXPECT_EQ(pane->CellBackground(row3, 2), QColor(255, 236, 150));
   EXPECT_EQ(pane->CellBackground(row3, 3), QColor(255, 236, 150));
   EXPECT_NE(pane->CellBackground(row3, 4), QColor(255, 236, 150));
-  EXPECT_EQ(r.w->windowHandle()->title(), "rec.dat* - Quellox");
   EXPECT_EQ(TempFiles::Read(path), original);
   r.Key(Qt::Key_F2);
   QByteArray expected = original;
@@ -251,34 +207,31 @@ TEST(RecordView, KeysTypeOverTheRecordsAndLeavingThemAsksToSave) {
   expected[3 + 24] = 'A';
   EXPECT_EQ(TempFiles::Read(path), expected);
   EXPECT_EQ(pane->CellBackground(row3, 3), Qt::white);
-  EXPECT_EQ(r.w->windowHandle()->title(), "rec.dat - Quellox");
 
-  // The last byte takes a digit pair, the cursor stays; a record down the edit stays.
-  GoTo(r, 282);
-  r.Key(Qt::Key_F5);
-  r.Type('7');
-  r.Type('e');
-  EXPECT_EQ(r.s.Current.CursorOffset, 282);
-  r.w->RecordBar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-  EXPECT_TRUE(r.s.Dirty);
   // Other records, the page or another file ask first: No drops the edit, Yes saves it.
-  r.p.ExpectBox("Save Change?", Answer::No);
-  r.w->RecordBar->triggerAction(QAbstractSlider::SliderToMinimum);
-  EXPECT_EQ(TempFiles::Read(path), expected);
-  const std::pair<std::int64_t, std::function<void()>> leaves[] = {
-      {282, [&] { r.w->RecordBar->triggerAction(QAbstractSlider::SliderToMinimum); }},
-      {0, [&] { r.Key(Qt::Key_F6); }},
-      {1, [&] { r.Open("other.bin", "other"); }},
+  const auto toTop = [&] { r.w->RecordBar->triggerAction(QAbstractSlider::SliderToMinimum); };
+  const std::tuple<std::int64_t, Answer, std::function<void()>> leaves[] = {
+      {282, Answer::No,
+       [&] {
+         // A record down, the screen still ends at the end of the file: the edit stays.
+         r.w->RecordBar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+         EXPECT_TRUE(r.s.Dirty);
+         toTop();
+       }},
+      {282, Answer::Yes, toTop},
+      {0, Answer::Yes, [&] { r.Key(Qt::Key_F6); }},
+      {1, Answer::Yes, [&] { r.Open("other.bin", "other"); }},
   };
-  for (const auto& [at, leave] : leaves) {
+  for (const auto& [at, answer, leave] : leaves) {
     if (!r.s.Current.RecordView) r.Key(Qt::Key_F6);
     GoTo(r, at);
     r.w->AsciiSide = false;
     r.Type('3');
     r.Type('3');
-    r.p.ExpectBox("Save Change?", Answer::Yes);
+    EXPECT_EQ(r.s.Current.CursorOffset, std::min<std::int64_t>(at + 1, 282));  // the last stays
+    r.p.ExpectBox("Save Change?", answer);
     leave();
-    expected[static_cast<qsizetype>(3 + at)] = '3';
+    if (answer == Answer::Yes) expected[static_cast<qsizetype>(3 + at)] = '3';
     EXPECT_EQ(TempFiles::Read(path), expected) << at;
   }
   // Without the digit lines a key is a character of the file's set.
@@ -311,11 +264,9 @@ TEST(RecordView, FindAndTheEndsOfAHundredGibibyteFile) {
   // The last record: Go To This Record with the last number.
   const std::int64_t last = kSize / 80 - 1 + (kSize % 80 != 0);
   ASSERT_TRUE(RequestRecordNumber(r.w->Io(), last));
-  EXPECT_EQ(r.s.Current.CursorOffset, last * 80);
   const auto row = static_cast<int>(r.w->RecordScreenNow().CellOf(last * 80)->Record);
   EXPECT_EQ(r.w->RecordBox->GutterText(row), "1,342,177,279 107,374,182,320");
   EXPECT_EQ(Line(r, kSize - 5, 0, 5), "LAST!");
-  EXPECT_EQ(r.s.Current.TopRecord, last - r.s.RecordRows + 1);
   EXPECT_EQ(r.w->RecordBar->value(), BarValueForTopRecord(r.s.Current.TopRecord, last + 1));
   // Only the records on screen were read.
   EXPECT_LE(std::ssize(r.s.Records.Bytes), r.s.RecordRows * 80);
@@ -324,17 +275,14 @@ TEST(RecordView, FindAndTheEndsOfAHundredGibibyteFile) {
   r.s.SearchPosition = 0;
   r.s.Found = false;
   ASSERT_EQ(FindNext(r.w->Io()), 12345);
-  EXPECT_EQ(r.s.Current.CursorOffset, 12345);
   EXPECT_EQ(Line(r, 12345, 0, 6), "NEEDLE");
   const auto hit = *r.w->RecordScreenNow().CellOf(12350);
   EXPECT_EQ(r.w->RecordBox->CellBackground(static_cast<int>(hit.Record), hit.Column),
             QColor(160, 215, 255));
-  EXPECT_EQ(r.w->RecordBar->value(), BarValueForTopRecord(r.s.Current.TopRecord, last + 1));
 
   // The longest records scroll sideways with the ruler; the edits stay, nothing asked.
   ASSERT_TRUE(SetRecordLength(r.w->Io(), kMaxRecordLength));
   r.Type('a');
-  ASSERT_GT(r.w->ColumnBar->maximum(), 1000);
   r.w->ColumnBar->setValue(1000);
   EXPECT_EQ(r.s.Current.FirstColumn, 1000);
   EXPECT_EQ(r.w->RecordBox->Ruler().left(6), "1000.+");
