@@ -17,19 +17,14 @@ namespace {
 QByteArray Reference(QByteArray data, std::int64_t base, std::int64_t length, PasteMode mode,
                      std::int64_t from, std::int64_t to, std::int64_t offset,
                      const QByteArray& src) {
-  const std::int64_t size = data.size();
-  from = std::max<std::int64_t>(from, 0);
-  to = std::min(to, (size - base + length - 1) / length - 1);
   offset = mode == PasteMode::Append ? length : std::clamp<std::int64_t>(offset, 0, length - 1);
-  if (mode == PasteMode::Overlay) {
-    const std::int64_t n = std::min<std::int64_t>(src.size(), length - offset);
-    for (std::int64_t r = from; r <= to; ++r) {
-      const std::int64_t at = base + r * length + offset, m = std::min(n, size - at);
-      if (m > 0) data.replace(static_cast<qsizetype>(at), m, src.left(m));
-    }
-    return data;
-  }
-  for (std::int64_t r = to; r >= from; --r)
+  // An overlay is a fill whose field is as long as the source.
+  if (mode == PasteMode::Overlay)
+    return FieldFill(data, base, length, std::vector<std::uint8_t>(src.begin(), src.end()),
+                     {from, to, offset, offset + src.size() - 1});
+  const std::int64_t size = data.size();
+  to = std::min(to, (size - base + length - 1) / length - 1);
+  for (std::int64_t r = to; r >= std::max<std::int64_t>(from, 0); --r)
     data.insert(static_cast<qsizetype>(std::min(base + r * length + offset, size)), src);
   return data;
 }
@@ -53,23 +48,22 @@ TEST(RecPaste, PastesIntoEveryRecordOfTheRange) {
   // what, data, base, length, mode, records from, to, offset, clip (null: the
   // file itself), bytes kept in memory (0: the program's own), the file after
   using I = std::int64_t;
-  using Row =
-      std::tuple<const char*, QByteArray, I, I, PasteMode, I, I, I, QByteArray, I, const char*>;
-  const Row rows[] = {
-      {"insert", abc, 0, 4, Insert, 0, 2, 1, "x", 0, "AxAAABxBBBCxCCC"},
-      {"append", abc, 0, 4, Append, 0, 1, 1, "x", 0, "AAAAxBBBBxCCCC"},
-      {"overlay", abc, 0, 4, Overlay, 0, 2, 2, "xyz", 0, "AAxyBBxyCCxy"},
-      {"short last, insert", shortLast, 0, 4, Insert, 0, 2, 3, "x", 0, "AAAxABBBxBCCx"},
-      {"short last, overlay", shortLast, 0, 4, Overlay, 0, 2, 1, "xyz", 0, "AxyzBxyzCx"},
-      {"record length 1, insert", "ABC", 0, 1, Insert, 0, 2, 0, "x", 0, "xAxBxC"},
-      {"from = to", abc, 0, 4, Insert, 1, 1, 0, "x", 0, "AAAAxBBBBCCCC"},
-      // Records copied through the 1 MiB window, one of them across its end.
-      {"streamed", Counting(2 << 20), 0, 1000, Insert, 0, 9999, 1, "xy", 1, nullptr},
-      {"big source in memory (over 8192 bytes)", abc, 0, 4, Insert, 0, 2, 2, big, 0, nullptr},
-      {"big, long records", Counting(40000), 3, 5000, Overlay, 1, 6, 10, big, 100, nullptr},
-      {"itself, insert", abc, 0, 4, Insert, 0, 2, 1, {}, 4, nullptr},
-      {"itself, overlay", abc, 0, 4, Overlay, 0, 2, 1, {}, 4, "AAAABAAACAAA"},
-  };
+  const std::tuple<const char*, QByteArray, I, I, PasteMode, I, I, I, QByteArray, I, const char*>
+      rows[] = {
+          {"insert", abc, 0, 4, Insert, 0, 2, 1, "x", 0, "AxAAABxBBBCxCCC"},
+          {"append", abc, 0, 4, Append, 0, 1, 1, "x", 0, "AAAAxBBBBxCCCC"},
+          {"overlay", abc, 0, 4, Overlay, 0, 2, 2, "xyz", 0, "AAxyBBxyCCxy"},
+          {"short last, insert", shortLast, 0, 4, Insert, 0, 2, 3, "x", 0, "AAAxABBBxBCCx"},
+          {"short last, overlay", shortLast, 0, 4, Overlay, 0, 2, 1, "xyz", 0, "AxyzBxyzCx"},
+          {"record length 1, insert", "ABC", 0, 1, Insert, 0, 2, 0, "x", 0, "xAxBxC"},
+          {"from = to", abc, 0, 4, Insert, 1, 1, 0, "x", 0, "AAAAxBBBBCCCC"},
+          // Records copied through the 1 MiB window, one of them across its end.
+          {"streamed", Counting(2 << 20), 0, 1000, Insert, 0, 9999, 1, "xy", 1, nullptr},
+          {"big source in memory (over 8192 bytes)", abc, 0, 4, Insert, 0, 2, 2, big, 0, nullptr},
+          {"big, long records", Counting(40000), 3, 5000, Overlay, 1, 6, 10, big, 100, nullptr},
+          {"itself, insert", abc, 0, 4, Insert, 0, 2, 1, {}, 4, nullptr},
+          {"itself, overlay", abc, 0, 4, Overlay, 0, 2, 1, {}, 4, "AAAABAAACAAA"},
+      };
   Rig r;
   for (const auto& [what, data, base, length, mode, from, to, offset, clip, keep, want] : rows) {
     SCOPED_TRACE(what);
@@ -125,39 +119,32 @@ TEST(RecPaste, CancelFailureAndNoSourceStopCleanly) {
   const QByteArray data = Counting(8193);  // 8193 bytes or more show the bar
   RecPasteOptions opt;
   opt.patch.blockSize = 64;  // 16 records a block
-  FakeBar bar;
   using enum PasteMode;
   using enum RecPasteResult;
-  // Cancel, every write failing, no clip file, a clip file that cannot be
-  // read: Insert changes nothing, Overlay keeps the records written so far
-  // and says how many.
-  // mode, how it is stopped, how it ends, records pasted into, the message
-  // (empty: none; a box for any stop but Cancel)
-  const QString clip = r.files.Path("clip");
+  // Stopped, an Insert changes nothing and an Overlay keeps the records it
+  // wrote. The mode, the stop, how it ends, records pasted into, the message
+  // (null: none; empty: a box of the system's reason)
   const std::tuple<PasteMode, Stop, RecPasteResult, std::int64_t, QString> rows[] = {
       {Insert, Stop::Cancel, Cancelled, 0, {}},
       {Overlay, Stop::Cancel, Cancelled, 16,
        "Record paste cancelled. Records 0 to 15 (16 records) were pasted into;"},
       {Insert, Stop::NoSpace, Failed, 0, ""},
       {Overlay, Stop::NoSpace, Failed, 0, "No record was pasted into."},
-      {Insert, Stop::Theirs, NoSource, 0, "Nothing cut or copied"},
-      {Overlay, Stop::NoRead, Failed, 0, "Couldn't read " + clip + ": Input/output error"},
+      {Insert, Stop::NoClip, NoSource, 0, "Nothing cut or copied"},
+      {Overlay, Stop::NoRead, Failed, 0,
+       "Couldn't read " + r.files.Path("clip") + ": Input/output error"},
   };
   for (const auto& [mode, stop, how, done, says] : rows) {
     SCOPED_TRACE(says.toStdString());
     const QString path = Reopen(r, data, 0, 4, "xyz");
-    bar.shown = false;
-    // Another program takes the clip file away.
-    if (stop == Stop::Theirs) QFile::remove(r.s.ClipFile);
-    if (stop != Stop::Theirs) Arm(r, stop, 2);
+    FakeBar bar;
+    Arm(r, stop, 2);
     if (!says.isNull()) r.p.ExpectBox(says.startsWith("Couldn't") ? says : QString());
     EXPECT_EQ(PasteToRecords(r.io, mode, {0, 9999, 1, 1}, {}, &bar, opt), how);
     Disarm(r);
-    EXPECT_EQ(bar.shown, how != NoSource && stop != Stop::NoRead);
-    EXPECT_FALSE(bar.visible);
-    EXPECT_TRUE(TempFiles::Read(path) ==
-                (mode == Overlay ? Reference(data, 0, 4, Overlay, 0, done - 1, 1, "xyz") : data));
-    EXPECT_EQ(r.s.Current.CursorOffset, 0);
+    EXPECT_EQ(std::tuple(bar.shown, bar.visible, r.s.Current.CursorOffset),
+              std::tuple(how != NoSource && stop != Stop::NoRead, false, 0));
+    EXPECT_TRUE(TempFiles::Read(path) == Reference(data, 0, 4, mode, 0, done - 1, 1, "xyz"));
     if (!says.isNull()) r.p.ExpectLastSaid(says, stop == Stop::NoSpace ? ENOSPC : 0);
   }
 }
@@ -183,7 +170,6 @@ TEST(RecPasteDialog, ReadsItsBoxesAndClosesAsItSays) {
     d->PathNameBox->setText(r.files.Path("none"));
     r.p.ExpectBox("Couldn't open " + r.files.Path("none") + ": No such file or directory");
     d->OverlayButton->click();
-    EXPECT_TRUE(d->isVisible());
     EXPECT_EQ(d->focusWidget(), d->PathNameBox);
     d->PathNameBox->clear();
     r.files.Write("clip", "x");

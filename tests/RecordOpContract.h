@@ -40,8 +40,8 @@ void MatchesReference(unsigned seed, int rounds, std::size_t maxWrite, Case one)
   }
 }
 
-// How an operation is made to stop early.
-enum class Stop { Cancel, FailCall, NoSpace, NoRead, Theirs };
+// How an operation is made to stop early (NoClip: the clip file is gone).
+enum class Stop { Cancel, FailCall, NoSpace, NoRead, Theirs, NoClip };
 
 inline QByteArray TheirBytes() {
   return QByteArray(5000, 'T');
@@ -54,6 +54,7 @@ inline void Arm(Rig& r, Stop how, int at = 0, const QString& name = "f.bin") {
   if (how == Stop::NoSpace) r.sys.always[SysCalls::Call::Write] = ENOSPC;
   if (how == Stop::NoRead) r.sys.always[SysCalls::Call::Read] = EIO;
   if (how == Stop::Theirs) r.files.Write(name, TheirBytes());
+  if (how == Stop::NoClip) QFile::remove(r.s.ClipFile);
 }
 
 // Takes any stop away; nothing is left to undo or lying about, nor taken for another's change.
