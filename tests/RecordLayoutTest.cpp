@@ -93,7 +93,6 @@ TEST(RecordLayout, MovesStayInTheFile) {
       {Up, 7, 7, 20, 2, 0},
       {Down, 3, 7, 20, 2, 10},
       {Down, 13, 7, 20, 2, 19},  // the column is past the short record
-      {Down, 16, 7, 20, 2, 16},
       {Home, 10, 7, 20, 2, 7},
       {End, 10, 7, 20, 2, 13},
       {End, 15, 7, 20, 2, 19},
@@ -153,6 +152,7 @@ TEST(ScrollMath, BarsStepsAndMinimalScrollReachTheEnd) {
     for (int i = 0; i < 10; ++i) top = TopForStep(top, 16, length);
     EXPECT_EQ(top, last);
   }
+  EXPECT_EQ(TopForStep(768, 16, 1024), 1008);  // a page down onto the very end
   // From a page that starts mid-row an arrow up stops at the top.
   EXPECT_EQ(TopForStep(8, -1, 1000), 0);
 
