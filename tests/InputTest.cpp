@@ -84,6 +84,7 @@ TEST(InputKeys, KeyTableAndCtrlE) {
   s.WorkingLength = 1000;
   s.RecordCount = 12;
   s.Current.MarkTable['K' - 'A'].CursorOffset = 1024;
+  s.Current.CharSet = "IBM1140";  // text takes what it has a code for: the euro, not the ¤
   // want: "" accepted as typed, a character accepted as that one, "-"
   // discarded; then "=text" for a new field text and ">" for a focus move.
   using K = FieldKind;
@@ -95,7 +96,8 @@ TEST(InputKeys, KeyTableAndCtrlE) {
       {K::FromRecord, 'q', 0, ""},       {K::ToRecord, 'q', 0, "-"},
       {K::ToRecord, '3', 0, ""},         {K::Pattern, 'a', 1, "A"},
       {K::Pattern, '\b', 1, ""},         {K::Pattern, 'g', 1, "-"},
-      {K::Pattern, 0xE9, 0, ""},         {K::Pattern, 0x20AC, 0, "-"},
+      {K::Pattern, 0xE9, 0, ""},         {K::Pattern, 0x20AC, 0, ""},
+      {K::Pattern, 0xA4, 0, "-"},
   };
   for (const auto& [kind, key, hex, want] : cases) {
     const KeyDecision d = FilterKey(kind, QChar(key), s, hex);
