@@ -54,9 +54,7 @@ TEST(Prompt, FieldFilterOnRealFields) {
   s.WorkingLength = 1000;
   s.Current.MarkTable['K' - 'A'].CursorOffset = 1024;
   QDialog dlg;
-  auto* start = new QLineEdit(&dlg);
-  auto* end = new QLineEdit(&dlg);
-  auto* pattern = new QLineEdit(&dlg);
+  auto *start = new QLineEdit(&dlg), *end = new QLineEdit(&dlg), *pattern = new QLineEdit(&dlg);
   auto* action = new QPushButton(QStringLiteral("Find First"), &dlg);
   action->setDefault(true);
   int clicks = 0, enters = 0;
