@@ -21,15 +21,13 @@ TEST(MarksDialog, LettersValuesKeysAndClicks) {
     d.exec();
     return d.Value();
   };
-  const auto type = [](int key, Qt::KeyboardModifiers m = {}) {
-    return [=](Marks* d) {
-      if (m) QTest::keyClick(d, Qt::Key_Shift);  // Shift alone does not close it
-      QTest::keyClick(d, static_cast<Qt::Key>(key), m);
-    };
-  };
-  EXPECT_EQ(choose(type(Qt::Key_Q)), 'Q' - 'A');
-  EXPECT_EQ(choose(type(Qt::Key_5)), -1);
-  EXPECT_EQ(choose(type(Qt::Key_B, Qt::ShiftModifier)), 1);
+  EXPECT_EQ(choose([](Marks* d) { QTest::keyClick(d, Qt::Key_Q); }), 'Q' - 'A');
+  EXPECT_EQ(choose([](Marks* d) { QTest::keyClick(d, Qt::Key_5); }), -1);
+  EXPECT_EQ(choose([](Marks* d) {
+              QTest::keyClick(d, Qt::Key_Shift);  // Shift alone does not close it
+              QTest::keyClick(d, Qt::Key_B, Qt::ShiftModifier);
+            }),
+            1);
   EXPECT_EQ(choose([](Marks* d) { QTest::keyClick(d->ExitButton, 'z'); }), 25);  // on the button
   EXPECT_EQ(choose([](Marks* d) { QTest::mouseClick(d->Label[7], Qt::LeftButton); }), 7);
   EXPECT_EQ(choose([](Marks* d) { QTest::mouseClick(d->CursorValue[24], Qt::LeftButton); }), 24);

