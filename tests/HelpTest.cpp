@@ -162,11 +162,10 @@ TEST(Help, ShippedFileCoversEveryContextAndCommand) {
 
   // Not found, not a file, damaged: the message says what and where.
   TempFiles files;
-  const QString missing = files.Dir() + "/none/Qxhelp.hlp";
+  const QString missing = files.Dir() + "/none/Qxhelp.hlp", fifo = files.Dir() + "/fifo.hlp";
   EXPECT_FALSE(LoadHelpFile({missing, missing + "2"}, help, path, error));
   EXPECT_EQ(error, "The help file \"Qxhelp.hlp\" was not found. Quellox looked for it here:\n" +
                        missing + "\n" + missing + "2");
-  const QString fifo = files.Dir() + "/fifo.hlp";
   ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
   EXPECT_FALSE(LoadHelpFile({fifo}, help, path, error));
   EXPECT_EQ(error, "The help file " + fifo + " is not a regular file.");

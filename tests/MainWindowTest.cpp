@@ -129,9 +129,8 @@ TEST(MainWindow, TitleAndStatusFollowTheCurrentFile) {
   for (QLabel* box : client->findChildren<QLabel*>()) {
     if (!box->objectName().contains("Box") || box == r.w->FilenameBox || box == r.w->CharSetBox)
       continue;
-    SCOPED_TRACE(box->objectName().toStdString());
     box->setText(most);
-    EXPECT_LE(box->sizeHint().width(), box->width());
+    EXPECT_LE(box->sizeHint().width(), box->width()) << box->objectName().toStdString();
   }
   QRegion taken;  // by everything above the digits over the panes
   int status = 0;
@@ -180,8 +179,7 @@ TEST(MainWindow, ZoomRebuildsTheLayoutWithinItsLimitsAndIsRemembered) {
   WindowRig r;
   r.Open("a.bin", Sample(300));
   r.w->FileBar->setValue(2);  // the page and the bar survive a rebuild
-  const int bar = r.w->FileBar->value();
-  const int width = r.w->HexBox->width();
+  const int bar = r.w->FileBar->value(), width = r.w->HexBox->width();
   EditorState s2;  // for a second window over the same settings
   r.Key(Qt::Key_Plus, Qt::ControlModifier);
   EXPECT_EQ(std::tuple(r.w->CharWidth, r.w->FileBar->value(), r.w->HexBox->CellText(0, 0)),
@@ -302,7 +300,6 @@ TEST(MainWindow, ScrollBarMovesThePageByRowPageAndThumb) {
       {99999000, act(QAbstractSlider::SliderToMaximum), 99999999, kScrollMax},
   };
   for (const auto& [from, step, top, value] : moves) {
-    SCOPED_TRACE(top);
     if (from >= 0) {
       r.s.Current.BufferTop = from;
       r.w->Io().ShowPage();
@@ -357,10 +354,10 @@ TEST(MainWindow, DroppedFilesWindowMenuRecentFilesAndClose) {
     const Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction;
     QDragEnterEvent enter(QPoint(10, 10), offered, &data, Qt::LeftButton, Qt::ShiftModifier);
     QApplication::sendEvent(r.w.get(), &enter);
-    EXPECT_TRUE(enter.isAccepted() && enter.dropAction() == Qt::CopyAction);
     QDropEvent dropped(QPointF(10, 10), offered, &data, Qt::LeftButton, Qt::ShiftModifier);
     QApplication::sendEvent(r.w.get(), &dropped);
-    EXPECT_EQ(dropped.dropAction(), Qt::CopyAction);
+    EXPECT_TRUE(enter.isAccepted() && enter.dropAction() == Qt::CopyAction &&
+                dropped.dropAction() == Qt::CopyAction);
     EXPECT_EQ(r.s.Current.FileName, these.value(1).toLocalFile());
   }
   r.w->MenuItem("mnuWindowWindows(3)")->trigger();  // the first dropped, used longest ago

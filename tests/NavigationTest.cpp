@@ -27,9 +27,7 @@ TEST(Navigation, GoToByteRecordsAndRecordLength) {
   Opened r(1000);
   const auto go = [&](std::int64_t v) { return [&r, v] { return GoToByte(r.io, v); }; };
   const auto length = [&](std::int64_t v) { return [&r, v] { return SetRecordLength(r.io, v); }; };
-  const auto field = [&](std::int64_t v) {
-    return [&r, v] { return RequestFieldOffset(r.io, v); };
-  };
+  const auto field = [&](auto v) { return [&r, v] { return RequestFieldOffset(r.io, v); }; };
   const std::function<bool()> next = [&] { return NextRecord(r.io); },
                               previous = [&] { return PreviousRecord(r.io); };
   // One after the other: a move, whether it moved, the cursor and the page top after it.

@@ -135,8 +135,7 @@ TEST(OpenFile, NamesThatAreNotUtf8KeepTheirBytes) {
   std::FILE* f = ::fopen(file.constData(), "w");
   ASSERT_TRUE(f != nullptr && std::fputs("0123456789", f) >= 0 && std::fclose(f) == 0);
   r.io.OpenFile(NameFromNative(file));
-  ASSERT_EQ(r.s.FileLength, 10);
-  EXPECT_EQ(NativeName(r.s.Current.FileName), file);
+  ASSERT_TRUE(r.s.FileLength == 10 && NativeName(r.s.Current.FileName) == file);
   r.s.ClipFile = r.files.Path("clip");
   ASSERT_TRUE(CutFile(r.io, {0, 3}, r.s.ClipFile));
   const auto read = [](const QByteArray& name) {
@@ -194,8 +193,7 @@ TEST(OpenFile, EachFileComesBackWithItsGeometry) {
   EXPECT_EQ(r.p.settings.value("Filenames/1"), "path=/tmp/na%FF%FEme%20%2525.bin");
   r.p.settings["Filenames/2"] = "/old/a%25b";
   r.io.LoadSettings();
-  EXPECT_EQ(r.s.RecentFiles[0], odd);
-  EXPECT_EQ(r.s.RecentFiles[1], "/old/a%25b");
+  EXPECT_TRUE(r.s.RecentFiles[0] == odd && r.s.RecentFiles[1] == "/old/a%25b");
 
   // The file used longest ago makes room; opening counts as a use.
   FakePlatform p;
@@ -246,16 +244,14 @@ TEST(OpenFile, EachFileComesBackWithItsGeometry) {
   q.WriteSetting(kGeometrySection, "1", "9223372036854775807 0 80 ASCII /big");
   for (int i = 0; i < kRememberedFiles; ++i) RememberGeometry(q, "/n" + QString::number(i), g);
   EXPECT_EQ(RecallGeometry(q, "/big"), std::nullopt);
-  EXPECT_EQ(RecallGeometry(q, "/n199"), g);
-  EXPECT_EQ(RecallGeometry(q, "/n1"), g);
+  for (const char* name : {"/n199", "/n1"}) EXPECT_EQ(RecallGeometry(q, name), g) << name;
 
   // A backup is known by its name and stamp, and kept with its file's geometry.
   const FileStamp st{3, 44, 5, {6, 7}, {8, 9}};
   RememberBackup(q, "/d/CUST.DAT", "/d/CUST.BAK", st);
   EXPECT_EQ(BackupOwner(q, "/d/CUST.BAK", st), "/d/CUST.DAT");
   const FileStamp touched{3, 44, 5, {6, 7}, {8, 10}};
-  EXPECT_EQ(BackupOwner(q, "/d/CUST.BAK", touched), "");
-  EXPECT_EQ(BackupOwner(q, "/d/CUST.DAT", st), "");
+  EXPECT_EQ(BackupOwner(q, "/d/CUST.BAK", touched) + BackupOwner(q, "/d/CUST.DAT", st), "");
   RememberGeometry(q, "/d/CUST.DAT", g);
   EXPECT_EQ(BackupOwner(q, "/d/CUST.BAK", st), "/d/CUST.DAT");
 }
