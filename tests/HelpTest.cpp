@@ -1,5 +1,4 @@
 #include <sys/stat.h>
-#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
@@ -80,10 +79,8 @@ TEST(Help, ParsesTopicsBlocksAndLinksAndRefusesMalformedFiles) {
   ASSERT_EQ(overview.blocks.size(), blocks.size());
   for (std::size_t i = 0; i < blocks.size(); ++i)
     EXPECT_EQ(std::pair(overview.blocks[i].kind, overview.blocks[i].text), blocks[i]) << i;
-  EXPECT_EQ(help.Find(310)->title, "Marks");
   EXPECT_TRUE(help.PlainText(overview).contains("See Marks and the marks."));
-  const QString html = TopicHtml(help, *help.Find(310));
-  EXPECT_TRUE(html.contains("Set a mark &lt;here&gt; &amp; there.")) << html.toStdString();
+  EXPECT_TRUE(TopicHtml(help, *help.Find(310)).contains("Set a mark &lt;here&gt; &amp; there."));
   EXPECT_TRUE(TopicHtml(help, overview).contains("<a href=\"topic:310\">the marks</a>"));
 
   EXPECT_EQ(Parsed("@topic 999999 Last\n").topics.size(), 1u);  // the largest number
@@ -104,8 +101,8 @@ TEST(Help, ParsesTopicsBlocksAndLinksAndRefusesMalformedFiles) {
   for (const auto& [text, why] : bad) {
     HelpFile out;
     QString error;
-    EXPECT_FALSE(ParseHelp(text, out, error)) << text;
-    EXPECT_TRUE(error.startsWith(why)) << text << " -> " << error.toStdString();
+    EXPECT_TRUE(!ParseHelp(text, out, error) && error.startsWith(why))
+        << text << " -> " << error.toStdString();
   }
 
   // Damaged copies of the real file: an error or a sound file, never a crash.
@@ -139,7 +136,6 @@ TEST(Help, KeywordSearchMatchesPartsIgnoringCase) {
     return found;
   };
   EXPECT_EQ(keywords("mar"), QStringList({"Mark", "MARK letters", "bookmark"}));
-  EXPECT_EQ(keywords("LETT"), QStringList{"MARK letters"});
   EXPECT_EQ(keywords(""), QStringList({"bookmark", "Ctrl+M", "Mark", "MARK letters", "overview"}));
   EXPECT_TRUE(keywords("zz").isEmpty());
   // "Mark" and "mark" are one keyword of two topics.
@@ -154,15 +150,11 @@ TEST(Help, ShippedFileCoversEveryContextAndCommand) {
       LoadHelpFile(HelpFileCandidates(QCoreApplication::applicationDirPath()), help, path, error))
       << error.toStdString();
   EXPECT_EQ(TempFiles::Read(path), ShippedHelp());
-  for (int context : help::kAllContexts) EXPECT_NE(help.Find(context), nullptr) << context;
-
+  std::vector<int> contexts(help::kAllContexts.begin(), help::kAllContexts.end());
   WindowRig r;
-  for (QAction* a : r.w->findChildren<QAction*>()) {  // every menu's items too
-    const int context = a->property("HelpContext").toInt();
-    if (context > 0) {
-      EXPECT_NE(help.Find(context), nullptr) << context;
-    }
-  }
+  for (QAction* a : r.w->findChildren<QAction*>())  // every menu's items too; 0 is none
+    contexts.push_back(a->property("HelpContext").toInt());
+  for (int context : contexts) EXPECT_TRUE(context == 0 || help.Find(context)) << context;
   // The Field drop-down is told of in each dialog's topic that has it.
   EXPECT_EQ(MatchKeywords(help, "field drop").front().contexts,
             std::vector<int>(
@@ -170,11 +162,10 @@ TEST(Help, ShippedFileCoversEveryContextAndCommand) {
 
   // Not found, not a file, damaged: the message says what and where.
   TempFiles files;
-  const QString missing = files.Dir() + "/none/Qxhelp.hlp";
+  const QString missing = files.Dir() + "/none/Qxhelp.hlp", fifo = files.Dir() + "/fifo.hlp";
   EXPECT_FALSE(LoadHelpFile({missing, missing + "2"}, help, path, error));
-  EXPECT_TRUE(error.contains("\"Qxhelp.hlp\" was not found") && error.contains(missing + "2"))
-      << error.toStdString();
-  const QString fifo = files.Dir() + "/fifo.hlp";
+  EXPECT_EQ(error, "The help file \"Qxhelp.hlp\" was not found. Quellox looked for it here:\n" +
+                       missing + "\n" + missing + "2");
   ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
   EXPECT_FALSE(LoadHelpFile({fifo}, help, path, error));
   EXPECT_EQ(error, "The help file " + fifo + " is not a regular file.");
@@ -190,13 +181,11 @@ TEST(Help, ViewerFollowsLinksHistoryAndTheKeywordIndex) {
   v.show();  // the lists lay out their items for the clicks below
   v.ShowTopic(1);
   EXPECT_TRUE(v.Page->toPlainText().startsWith("Overview"));
-  EXPECT_EQ(v.TopicTree->topLevelItemCount(), 2);
   emit v.Page->anchorClicked(QUrl("topic:310"));
   EXPECT_EQ(v.CurrentContext(), 310);
   EXPECT_EQ(v.TopicTree->currentItem()->text(0), "Marks");
   QTest::mouseClick(v.BackButton, Qt::LeftButton);
-  EXPECT_EQ(v.CurrentContext(), 1);
-  EXPECT_FALSE(v.BackButton->isEnabled());
+  EXPECT_TRUE(v.CurrentContext() == 1 && !v.BackButton->isEnabled());
   QTest::mouseClick(v.ForwardButton, Qt::LeftButton);
   EXPECT_EQ(v.CurrentContext(), 310);
   v.ShowTopic(999);
@@ -232,51 +221,35 @@ TEST(Help, ViewerFollowsLinksHistoryAndTheKeywordIndex) {
 }
 
 TEST(Help, AboutBoxAndSystemInfo) {
-  WindowRig r;
-  WhenModal<About> look([&r](About* a) {
-    r.p.ExpectBox("System Information Is Unavailable At This Time");
+  FakePlatform fake;
+  WhenModal<About> look([&fake](About* a) {
+    fake.ExpectBox("System Information Is Unavailable At This Time");
     QTest::mouseClick(a->cmdSysInfo, Qt::LeftButton);
-    r.p.systemInfo = true;  // a program started: nothing to say
+    fake.systemInfo = true;  // a program started: nothing to say
     QTest::mouseClick(a->cmdSysInfo, Qt::LeftButton);
     QTest::keyClick(a, Qt::Key_Return);
   });
-  r.w->mnuHelpAbout_Click();
-  r.w->mnuHelpSearch_Click();
-  EXPECT_EQ(r.p.helpContexts, std::vector<int>{FakePlatform::kIndex});
-  r.p.Verify();
+  About::Show(nullptr, fake);
+  fake.Verify();
 
   // The real seam: a program on the PATH is started, none means none.
   TempFiles files;
-  const QByteArray oldPath = qgetenv("PATH");
-  qputenv("PATH", QFile::encodeName(files.Dir()));
+  Environment env;
+  env.Set("PATH", QFile::encodeName(files.Dir()));
   QtPlatform platform;
   EXPECT_FALSE(platform.StartSystemInfo());
-  // A message box is wide enough for its title, however short its text,
-  // and Enter presses the default button it was given.
-  {
-    WhenModal<QMessageBox> look([](QMessageBox* box) {
-      EXPECT_GE(box->width(), box->fontMetrics().horizontalAdvance("Replaced 3 times") + 150);
-      EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::No));
-      box->defaultButton()->click();
-    });
-    EXPECT_EQ(platform.MessageBox("3", Buttons::YesNo, Icon::None, "Replaced 3 times", Answer::No),
-              Answer::No);
-  }
-  // Its help window reads the help file found beside the program.
-  platform.ShowHelp(help::kMarks);
-  HelpViewer* shown = nullptr;
-  for (QWidget* w : QApplication::topLevelWidgets()) {
-    if (auto* v = qobject_cast<HelpViewer*>(w); v != nullptr && v->isVisible()) shown = v;
-  }
-  ASSERT_NE(shown, nullptr);
-  EXPECT_EQ(shown->CurrentContext(), help::kMarks);
-  EXPECT_TRUE(shown->Page->toPlainText().startsWith("Marks"))
-      << shown->Page->toPlainText().toStdString();
+  // A message box is as wide as its title, however short its text, and has the default given.
+  WhenModal<QMessageBox> answer([](QMessageBox* box) {
+    EXPECT_GE(box->width(), box->fontMetrics().horizontalAdvance("Replaced 3 times") + 150);
+    EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::No));
+    box->defaultButton()->click();
+  });
+  EXPECT_EQ(platform.MessageBox("3", Buttons::YesNo, Icon::None, "Replaced 3 times", Answer::No),
+            Answer::No);
   const QString marker = files.Dir() + "/started";
   const QString tool = files.Write("hardinfo", ("#!/bin/sh\necho ok > " + marker + "\n").toUtf8());
   ASSERT_EQ(chmod(QFile::encodeName(tool).constData(), 0700), 0);
   EXPECT_TRUE(platform.StartSystemInfo());
-  qputenv("PATH", oldPath);
   QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(marker), 5000);
 }
 
@@ -286,7 +259,6 @@ TEST(Help, CommandLineAnswersWithoutADisplay) {
   const std::tuple<QStringList, QStringList, QString, QString> lines[] = {
       {{"a.bin", "-style", "fusion", "--platform=xcb", "-reverse", "b"}, {"a.bin", "b"}, {}, {}},
       {{"--", "--help", "-"}, {"--help", "-"}, {}, {}},
-      {{"-", "b"}, {"-", "b"}, {}, {}},
       {{"--charset", "ibm037", "a.bin"}, {"a.bin"}, "IBM037", {}},
       {{"a.bin", "--charset=IBM037"}, {"a.bin"}, "IBM037", {}},
       {{"--copybook", "c.cpy", "a.bin", "--copybook=d.cpy"}, {"a.bin"}, {}, {}},
@@ -306,40 +278,35 @@ TEST(Help, CommandLineAnswersWithoutADisplay) {
 
   EXPECT_EQ(ParseCommandLine({"--copybook", "c.cpy", "--copybook=d.cpy"}).copybook, "d.cpy");
 
-  struct Run {
-    QStringList args;
-    int status;
-    QString out, errStart;
-  };
   TempFiles files;
   const QString none = files.Dir() + "/none";
   const QString good = files.Write("good.cpy", "01 R.\n  05 A PIC X.\n");
   const QString bad = files.Write("bad.cpy", "01 R.\n  05 A PIC X.\n  05 B PIC Q.\n");
-  const Run runs[] = {
+  const QString noDisplay =
+      "quellox: no display to open a window on (DISPLAY is not set); quellox --help works without "
+      "one\n";
+  // arguments, exit status, output, the start of the error output
+  const std::tuple<QStringList, int, QString, QString> runs[] = {
       {{"--copybook", bad, "a.bin"}, 2, "", "quellox: " + bad + " line 3: "},
       {{"--copybook=" + none, "a.bin"}, 2, "", "quellox: " + none + ": "},
-      {{"--copybook", good, "a.bin"}, 1, "", "quellox: no display"},
+      {{"--copybook", good, "a.bin"}, 1, "", noDisplay},
       {{"--help"}, 0, Usage(), ""},
       {{"a.bin", "--version"}, 0, "quellox " QX_VERSION "\n", ""},
       {{"--bogus", "a.bin"}, 2, "", "quellox: unknown option '--bogus'\n" + Usage()},
-      {{"a.bin"},
-       1,
-       "",
-       "quellox: no display to open a window on (DISPLAY is not set); quellox --help works "
-       "without one\n"},
+      {{"a.bin"}, 1, "", noDisplay},
   };
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   for (const char* var : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) env.remove(var);
-  for (const Run& run : runs) {
+  for (const auto& [args, status, out, errStart] : runs) {
     QProcess p;
     p.setProcessEnvironment(env);
-    p.start(QStringLiteral(QX_PROGRAM), run.args);
-    ASSERT_TRUE(p.waitForFinished(20000)) << run.args.join(' ').toStdString();
-    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(p.exitCode(), run.status) << run.args.join(' ').toStdString();
-    EXPECT_EQ(QString::fromLocal8Bit(p.readAllStandardOutput()), run.out);
+    p.start(QStringLiteral(QX_PROGRAM), args);
+    ASSERT_TRUE(p.waitForFinished(20000)) << args.join(' ').toStdString();
     const QString err = QString::fromLocal8Bit(p.readAllStandardError());
-    EXPECT_TRUE(run.errStart.isEmpty() ? err.isEmpty() : err.startsWith(run.errStart))
+    EXPECT_EQ(
+        std::tuple(p.exitStatus(), p.exitCode(), QString::fromLocal8Bit(p.readAllStandardOutput()),
+                   errStart.isEmpty() ? err.isEmpty() : err.startsWith(errStart)),
+        std::tuple(QProcess::NormalExit, status, out, true))
         << err.toStdString();
   }
 }
