@@ -111,17 +111,15 @@ TEST(FindDialog, FieldChoiceAndMatchCaseBecomeTheSearchsAndStay) {
     f.FindFirstButton->click();
   }
   const FieldScope city = r.s.SearchField;
-  EXPECT_EQ(std::tuple(city.name, city.offset, city.length, city.text, city.pad),
-            std::tuple(QString("CITY"), 4, 6, true, 0x40));
-  EXPECT_FALSE(r.s.MatchCase);
+  EXPECT_EQ(std::tuple(city.name, city.offset, city.length, city.text, city.pad, r.s.MatchCase),
+            std::tuple(QString("CITY"), 4, 6, true, 0x40, false));
   Find(nullptr, r.io).FindNext();                      // F4 keeps both
   const CharacterSet& set = CharacterSetOf("IBM037");  // F4 in another file's layout
   EXPECT_EQ(
       std::tuple(ScopeNamed("CITY", &kind, set).offset, ScopeNamed("CITY", nullptr, set).Active(),
                  ScopeNamed("CIT", &kind, set).Active()),
       std::tuple(4, false, false));
-  EXPECT_EQ(r.s.SearchField.name, "CITY");
-  EXPECT_FALSE(r.s.MatchCase);
+  EXPECT_EQ(std::pair(r.s.SearchField.name, r.s.MatchCase), std::pair(QString("CITY"), false));
   Replace d(nullptr, r.io, &kind);  // the next opening shows them
   EXPECT_EQ(d.FieldBox->currentText(), "CITY  (4-9)");
   EXPECT_FALSE(d.MatchCaseBox->isChecked());

@@ -114,7 +114,6 @@ TEST(PrintLayout, AFailedReadOrPrinterStopsTheJobAndSaysSo) {
             "The printer did not accept the job. 0 of 2 records were printed.");
   r.p.failAtEnd = false;
 
-  r.p.failAfterLines = -1;
   r.sys.always[SysCalls::Call::Read] = EIO;
   res = Print(r, {2, 60, 0});
   job = &r.p.jobs.back();  // the header only
