@@ -13,12 +13,11 @@
 
 namespace qx::test {
 
-// First use: the current printer, no fixed-pitch font: the last, 100 pages;
-// another printer, chosen live, its fixed-pitch font; Cancel puts both back,
-// writes nothing. A saved font the printer lacks: the last, which the test
-// page uses; OK saves the boxes and the page limit takes effect; OK on a
-// printer without fonts keeps the font. A saved printer first in the list is
-// selected.
+// First use: the current printer, the last of its fonts when none is fixed-pitch, 100 pages;
+// a printer chosen in the list is current at once, with its fixed-pitch font; Cancel puts both
+// back and saves nothing. OK saves the boxes, a saved font the printer lacks giving the last
+// (the test page's too); OK on a printer without fonts keeps the font. A saved printer first
+// in the list is selected.
 TEST(PrintDialog, TheDialogChoosesLiveAndOkOrCancelKeeps) {
   Rig r;
   r.p.printers = {"Laser", "Plotter", kPdfPrinter};

@@ -118,13 +118,12 @@ TEST(Replace, NumbersAtAndPastTheInt64LimitsAreHeldThere) {
   for (int at : {50, 150, 298}) data.replace(at, 2, "AB");
   // (base, start, end, replaced, the first byte of the range): a Start past the
   // last byte writes nothing, no backup either; a negative End is refused;
-  // Start 0 is at the working base; a range just as long as the pattern.
+  // Start 0 is at the working base.
   const char* kMax = "9223372036854775807";
   for (auto [base, start, end, want, first] :
        {std::tuple{100, kMax, kMax, 0, 0},
         {0, "0", "-99999999999999999999", 0, 0},
-        {100, "-99999999999999999999", "99999999999999999999", 2, 100},
-        {100, "198", "199", 1, 298}}) {
+        {100, "-99999999999999999999", "99999999999999999999", 2, 100}}) {
     ReplaceRig huge(data);
     huge.s.Current.WorkingBase = base;
     huge.s.WorkingLength = 300 - base;
