@@ -13,27 +13,18 @@
 
 namespace qx::test {
 
-TEST(PrintDialog, SettingsLoadAndTheDialogChoosesLiveAndOkOrCancelKeeps) {
+// First use: the current printer, the last of its fonts when none is fixed-pitch, 100 pages;
+// a printer chosen in the list is current at once, with its fixed-pitch font; Cancel puts both
+// back and saves nothing. OK saves the boxes, a saved font the printer lacks giving the last
+// (the test page's too); OK on a printer without fonts keeps the font. A saved printer first
+// in the list is selected.
+TEST(PrintDialog, TheDialogChoosesLiveAndOkOrCancelKeeps) {
   Rig r;
   r.p.printers = {"Laser", "Plotter", kPdfPrinter};
   r.p.fonts["Laser"] = {"Arial", "DejaVu Sans Mono", "Courier"};
   r.p.fonts[kPdfPrinter] = {"Times", "Helvetica"};
+  r.s.PrinterName = kPdfPrinter;
   const auto chosen = [&r] { return std::pair(r.s.PrinterName, r.s.PrintFontName); };
-  // Without "Prtr" the printer chosen in the dialog is current again.
-  r.p.settings = {{"Printer/PgLen", "72 lines"},
-                  {"Printer/PrinterName", " Laser "},
-                  {"Printer/FontName", "Courier"},
-                  {"Printer/PageLimit", "7"}};
-  LoadPrintSettings(r.s, r.p);
-  EXPECT_EQ(std::tuple(r.s.PrintPageLength, r.s.PrinterName, r.s.PrintFontName, r.s.PrintPageLimit),
-            std::tuple(72, QString("Laser"), QString("Courier"), 7));
-  r.p.settings["Printer/Prtr"] = kPdfPrinter;  // which lacks the font
-  LoadPrintSettings(r.s, r.p);
-  EXPECT_EQ(chosen(), std::pair(QString(kPdfPrinter), QString()));
-
-  // First use: the current printer, no fixed-pitch font: the last, 100 pages; another
-  // printer, chosen live, its fixed-pitch font; Cancel puts both back, writes nothing.
-  r.p.settings.clear();
   {
     GetPrinter d(nullptr, r.s, r.p);
     EXPECT_EQ(std::pair(d.FontList->currentText(), d.PageLimitBox->text()),
@@ -45,22 +36,19 @@ TEST(PrintDialog, SettingsLoadAndTheDialogChoosesLiveAndOkOrCancelKeeps) {
   EXPECT_EQ(chosen(), std::pair(QString(kPdfPrinter), QString()));
   EXPECT_TRUE(r.p.settings.isEmpty());
 
-  // A saved font the printer lacks: the last font, which the test page uses; OK saves
-  // the boxes and the page limit takes effect. OK on a printer without fonts keeps the font.
   r.p.settings["Printer/FontName"] = "Gothic";
   GetPrinter d(nullptr, r.s, r.p);
   r.p.ExpectSaveFile(r.files.Path("ticks.pdf"));
   d.TestPageButton->click();
   d.PageLimitBox->setText("5");
   d.OKButton->click();
-  EXPECT_EQ(r.p.testPages.at(0).first.font, "Helvetica");
-  EXPECT_EQ(r.p.settings["Printer/FontName"], "Helvetica");
-  EXPECT_EQ(r.s.PrintPageLimit, 5);
+  EXPECT_EQ(std::tuple(r.p.testPages.at(0).first.font, r.p.settings["Printer/FontName"],
+                       r.s.PrintPageLimit),
+            std::tuple(QString("Helvetica"), QString("Helvetica"), 5));
   d.PrinterList->setCurrentIndex(1);
   d.OKButton->click();
   EXPECT_EQ(chosen(), std::pair(QString("Plotter"), QString("Helvetica")));
   EXPECT_EQ(r.p.settings["Printer/FontName"], "");
-  // The saved printer is the first of the list: it is selected.
   r.p.settings["Printer/PrinterName"] = "Laser";
   EXPECT_EQ(GetPrinter(nullptr, r.s, r.p).PrinterList->currentText(), "Laser");
 }
@@ -115,11 +103,11 @@ TEST(PrintDialog, PrintsRecordsCancelsAndSaysWhyNot) {
 
 // The PDF printer never replaces a file the editor holds, by any name.
 TEST(PrintDialog, PdfNameThatLeadsToAFileTheEditorHoldsIsRefused) {
-  WindowRig r;
-  ASSERT_EQ(r.s.PrinterName, kPdfPrinter);
+  Rig r;
+  r.s.PrinterName = kPdfPrinter;
   const QString dir = QFileInfo(r.files.Dir()).canonicalFilePath() + '/';
-  r.Open("other.bin", TempFiles::Counting(300));
-  r.Open("data.bin", TempFiles::Counting(600));
+  r.io.OpenFile(r.files.Write("other.bin", TempFiles::Counting(300)));
+  r.io.OpenFile(r.files.Write("data.bin", TempFiles::Counting(600)));
   const QString other = dir + "other.bin", edited = dir + "data.bin";
   ASSERT_TRUE(QDir(dir).mkdir("sub.pdf"));
   r.files.Write("data.BAK", "old");
@@ -139,9 +127,8 @@ TEST(PrintDialog, PdfNameThatLeadsToAFileTheEditorHoldsIsRefused) {
   ASSERT_EQ(::chmod(QFile::encodeName(shared).constData(), 01777), 0);
   const bool root = ::geteuid() == 0;
   const auto give = [&](const QString& name, uid_t uid) {
-    if (root) {
-      ASSERT_EQ(::lchown(QFile::encodeName(name).constData(), uid, uid), 0);
-    }
+    ASSERT_TRUE(!root || ::lchown(QFile::encodeName(name).constData(), uid, uid) == 0)
+        << name.toStdString();
   };
   const auto own = [&](const QString& to, const QString& link, uid_t uid) {
     ASSERT_TRUE(QFile::link(to, link));
@@ -174,32 +161,28 @@ TEST(PrintDialog, PdfNameThatLeadsToAFileTheEditorHoldsIsRefused) {
                              {shared + "away/out.pdf", shared + "away" + planted},
                              {shared + "dangling.pdf", shared + "dangling.pdf" + planted}});
   }
-  {
-    WhenModal<PrintRecs> dlg([&](PrintRecs* d) {
-      for (const auto& [typed, message] : rows) {
-        SCOPED_TRACE(typed.toStdString());
-        r.p.ExpectSaveFile(typed);
-        if (!message.isEmpty()) r.p.ExpectBox(message);
-        d->BeginPrintingButton->click();
-        r.p.Verify();
-        EXPECT_TRUE(d->isVisible());
-      }
-      EXPECT_TRUE(r.p.jobs.empty());
-      // Offered: the file's own name with ".pdf", in the home folder until
-      // a PDF was written. ".pdf" added to a name that exists asks again.
-      EXPECT_EQ(r.p.saveOffers.first(), QDir::homePath() + "/data.bin.pdf | PDF files (*.pdf)");
-      r.files.Write("three.pdf", "old");
-      r.p.ExpectSaveFile(dir + "three");
-      r.p.ExpectBox(dir + "three.pdf already exists.\nDo you want to replace it?", Answer::No);
-      d->BeginPrintingButton->click();
-      EXPECT_TRUE(r.p.jobs.empty());
-      // ".pdf" added to a link of one's own that leads to no file yet: no question.
-      ASSERT_TRUE(QFile::link(dir + "real-out.pdf", dir + "out.pdf"));
-      r.p.ExpectSaveFile(dir + "out");
-      d->BeginPrintingButton->click();
-    });
-    r.w->mnuFilePrint_Click();
+  PrintRecs recs(nullptr, r.io);
+  recs.show();
+  for (const auto& [typed, message] : rows) {
+    SCOPED_TRACE(typed.toStdString());
+    r.p.ExpectSaveFile(typed);
+    if (!message.isEmpty()) r.p.ExpectBox(message);
+    recs.BeginPrintingButton->click();
+    r.p.Verify();
+    EXPECT_TRUE(recs.isVisible());
   }
+  // Offered: the file's own name with ".pdf", in the home folder until a PDF
+  // was written. ".pdf" added to a name that exists asks again.
+  EXPECT_EQ(r.p.saveOffers.first(), QDir::homePath() + "/data.bin.pdf | PDF files (*.pdf)");
+  r.files.Write("three.pdf", "old");
+  r.p.ExpectSaveFile(dir + "three");
+  r.p.ExpectBox(dir + "three.pdf already exists.\nDo you want to replace it?", Answer::No);
+  recs.BeginPrintingButton->click();
+  EXPECT_TRUE(r.p.jobs.empty());
+  // ".pdf" added to a link of one's own that leads to no file yet: no question.
+  ASSERT_TRUE(QFile::link(dir + "real-out.pdf", dir + "out.pdf"));
+  r.p.ExpectSaveFile(dir + "out");
+  recs.BeginPrintingButton->click();
   ASSERT_EQ(r.p.jobs.size(), 1u);
   EXPECT_EQ(r.p.jobs[0].setup.outputFile, dir + "real-out.pdf");
   EXPECT_EQ(r.p.messages, QStringList{"The PDF is written: " + dir + "real-out.pdf"});

@@ -1,4 +1,5 @@
 #include "core/Navigation.h"
+#include "print/PdfOutput.h"
 #include "print/PrintModule.h"
 #include "print/PrintUtilities.h"
 #include "tests/Fakes.h"
@@ -113,7 +114,6 @@ TEST(PrintLayout, AFailedReadOrPrinterStopsTheJobAndSaysSo) {
             "The printer did not accept the job. 0 of 2 records were printed.");
   r.p.failAtEnd = false;
 
-  r.p.failAfterLines = -1;
   r.sys.always[SysCalls::Call::Read] = EIO;
   res = Print(r, {2, 60, 0});
   job = &r.p.jobs.back();  // the header only
@@ -124,7 +124,7 @@ TEST(PrintLayout, AFailedReadOrPrinterStopsTheJobAndSaysSo) {
   EXPECT_FALSE(r.s.OperationRunning);
 }
 
-TEST(PrintLayout, SettingsAndTestPageTicks) {
+TEST(PrintLayout, SettingsLoadAndTestPageTicks) {
   // A number read up to the first character not of it, rounded half to even, held in 1..32767.
   const std::vector<std::pair<const char*, int>> lengths = {
       {"72 words", 72}, {"words", 60}, {"60.5", 60}, {"61.5", 62}, {"-5", 60}, {"99999", 32767}};
@@ -132,6 +132,22 @@ TEST(PrintLayout, SettingsAndTestPageTicks) {
   for (const auto& [text, want] :
        std::vector<std::pair<const char*, std::int64_t>>{{"1,000", 1000}, {"0", 100}, {"x", 100}})
     EXPECT_EQ(ReadPageLimit(text), want) << text;
+  // Loaded so; without "Prtr" the printer chosen in the dialog is current
+  // again, and a font the printer lacks is none.
+  Rig r;
+  r.p.printers = {"Laser", kPdfPrinter};
+  r.p.fonts["Laser"] = {"Courier"};
+  r.p.settings = {{"Printer/PgLen", "72"},
+                  {"Printer/PrinterName", " Laser "},
+                  {"Printer/FontName", "Courier"},
+                  {"Printer/PageLimit", "7"}};
+  LoadPrintSettings(r.s, r.p);
+  EXPECT_EQ(std::tuple(r.s.PrintPageLength, r.s.PrinterName, r.s.PrintFontName, r.s.PrintPageLimit),
+            std::tuple(72, QString("Laser"), QString("Courier"), 7));
+  r.p.settings["Printer/Prtr"] = kPdfPrinter;
+  LoadPrintSettings(r.s, r.p);
+  EXPECT_EQ(std::pair(r.s.PrinterName, r.s.PrintFontName),
+            std::pair(QString(kPdfPrinter), QString()));
 
   // A tick each 100 twips up from the foot, longer at 500 and 1000, labelled at 500s.
   const std::vector<TestTick> ticks = TestPageTicks(15840);

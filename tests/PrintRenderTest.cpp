@@ -19,9 +19,6 @@ namespace qx::test {
 
 namespace {
 
-// The real printers; the PDF printer writes the setup's outputFile.
-using PrintingPlatform = QtPlatform;
-
 // The text of a PDF, page by page, laid out as printed.
 QStringList PdfPages(const QString& pdf) {
   QProcess p;
@@ -66,7 +63,7 @@ void ExpectThreeRecords(const QStringList& pages, bool fixedPitch) {
 TEST(PrintRender, PdfPrinterLinesUpTheColumnsInAnyFont) {
   if (!HavePdfToText()) GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
   Rig r;
-  PrintingPlatform platform;
+  QtPlatform platform;
   QString error;
   for (const QString& font : {QString(), QStringLiteral("DejaVu Sans")}) {
     const QString pdf = r.files.Path(font + "out.pdf");
@@ -99,43 +96,51 @@ TEST(PrintRender, PdfReplacesTheNamedFileOnlyWhenTheJobIsComplete) {
     EXPECT_EQ(TempFiles::Read(name), "old bytes");
     EXPECT_EQ(dir.Entries(), QStringList{"keep.pdf"});
   };
-  PrintingPlatform platform;
+  QtPlatform platform;
   const PrintSetup setup{kPdfPrinter, {}, 10, name};
   QString error;
-  {  // A job given up before its end.
-    const std::unique_ptr<PrintSink> sink = platform.StartPrintJob(setup, error);
-    ASSERT_TRUE(sink) << error.toStdString();
-    ASSERT_TRUE(sink->Line("half a job"));
-    EXPECT_EQ(TempFiles::Read(name), "old bytes");
+  // A job given up before its end, or cancelled or stopped by a read error.
+  for (const bool cancelled : {false, true}) {
+    std::unique_ptr<PrintSink> sink = platform.StartPrintJob(setup, error);
+    ASSERT_TRUE(sink && sink->Line("half a job")) << error.toStdString();
     EXPECT_EQ(dir.Entries().size(), 2);  // the new file, beside the name
+    ASSERT_TRUE(!cancelled || sink->EndIncomplete());
+    sink.reset();
+    untouched();
   }
-  untouched();
-  {  // A job cancelled or stopped by a read error.
-    const std::unique_ptr<PrintSink> sink = platform.StartPrintJob(setup, error);
-    ASSERT_TRUE(sink && sink->Line("half a job") && sink->EndIncomplete());
-  }
-  untouched();
 
-  // A write or the last steps failing, or a file without the PDF's end:
+  // A write or the last steps failing, a file without the PDF's end, or
+  // with bytes the job did not write (another program's) however it ends:
   // the new file goes, the name keeps its bytes. Last, none failing (Open
   // stands for none): committed, the new name reaches the disk.
   const QString unwritten =
       "Couldn't write " + name + ": Input/output error\nNothing was written to it.";
+  const QString notWhole =
+      "Couldn't write the PDF " + name + ": it does not end with %%EOF as a whole PDF does";
   const QByteArray whole = "%PDF-1.4\n%%EOF\n";
   using Call = SysCalls::Call;
-  const std::tuple<Call, QByteArray, QString> steps[] = {
-      {Call::Write, whole, "Couldn't write the PDF " + name + ": Input/output error"},
-      {Call::Sync, whole, unwritten},
-      {Call::Rename, whole, unwritten},
-      {Call::Open, "%PDF-1.4\n%%EO",
-       "Couldn't write the PDF " + name + ": it does not end with %%EOF as a whole PDF does"},
-      {Call::Open, whole, ""},
+  struct Grows : FaultySys {
+    QString path;  // where another program appends at the sync
+    int Inject(Call c) override {
+      QFile f(path);
+      if (c == Call::Sync && f.open(QIODevice::Append)) f.write("%%EOF\n");
+      return FaultySys::Inject(c);
+    }
   };
-  for (const auto& [failing, bytes, says] : steps) {
-    FaultySys sys;
+  const std::tuple<Call, QByteArray, bool, QString> steps[] = {
+      {Call::Write, whole, false, "Couldn't write the PDF " + name + ": Input/output error"},
+      {Call::Sync, whole, false, unwritten},
+      {Call::Rename, whole, false, unwritten},
+      {Call::Open, "%PDF-1.4\n%%EO", false, notWhole},
+      {Call::Open, whole, true, notWhole},
+      {Call::Open, whole, false, ""},
+  };
+  for (const auto& [failing, bytes, grows, says] : steps) {
+    Grows sys;
     if (failing != Call::Open) sys.always[failing] = EIO;
     ReplacingFile file(sys);
     ASSERT_TRUE(file.Create(name, error)) << error.toStdString();
+    if (grows) sys.path = file.TempPath();
     (void)file.Device().write(bytes);
     EXPECT_EQ(file.Commit(error), says.isEmpty());
     if (says.isEmpty()) {
@@ -145,24 +150,6 @@ TEST(PrintRender, PdfReplacesTheNamedFileOnlyWhenTheJobIsComplete) {
     EXPECT_EQ(error, says);
     untouched();
   }
-  dir.Write("keep.pdf", "old bytes");
-  // Bytes the job did not write (another program's) make it no whole PDF,
-  // however it ends.
-  struct Grows : FaultySys {
-    QString path;
-    int Inject(Call c) override {
-      QFile f(path);
-      if (c == Call::Sync && f.open(QIODevice::Append)) f.write("%%EOF\n");
-      return FaultySys::Inject(c);
-    }
-  } grows;
-  ReplacingFile grown(grows);
-  ASSERT_TRUE(grown.Create(name, error));
-  grows.path = dir.Path(dir.Entries().filter("qxtmp").value(0));
-  (void)grown.Device().write(whole);
-  EXPECT_FALSE(grown.Commit(error));
-  EXPECT_EQ(error, std::get<2>(steps[3]));
-  untouched();
 
   // A write of a job or of the test page failing (the disk full, say) leaves
   // the name as it was and says why: the first, the last and every 32nd
@@ -198,13 +185,8 @@ TEST(PrintRender, PdfReplacesTheNamedFileOnlyWhenTheJobIsComplete) {
     ASSERT_TRUE(print(cut, testPage)) << error.toStdString();
     EXPECT_TRUE(TempFiles::Read(name).endsWith("%%EOF\n"));
   }
-  dir.Write("keep.pdf", "old bytes");
 
-  // A finished job and a test page replace it, keeping its permissions; a new
-  // file gets the user's.
-  const std::unique_ptr<PrintSink> sink = platform.StartPrintJob(setup, error);
-  ASSERT_TRUE(sink && sink->Line("a whole job") && sink->EndDocument()) << error.toStdString();
-  EXPECT_TRUE(TempFiles::Read(name).startsWith("%PDF"));
+  // Replaced, the name kept its permissions; a new file gets the user's.
   const QString fresh = dir.Path("fresh.pdf");
   ASSERT_TRUE(platform.PrintTestPage({kPdfPrinter, {}, 10, fresh}, TestPageTicks(15840), error));
   EXPECT_TRUE(TempFiles::Read(fresh).startsWith("%PDF"));
@@ -217,7 +199,7 @@ TEST(PrintRender, CupsQueuePrintsTheRecords) {
   QProcess lpstat;
   lpstat.start("lpstat", {"-r"});
   const QString queue = qEnvironmentVariable("QX_CUPS_PDF_QUEUE", "QXPDF");
-  PrintingPlatform platform;
+  QtPlatform platform;
   if (!lpstat.waitForFinished(5000) || !lpstat.readAllStandardOutput().contains("is running") ||
       !platform.Printers().contains(queue) || !HavePdfToText()) {
     const std::string why = "no CUPS queue " + queue.toStdString() + " running, or no pdftotext";

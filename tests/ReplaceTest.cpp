@@ -1,7 +1,6 @@
 #include <random>
 
 #include "core/CharacterSet.h"
-#include "ops/Fill.h"
 #include "ops/FillPattern.h"
 #include "search/Search.h"
 #include "tests/Fakes.h"
@@ -119,13 +118,12 @@ TEST(Replace, NumbersAtAndPastTheInt64LimitsAreHeldThere) {
   for (int at : {50, 150, 298}) data.replace(at, 2, "AB");
   // (base, start, end, replaced, the first byte of the range): a Start past the
   // last byte writes nothing, no backup either; a negative End is refused;
-  // Start 0 is at the working base; a range just as long as the pattern.
+  // Start 0 is at the working base.
   const char* kMax = "9223372036854775807";
   for (auto [base, start, end, want, first] :
        {std::tuple{100, kMax, kMax, 0, 0},
         {0, "0", "-99999999999999999999", 0, 0},
-        {100, "-99999999999999999999", "99999999999999999999", 2, 100},
-        {100, "198", "199", 1, 298}}) {
+        {100, "-99999999999999999999", "99999999999999999999", 2, 100}}) {
     ReplaceRig huge(data);
     huge.s.Current.WorkingBase = base;
     huge.s.WorkingLength = 300 - base;
@@ -166,75 +164,75 @@ TEST(Replace, MatchesAReferenceOnRandomDataAndRanges) {
   }
 }
 
-// Text patterns take the file's character set: found, counted, replaced
-// (with text of another length) and filled in EBCDIC; switched back to
-// ASCII, Find Next encodes the last text anew; a character the set lacks
-// is refused with its notice.
+// Text patterns take the file's character set: counted, replaced (with
+// text of another length) and filled in EBCDIC; switched back to ASCII,
+// Find Next encodes the last text anew; a character the set lacks is refused
+// with its notice.
 TEST(Replace, TextPatternsAreEncodedInTheFilesCharacterSet) {
-  const CharacterSet& ebcdic = CharacterSetOf("IBM037");
-  const auto encoded = [&](const QString& text) {
-    QByteArray b;
-    for (QChar c : text) b += static_cast<char>(*ebcdic.Encode(c));
-    return b;
-  };
-  ReplaceRig r(encoded("HELLO WORLD, HELLO"));
+  const QByteArray hello = QByteArray::fromHex("C8C5D3D3D6");             // "HELLO" in IBM037
+  ReplaceRig r(hello + QByteArray::fromHex("40E6D6D9D3C46B40") + hello);  // " WORLD, "
   r.s.Current.CharSet = "IBM037";
   ASSERT_TRUE(PrepareSearch(r.s, "HELLO", "0", "17", kSearchAscii));
-  EXPECT_EQ(r.s.Pattern, (std::vector<std::uint8_t>{0xC8, 0xC5, 0xD3, 0xD3, 0xD6}));
-  EXPECT_EQ(FindNext(r.io, nullptr, {}), 0);
-  EXPECT_EQ(FindNext(r.io, nullptr, {}), 13);
   EXPECT_EQ(CountOccurrences(r.io, nullptr, {}, false), 2);
   r.s.Current.CharSet = kAsciiSetName;
-  r.s.Found = false;
   EXPECT_EQ(CountOccurrences(r.io, nullptr, {}, false), 0);
   EXPECT_EQ(r.s.Pattern, (std::vector<std::uint8_t>{'H', 'E', 'L', 'L', 'O'}));
   r.s.Current.CharSet = "IBM037";
 
+  const QByteArray hi = QByteArray::fromHex("C8C95A40E6D6D9D3C46B40C8C95A");  // "HI! WORLD, HI!"
   EXPECT_EQ(r.Run("HELLO", "HI!").replaced, 2);
-  EXPECT_EQ(r.Content(), encoded("HI! WORLD, HI!"));
+  EXPECT_EQ(r.Content(), hi);
   r.p.messages.clear();
   EXPECT_EQ(r.Run("WORLD", "\u20AC").replaced, 0);  // the euro is not in IBM037
   EXPECT_EQ(r.p.messages, QStringList{"No code for \"\u20AC\" in IBM037"});
-  EXPECT_EQ(r.Content(), encoded("HI! WORLD, HI!"));
-
-  const auto pattern = BuildFillPattern("ab", FillKind::Ascii, ebcdic);
-  ASSERT_TRUE(pattern);
-  (void)FillRange(r.io, *pattern, FillKind::Ascii, 4, 8);
-  EXPECT_EQ(r.Content(), encoded("HI! ababa, HI!"));
+  EXPECT_EQ(r.Content(), hi);
+  EXPECT_EQ(BuildFillPattern("ab", FillKind::Ascii, CharacterSetOf("IBM037")),
+            std::optional(std::vector<std::uint8_t>{0x81, 0x82}));
 }
 
-// Records of 8 bytes, the field their bytes 1..5, the short last record
-// holding 1..2 of it: a shorter replacement moves the rest of the field left
-// and pads its end; a longer one, or another length in a field that is not
-// text, is refused before anything is written.
-TEST(Replace, WithinAFieldTheRecordLengthIsKept) {
+// A change of length. Within a field (records of 8 bytes, the field their
+// bytes 1..5, the short last record holding 1..2 of it) the record length is
+// kept: a shorter replacement moves the rest of the field left and pads its
+// end; a longer one, or another length in a field that is not text, is
+// refused before anything is written. Without a field, in a file with
+// records of its own, every later record moves: asked once, at the first
+// match, No the default; No changes nothing.
+TEST(Replace, AChangeOfLengthKeepsTheRecordLengthOrAsksBeforeRecordsMove) {
+  using enum Answer;
   const QByteArray data = "xABxABxxABxxxxABxAB";
   const QString longer =
       "The replacement is %1 longer than the text it replaces; within a field the record length "
       "is kept";
-  // (text, find, replacement, Ask First answers, the file after, the message)
-  const std::tuple<bool, QString, QString, std::vector<Answer>, QByteArray, QString> rows[] = {
-      {true, "AB", "Q", {}, "xQxQ  xxABxxxxABxQ ", ""},
-      {true, "AB", "CD", {}, "xCDxCDxxABxxxxABxCD", ""},
-      {true, "AB", "Q", {Answer::Yes, Answer::No, Answer::Yes}, "xQxAB xxABxxxxABxQ ", ""},
-      {true, "B", "CDE", {}, data, longer.arg("2 bytes")},
-      {true, "AB", "CDE", {}, data, longer.arg("1 byte")},
-      {false, "AB", "CD", {}, "xCDxCDxxABxxxxABxCD", ""},
-      {false,
-       "AB",
-       "Q",
-       {},
-       data,
-       "BALANCE is not a text field: the replacement must be as long as the text it replaces"}};
-  for (const auto& [text, find, repl, answers, want, message] : rows) {
+  const QString notText =
+      "BALANCE is not a text field: the replacement must be as long as the text it replaces";
+  const QString moves =
+      "The replacement is %1 than the text: every record after the first match will move. "
+      "Replace anyway?";
+  enum Scope { kText, kNumber, kRecords, kCopybook };  // the last two without a field
+  // (scope, find, replacement, Ask First answers, the message, its answer, the file after)
+  using Row = std::tuple<Scope, QString, QString, std::vector<Answer>, QString, Answer, QByteArray>;
+  const Row rows[] = {
+      {kText, "AB", "Q", {Yes, No, Yes}, "", Ok, "xQxAB xxABxxxxABxQ "},
+      {kText, "B", "CDE", {}, longer.arg("2 bytes"), Ok, data},
+      {kText, "AB", "CDE", {}, longer.arg("1 byte"), Ok, data},
+      {kNumber, "AB", "CD", {}, "", Ok, "xCDxCDxxABxxxxABxCD"},
+      {kNumber, "AB", "Q", {}, notText, Ok, data},
+      {kRecords, "AB", "Q", {}, moves.arg("1 byte shorter"), Yes, "xQxQxxQxxxxQxQ"},
+      {kRecords, "AB", "QQQQ", {}, moves.arg("2 bytes longer"), No, data},
+      {kCopybook, "xxAB", "xAB", {Yes, No}, moves.arg("1 byte shorter"), Yes, "xABxABxABxxxxABxAB"},
+  };
+  for (const auto& [scope, find, repl, answers, message, answer, want] : rows) {
     ReplaceRig r(data);
-    ASSERT_TRUE(SetRecordLength(r.io, 8));
-    r.s.SearchField = {"BALANCE", 1, 5, text, ' '};
-    if (!message.isEmpty()) r.p.ExpectBox(message);
+    if (scope == kCopybook) r.s.Current.Copybook = "cust.cpy";  // its records are its own
+    ASSERT_TRUE(scope == kCopybook || SetRecordLength(r.io, 8));
+    if (scope < kRecords) r.s.SearchField = {"BALANCE", 1, 5, scope == kText, ' '};
+    if (!message.isEmpty()) r.p.ExpectBox(message, answer);
     r.Run(find, repl, kSearchAscii, "0", "99999", answers, 4);
     r.p.Verify();
     EXPECT_EQ(r.Content(), want) << find.toStdString() << " " << repl.toStdString();
-    r.ExpectLeftOnly(message.isEmpty());
+    EXPECT_TRUE(answer == Ok || r.p.boxes.at(0).defaultAnswer == No);  // a question's default
+    EXPECT_EQ(r.asked.size(), answer == No ? 0u : answers.size());
+    r.ExpectLeftOnly(message.isEmpty() || answer == Yes);
   }
   // A full disk: told, the file as it was, nothing left behind.
   ReplaceRig full(data);
@@ -245,44 +243,6 @@ TEST(Replace, WithinAFieldTheRecordLengthIsKept) {
   EXPECT_FALSE(full.Run("AB", "Q").committed);
   EXPECT_EQ(full.Content(), data);
   full.ExpectLeftOnly(false);
-}
-
-// Without a field, a replacement of another length in a file with records
-// of its own moves every later record: asked once, at the first match, No
-// the default; No changes nothing.
-TEST(Replace, AChangeOfLengthAsksOnceBeforeRecordsMove) {
-  const QByteArray data = "NEW YORK, NEW YORK";
-  // (record length (0: as opened), copybook, find, replacement, how, answer, Ask First answers, the
-  // file after)
-  const std::tuple<int, QString, QString, QString, QString, Answer, std::vector<Answer>, QByteArray>
-      rows[] = {
-          {10, "", "NEW YORK", "NEWARK", "2 bytes shorter", Answer::Yes, {}, "NEWARK, NEWARK"},
-          {10, "", "NEW YORK", "NEWARK", "2 bytes shorter", Answer::No, {}, data},
-          {0,
-           "cust.cpy",
-           "YORK",
-           "YORKS",
-           "1 byte longer",
-           Answer::Yes,
-           {Answer::Yes, Answer::No},
-           "NEW YORKS, NEW YORK"},
-          {10, "", "YORK", "YORKS", "1 byte longer", Answer::No, {Answer::Yes}, data}};
-  for (const auto& [length, copybook, find, repl, how, answer, answers, want] : rows) {
-    ReplaceRig r(data);
-    ASSERT_TRUE(length == 0 || SetRecordLength(r.io, length));
-    r.s.Current.Copybook = copybook;
-    r.p.ExpectBox("The replacement is " + how +
-                      " than the text: every record after the first match will move. Replace "
-                      "anyway?",
-                  answer);
-    r.Run(find, repl, kSearchAscii, "0", "99", answers);
-    r.p.Verify();
-    ASSERT_EQ(r.p.boxes.size(), 1u);
-    EXPECT_EQ(r.p.boxes[0].defaultAnswer, Answer::No);
-    EXPECT_EQ(r.Content(), want) << find.toStdString() << " " << length;
-    EXPECT_EQ(r.asked.size(), answer == Answer::Yes ? answers.size() : 0u);
-    r.ExpectLeftOnly(answer == Answer::Yes);
-  }
 }
 
 }  // namespace qx::test
