@@ -2,7 +2,6 @@
 // offset, what is not in use left alone, a short last record, a range and
 // a cancelled run.
 #include "fields/Copybook.h"
-#include "help/HelpContexts.h"
 #include "ops/CheckRecords.h"
 #include "tests/Fakes.h"
 #include "tests/WindowRig.h"
@@ -103,7 +102,7 @@ TEST(CheckRecords, LongRecordsMissNoByte) {
 }
 
 // The window stays open beside the file; a double-click on a problem puts
-// the cursor on its field; F1 opens its topic.
+// the cursor on its field.
 TEST(CheckRecords, WindowGoesToAProblem) {
   WindowRig r;
   r.Open("c.dat", QByteArray::fromHex("F1F2012C"
@@ -125,8 +124,6 @@ TEST(CheckRecords, WindowGoesToAProblem) {
   QTest::mouseClick(form->Problems->viewport(), Qt::LeftButton, {}, cell.center());
   QTest::mouseDClick(form->Problems->viewport(), Qt::LeftButton, {}, cell.center());
   EXPECT_EQ(r.s.Current.CursorOffset, 8);
-  QTest::keyClick(form->Problems, Qt::Key_F1);
-  EXPECT_EQ(r.p.helpContexts.back(), help::kCheckRecords);
   r.p.Verify();
 }
 

@@ -2,9 +2,7 @@
 
 #include <random>
 
-#include "core/CharacterSet.h"
 #include "fields/Copybook.h"
-#include "fields/FieldCodec.h"
 #include "tests/Fakes.h"
 
 namespace qx::test {
@@ -240,27 +238,6 @@ TEST(Copybook, NoTextCrashesItOrMakesItLinger) {
         EXPECT_LE(kind.fields.size(), 32767u) << text.data();
     }
   }
-}
-
-TEST(Copybook, ReadsAnEbcdicCustomerRecord) {
-  TempFiles files;
-  const QString path =
-      files.Write("cust.cpy", Cards("      * Customer master, 120 bytes.\n"
-                                    "       01  CUSTOMER-RECORD.\n"
-                                    "           05  CUST-ID          PIC 9(8).\n"
-                                    "           05  CUST-NAME        PIC X(30).\n"
-                                    "           05  CUST-CITY        PIC X(20).\n"
-                                    "           05  BALANCE          PIC S9(9)V99 COMP-3.\n"
-                                    "           05  OPEN-DATE        PIC 9(8).\n"
-                                    "           05  FILLER           PIC X(48).\n"));
-  const CopybookResult result = ReadCopybook(path);
-  EXPECT_EQ(LayoutText(result).toStdString(),
-            "CUSTOMER-RECORD/120: CUST-ID 0 8 Z8; CUST-NAME 8 30 X; CUST-CITY 38 20 X; "
-            "BALANCE 58 6 P11v2s; OPEN-DATE 64 8 Z8; FILLER 72 48 X");
-  ASSERT_TRUE(std::holds_alternative<Layout>(result));
-  const LayoutField& balance = std::get<Layout>(result).kinds[0].fields[3];
-  const std::uint8_t bytes[] = {0x00, 0x00, 0x12, 0x34, 0x56, 0x7C};
-  EXPECT_EQ(DecodeField(balance.type, bytes, CharacterSetOf("IBM037"), {}).text, "12,345.67");
 }
 
 }  // namespace qx::test

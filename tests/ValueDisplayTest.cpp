@@ -1,4 +1,3 @@
-#include "fields/FileLayouts.h"
 #include "fields/ValueRows.h"
 #include "tests/Fakes.h"
 
@@ -138,44 +137,6 @@ TEST(ValueDisplay, CollectsFromPageAndFile) {
   r.s.WorkingLength = 500;
   at(0, 0);
   EXPECT_EQ(b.stored[0], 100);
-}
-
-// The field under the cursor, by its offset in the record of the kind in use;
-// a layout of another record length is offered, Yes the default.
-TEST(ValueDisplay, FieldRowNamesTheCursorsFieldAndItsValue) {
-  Rig r;
-  const QString cpy = r.files.Write("c.cpy",
-                                    " 01 A.\n  05 NAME PIC X(4).\n  05 BAL PIC S9(5)V99 COMP-3.\n"
-                                    "  05 ALT REDEFINES BAL PIC X(4).\n  05 N PIC 9(2).\n"
-                                    "  05 FILLER PIC X.\n 01 B.\n  05 WHOLE PIC X(11).\n");
-  r.io.OpenFile(r.files.Write("e.dat", QByteArray::fromHex("D1D6C8D51234567CF0F740"
-                                                           "C1D5D540404040400000C1"
-                                                           "C1D5D540123A567CF1F140")));
-  r.s.Current.CharSet = "IBM037";
-  FileLayouts layouts;
-  EXPECT_EQ(FieldAtCursor(r.s, layouts), "");
-  r.p.ExpectBox("The layout's records are 11 bytes; the record length is 33. Use 11?", Answer::Yes);
-  layouts.Use(r.io, cpy, std::get<Layout>(ReadCopybook(cpy)), {});
-  EXPECT_EQ(std::tuple(r.p.boxes.back().defaultAnswer, r.s.Current.RecordLength),
-            std::tuple(Answer::Yes, 11));
-  const std::pair<int, const char*> rows[] = {
-      {0, "NAME = JOHN"},
-      {7, "BAL = 12,345.67"},
-      {9, "N = 7"},
-      {10, "FILLER =  "},
-      {15, "BAL = blank"},
-      {19, "N = low-values"},
-      {26, "BAL = bad digit nibble A"},
-      {32, "FILLER =  "},
-  };
-  for (const auto& [cursor, want] : rows) {
-    r.s.Current.CursorOffset = cursor;
-    EXPECT_EQ(FieldAtCursor(r.s, layouts), want) << cursor;
-  }
-  EXPECT_TRUE(layouts.ChooseKind(r.io, 1));
-  EXPECT_EQ(FieldAtCursor(r.s, layouts), "WHOLE = ANN ..\u00EE@11 ");
-  layouts.Close(r.io);
-  EXPECT_EQ(std::tuple(FieldAtCursor(r.s, layouts), r.s.Current.Copybook), std::tuple("", ""));
 }
 
 }  // namespace qx::test

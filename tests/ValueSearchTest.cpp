@@ -15,31 +15,11 @@ const char* const kCopybook =
     " 01 R.\n 05 P PIC S9(3) COMP-3.\n 05 Z PIC S9(3).\n 05 B PIC S9(4) COMP.\n"
     " 05 F COMP-2.\n 05 X PIC X.\n";
 const QByteArray kRecords = QByteArray::fromHex(
-    "005C"
-    "F0F0C5"
-    "0005"
-    "4150000000000000"
-    "C1"  // +5: sign C, zone C
-    "005F"
-    "F0F0F5"
-    "FFFB"
-    "C150000000000000"
-    "C1"  // +5: sign F, zone F; -5
-    "000D"
-    "F0F0D0"
-    "0000"
-    "8000000000000000"
-    "C1"  // -0 in each
-    "005D"
-    "F0F0D5"
-    "0000"
-    "4205000000000000"
-    "C1"  // -5; 5 unnormalised
-    "4040"
-    "F0C1F5"
-    "0000"
-    "0000000000000000"
-    "C1");  // blank, bad digit
+    "005C F0F0C5 0005 4150000000000000 C1"    // +5: sign C, zone C
+    "005F F0F0F5 FFFB C150000000000000 C1"    // +5: sign F, zone F; -5
+    "000D F0F0D0 0000 8000000000000000 C1"    // -0 in each
+    "005D F0F0D5 0000 4205000000000000 C1"    // -5; 5 unnormalised
+    "4040 F0C1F5 0000 0000000000000000 C1");  // blank, bad digit
 
 struct ValueRig : Rig {
   ValueRig() {
@@ -107,25 +87,14 @@ TEST(ValueSearch, FindsAndCountsEveryStoredForm) {
 // A number the field cannot hold is refused, with the encoder's words, and
 // fills nothing; a good one fills every record that holds the whole field.
 TEST(ValueSearch, FillRecordsByValueAndItsRefusals) {
-  const std::pair<const char*, const char*> refusals[] = {
-      {"1000", "P holds -999 to 999"},
-      {"1.5", "P holds -999 to 999"},
-      {"five", "P holds -999 to 999"},
-  };
   ValueRig r;
-  for (const auto& [value, message] : refusals) {
-    r.p.ExpectBox(message);
-    EXPECT_EQ(FillRecordsByValue(r.io, r.Field("P"), value, {0, 9}).status, RecFillStatus::Failed);
-    r.p.ExpectBox(message);
-    r.s.SearchText = value;
-    EXPECT_EQ(CountValue(r.io, r.Field("P")), -1);
-  }
+  r.p.ExpectBox("P holds -999 to 999");
+  EXPECT_EQ(FillRecordsByValue(r.io, r.Field("P"), "1.5", {0, 9}).status, RecFillStatus::Failed);
+  r.p.ExpectBox("P holds -999 to 999");
+  r.s.SearchText = "1000";
+  EXPECT_EQ(CountValue(r.io, r.Field("P")), -1);
   r.p.ExpectBox("X is not a numeric field");
   EXPECT_EQ(FillRecordsByValue(r.io, r.Field("X"), "5", {0, 9}).status, RecFillStatus::Failed);
-  LayoutField unsignedZ = r.Field("Z");
-  unsignedZ.type.isSigned = false;
-  r.p.ExpectBox("Z holds 0 to 999");
-  EXPECT_EQ(FillRecordsByValue(r.io, unsignedZ, "-1", {0, 9}).status, RecFillStatus::Failed);
   LayoutField beyond = r.Field("X");
   beyond.offset = 15;
   beyond.type = r.Field("B").type;
