@@ -84,7 +84,8 @@ TEST(FieldRows, PanelFollowsTheCursorAndKeepsItsKeys) {
   r.p.ExpectBox("The layout's records are 11 bytes; the record length is 22. Use 11?", Answer::Yes);
   r.w->UseLayout(cpy, std::get<Layout>(ReadCopybook(cpy)));
   r.Key(Qt::Key_E, Qt::ControlModifier);
-  EXPECT_EQ(r.p.messages.back(), "Switch to the record view (F6) to change values");
+  EXPECT_EQ(r.p.messages.value(r.p.messages.size() - 1),
+            "Switch to the record view (F6) to change values");
   QWidget* focus = QApplication::focusWidget();
   r.w->MenuItem("mnuLayoutFields")->trigger();
   auto* panel = r.w->findChild<QDockWidget*>("FieldPanel");

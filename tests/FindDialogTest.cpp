@@ -177,7 +177,8 @@ TEST(FindDialog, ValueKindSearchesANumericField) {
   w.w->UseLayout("w.cpy", std::get<Layout>(ParseCopybook("01 R. 05 ID PIC X(4).")));
   w.Key(Qt::Key_F4);
   EXPECT_EQ(w.s.Current.CursorOffset, 10);
-  EXPECT_EQ(w.p.messages.back(), "AMT is not a field of this file's layout");
+  EXPECT_EQ(w.p.messages.value(w.p.messages.size() - 1),
+            "AMT is not a field of this file's layout");
   w.p.Verify();
 }
 

@@ -78,7 +78,7 @@ TEST(ValueSearch, FindsAndCountsEveryStoredForm) {
       found.push_back((hit - 2 - f.offset) / 16);
     }
     EXPECT_EQ(found, row.records);
-    EXPECT_EQ(r.p.notices.back(), "Not Found Within Range");
+    EXPECT_EQ(r.p.notices.value(r.p.notices.size() - 1), "Not Found Within Range");
     r.p.ExpectBox(CountMessage(std::ssize(row.records)));
     EXPECT_EQ(CountValue(r.io, f, nullptr, {40}), std::ssize(row.records));
   }
