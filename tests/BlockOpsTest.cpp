@@ -215,7 +215,6 @@ TEST(BlockOps, PasteInsertsOverlaysAndAppends) {
   const ByteRange bytes{0, 1};
   QString error;
   const std::unique_ptr<PrintSink> sink = busy.p.StartPrintJob({}, error);
-  // Fill, record fill, chop, record paste, cut, copy, paste, print.
   const std::function<void()> entries[] = {
       [&] { (void)FillRange(busy.io, {'x'}, FillKind::Ascii, 0, 1); },
       [&] { (void)FillRecords(busy.io, {'x'}, FillKind::Ascii, records); },

