@@ -43,7 +43,6 @@ TEST(BlockOps, CutAndCopyTakeTheRangeFromTheWorkingBase) {
       cases[] = {
           {100, 0, "10", "999999", true, Ok, 0, 10, 99},
           {100, 16, "-7", "3", true, Ok, 0, 16, 19},
-          {100, 16, "-7", "3", false, Ok, 0, 16, 19},
           {100, 16, "84", "90", true, NotInFile, 0, 0, 0},
           {100, 0, "9", "8", false, NotInFile, 0, 0, 0},
           {100, 0, "9", "9", true, Ok, 0, 9, 9},
