@@ -374,10 +374,10 @@ TEST(WholeFile, AnotherProgramsChangeIsReadAgainNeverOverwritten) {
       EXPECT_FALSE(r.s.UndoEnabled || r.s.RedoEnabled || r.s.Dirty);
       EXPECT_TRUE(r.p.AllText().contains(path + " was changed by another program"));
       if (&change == changes && op == kSave) {
-        EXPECT_EQ(r.p.boxes.front().text,
+        EXPECT_EQ(r.p.AllText(),
                   path +
                       " was changed by another program: its length was 1,000 bytes and is now "
-                      "10.\nNothing was written; the file has been read again.");
+                      "10.\nNothing was written; the file has been read again.\n");
       }
       EXPECT_TRUE(r.files.Leftovers().isEmpty());
     }
