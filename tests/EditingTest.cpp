@@ -74,13 +74,15 @@ TEST(Editing, HexDigitsOverTypeTheByteAndLeavingThePageAsksToSave) {
   r.w->mnuNavGoToCursor_Click();
   EXPECT_EQ(r.w->HexBox->CellColor(0, 0), QColor(255, 0, 0));
 
-  // A file opened without write access refuses typing and the commands that
-  // would change it (Cut and Chop have no other guard; SaveUndo refuses Save Sector).
+  // A file opened without write access refuses typing and every command that
+  // would change it (SaveUndo refuses Save Sector).
   const QByteArray saved = TempFiles::Read(path);
   r.s.ReadOnly = true;
-  for (int i = 0; i < 3; ++i) r.p.ExpectBox("File is read-only");
-  r.w->mnuEditCut_Click();
-  r.w->mnuRecordChop_Click();
+  for (int i = 0; i < 7; ++i) r.p.ExpectBox("File is read-only");
+  for (auto command :
+       {&QX::mnuEditCut_Click, &QX::mnuEditPaste_Click, &QX::mnuEditFill_Click,
+        &QX::mnuRecordChop_Click, &QX::mnuRecordPaste_Click, &QX::mnuRecordFill_Click})
+    (r.w.get()->*command)();
   r.Type('1');
   EXPECT_FALSE(r.s.Dirty);
   EXPECT_EQ(TempFiles::Read(path), saved);
