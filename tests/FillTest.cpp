@@ -120,7 +120,6 @@ TEST(Fill, CancelFailureAndAnotherProgramStopCleanly) {
     Disarm(r);
     EXPECT_EQ(res.status, k == -1 ? FillStatus::Cancelled : FillStatus::Failed);
     EXPECT_EQ(res.written, (k == -1 ? 2 : std::max(k, 0)) * piece);
-    // The file holds exactly the first `written` bytes of the fill.
     EXPECT_TRUE(TempFiles::Read(path) ==
                 (k == -2 ? TheirBytes() : Reference(zeros, 0, pat, 10, 10 + res.written - 1)));
     if (k == -1) continue;
@@ -137,7 +136,6 @@ TEST(Fill, CancelFailureAndAnotherProgramStopCleanly) {
 TEST(FillDialog, FieldsReachTheFillAndCancelCloses) {
   WindowRig r;
   const QString path = r.Open("w.bin", QByteArray(20000, '.'));
-  r.w->Io().SetUndoRedo(true, false);
   bool barShown = false;
   ThroughDialog<Fill>(r, &QX::mnuEditFill_Click, [&](Fill* d) {
     d->PatternTypeButton[1]->click();
