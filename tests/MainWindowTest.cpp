@@ -349,11 +349,10 @@ TEST(MainWindow, DroppedFilesWindowMenuRecentFilesAndClose) {
                 dropped.dropAction() == Qt::CopyAction);
     EXPECT_EQ(r.s.Current.FileName, these.value(1).toLocalFile());
   }
-  r.w->MenuItem("mnuWindowWindows(3)")->trigger();  // the first dropped, used longest ago
-  EXPECT_EQ(r.w->FileLengthBox->text(), "1");
   r.Key(Qt::Key_W, Qt::ControlModifier);
-  r.w->MenuItem("mnuFileFiles(3)")->trigger();  // the closed one, the least recent, opens again
-  EXPECT_EQ(r.s.Current.FileName, urls[0].toLocalFile());
+  r.w->MenuItem("mnuFileFiles(0)")->trigger();  // the closed one, the most recent, opens again
+  EXPECT_EQ(r.s.Current.FileName, urls[3].toLocalFile());
+  EXPECT_EQ(r.s.OpenFileCount, 4);
   ASSERT_TRUE(PrepareSearch(r.s, "a", "0", "0", 0));
   while (r.s.OpenFileCount > 0) r.w->MenuItem("mnuFileClose")->trigger();
   EXPECT_TRUE(r.w->MenuItem("mnuWindowWindows(0)")->text().isEmpty() &&
