@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "core/CharacterSet.h"
-#include "core/EbcdicHint.h"
 
 namespace qx::test {
 
@@ -18,25 +17,17 @@ TEST(CharacterSet, ShownCharacterOfEachByte) {
       {"ASCII", 0x41, u'A'},        {"ASCII", 0x20, u' '},      {"ASCII", 0xE9, u'.'},
       {"ASCII", 0x1F, u'.'},        {"ISO-8859-1", 0xE9, u'é'}, {"Windows-1252", 0x81, u'.'},
       {"IBM037", 0x05, u'.'},       {"IBM1140", 0x9F, u'€'},    {"IBM1047", 0xAD, u'['},
-      {"IBM273", 0x4A, u'Ä'},
+      {"IBM273", 0x4A, u'Ä'},       {"EBCDIC", 0xC1, u'.'},  // an unknown set is ASCII
   };
   for (const auto& r : rows) {
     // Names are found in any case; a shown character's code reads back.
-    const CharacterSet* set = FindCharacterSet(QString::fromLatin1(r.set).toLower());
-    ASSERT_NE(set, nullptr) << r.set;
-    EXPECT_EQ(set->Shown(static_cast<std::uint8_t>(r.byte)), QChar(r.shown))
+    const CharacterSet& set = CharacterSetOf(QString::fromLatin1(r.set).toLower());
+    EXPECT_EQ(set.Shown(static_cast<std::uint8_t>(r.byte)), QChar(r.shown))
         << r.set << " " << r.byte;
     if (r.shown != u'.') {
-      EXPECT_EQ(set->Encode(QChar(r.shown)), r.byte) << r.set << " " << r.byte;
+      EXPECT_EQ(set.Encode(QChar(r.shown)), r.byte) << r.set << " " << r.byte;
     }
   }
-}
-
-TEST(CharacterSet, CharactersWithoutACodeAndUnknownSets) {
-  EXPECT_TRUE(FindCharacterSet("EBCDIC") == nullptr && CharacterSetOf("EBCDIC").IsAscii());
-  EXPECT_EQ(NoCodeNotice(QChar(u'€'), CharacterSetOf("IBM037")), "No code for \"€\" in IBM037");
-  // Sixteen EBCDIC letters are enough to tell.
-  EXPECT_TRUE(LooksLikeEbcdic(std::vector<std::uint8_t>(16, 0xC1)));
 }
 
 }  // namespace qx::test

@@ -14,20 +14,6 @@ using Bytes = std::vector<std::uint8_t>;
 
 }  // namespace
 
-TEST(InputUtility, HexCharsBytesAndCounts) {
-  for (char c : std::string("0123456789ABCDEF")) EXPECT_TRUE(IsHexChar(QLatin1Char(c))) << c;
-  for (char c : std::string("afGg /:@`")) EXPECT_FALSE(IsHexChar(QLatin1Char(c))) << c;
-  EXPECT_FALSE(IsHexChar(QChar(0x0660)));  // an Arabic-Indic zero is no hex digit
-  const std::pair<const char*, int> hex[] = {{"7F", 127}, {"7", 7}, {"G1", 0},
-                                             {"1G", 1},   {"", 0},  {"123", 0x12}};
-  for (auto [text, want] : hex) EXPECT_EQ(HexByteValue(QString::fromLatin1(text)), want) << text;
-  EXPECT_TRUE(ByteCode(QChar(0xFF)) == 0xFF && !ByteCode(QChar(0x100)));
-
-  // Groups of three, none in front, the most negative value whole.
-  EXPECT_EQ(FormatCount(123456) + " " + FormatCount(-1234), "123,456 -1,234");
-  EXPECT_EQ(FormatCount(std::numeric_limits<std::int64_t>::min()), "-9,223,372,036,854,775,808");
-}
-
 TEST(InputUtility, ReadNumber) {
   constexpr auto kMax = std::numeric_limits<std::int64_t>::max();
   // Too large is held at the limit, past the end of any range.
@@ -46,6 +32,10 @@ TEST(InputUtility, ReadNumber) {
   const std::tuple<std::int64_t, std::int64_t, std::int64_t> sums[] = {
       {kMax, 1, kMax}, {-kMax - 1, -1, -kMax - 1}, {kMax, -kMax - 1, -1}, {5, -7, -2}};
   for (auto [a, b, want] : sums) EXPECT_EQ(AddClamped(a, b), want) << a << " + " << b;
+
+  // Groups of three, none in front, the most negative value whole.
+  EXPECT_EQ(FormatCount(123456) + " " + FormatCount(-1234), "123,456 -1,234");
+  EXPECT_EQ(FormatCount(std::numeric_limits<std::int64_t>::min()), "-9,223,372,036,854,775,808");
 }
 
 TEST(InputPattern, FindReplaceAndFillText) {
@@ -53,14 +43,19 @@ TEST(InputPattern, FindReplaceAndFillText) {
       {"a b", kSearchAscii, Bytes{0x61, 0x20, 0x62}},
       {"AB", kSearchUnicode, Bytes{0x41, 0x00, 0x42, 0x00}},
       {"41 42 4", kSearchHex, Bytes{0x41, 0x42}},
-      {"ff 0a", kSearchHex, Bytes{0xFF, 0x0A}},
+      {"f9 0a", kSearchHex, Bytes{0xF9, 0x0A}},
       {"7", kSearchHex, Bytes{}},
       {"4G", kSearchHex, std::nullopt},          // pasted junk is refused, not read as 0x04
       {"a\u20acb", kSearchAscii, std::nullopt},  // a character without an 8-bit code
+      {"\u00ff", kSearchUnicode, Bytes{0xFF, 0x00}},
+      {"\u0100", kSearchUnicode, std::nullopt},
   };
   for (const auto& [text, type, want] : cases) {
     EXPECT_EQ(PatternBytes(QString::fromUtf8(text), type), want) << text << " type " << type;
   }
+  // Each neighbour of the digits' ranges, and a digit of another script.
+  for (const char* junk : {"/", ":", "@", "`", "\u0660"})
+    EXPECT_EQ(PatternBytes(QString::fromUtf8(junk), kSearchHex), std::nullopt) << junk;
   // Forty characters, the most a pattern box takes, stay within 81 bytes.
   EXPECT_EQ(PatternBytes(QString(kPatternFieldLength, QLatin1Char('x')), kSearchUnicode)->size(),
             80u);
