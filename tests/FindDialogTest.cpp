@@ -83,19 +83,19 @@ TEST(FindDialog, FindAndReplaceReadTheirBoxesAndClose) {
 }
 
 // The fields a search can be limited to: those in use, a group after its
-// last field, the copies of a table before the table.
+// last field, an inner group before the outer, the copies of a table first.
 TEST(FindDialog, FieldChoiceAndMatchCaseBecomeTheSearchsAndStay) {
   const Layout layout = std::get<Layout>(
-      ParseCopybook("01 R. 05 ID PIC X(4). 05 ADDR. 10 CITY PIC X(6). 10 ZIP PIC 9(5).\n"
+      ParseCopybook("01 R. 05 ID PIC X(4). 05 ADDR. 10 CITY PIC X(6). 10 Z. 15 ZIP PIC 9(5).\n"
                     "05 AMT PIC S9(5) COMP-3. 05 AMT-X REDEFINES AMT PIC X(3).\n"
                     "05 LINE PIC XX OCCURS 2. 05 N PIC 9."));
   const RecordKind& kind = layout.kinds[0];
   QStringList items;
   for (const FieldItem& f : FieldItems(kind)) items << f.Label() + (f.text ? " text" : "");
   EXPECT_EQ(items.join(", "),
-            "ID  (0-3) text, CITY  (4-9) text, ZIP  (10-14), ADDR  (4-14), AMT  (15-17), "
-            "LINE(1)  (18-19) text, LINE(2)  (20-21) text, LINE  (18-21) text, N  (22-22), "
-            "R  (0-22)");
+            "ID  (0-3) text, CITY  (4-9) text, ZIP  (10-14), Z  (10-14), ADDR  (4-14), "
+            "AMT  (15-17), LINE(1)  (18-19) text, LINE(2)  (20-21) text, LINE  (18-21) text, "
+            "N  (22-22), R  (0-22)");
 
   Rig r;
   r.io.OpenFile(r.files.Write("f.bin", QByteArray(44, 'x')));
