@@ -19,7 +19,6 @@ namespace qx::test {
 
 namespace {
 
-// The text of a PDF, page by page, laid out as printed.
 QStringList PdfPages(const QString& pdf) {
   QProcess p;
   p.start("pdftotext", {"-layout", pdf, "-"});
@@ -79,7 +78,6 @@ TEST(PrintRender, PdfPrinterLinesUpTheColumnsInAnyFont) {
             PrintStatus::Failed);
   EXPECT_EQ(error, "Couldn't write " + nowhere + ": No such file or directory");
 
-  // The test page and its labels.
   const QString ticks = r.files.Path("ticks.pdf");
   ASSERT_TRUE(platform.PrintTestPage({kPdfPrinter, {}, 10, ticks}, TestPageTicks(15840), error));
   const QStringList page = PdfPages(ticks);
@@ -109,10 +107,8 @@ TEST(PrintRender, PdfReplacesTheNamedFileOnlyWhenTheJobIsComplete) {
     untouched();
   }
 
-  // A write or the last steps failing, a file without the PDF's end, or
-  // with bytes the job did not write (another program's) however it ends:
-  // the new file goes, the name keeps its bytes. Last, none failing (Open
-  // stands for none): committed, the new name reaches the disk.
+  // A failing step, a file without the PDF's end or with another program's bytes: the name
+  // keeps its bytes. Last, none failing (Open stands for none): committed and synced.
   const QString unwritten =
       "Couldn't write " + name + ": Input/output error\nNothing was written to it.";
   const QString notWhole =
@@ -151,10 +147,8 @@ TEST(PrintRender, PdfReplacesTheNamedFileOnlyWhenTheJobIsComplete) {
     untouched();
   }
 
-  // A write of a job or of the test page failing (the disk full, say) leaves
-  // the name as it was and says why: the first, the last and every 32nd
-  // write, in the job's start, a page break and its end. Writes cut short
-  // are finished.
+  // The first, the last and every 32nd write of a job or of the test page failing: the name
+  // as it was, and why. Writes cut short are finished.
   const auto print = [&](FaultySys& sys, bool testPage) {
     QtPlatform faulty(sys);
     if (testPage) return faulty.PrintTestPage(setup, TestPageTicks(15840), error);

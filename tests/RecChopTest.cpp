@@ -88,8 +88,7 @@ TEST(RecChop, CancelAndFailuresLeaveTheFileAsItWas) {
     EXPECT_TRUE(bar.shown && TempFiles::Read(path) == big);
   }
 
-  // No room for the temporary file (n = -1), or every system call failing
-  // in turn: the chop is whole, or the file as it was and the user told.
+  // No room for the temporary file (n = -1), or each system call failing in turn.
   const QByteArray data = TempFiles::Counting(800);
   const RecordRange g{2, 97, 3, 4};
   QString said;
@@ -126,7 +125,6 @@ TEST(RecChopDialog, FieldsReachTheChopAndAReversedRangeCloses) {
   const QString path = r.Open("c.bin", QByteArray("abcdefgh").repeated(1500));
   ASSERT_TRUE(SetRecordLength(r.w->Io(), 8));
   ThroughDialog<RecChop>(r, &QX::mnuRecordChop_Click, [&](RecChop* d) {
-    EXPECT_EQ(d->FromRecordBox->text() + " " + d->ToRecordBox->text(), "0 1,499");
     // A box without a whole number: said, and the dialog stays.
     QTest::keyClicks(d->StartOffsetBox, "2");
     r.ExpectRefused({{d->EndOffsetBox, "3x"}}, d->ChopButton, d->EndOffsetBox);

@@ -3,10 +3,8 @@
 #include <array>
 
 #include "core/Navigation.h"
-#include "fields/Copybook.h"
 #include "ops/RecPaste.h"
 #include "tests/RecordOpContract.h"
-#include "ui/dialogs/FieldChoice.h"
 #include "ui/dialogs/RecPaste.h"
 
 namespace qx::test {
@@ -121,9 +119,8 @@ TEST(RecPaste, CancelFailureAndNoSourceStopCleanly) {
   opt.patch.blockSize = 64;  // 16 records a block
   using enum PasteMode;
   using enum RecPasteResult;
-  // Stopped, an Insert changes nothing and an Overlay keeps the records it
-  // wrote. The mode, the stop, how it ends, records pasted into, the message
-  // (null: none; empty: a box of the system's reason)
+  // An Insert stopped changes nothing; an Overlay keeps the records it wrote. The mode, the
+  // stop, how it ends, records pasted into, the message (null: none; empty: the system's)
   const std::tuple<PasteMode, Stop, RecPasteResult, std::int64_t, QString> rows[] = {
       {Insert, Stop::Cancel, Cancelled, 0, {}},
       {Overlay, Stop::Cancel, Cancelled, 16,
@@ -160,8 +157,7 @@ TEST(RecPasteDialog, ReadsItsBoxesAndClosesAsItSays) {
     r.ExpectRefused({{d->StartOffsetBox, "1"}, {d->ToRecordBox, "1-"}}, d->AppendBox,
                     d->ToRecordBox);
     d->ToRecordBox->setText("2");
-    // A missing source: said, the dialog stays open, and the focus goes
-    // where another source is chosen, not to Cancel.
+    // A missing source: said, the focus where another source is chosen.
     r.p.ExpectBox("Nothing cut or copied");
     d->OverlayButton->setFocus();
     d->OverlayButton->click();
@@ -178,11 +174,7 @@ TEST(RecPasteDialog, ReadsItsBoxesAndClosesAsItSays) {
   EXPECT_EQ(TempFiles::Read(path), "AxAAABxBBBCxCCC");
 
   // From after To: closes, nothing changes.
-  r.w->UseLayout("r.cpy",
-                 std::get<Layout>(ParseCopybook("01 R. 05 A PIC X. 05 B PIC X(2). 05 C PIC X.")));
   ThroughDialog<RecPaste>(r, &QX::mnuRecordPaste_Click, [&](RecPaste* d) {
-    d->FieldBox->Select("B");
-    EXPECT_EQ(d->StartOffsetBox->text(), "1");
     r.SetBoxes({{d->FromRecordBox, "3"}, {d->ToRecordBox, "2"}, {d->StartOffsetBox, "0"}});
     d->InsertButton->click();
   });

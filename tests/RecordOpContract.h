@@ -47,7 +47,6 @@ inline QByteArray TheirBytes() {
   return QByteArray(5000, 'T');
 }
 
-// Arms one stop for the next operation.
 inline void Arm(Rig& r, Stop how, int at = 0, const QString& name = "f.bin") {
   if (how == Stop::Cancel) r.p.onEvents = CancelAtEvent(at, [&r] { r.s.OperationRunning = false; });
   if (how == Stop::FailCall) r.sys.Reset({at});
@@ -81,7 +80,6 @@ inline void SavesThePageFirst(Rig& r, const QString& path, const std::function<v
   EXPECT_FALSE(r.s.Dirty || r.s.UndoEnabled);
 }
 
-// Runs a dialog of type D through the window's menu command.
 template <class D>
 void ThroughDialog(WindowRig& r, void (QX::*command)(), std::function<void(D*)> act) {
   WhenModal<D> modal(std::move(act));
