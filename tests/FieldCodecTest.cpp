@@ -72,7 +72,6 @@ TEST(FieldCodec, ValuesOfEveryStorageBothWays) {
       {Type(Z, 3, 3, 0, true), "ASCII", big, "31 30 7D", true, "-100"},
       {Type(Z, 3, 3, 0, true), "ASCII", big, "31 32 33", false, "123"},
       {Type(Z, 3, 3, 0, true), "ASCII", big, "31 32 74", false, "", S::Invalid},
-      {Type(Z, 4, 4, 0, true), "ASCII", pToY, "31 32 33 74", true, "-1,234"},
       {Type(Z, 3, 3, 0, true), "ASCII", pToY, "31 32 70", true, "-120"},
       {Type(Z, 3, 3, 0, true), "ASCII", pToY, "31 32 33", true, "123"},
       {Type(Z, 4, 3, 0, true, false, true), "ASCII", big, "31 32 33 34", false, "", S::Invalid},
