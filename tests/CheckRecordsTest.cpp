@@ -28,7 +28,7 @@ TEST(CheckRecords, PlantedFaultsRangeAndCancel) {
                                       "C1C2C3C4012CF1F2F340"),
            2, 15);
   r.s.Current.CharSet = "IBM037";
-  const std::vector<std::string> all = {
+  const QStringList all = {
       "1 AMT 21 [12 34] bad sign nibble 4",
       "2 Z 38 [F1 C2 F3] bad digit byte C2",
       "3 AMT 51 [12 3C] beyond PIC",
@@ -38,7 +38,7 @@ TEST(CheckRecords, PlantedFaultsRangeAndCancel) {
   struct Row {
     std::int64_t from, to;
     int cancelAt;  // 0: not cancelled
-    std::vector<std::string> listed;
+    QStringList listed;
     QString summary;
   };
   const Row rows[] = {
@@ -53,16 +53,12 @@ TEST(CheckRecords, PlantedFaultsRangeAndCancel) {
       r.p.onEvents = CancelAtEvent(row.cancelAt, [&] { r.s.OperationRunning = false; });
     const CheckReport report = CheckRecords(r.io, kind, row.from, row.to, nullptr, {15});
     r.p.onEvents = nullptr;
-    std::vector<std::string> listed;
+    QStringList listed;
     for (const RecordProblem& p : report.listed) {
-      listed.push_back(QStringLiteral("%1 %2 %3 [%4] %5")
-                           .arg(p.record)
-                           .arg(p.field)
-                           .arg(p.offset)
-                           .arg(p.hex, p.why)
-                           .toStdString());
+      const QString at = QString::number(p.offset);
+      listed << QString("%1 %2 %3 [%4] %5").arg(p.record).arg(p.field, at, p.hex, p.why);
     }
-    EXPECT_EQ(listed, row.listed);
+    EXPECT_EQ(listed.join('\n').toStdString(), row.listed.join('\n').toStdString());
     EXPECT_EQ(CheckSummary(report).toStdString(), row.summary.toStdString());
     EXPECT_FALSE(r.s.OperationRunning);
   }

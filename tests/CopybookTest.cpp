@@ -212,11 +212,10 @@ TEST(Copybook, NoTextCrashesItOrMakesItLinger) {
             "000500     05 N PIC 9.\n"),
       "01 R. 05 N PIC 9. 05 G. 10 H PIC X OCCURS 3. 10 I PIC ZZ9.99.\n 05 L REDEFINES G.\n"
       " 10 M COMP-2 SYNC OCCURS 2. 10 O PIC S9(3)V9 COMP-3 OCCURS 1 TO 5 DEPENDING ON N OF R.\n"};
-  const QList<QByteArray> pieces = QByteArray(
-                                       " OCCURS 32767 | REDEFINES A | COPY X. |\t|\n      "
-                                       "-|'|(99999)| 01 | 88 |*>| 10 | COMP-5 SYNC"
-                                       "| DEPENDING ON N |. |\n")
-                                       .split('|');
+  const QByteArray inserts =
+      " OCCURS 32767 | REDEFINES A | COPY X. |\t|\n      -|'|(99999)| 01 | 88 "
+      "|*>| 10 | COMP-5 SYNC| DEPENDING ON N |. |\n";
+  const QList<QByteArray> pieces = inserts.split('|');
   std::mt19937 random(27);
   const auto pick = [&random](std::size_t n) { return static_cast<qsizetype>(random() % n); };
   for (int runs = 0; runs < 5000; ++runs) {

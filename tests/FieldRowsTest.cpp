@@ -28,7 +28,6 @@ TEST(FieldRows, OneRecordEveryKindOfValue) {
   r.io.OpenFile(r.files.Write("f.dat", record + record));
   r.s.Current.CharSet = "IBM037";
   FileLayouts layouts;
-  EXPECT_EQ(FieldAtCursor(r.s, layouts), "");
   r.p.ExpectBox("The layout's records are 23 bytes; the record length is 46. Use 23?", Answer::Yes);
   layouts.Use(r.io, cpy, std::get<Layout>(ReadCopybook(cpy)), {});
   EXPECT_EQ(std::tuple(r.p.boxes.back().defaultAnswer, r.s.Current.RecordLength),

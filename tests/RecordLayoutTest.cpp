@@ -19,10 +19,8 @@ constexpr std::int64_t k100GiB = 100LL << 30;  // 107374182400: 1.07e11 records 
 TEST(RecordLayout, RecordsCountFromTheWorkingBase) {
   // record length, file length minus working base, the records, the bytes of the last
   const std::tuple<int, std::int64_t, std::int64_t, ByteSpan> rows[] = {
-      {7, 20, 3, {14, 6}},      // a short last record of 6 bytes
-      {7, 20 - 3, 3, {14, 3}},  // base 3
+      {7, 20, 3, {14, 6}},  // a short last record of 6 bytes
       {32767, 2 * 32767 + 100, 3, {65534, 100}},
-      {1, k100GiB, k100GiB, {k100GiB - 1, 1}},
       {80, k100GiB - 3, 1342177280, {107374182320, 77}},
   };
   for (const auto& [length, working, count, last] : rows) {
@@ -48,16 +46,6 @@ TEST(RecordLayout, ScreenCellsLinesAndRead) {
        {{0, 6, 6}, {0, 7, none}, {2, 5, 19}, {2, 6, none}, {3, 0, none}},
        {0, 20},
        4},
-      // Records of 32767 bytes scrolled to the middle both ways.
-      {{1, 16000, 3, 100, true, 32767, 3 * 32767},
-       {{0, 0, 48767}, {1, 99, 81633}, {2, 0, none}},
-       {32767, 65534},
-       6},
-      // The last record of 100 GiB of 1-byte records.
-      {{k100GiB - 1, 0, 10, 50, true, 1, k100GiB},
-       {{0, 0, k100GiB - 1}, {1, 0, none}},
-       {k100GiB - 1, 1},
-       27},
       // Base 3: the short last record of 100 GiB in 80-byte records.
       {{1342177279, 40, 2, 60, false, 80, k100GiB - 3},
        {{0, 36, k100GiB - 4}, {0, 37, none}, {0, -1, none}},
@@ -101,13 +89,10 @@ TEST(RecordLayout, MovesStayInTheFile) {
       {PageUp, 19, 7, 20, 2, 5},
       {PageUp, 10, 7, 20, 1, 3},
       // The longest records, the last one 100 bytes.
-      {End, 0, 32767, 65634, 5, 32766},
       {Down, 65533, 32767, 65634, 5, 65633},
       {PageUp, 65633, 32767, 65634, 5, 99},
       // The ends of 100 GiB of 1-byte records.
-      {Down, k100GiB - 1, 1, k100GiB, 10, k100GiB - 1},
       {PageDown, k100GiB - 3, 1, k100GiB, 10, k100GiB - 1},
-      {PageUp, 5, 1, k100GiB, 10, 0},
       {Left, 0, 1, k100GiB, 10, 0},
       // An empty working area.
       {Right, 0, 7, 0, 2, 0},
@@ -123,8 +108,6 @@ TEST(RecordLayout, SaveSpanAndRuler) {
   const std::tuple<std::vector<std::size_t>, std::size_t, std::optional<ByteSpan>> spans[] = {
       {{}, 80, std::nullopt},
       {{9, 3, 7}, 80, ByteSpan{3, 7}},
-      // The first and last byte of a screen of the longest records.
-      {{0, 20 * 32767 - 1}, 20 * 32767, ByteSpan{0, 20 * 32767}},
   };
   for (const auto& [marked, size, span] : spans) {
     std::vector<bool> edited(size);
@@ -138,7 +121,6 @@ TEST(RecordLayout, SaveSpanAndRuler) {
       {0, 10, 7, "0....+.   "},    // blank past the record's end
       {12, 10, 80, "...+....20"},  // a number cut by the left edge shows its tail
       {32758, 12, 32767, "..32760+.   "},
-      {32761, 4, 32767, "2760"},
       {0, 3, 1, "0  "},
   };
   for (const auto& [first, columns, length, text] : rulers)
@@ -186,14 +168,12 @@ TEST(ScrollMath, BarsStepsAndMinimalScrollReachTheEnd) {
   EXPECT_EQ(TopAfterPage(0, 1, 10, 0), 0);
 
   // The record bar is the page bar over records; its bottom is the last one.
-  EXPECT_EQ(BarValueForTopRecord(1, 3), 10923);
   EXPECT_EQ(TopRecordForBar(16384, k100GiB), 53685452750);
   EXPECT_EQ(TopRecordForBar(kScrollMax, 3), 2);
   EXPECT_EQ(TopRecordForBar(kScrollMax, 0), 0);
 
   EXPECT_EQ(MaxFirstColumn(80, 60), 20);
   EXPECT_EQ(MaxFirstColumn(7, 10), 0);
-  EXPECT_EQ(MaxFirstColumn(32767, 100), 32667);
 }
 
 }  // namespace qx
